@@ -1,0 +1,17 @@
+#pragma once
+// Helpers every test binary shares: isolated folders, free ports, built programs.
+
+#include <QString>
+
+namespace pelvo::test {
+
+// A loopback TCP port that nothing listens on at the moment of the call.
+quint16 freePort();
+
+// Folder of the build tree (set by CTest through PELVO_TEST_BIN_DIR).
+QString binaryDir();
+
+// Full path of a built program, e.g. programPath("src/pelvo").
+QString programPath(const QString& relative);
+
+} // namespace pelvo::test
