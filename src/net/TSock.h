@@ -1,0 +1,103 @@
+#pragma once
+// TSock: one TCP endpoint (client, listener or accepted connection) that moves raw bytes.
+// Readiness comes from QSocketNotifier, so every event runs on the thread that owns the object.
+
+// Qt
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// std
+#include <functional>
+#include <stdexcept>
+
+class QSocketNotifier;
+
+namespace pelvo {
+
+class ESockException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Info codes passed to OnInfo.
+enum SockInfo {
+    InfoLookup = 0,
+    InfoConnected = 1,
+    InfoClosed = 2,
+    InfoListen = 3,
+    InfoRead = 4,
+    InfoWrite = 5,
+    InfoAccept = 6,
+    InfoError = 7
+};
+
+class TSock : public QObject {
+    Q_OBJECT
+public:
+    explicit TSock(QObject* owner = nullptr);
+    ~TSock() override; // closes first when listening or connected
+
+    // settings
+    QString HostName() const;
+    void setHostName(const QString& name); // "has no effect" notice while connected
+    QString PortName() const;
+    void setPortName(const QString& name); // "has no effect" notice while connected
+    bool Listen() const;
+    void setListen(bool on); // raises ESockException
+    bool Connected() const;
+    int Tag = 0; // the host keeps a slot number here
+
+    // A peer that does not read is a broken peer: when > 0 and the unsent output grows past
+    // this many bytes after a Send, the socket closes itself ("Socket Closed" as usual).
+    qsizetype MaxOutbound = 0;
+    qsizetype outboundSize() const;
+    qsizetype inboundSize() const;
+
+    // events (all optional, all called on the thread that owns the object)
+    std::function<void(TSock*)> OnConnect, OnDisconnect, OnWrite, OnAccept;
+    std::function<void(TSock*, int code, const QString& text)> OnInfo;
+    std::function<void(TSock*, int count)> OnRead;
+
+    // operations
+    bool Open();                        // client connect, non-blocking; returns the connected flag
+    bool Accept(TSock*& newSock);       // new socket owned (QObject parent) by the listener
+    bool Send(const QByteArray& bytes); // queues and sends; exact bytes, nothing added; false
+                                        // when the outbound cap closed the socket
+    QByteArray Receive();               // whole inbound buffer, emptied
+    bool Close();                       // never throws; true when the OS close succeeded
+
+    bool holdsSocket() const { return m_fd >= 0; }
+
+    static QString errorName(int wsaNumber); // "WSAECONNREFUSED" etc., "UNKNOWN ERROR"
+    static int wsaErrorFromErrno(int err);   // ECONNREFUSED -> 10061 etc.
+
+private:
+    enum class State { Closed, Connecting, ConnectFailed, Connected, Listening, ListenFailed };
+
+    void info(int code, const QString& text);
+    void fireError(int err);
+    void createNotifiers();
+    void dropNotifiers();
+    void updateNotifiers();
+    void onReadable();
+    void onWritable();
+    void handleWriteReady();
+    quint16 lookupPort();
+    quint32 lookupHost();
+
+    int m_fd = -1;
+    State m_state = State::Closed;
+    bool m_listen = false;
+    bool m_connected = false;
+    bool m_writeKick = false; // one ready-for-writing event after connect or accept
+    int m_pendingConnectError = 0;
+    QString m_hostName;
+    QString m_portName;
+    QByteArray m_inbound;
+    QByteArray m_outbound;
+    QSocketNotifier* m_readNotifier = nullptr;
+    QSocketNotifier* m_writeNotifier = nullptr;
+};
+
+} // namespace pelvo
