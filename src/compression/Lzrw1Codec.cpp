@@ -1,0 +1,322 @@
+#include "compression/Lzrw1Codec.h"
+
+#include "compression/ELzrw1Exception.h"
+#include "compression/Lzrw1Stream.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cassert>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace pelvo::lzrw1 {
+
+namespace {
+
+constexpr std::size_t MinMatch = 3;
+constexpr std::size_t MaxMatch = 18;
+constexpr std::size_t MaxDistance = 4095;
+constexpr std::size_t MinRun = 16;
+constexpr std::size_t MaxRun = 4095;
+
+inline std::uint64_t load64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void copy8(std::uint8_t* dst, const std::uint8_t* src) {
+    std::uint64_t v;
+    std::memcpy(&v, src, sizeof v);
+    std::memcpy(dst, &v, sizeof v);
+}
+
+// Index of the first differing byte of two loaded words (diff != 0).
+inline std::size_t firstDifference(std::uint64_t diff) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return static_cast<std::size_t>(std::countr_zero(diff)) / 8;
+    } else {
+        return static_cast<std::size_t>(std::countl_zero(diff)) / 8;
+    }
+}
+
+// How many leading bytes of a and b are equal, at most max. Reads only a[0, max), b[0, max).
+inline std::size_t equalLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t max) {
+    std::size_t n = 0;
+    while (n + 8 <= max) {
+        const std::uint64_t diff = load64(a + n) ^ load64(b + n);
+        if (diff != 0) return n + firstDifference(diff);
+        n += 8;
+    }
+    while (n < max && a[n] == b[n]) ++n;
+    return n;
+}
+
+inline unsigned hash3(const std::uint8_t* p) {
+    const std::uint32_t v = (((std::uint32_t{p[0]} << 4) ^ p[1]) << 4) ^ p[2];
+    return ((40543u * v) >> 4) & (HashSize - 1);
+}
+
+inline void put16be(std::uint8_t* p, unsigned v) {
+    p[0] = static_cast<std::uint8_t>(v >> 8);
+    p[1] = static_cast<std::uint8_t>(v);
+}
+
+inline void put16le(std::uint8_t* p, std::size_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+inline void put32le(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+} // namespace
+
+std::size_t compressBlock(std::span<const std::uint8_t> input, std::uint8_t* out,
+                          std::int16_t* table) {
+    const std::uint8_t* in = input.data();
+    const std::size_t len = input.size();
+    assert(len <= BlockSize);
+
+    std::fill_n(table, HashSize, std::int16_t{-1});
+    out[0] = FlagCompressed;
+    std::size_t ctrlPos = 1;
+    std::size_t op = 3;
+    std::size_t x = 0;
+    unsigned ctrl = 0;
+    unsigned items = 0;
+
+    // Giving up once the output passes the input keeps incompressible blocks cheap; each
+    // pass writes at most 6 bytes, well inside the spare room of the buffer.
+    while (x < len && op <= len) {
+        if (items == 16) {
+            put16be(out + ctrlPos, ctrl);
+            ctrlPos = op;
+            op += 2;
+            ctrl = 0;
+            items = 0;
+        }
+        ++items;
+        ctrl <<= 1;
+        const std::size_t left = len - x;
+        const std::uint8_t c = in[x];
+
+        if (left >= MinRun) {
+            const std::uint64_t pattern = 0x0101010101010101ULL * c;
+            if (load64(in + x) == pattern && load64(in + x + 8) == pattern) {
+                const std::size_t limit = std::min(MaxRun, left);
+                // Each further byte equal to its predecessor extends the run.
+                const std::size_t r =
+                    MinRun + equalLength(in + x + MinRun, in + x + MinRun - 1, limit - MinRun);
+                const std::size_t code = r - MinRun;
+                out[op] = 0;
+                out[op + 1] = static_cast<std::uint8_t>(code >> 8);
+                out[op + 2] = static_cast<std::uint8_t>(code);
+                out[op + 3] = c;
+                op += 4;
+                x += r;
+                ctrl |= 1;
+                continue;
+            }
+        }
+
+        // Fewer than three bytes left cannot start a match; hashing them would change nothing.
+        if (left >= MinMatch) {
+            const unsigned h = hash3(in + x);
+            const int k = table[h];
+            table[h] = static_cast<std::int16_t>(x);
+            if (k >= 0 && x - static_cast<std::size_t>(k) <= MaxDistance) {
+                const std::size_t m = equalLength(in + x, in + k, std::min(MaxMatch, left));
+                if (m >= MinMatch) {
+                    put16be(out + op, static_cast<unsigned>(((x - k) << 4) | (m - MinMatch)));
+                    op += 2;
+                    x += m;
+                    ctrl |= 1;
+                    continue;
+                }
+            }
+        }
+        out[op++] = c;
+        ++x;
+    }
+    put16be(out + ctrlPos, ctrl << (16 - items));
+
+    if (op > len) {
+        out[0] = FlagStored;
+        if (len > 0) std::memcpy(out + 1, in, len);
+        return len + 1;
+    }
+    return op;
+}
+
+std::optional<std::size_t> decompressBlock(std::span<const std::uint8_t> body, std::uint8_t* out) {
+    const std::uint8_t* b = body.data();
+    const std::size_t n = body.size();
+    if (n > MaxBodySize) return std::nullopt;
+    if (n < 2) return 0;
+    if (b[0] == FlagStored) {
+        std::memcpy(out, b + 1, n - 1);
+        return n - 1;
+    }
+    if (n < 3) return std::nullopt;
+
+    std::size_t ip = 3;
+    std::size_t op = 0;
+    unsigned ctrl = (unsigned{b[1]} << 8) | b[2];
+    unsigned bits = 16;
+    while (ip < n) {
+        if (bits == 0) {
+            if (n - ip < 2) return std::nullopt;
+            ctrl = (unsigned{b[ip]} << 8) | b[ip + 1];
+            ip += 2;
+            bits = 16;
+            // Sixteen literals in one go: the common case of poorly matching data.
+            if (ctrl == 0 && n - ip >= 16 && BlockSize - op >= 16) {
+                std::memcpy(out + op, b + ip, 16);
+                op += 16;
+                ip += 16;
+                bits = 0;
+                continue;
+            }
+        }
+        --bits;
+        if (((ctrl >> bits) & 1) == 0) {
+            if (ip >= n || op >= BlockSize) return std::nullopt;
+            out[op++] = b[ip++];
+            continue;
+        }
+        if (n - ip < 2) return std::nullopt;
+        const std::size_t p = (std::size_t{b[ip]} << 4) | (b[ip + 1] >> 4);
+        if (p != 0) {
+            const std::size_t m = (b[ip + 1] & 0x0F) + MinMatch;
+            if (p > op || BlockSize - op < m) return std::nullopt;
+            std::uint8_t* d = out + op;
+            const std::uint8_t* s = d - p;
+            if (p >= 8) {
+                // Whole words: each reads only bytes written before it; the spare room of
+                // the buffer takes the overshoot.
+                copy8(d, s);
+                copy8(d + 8, s + 8);
+                if (m > 16) copy8(d + 16, s + 16);
+            } else {
+                for (std::size_t i = 0; i < m; ++i) d[i] = s[i];
+            }
+            op += m;
+            ip += 2;
+        } else {
+            if (n - ip < 4) return std::nullopt;
+            const std::size_t count = ((std::size_t{b[ip + 1]} << 8) | b[ip + 2]) + MinRun;
+            if (BlockSize - op < count) return std::nullopt;
+            std::memset(out + op, b[ip + 3], count);
+            op += count;
+            ip += 4;
+        }
+    }
+    return op;
+}
+
+std::uint64_t encodeStream(std::uint64_t length, const ReadFn& read, const WriteFn& write,
+                           std::int16_t* table, const std::string& inName) {
+    std::unique_ptr<std::uint8_t[]> in;
+    std::unique_ptr<std::uint8_t[]> out;
+    try {
+        in = std::make_unique<std::uint8_t[]>(BufferSize);
+        // Two bytes in front for the block length, so a block goes out in one write.
+        out = std::make_unique<std::uint8_t[]>(BufferSize + 2);
+    } catch (const std::bad_alloc&) {
+        throw ELzrw1Exception(text::noBuffers());
+    }
+
+    std::uint8_t header[HeaderSize];
+    std::memcpy(header, Signature, sizeof Signature);
+    put32le(header + 4, static_cast<std::uint32_t>(length));
+    write(header, HeaderSize);
+    std::uint64_t written = HeaderSize;
+    std::uint64_t consumed = 0;
+    for (;;) {
+        const std::size_t got = read(in.get(), BlockSize);
+        const std::size_t body = compressBlock({in.get(), got}, out.get() + 2, table);
+        put16le(out.get(), body);
+        write(out.get(), body + 2);
+        written += body + 2;
+        consumed += got;
+        if (got < BlockSize) break;
+    }
+    // A file that changed size while we read it would leave a header that lies.
+    if (consumed != length) throw ELzrw1Exception(text::readErrorCompressing(inName));
+    return written;
+}
+
+std::uint64_t decodeStream(const ReadFn& read, const WriteFn& write, const std::string& inName) {
+    std::unique_ptr<std::uint8_t[]> in;
+    std::unique_ptr<std::uint8_t[]> out;
+    try {
+        in = std::make_unique<std::uint8_t[]>(BufferSize);
+        out = std::make_unique<std::uint8_t[]>(BufferSize);
+    } catch (const std::bad_alloc&) {
+        throw ELzrw1Exception(text::noBuffers());
+    }
+
+    std::uint8_t field[4];
+    if (read(field, 4) < 4) throw ELzrw1Exception(text::readError(inName));
+    if (std::memcmp(field, Signature, 4) != 0) throw ELzrw1Exception(text::noHeader(inName));
+    if (read(field, 4) < 4) throw ELzrw1Exception(text::readError(inName));
+    const std::uint64_t length = std::uint64_t{field[0]} | std::uint64_t{field[1]} << 8 |
+                                 std::uint64_t{field[2]} << 16 | std::uint64_t{field[3]} << 24;
+
+    std::uint64_t total = 0;
+    for (;;) {
+        if (read(field, 2) < 2) throw ELzrw1Exception(text::readError(inName));
+        const std::size_t n = std::size_t{field[0]} | std::size_t{field[1]} << 8;
+        if (n > MaxBodySize) throw ELzrw1Exception(text::corruptBlock(inName));
+        if (read(in.get(), n) < n) throw ELzrw1Exception(text::readError(inName));
+        const std::optional<std::size_t> produced = decompressBlock({in.get(), n}, out.get());
+        if (!produced) throw ELzrw1Exception(text::corruptBlock(inName));
+        total += *produced;
+        // More data than the header promised can only end in a mismatch: stop writing now.
+        if (total > length) throw ELzrw1Exception(text::sizeMismatch());
+        write(out.get(), *produced);
+        if (*produced < BlockSize) break;
+    }
+    if (total != length) throw ELzrw1Exception(text::sizeMismatch());
+    return total;
+}
+
+std::vector<std::uint8_t> compress(std::span<const std::uint8_t> data) {
+    std::vector<std::uint8_t> result;
+    result.reserve(data.size() + data.size() / BlockSize * 3 + 16);
+    std::size_t pos = 0;
+    auto read = [&](std::uint8_t* dst, std::size_t n) {
+        const std::size_t got = std::min(n, data.size() - pos);
+        if (got > 0) std::memcpy(dst, data.data() + pos, got);
+        pos += got;
+        return got;
+    };
+    auto write = [&](const std::uint8_t* src, std::size_t n) {
+        result.insert(result.end(), src, src + n);
+    };
+    std::array<std::int16_t, HashSize> table;
+    encodeStream(data.size(), read, write, table.data(), "<memory>");
+    return result;
+}
+
+std::vector<std::uint8_t> decompress(std::span<const std::uint8_t> data, const std::string& name) {
+    std::vector<std::uint8_t> result;
+    std::size_t pos = 0;
+    auto read = [&](std::uint8_t* dst, std::size_t n) {
+        const std::size_t got = std::min(n, data.size() - pos);
+        if (got > 0) std::memcpy(dst, data.data() + pos, got);
+        pos += got;
+        return got;
+    };
+    auto write = [&](const std::uint8_t* src, std::size_t n) {
+        result.insert(result.end(), src, src + n);
+    };
+    decodeStream(read, write, name);
+    return result;
+}
+
+} // namespace pelvo::lzrw1
