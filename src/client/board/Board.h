@@ -1,0 +1,64 @@
+#pragma once
+// The board `panel_board` (765 by 542): four seat families, both piles, markers, status line,
+// round counter, start button and winner banner. A display copy: the host decides everything.
+
+#include <QWidget>
+
+class QLabel;
+class QAbstractButton;
+
+namespace pelvo {
+
+class ClientContext;
+
+class Board : public QWidget {
+    Q_OBJECT
+public:
+    explicit Board(ClientContext& ctx, QWidget* parent = nullptr);
+    ~Board() override;
+
+    // Seat rotation: the own seat at screen position 1 (bottom, large cards); also the default
+    // names as the name labels' hints.
+    void sortstuff(int myseat);
+    void clearall();
+
+    // Command handlers; each takes the payload of one received command.
+    void startthegame(const QString& payload);
+    void roundstarting(const QString& payload);
+    void mycards(const QString& payload);
+    void gamestats(const QString& payload);
+    void postscores(const QString& payload);
+    void penalty(const QString& payload);
+    void getnextplayer(const QString& payload);
+    void winner(const QString& payload);
+    void drawacard(const QString& payload);
+    void heflipped(const QString& payload);
+    void replaceadraw(const QString& payload);
+    void discardadrawn(const QString& payload);
+    void replaceadiscard(const QString& payload);
+
+    // Input.
+    void card19Click(int position); // one of the own nine cards, grid position 1 to 9
+    void image_drawClick();
+    void image_discardClick();
+
+    // Seat controls by seat number (after the rotation).
+    QLabel* label_playername(int seat) const;
+    QLabel* label_score(int seat) const;
+    QLabel* image_eyes(int seat) const;
+    QAbstractButton* button_start() const;
+
+signals:
+    // `button_start` was clicked (the main window decides whether to open the start dialog).
+    void startClicked();
+    // A game ended with a winner: the winner's name, or "addtomine" when it is this player.
+    void gameRecorded(const QString& winner);
+    // Right click on a seat's name label (seat 1 to 4), at a global position.
+    void nameLabelMenuRequested(int seat, const QPoint& globalPos);
+
+private:
+    struct Impl;
+    Impl* d;
+};
+
+} // namespace pelvo

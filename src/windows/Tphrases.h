@@ -1,0 +1,27 @@
+#pragma once
+// The phrase editor: nine edits for the phrase buttons; "Done" applies and saves them.
+
+#include <QDialog>
+
+namespace pelvo {
+
+class Tphrases : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tphrases(QWidget* parent = nullptr);
+    ~Tphrases() override;
+
+    // Fills phrase1..phrase9 (each at most 50 characters) and shows the editor.
+    void edit(const QStringList& phrases);
+    QStringList phrases() const;
+
+signals:
+    // "Done": the nine texts, empty ones included.
+    void done(const QStringList& phrases);
+
+private:
+    struct Impl;
+    Impl* d;
+};
+
+} // namespace pelvo
