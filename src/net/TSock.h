@@ -50,6 +50,7 @@ public:
 
     // A peer that does not read is a broken peer: when > 0 and the unsent output grows past
     // this many bytes after a Send, the socket closes itself ("Socket Closed" as usual).
+    // Accepted sockets take over the listener's value.
     qsizetype MaxOutbound = 0;
     qsizetype outboundSize() const;
     qsizetype inboundSize() const;
@@ -68,6 +69,9 @@ public:
     bool Close();                       // never throws; true when the OS close succeeded
 
     bool holdsSocket() const { return m_fd >= 0; }
+    // How many host names were resolved through the system resolver (the cache and dotted
+    // addresses bypass it); lets tests see that a lookup was skipped.
+    static int hostNameResolutions();
 
     static QString errorName(int wsaNumber); // "WSAECONNREFUSED" etc., "UNKNOWN ERROR"
     static int wsaErrorFromErrno(int err);   // ECONNREFUSED -> 10061 etc.
@@ -80,9 +84,9 @@ private:
     void createNotifiers();
     void dropNotifiers();
     void updateNotifiers();
+    void dispatch(bool readable);
     void onReadable();
     void onWritable();
-    void handleWriteReady();
     quint16 lookupPort();
     quint32 lookupHost();
 
@@ -90,7 +94,11 @@ private:
     State m_state = State::Closed;
     bool m_listen = false;
     bool m_connected = false;
-    bool m_writeKick = false; // one ready-for-writing event after connect or accept
+    bool m_writeKick = false;  // one ready-for-writing event after connect or accept
+    bool m_acceptArmed = true; // a listener reports the next connection after an Accept
+    bool m_peerClosed = false; // end of stream seen; the close follows
+    int m_dispatchDepth = 0;   // inside a notifier activation of this socket
+    quint32 m_lastPeer = 0;    // listener: address of the connection accepted last
     int m_pendingConnectError = 0;
     QString m_hostName;
     QString m_portName;
