@@ -1,0 +1,335 @@
+#include "net/TSock.h"
+#include "support/TestEnv.h"
+
+// Qt
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+
+// std
+#include <functional>
+
+// GoogleTest
+#include <gtest/gtest.h>
+
+using pelvo::ESockException;
+using pelvo::TSock;
+
+namespace {
+
+constexpr int kWait = 5000; // ms; generous upper bound, the waits end as soon as the event fires
+
+#define EXPECT_SOCK_THROW(stmt, text)                                                              \
+    do {                                                                                           \
+        try {                                                                                      \
+            stmt;                                                                                  \
+            ADD_FAILURE() << "no exception, expected: " << (text);                                 \
+        } catch (const ESockException& e) {                                                        \
+            EXPECT_STREQ(e.what(), text);                                                          \
+        }                                                                                          \
+    } while (0)
+
+// Runs the event loop until the condition holds; false after kWait ms without it.
+bool waitFor(const std::function<bool()>& condition) {
+    QElapsedTimer clock;
+    clock.start();
+    QTimer tick; // wakes the loop so the deadline is seen even when no socket event comes
+    tick.start(20);
+    while (!condition()) {
+        if (clock.elapsed() > kWait) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
+
+// Runs the event loop for a short while, for checks that nothing (more) happens.
+void settle() {
+    QElapsedTimer clock;
+    clock.start();
+    waitFor([&] { return clock.elapsed() >= 50; });
+}
+
+// Records every event of the sockets it watches, in order.
+struct Recorder {
+    QStringList events;
+
+    void watch(TSock& s) {
+        s.OnInfo = [this](TSock*, int code, const QString& text) {
+            events << QStringLiteral("%1 %2").arg(code).arg(text);
+        };
+        s.OnConnect = [this](TSock*) { events << QStringLiteral("connect"); };
+        s.OnDisconnect = [this](TSock*) { events << QStringLiteral("disconnect"); };
+    }
+    bool has(const QString& e) const { return events.contains(e); }
+    QStringList without(int code) const {
+        QStringList out;
+        for (const auto& e : events)
+            if (!e.startsWith(QString::number(code) + ' ')) out << e;
+        return out;
+    }
+};
+
+// A listener on a free port, a client connected to it and the accepted server side.
+struct Link {
+    quint16 port = pelvo::test::freePort();
+    TSock listener;
+    TSock client;
+    QPointer<TSock> server;
+
+    Link() {
+        listener.setPortName(QString::number(port));
+        listener.OnAccept = [this](TSock* l) {
+            TSock* s = nullptr;
+            if (l->Accept(s)) server = s;
+        };
+        listener.setListen(true);
+        client.setHostName(QStringLiteral("127.0.0.1"));
+        client.setPortName(QString::number(port));
+    }
+    bool open() {
+        client.Open();
+        return waitFor([&] { return client.Connected() && server; });
+    }
+};
+
+TEST(TSockTransfer, BytesArriveExactlyAndInOrderIncludingSendsBeforeConnect) {
+    Link link;
+    link.client.Open();
+    ASSERT_FALSE(link.client.Connected());
+    // Both go out before the connection exists; they must wait in order, unchanged.
+    link.client.Send(QByteArray("CMD_full+") + char(0xFF));
+    link.client.Send(QByteArray("CMD_x+1+") + char(0xFF));
+    ASSERT_TRUE(waitFor([&] { return link.server && link.server->inboundSize() >= 18; }));
+    EXPECT_EQ(link.server->Receive(), QByteArray("CMD_full+\xFF"
+                                                 "CMD_x+1+\xFF"));
+    EXPECT_EQ(link.client.outboundSize(), 0);
+}
+
+TEST(TSockTransfer, MegabyteArrivesCompleteInBoundedReads) {
+    Link link;
+    ASSERT_TRUE(link.open());
+    QByteArray sent(1 << 20, Qt::Uninitialized);
+    for (int i = 0; i < sent.size(); ++i) sent[i] = char((i * 131) % 251);
+    QByteArray got;
+    qsizetype largest = 0;
+    link.server->OnRead = [&](TSock* s, int) {
+        const QByteArray part = s->Receive();
+        largest = std::max(largest, part.size());
+        got += part;
+    };
+    link.client.Send(sent);
+    ASSERT_TRUE(waitFor([&] { return got.size() >= sent.size(); }));
+    EXPECT_EQ(got, sent);
+    EXPECT_LE(largest, 32768);
+}
+
+TEST(TSockLifecycle, AcceptedSocketIsSetUpAndPeerCloseDisconnectsBeforeClosing) {
+    Recorder rec; // outlives the sockets whose handlers point at it
+    Link link;
+    rec.watch(link.listener); // copied onto the accepted socket
+    ASSERT_TRUE(link.open());
+    const QString port = QString::number(link.port);
+    EXPECT_EQ(rec.events, (QStringList{"0 Setting PortName While Connected Has No Effect",
+                                       "0 Setting HostName While Connected Has No Effect",
+                                       "6 Created New TSock Structure"}));
+    EXPECT_EQ(link.server->parent(), &link.listener);
+    EXPECT_EQ(link.server->PortName(), port);
+    EXPECT_EQ(link.server->HostName(), QStringLiteral("127.0.0.1"));
+    EXPECT_TRUE(link.server->Connected());
+    // One ready-for-writing event for the fresh connection, then an idle socket stays quiet.
+    ASSERT_TRUE(waitFor([&] { return rec.has("5 Non-Blocking Outgoing Data"); }));
+    settle();
+    EXPECT_EQ(rec.events.count("5 Non-Blocking Outgoing Data"), 1);
+
+    rec.events.clear();
+    link.client.Close();
+    ASSERT_TRUE(waitFor([&] { return rec.has("2 Socket Closed"); }));
+    const QStringList order = rec.without(5); // the fresh socket's first ready-for-writing
+    EXPECT_EQ(order, (QStringList{"disconnect", "2 Socket Closed"}));
+    EXPECT_FALSE(link.server->Connected());
+}
+
+TEST(TSockLifecycle, ReceiveAfterPeerCloseHandsOverBufferedDataThenRaises) {
+    Recorder rec; // outlives the sockets whose handlers point at it
+    Link link;
+    rec.watch(link.client);
+    ASSERT_TRUE(link.open());
+    link.server->Send("hello");
+    link.server->Close();
+    ASSERT_TRUE(waitFor([&] { return rec.has("2 Socket Closed"); }));
+    EXPECT_EQ(link.client.Receive(), QByteArray("hello"));
+    EXPECT_SOCK_THROW(link.client.Receive(), "Receive - Socket Not Connected");
+}
+
+TEST(TSockLifecycle, RefusedConnectGivesOnlyTheErrorNoticeAndOpenTwiceChangesNothing) {
+    Recorder rec;
+    TSock client;
+    rec.watch(client);
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(QString::number(pelvo::test::freePort()));
+    EXPECT_FALSE(client.Open());
+    EXPECT_EQ(rec.events,
+              (QStringList{"0 Lookup Of Port " + client.PortName(), "0 Lookup Of Host 127.0.0.1"}));
+    ASSERT_TRUE(waitFor([&] { return rec.events.size() > 2; }));
+    settle();
+    EXPECT_EQ(rec.without(0), QStringList{"7 Error #10061 (WSAECONNREFUSED)"});
+    EXPECT_FALSE(client.Connected());
+    EXPECT_TRUE(client.holdsSocket()); // stays allocated, as a failed connect does
+
+    rec.events.clear();
+    EXPECT_FALSE(client.Open());
+    EXPECT_TRUE(rec.events.isEmpty());
+}
+
+TEST(TSockLifecycle, ListenTwiceBindConflictAndStop) {
+    const QString port = QString::number(pelvo::test::freePort());
+    Recorder rec;
+    TSock first;
+    rec.watch(first);
+    first.setPortName(port);
+    first.setListen(true);
+    first.setListen(true);
+    EXPECT_TRUE(rec.has("3 Listening Started"));
+    EXPECT_TRUE(rec.has("3 Listening Already Running"));
+
+    TSock second;
+    second.setPortName(port);
+    EXPECT_SOCK_THROW(second.setListen(true), "Listen - Error Binding Socket");
+    EXPECT_FALSE(second.Listen());
+    EXPECT_SOCK_THROW(second.setListen(true), "Listen - Socket Already In Use");
+
+    rec.events.clear();
+    first.setListen(false);
+    EXPECT_EQ(rec.without(0), (QStringList{"2 Socket Closed", "3 Listening Stopped"}));
+    EXPECT_FALSE(first.Listen());
+}
+
+TEST(TSockLifecycle, WrongStateOperationsRaiseAndCloseNeverThrows) {
+    Recorder rec;
+    TSock s;
+    EXPECT_SOCK_THROW(s.Send("x"), "Send - Socket Not Connected");
+    EXPECT_SOCK_THROW(s.Receive(), "Receive - Socket Not Connected");
+    TSock* out = nullptr;
+    EXPECT_SOCK_THROW(s.Accept(out), "Accept - Socket Not In Listening Mode");
+
+    rec.watch(s);
+    EXPECT_FALSE(s.Close());
+    EXPECT_EQ(rec.events, QStringList{"2 Socket Closed"});
+
+    s.setPortName(QString::number(pelvo::test::freePort()));
+    s.setListen(true);
+    EXPECT_SOCK_THROW(s.Send("x"), "Send - Cannot Send On A Listener Socket");
+    EXPECT_SOCK_THROW(s.Receive(), "Receive - Cannot Receive On A Listener Socket");
+
+    s.OnInfo = [](TSock*, int, const QString&) { throw std::runtime_error("handler"); };
+    EXPECT_SOCK_THROW(s.setListen(true), "Error here");
+    s.setPortName(QString());
+    EXPECT_TRUE(s.Close());
+}
+
+TEST(TSockLookup, DottedNamesAreConvertedAndNamesResolvedOnce) {
+    const int before = TSock::hostNameResolutions();
+    Link link;
+    ASSERT_TRUE(link.open());
+    EXPECT_EQ(TSock::hostNameResolutions(), before);
+
+    TSock a, b;
+    for (TSock* s : {&a, &b}) {
+        s->setHostName(QStringLiteral("localhost"));
+        s->setPortName(QString::number(link.port));
+        s->Open();
+    }
+    EXPECT_EQ(TSock::hostNameResolutions(), before + 1);
+}
+
+TEST(TSockLookup, UnknownNamesRaiseAndLeaveNothingAllocated) {
+    TSock s;
+    s.setHostName(QStringLiteral("127.0.0.1"));
+    s.setPortName(QStringLiteral("no-such-service-pelvo"));
+    EXPECT_SOCK_THROW(s.Open(), "Port Lookup - Could Not Find Service Entry");
+    s.setPortName(QString());
+    EXPECT_SOCK_THROW(s.Open(), "Port Lookup - Could Not Find Service Entry");
+    EXPECT_SOCK_THROW(s.setListen(true), "Port Lookup - Could Not Find Service Entry");
+
+    s.setPortName(QStringLiteral("http")); // a service name resolves to its port
+    s.setHostName(QStringLiteral("no-such-host.invalid"));
+    EXPECT_SOCK_THROW(s.Open(), "Host Lookup - Could Not Find Host Entry");
+    EXPECT_FALSE(s.holdsSocket());
+}
+
+TEST(TSockRobustness, PeerThatNeverReadsIsClosedAtTheOutboundCap) {
+    // A listener that never accepts: the connection completes but nobody reads it.
+    TSock deaf;
+    deaf.setPortName(QString::number(pelvo::test::freePort()));
+    deaf.setListen(true);
+    Recorder rec;
+    TSock client;
+    rec.watch(client);
+    client.MaxOutbound = 256 * 1024;
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(deaf.PortName());
+    client.Open();
+    ASSERT_TRUE(waitFor([&] { return client.Connected(); }));
+
+    const QByteArray chunk(64 * 1024, 'x');
+    qsizetype sent = 0;
+    while (client.Connected() && sent < (256 << 20)) {
+        client.Send(chunk);
+        sent += chunk.size();
+    }
+    EXPECT_FALSE(client.Connected());
+    EXPECT_TRUE(rec.has("2 Socket Closed"));
+    EXPECT_EQ(client.outboundSize(), 0);
+}
+
+TEST(TSockRobustness, HandlersMayCloseOrDeleteTheirSocket) {
+    Link link;
+    ASSERT_TRUE(link.open());
+    QPointer<TSock> server = link.server;
+    // Closing from inside a read event, then deleting from inside the disconnect.
+    int reads = 0;
+    server->OnRead = [&](TSock* s, int) {
+        ++reads;
+        s->Close();
+    };
+    link.client.Send("a");
+    ASSERT_TRUE(waitFor([&] { return reads == 1; }));
+    EXPECT_FALSE(server->Connected());
+
+    Link second;
+    ASSERT_TRUE(second.open());
+    second.server->OnDisconnect = [](TSock* s) { delete s; };
+    second.client.Close();
+    ASSERT_TRUE(waitFor([&] { return !second.server; }));
+
+    // A child deleted by its owner leaves the listener working and destructible.
+    Link third;
+    ASSERT_TRUE(third.open());
+    delete third.server.data();
+    TSock another;
+    another.setHostName(QStringLiteral("127.0.0.1"));
+    another.setPortName(QString::number(third.port));
+    another.Open();
+    ASSERT_TRUE(waitFor([&] { return third.server; }));
+    third.listener.setListen(false);
+}
+
+TEST(TSockErrors, ErrnoMapsToWindowsSocketsNumbersAndNames) {
+    EXPECT_EQ(TSock::wsaErrorFromErrno(ECONNREFUSED), 10061);
+    EXPECT_EQ(TSock::wsaErrorFromErrno(ETIMEDOUT), 10060);
+    EXPECT_EQ(TSock::wsaErrorFromErrno(EHOSTUNREACH), 10065);
+    EXPECT_EQ(TSock::wsaErrorFromErrno(ENETUNREACH), 10051);
+    EXPECT_EQ(TSock::wsaErrorFromErrno(ECONNRESET), 10054);
+    EXPECT_EQ(TSock::wsaErrorFromErrno(EADDRINUSE), 10048);
+    EXPECT_EQ(TSock::errorName(10061), QStringLiteral("WSAECONNREFUSED"));
+    EXPECT_EQ(TSock::errorName(10004), QStringLiteral("WSAEINTR"));
+    EXPECT_EQ(TSock::errorName(11001), QStringLiteral("WSAHOST_NOT_FOUND"));
+    for (int unnamed : {10000, 10034, 10072, 10090, 10100, 11005})
+        EXPECT_EQ(TSock::errorName(unnamed), QStringLiteral("UNKNOWN ERROR")) << unnamed;
+    // An errno without a counterpart never borrows a real name.
+    EXPECT_EQ(TSock::errorName(TSock::wsaErrorFromErrno(ENOENT)), QStringLiteral("UNKNOWN ERROR"));
+}
+
+} // namespace
