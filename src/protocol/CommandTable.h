@@ -15,7 +15,9 @@ public:
     using Handler = std::function<void(const QString& payload)>;
     enum class Outcome { Ignored, Handled, Malformed };
 
-    void add(const QString& command, Handler handler) { handlers_.insert(command, std::move(handler)); }
+    void add(const QString& command, Handler handler) {
+        handlers_.insert(command, std::move(handler));
+    }
     bool contains(const QString& command) const { return handlers_.contains(command); }
 
     // Empty lines, lines without "+" and unknown commands are ignored.

@@ -50,7 +50,9 @@ QString FieldReader::next() {
     return field;
 }
 
-int FieldReader::nextInt() { return toIntOrThrow(next()); }
+int FieldReader::nextInt() {
+    return toIntOrThrow(next());
+}
 
 int FieldReader::nextInt(int lo, int hi) {
     const int v = nextInt();

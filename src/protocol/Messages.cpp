@@ -15,7 +15,9 @@ QByteArray frame(const char* command, const QString& payload) {
     return bytes;
 }
 
-QString num(int v) { return QString::number(v); }
+QString num(int v) {
+    return QString::number(v);
+}
 
 // "+" position "+" code for positions 1 to 9, no trailing "+".
 QString gridFields(const Grid& codes) {
@@ -53,25 +55,37 @@ QByteArray justwatch(int seat, int mode) {
 QByteArray flipcard(int ownSlot, int position) {
     return frame(cmd::flipcard, num(ownSlot) + u'+' + num(position) + u'+');
 }
-QByteArray drawcard(int ownSlot) { return frame(cmd::drawcard, num(ownSlot) + u'+'); }
+QByteArray drawcard(int ownSlot) {
+    return frame(cmd::drawcard, num(ownSlot) + u'+');
+}
 QByteArray replacedraw(int ownSlot, int position) {
     return frame(cmd::replacedraw, num(ownSlot) + u'+' + num(position) + u'+');
 }
-QByteArray discarddrawn(int ownSlot) { return frame(cmd::discarddrawn, num(ownSlot) + u'+'); }
+QByteArray discarddrawn(int ownSlot) {
+    return frame(cmd::discarddrawn, num(ownSlot) + u'+');
+}
 QByteArray replacediscard(int ownSlot, int position) {
     return frame(cmd::replacediscard, num(ownSlot) + u'+' + num(position) + u'+');
 }
 
-QByteArray sendlogininfo(int slot) { return frame(cmd::sendlogininfo, num(slot)); }
-QByteArray full() { return frame(cmd::full, {}); }
+QByteArray sendlogininfo(int slot) {
+    return frame(cmd::sendlogininfo, num(slot));
+}
+QByteArray full() {
+    return frame(cmd::full, {});
+}
 QByteArray newplayerinfo(int slot, const QString& name) {
     return frame(cmd::newplayerinfo, num(slot) + u'+' + name);
 }
 QByteArray existingplayers(int slot, const QString& name) {
     return frame(cmd::existingplayers, num(slot) + u'+' + name);
 }
-QByteArray havewrongversion(const QString& name) { return frame(cmd::havewrongversion, name); }
-QByteArray wrongversion() { return frame(cmd::wrongversion, {}); }
+QByteArray havewrongversion(const QString& name) {
+    return frame(cmd::havewrongversion, name);
+}
+QByteArray wrongversion() {
+    return frame(cmd::wrongversion, {});
+}
 QByteArray playerdisconnected(int slot, const QString& name) {
     return frame(cmd::playerdisconnected, num(slot) + u'+' + name);
 }
@@ -124,7 +138,9 @@ QByteArray postscores(int seat, int roundScore, int total, const Grid& codes) {
 QByteArray penalty(int seat, int total) {
     return frame(cmd::penalty, num(seat) + u'+' + num(total) + u'+');
 }
-QByteArray winner(const QString& name) { return frame(cmd::winner, name + u'+'); }
+QByteArray winner(const QString& name) {
+    return frame(cmd::winner, name + u'+');
+}
 
 QByteArray gamestats(const GameStats& s) {
     QString p = num(s.slot) + u'+' + num(s.roundsToPlay) + u'+' + num(s.roundNumber) + u'+' +

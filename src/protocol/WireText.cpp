@@ -4,7 +4,9 @@
 
 namespace pelvo {
 
-QByteArray encodeWire(const QString& text) { return text.toUtf8(); }
+QByteArray encodeWire(const QString& text) {
+    return text.toUtf8();
+}
 
 QString decodeWire(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

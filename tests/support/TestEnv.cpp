@@ -19,6 +19,8 @@ QString binaryDir() {
     return QDir(QCoreApplication::applicationDirPath() + "/../..").absolutePath();
 }
 
-QString programPath(const QString& relative) { return binaryDir() + "/" + relative; }
+QString programPath(const QString& relative) {
+    return binaryDir() + "/" + relative;
+}
 
 } // namespace pelvo::test
