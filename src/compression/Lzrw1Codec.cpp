@@ -305,6 +305,12 @@ std::vector<std::uint8_t> compress(std::span<const std::uint8_t> data) {
 
 std::vector<std::uint8_t> decompress(std::span<const std::uint8_t> data, const std::string& name) {
     std::vector<std::uint8_t> result;
+    if (data.size() >= HeaderSize) {
+        // The header's length is only a hint: a damaged one must not reserve gigabytes.
+        const std::size_t hint = std::size_t{data[4]} | std::size_t{data[5]} << 8 |
+                                 std::size_t{data[6]} << 16 | std::size_t{data[7]} << 24;
+        result.reserve(std::min(hint, data.size() * 64));
+    }
     std::size_t pos = 0;
     auto read = [&](std::uint8_t* dst, std::size_t n) {
         const std::size_t got = std::min(n, data.size() - pos);
