@@ -104,6 +104,8 @@ constexpr ErrnoMap kErrnoMap[] = {
 TSock::TSock(QObject* owner) : QObject(owner) {}
 
 TSock::~TSock() {
+    // Accepted connections close first, while the listener their handlers may look at is whole.
+    qDeleteAll(findChildren<TSock*>(QString(), Qt::FindDirectChildrenOnly));
     if (m_listen || m_connected) {
         Close();
     } else if (m_fd >= 0) {
