@@ -291,7 +291,15 @@ bool TSock::Send(const QByteArray& bytes) {
     // One call with everything; what the system does not take waits, in order, for the next.
     const ssize_t n = ::send(m_fd, m_outbound.constData(), size_t(m_outbound.size()),
                              MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (n > 0) m_outbound.remove(0, qsizetype(n));
+    if (n > 0) {
+        m_outbound.remove(0, qsizetype(n));
+    } else if (n < 0 && m_state == State::Connecting && m_pendingConnectError == 0) {
+        // A send can consume the error of a connect that just failed; keep it for the
+        // connect event, which would otherwise read no error and report a connection.
+        const int err = errno;
+        if (err != EAGAIN && err != EWOULDBLOCK && err != EINTR && err != ENOTCONN)
+            m_pendingConnectError = err;
+    }
 
     if (MaxOutbound > 0 && m_outbound.size() > MaxOutbound) {
         qCWarning(lcNet) << "peer does not read; closing after" << m_outbound.size()
@@ -521,6 +529,12 @@ void TSock::onWritable() {
         if (err == 0) {
             socklen_t len = sizeof err;
             if (::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+        }
+        if (err == 0) {
+            // No error recorded yet not connected: the error was taken by another call.
+            sockaddr_in peer{};
+            socklen_t len = sizeof peer;
+            if (::getpeername(m_fd, reinterpret_cast<sockaddr*>(&peer), &len) != 0) err = errno;
         }
         if (err != 0) {
             // The socket stays allocated; nothing more is watched until it is closed.

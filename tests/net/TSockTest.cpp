@@ -20,6 +20,11 @@
 // GoogleTest
 #include <gtest/gtest.h>
 
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 using pelvo::ESockException;
 using pelvo::TSock;
 
@@ -70,9 +75,10 @@ struct Recorder {
         s.OnDisconnect = [this](TSock*) { events << QStringLiteral("disconnect"); };
     }
     bool has(const QString& e) const { return events.contains(e); }
-    QStringList without(int code) const {
+    QStringList without(int code) const { return without(events, code); }
+    static QStringList without(const QStringList& list, int code) {
         QStringList out;
-        for (const auto& e : events)
+        for (const auto& e : list)
             if (!e.startsWith(QString::number(code) + ' ')) out << e;
         return out;
     }
@@ -188,6 +194,20 @@ TEST(TSockLifecycle, RefusedConnectGivesOnlyTheErrorNoticeAndOpenTwiceChangesNot
     rec.events.clear();
     EXPECT_FALSE(client.Open());
     EXPECT_TRUE(rec.events.isEmpty());
+}
+
+TEST(TSockLifecycle, SendingWhileTheConnectFailsDoesNotHideTheFailure) {
+    Recorder rec;
+    TSock client;
+    rec.watch(client);
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(QString::number(pelvo::test::freePort()));
+    client.Open();
+    EXPECT_TRUE(client.Send("early"));
+    ASSERT_TRUE(waitFor([&] { return !Recorder::without(rec.without(0), 5).isEmpty(); }));
+    EXPECT_EQ(Recorder::without(rec.without(0), 5),
+              QStringList{"7 Error #10061 (WSAECONNREFUSED)"});
+    EXPECT_FALSE(client.Connected());
 }
 
 TEST(TSockLifecycle, ListenTwiceBindConflictAndStop) {
