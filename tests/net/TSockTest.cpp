@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QTimer>
 
 // std
@@ -361,7 +360,10 @@ TEST(TSockRobustness, ResetConnectionIsReportedThenClosed) {
     ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
     ::close(fd);
     ASSERT_TRUE(waitFor([&] { return rec.has("2 Socket Closed"); }));
-    EXPECT_EQ(rec.without(0).filter(QRegularExpression("^[27] |disconnect")),
+    QStringList endings;
+    for (const auto& e : rec.events)
+        if (e.startsWith("2 ") || e.startsWith("7 ") || e == "disconnect") endings << e;
+    EXPECT_EQ(endings,
               (QStringList{"7 Error #10054 (WSAECONNRESET)", "disconnect", "2 Socket Closed"}));
 }
 
