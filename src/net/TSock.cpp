@@ -18,11 +18,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcNet, "pelvo.net")
-
 namespace pelvo {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcNet, "pelvo.net")
 
 constexpr qsizetype kReadChunk = 32768; // the most one readiness event reads
 constexpr int kBacklog = 5;
@@ -252,24 +252,25 @@ bool TSock::Accept(TSock*& newSock) {
     }
     m_lastPeer = peer.sin_addr.s_addr;
 
-    QPointer<TSock> self(this);
-    QPointer<TSock> child(new TSock(this));
-    child->OnRead = OnRead;
-    child->OnWrite = OnWrite;
-    child->OnDisconnect = OnDisconnect;
-    child->OnInfo = OnInfo;
-    child->MaxOutbound = MaxOutbound;
-    child->m_fd = fd;
-    child->m_state = State::Connected;
-    child->m_connected = true;
-    child->m_writeKick = true; // the first ready-for-writing event of a fresh connection
-    child->createNotifiers();
-    child->updateNotifiers();
+    auto* fresh = new TSock(this);
+    fresh->OnRead = OnRead;
+    fresh->OnWrite = OnWrite;
+    fresh->OnDisconnect = OnDisconnect;
+    fresh->OnInfo = OnInfo;
+    fresh->MaxOutbound = MaxOutbound;
+    fresh->m_fd = fd;
+    fresh->m_state = State::Connected;
+    fresh->m_connected = true;
+    fresh->m_writeKick = true; // the first ready-for-writing event of a fresh connection
+    fresh->createNotifiers();
+    fresh->updateNotifiers();
 
+    // The notices below run handlers, which may delete either socket.
+    const QPointer<TSock> self(this);
+    const QPointer<TSock> child(fresh);
     char dotted[INET_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET, &peer.sin_addr, dotted, sizeof dotted);
-    const QString portName = m_portName;
-    child->setPortName(portName);
+    fresh->setPortName(QString(m_portName)); // a copy: the notice may run any handler
     if (child) child->setHostName(QString::fromLatin1(dotted));
     if (!self) return false;
     info(InfoAccept, QStringLiteral("Created New TSock Structure"));
