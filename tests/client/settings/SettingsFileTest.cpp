@@ -1,0 +1,387 @@
+#include "SettingsTestSupport.h"
+
+#include "client/settings/IniFile.h"
+#include "client/settings/SettingsFile.h"
+
+// Qt
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+// std
+#include <random>
+
+#include <gtest/gtest.h>
+
+namespace pelvo {
+namespace {
+
+using test::FakeTarget;
+using test::readBytes;
+using test::writeBytes;
+
+const QString section = "Pelvo";
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path = dir.filePath("kavrelhub.ini");
+
+    FakeTarget loaded(const QByteArray& contents) {
+        writeBytes(path, contents);
+        FakeTarget target;
+        loadinifile(path, section, target);
+        return target;
+    }
+    std::optional<QByteArray> stored(const char* key) const {
+        return ini::value(readBytes(path), "Pelvo", key);
+    }
+};
+
+TEST_F(SettingsFileTest, NoFileGivesEveryDefaultInReadingOrderAndCreatesNothing) {
+    FakeTarget target;
+    target.colour = 0x123456;
+    loadinifile(path, section, target);
+
+    EXPECT_EQ(target.size, 8);
+    EXPECT_EQ(target.checkedSize, 8);
+    EXPECT_EQ(target.place, (WindowPlace{3, 3, 772, 580}));
+    EXPECT_EQ(target.colour, 0u);
+    EXPECT_EQ(target.rounds, 5);
+    EXPECT_EQ(target.bot3, 0);
+    EXPECT_EQ(target.bot4, 0);
+    EXPECT_EQ(target.speed, 1000);
+    EXPECT_EQ(target.turn, 0);
+    EXPECT_EQ(target.phrases[3], "Nice Try!");
+    EXPECT_TRUE(target.sounds);
+    EXPECT_TRUE(target.phraseSounds);
+    EXPECT_EQ(target.calls,
+              (QStringList{"setTextSize", "setWindowPlace", "checkSizeItem", "setChatColour",
+                           "setPlaytoscore", "changebox3", "changebox4", "setBotSpeed",
+                           "setTurnSound", "setPlaySounds", "setPlayerPhraseSounds"}));
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST_F(SettingsFileTest, FirstSaveCreatesTheFileWithEveryKeyInWritingOrder) {
+    FakeTarget target;
+    target.place = {10, 20, 800, 600};
+    target.colour = 0x0000FF;
+    target.bot4 = 0;
+    target.speed = 500;
+    target.turn = 1;
+    target.phraseSounds = false;
+    saveinifile(path, section, target);
+
+    EXPECT_EQ(readBytes(path), "[Pelvo]\nTextsize=10\nTop=20\nLeft=10\nWidth=800\nHeight=600\n"
+                               "Textcolor=clRed\nPlaytoscore=5\nBot3=1\nBot4=0\nBotspeed=500\n"
+                               "Turnsound=1\nPlayerphrasesounds=false\nPlaysounds=true\n");
+
+    FakeTarget back;
+    loadinifile(path, section, back);
+    EXPECT_EQ(back.place, target.place);
+    EXPECT_EQ(back.colour, 0x0000FFu);
+    EXPECT_EQ(back.speed, 500);
+    EXPECT_EQ(back.turn, 1);
+    EXPECT_FALSE(back.phraseSounds);
+}
+
+TEST_F(SettingsFileTest, OptionTextsCompareExactlyAndSaveTheTagsBack) {
+    FakeTarget target = loaded("[Pelvo]\nBotspeed=750\nTurnsound=2\nPlaysounds=False\n"
+                               "Playerphrasesounds=false\n");
+    EXPECT_EQ(target.speed, 1000);
+    EXPECT_EQ(target.turn, 0);
+    EXPECT_TRUE(target.sounds);
+    EXPECT_FALSE(target.phraseSounds);
+    saveinifile(path, section, target);
+    EXPECT_EQ(stored("Botspeed"), "1000");
+    EXPECT_EQ(stored("Turnsound"), "0");
+    EXPECT_EQ(stored("Playsounds"), "true");
+    EXPECT_EQ(stored("Playerphrasesounds"), "false");
+
+    const std::pair<const char*, int> speeds[] = {{"2000", 2000}, {"500", 500},   {"  500  ", 500},
+                                                  {"0500", 1000}, {"fast", 1000}, {"", 1000}};
+    for (const auto& [text, ms] : speeds)
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nBotspeed=") + text).speed, ms) << text;
+    EXPECT_EQ(loaded("[Pelvo]\nTurnsound=1").turn, 1);
+    EXPECT_EQ(loaded("[Pelvo]\nTurnsound=01").turn, 0);
+    EXPECT_FALSE(loaded("[Pelvo]\nPlaysounds=false").sounds);
+    EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=FALSE").sounds);
+    EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=").sounds);
+}
+
+TEST_F(SettingsFileTest, TextSizeWithoutMenuItemIsKeptAndUnusableSizesGiveTheDefault) {
+    FakeTarget target = loaded("[Pelvo]\nTextsize=11\n");
+    EXPECT_EQ(target.size, 11);
+    EXPECT_EQ(target.checkedSize, 11); // the window checks N11, which does not exist
+    saveinifile(path, section, target);
+    EXPECT_EQ(stored("Textsize"), "11");
+
+    for (const char* text : {"0", "-4", "9999", "big", "12pt", ""})
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nTextsize=") + text).size, 8) << text;
+}
+
+TEST_F(SettingsFileTest, IntegerKeysTakeTheirDefaultForTextThatIsNoNumber) {
+    FakeTarget target =
+        loaded("[Pelvo]\nTop=abc\nLeft=-20\nWidth=12x\nHeight=\nBot3=yes\nBot4=1\n");
+    EXPECT_EQ(target.place, (WindowPlace{-20, 3, 772, 580}));
+    EXPECT_EQ(target.bot3, 0);
+    EXPECT_EQ(target.bot4, 1);
+
+    // Rounds that are empty or no number leave the dialog alone.
+    for (const char* text : {"", "abc", "7.5"}) {
+        FakeTarget kept = loaded(QByteArray("[Pelvo]\nPlaytoscore=") + text);
+        EXPECT_FALSE(kept.calls.contains("setPlaytoscore")) << text;
+    }
+    EXPECT_EQ(loaded("[Pelvo]\nPlaytoscore=8").rounds, 8);
+}
+
+TEST_F(SettingsFileTest, ColourTextRoundTripsAndUnreadableColourIsBlack) {
+    struct Case {
+        const char* text;
+        quint32 colour;
+        const char* saved;
+    };
+    for (const Case& c :
+         {Case{"$000080FF", 0x000080FF, "$000080FF"}, Case{"clred", 0x0000FF, "clRed"},
+          Case{"orange", 0, "clBlack"}, Case{"", 0, "clBlack"}}) {
+        FakeTarget target = loaded(QByteArray("[Pelvo]\nTextcolor=") + c.text + "\n");
+        EXPECT_EQ(target.colour, c.colour) << c.text;
+        saveinifile(path, section, target);
+        EXPECT_EQ(stored("Textcolor"), c.saved) << c.text;
+    }
+}
+
+TEST_F(SettingsFileTest, PhrasesAreReadWhenNotEmptyAndWrittenOnlyByThePhraseEditor) {
+    FakeTarget target = loaded("[Pelvo]\nPhrase1=Hello there\nPhrase3=\nPhrase9=Bye\n");
+    EXPECT_EQ(target.phrases[1], "Hello there");
+    EXPECT_EQ(target.phrases[3], "Nice Try!");
+    EXPECT_EQ(target.phrases[9], "Bye");
+
+    saveinifile(path, section, target);
+    EXPECT_FALSE(stored("Phrase2"));
+    EXPECT_EQ(stored("Phrase9"), "Bye");
+
+    writePhrases(path, section, {"Gut gemacht, Käpt'n!", "", "Third"});
+    EXPECT_EQ(stored("Phrase1"), "Gut gemacht, Käpt'n!");
+    for (const char* key : {"Phrase2", "Phrase4", "Phrase9"}) EXPECT_EQ(stored(key), "") << key;
+    EXPECT_EQ(stored("Textsize"), "8"); // the other writer's keys stay
+
+    FakeTarget back;
+    loadinifile(path, section, back);
+    EXPECT_EQ(back.phrases[1], "Gut gemacht, Käpt'n!");
+    EXPECT_EQ(back.phrases[2], "Good One!");
+    EXPECT_EQ(back.phrases[3], "Third");
+}
+
+TEST_F(SettingsFileTest, APhraseCannotAddLinesToTheFile) {
+    writePhrases(path, section, {"hi\r\n[Pelvo]\nTextsize=40\nPlaysounds=false"});
+    FakeTarget target;
+    loadinifile(path, section, target);
+    EXPECT_EQ(target.size, 8);
+    EXPECT_TRUE(target.sounds);
+    EXPECT_EQ(target.phrases[1], "hi  [Pelvo] Textsize=40 Playsounds=false");
+}
+
+// The file the lobby program shares: its section, comments, odd spacing, unknown keys and
+// CRLF line ends must come through every save unchanged.
+TEST_F(SettingsFileTest, OtherSectionsAndUnknownKeysSurviveEverySaveByteForByte) {
+    const QByteArray head = "; lobby settings\r\n"
+                            "[Lobby]\r\n"
+                            "  Name =  Ann Smith  \r\n"
+                            "Server=host:9001 ; not a comment\r\n"
+                            "Textsize=99\r\n"
+                            "\r\n"
+                            "[Pelvo]\r\n"
+                            "; my window\r\n"
+                            "\tTop =  40 \r\n"
+                            "UnknownKey=keep me\r\n";
+    const QByteArray tail = "odd line without equals\r\n"
+                            "\r\n"
+                            "# trailer\r\n"
+                            "[Other]\r\n"
+                            "x=1\r\n"
+                            "x=2";
+    writeBytes(path, head + tail);
+
+    FakeTarget target;
+    loadinifile(path, section, target);
+    EXPECT_EQ(target.place.top, 40);
+    EXPECT_EQ(target.size, 8);
+
+    auto pelvoLines = [](int top, const char* speed, const QByteArray& phrases) {
+        return QByteArray("; my window\r\n\tTop =  ") + QByteArray::number(top) +
+               " \r\nUnknownKey=keep me\r\n"
+               "Textsize=8\r\nLeft=3\r\nWidth=772\r\nHeight=580\r\nTextcolor=clBlack\r\n"
+               "Playtoscore=5\r\nBot3=0\r\nBot4=0\r\nBotspeed=" +
+               speed + "\r\nTurnsound=0\r\nPlayerphrasesounds=true\r\nPlaysounds=true\r\n" +
+               phrases;
+    };
+    const QByteArray lobby = head.left(head.indexOf("; my window"));
+
+    saveinifile(path, section, target);
+    EXPECT_EQ(readBytes(path), lobby + pelvoLines(40, "1000", "") + tail);
+
+    target.place.top = 7;
+    target.speed = 2000;
+    saveinifile(path, section, target);
+    writePhrases(path, section, {"One"});
+    QByteArray phrases = "Phrase1=One\r\n";
+    for (int n = 2; n <= 9; ++n) phrases += "Phrase" + QByteArray::number(n) + "=\r\n";
+    EXPECT_EQ(readBytes(path), lobby + pelvoLines(7, "2000", phrases) + tail);
+}
+
+TEST_F(SettingsFileTest, SectionAndKeyNamesIgnoreLetterCase) {
+    FakeTarget target = loaded("[ pelvo ]\nTEXTSIZE=12\nplaysounds=false\n");
+    EXPECT_EQ(target.size, 12);
+    EXPECT_FALSE(target.sounds);
+
+    target.size = 14;
+    saveinifile(path, section, target);
+    const QByteArray text = readBytes(path);
+    EXPECT_TRUE(text.startsWith("[ pelvo ]\nTEXTSIZE=14\nplaysounds=false\n")) << text.constData();
+    EXPECT_FALSE(text.contains("Textsize"));
+    EXPECT_FALSE(text.contains("Playsounds"));
+    EXPECT_EQ(text.count('['), 1);
+}
+
+TEST_F(SettingsFileTest, MalformedFilesReadAsDefaultsOrSensibleValues) {
+    // Binary garbage: defaults, and a save keeps every byte of it.
+    std::mt19937 random(8);
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i) garbage += char(random() & 0xFF);
+    garbage.replace('[', '.'); // no chance of a section of that name
+    FakeTarget target = loaded(garbage);
+    EXPECT_EQ(target.size, 8);
+    EXPECT_EQ(target.speed, 1000);
+    target.size = 12;
+    saveinifile(path, section, target);
+    EXPECT_TRUE(readBytes(path).startsWith(garbage));
+    EXPECT_EQ(stored("Textsize"), "12");
+
+    // Lines without "=", an empty key name, and a header without its bracket.
+    target = loaded("[Pelvo]\nTextsize\n=12\nTop 5\n[Other\nWidth=900\n");
+    EXPECT_EQ(target.size, 8);
+    EXPECT_EQ(target.place, (WindowPlace{3, 3, 772, 580}));
+
+    // Duplicates: the first key and the first section count, for reading and writing.
+    target = loaded("[Pelvo]\nTextsize=12\nTextsize=14\n[Pelvo]\nLeft=30\n");
+    EXPECT_EQ(target.size, 12);
+    EXPECT_EQ(target.place.left, 3);
+    target.size = 10;
+    saveinifile(path, section, target);
+    EXPECT_TRUE(readBytes(path).startsWith("[Pelvo]\nTextsize=10\nTextsize=14\n"));
+    EXPECT_TRUE(readBytes(path).endsWith("[Pelvo]\nLeft=30\n"));
+
+    // Only another section.
+    EXPECT_EQ(loaded("[Lobby]\nTextsize=12\n").size, 8);
+
+    // A 5 MB file with the section at its end.
+    QByteArray big = "[Lobby]\n";
+    while (big.size() < 5 * 1024 * 1024) big += "Key" + QByteArray::number(big.size()) + "=x\n";
+    target = loaded(big + "[Pelvo]\nTextsize=12\n");
+    EXPECT_EQ(target.size, 12);
+    saveinifile(path, section, target);
+    EXPECT_TRUE(readBytes(path).startsWith(big));
+    EXPECT_EQ(stored("Playsounds"), "true");
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeReadGivesTheDefaults) {
+    ASSERT_TRUE(QDir().mkpath(path)); // the settings "file" is a folder
+    FakeTarget target;
+    loadinifile(path, section, target);
+    EXPECT_EQ(target.size, 8);
+    EXPECT_EQ(target.speed, 1000);
+}
+
+class RefusedWriteTest : public SettingsFileTest {
+protected:
+    QString fullPath(const QString& p) const { return QFileInfo(p).absoluteFilePath(); }
+    // Replaces the file with a folder of its name, so even root cannot write it.
+    void block() {
+        ASSERT_TRUE(QFile::rename(path, path + ".kept"));
+        ASSERT_TRUE(QDir().mkdir(path));
+    }
+    void unblock() {
+        ASSERT_TRUE(QDir().rmdir(path));
+        ASSERT_TRUE(QFile::rename(path + ".kept", path));
+    }
+};
+
+TEST_F(RefusedWriteTest, AFileThatCannotBeCreatedRaisesTheErrorWithTheFullPath) {
+    writeBytes(dir.filePath("plain"), "not a folder");
+    const QString blocked = dir.filePath("plain/kavrelhub.ini");
+    FakeTarget target;
+    try {
+        saveinifile(blocked, section, target);
+        FAIL() << "no error";
+    } catch (const SettingsWriteError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), "Unable to write to " + fullPath(blocked));
+    }
+    EXPECT_THROW(writePhrases(blocked, section, {}), SettingsWriteError);
+
+    ASSERT_TRUE(QDir().mkpath(path));
+    EXPECT_THROW(saveinifile(path, section, target), SettingsWriteError);
+    EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(RefusedWriteTest, TheSaveStopsAtTheRefusedKey) {
+    writeBytes(path, "[Lobby]\nName=Ann\n");
+    FakeTarget target;
+    target.speed = 2000;
+    target.beforeRead = [&](const QString& getter) {
+        if (getter == "turnSound") block();
+    };
+    EXPECT_THROW(saveinifile(path, section, target), SettingsWriteError);
+    unblock();
+    EXPECT_EQ(stored("Botspeed"), "2000");
+    EXPECT_FALSE(stored("Turnsound"));
+    EXPECT_FALSE(stored("Playerphrasesounds"));
+    EXPECT_FALSE(stored("Playsounds"));
+    EXPECT_TRUE(readBytes(path).startsWith("[Lobby]\nName=Ann\n"));
+}
+
+TEST_F(RefusedWriteTest, ARefusedColourIsSkippedAndTheSaveGoesOn) {
+    writeBytes(path, "");
+    FakeTarget target;
+    target.beforeRead = [&](const QString& getter) {
+        if (getter == "chatColour") block();
+        if (getter == "playtoscore") unblock();
+    };
+    EXPECT_NO_THROW(saveinifile(path, section, target));
+    EXPECT_EQ(stored("Height"), "580");
+    EXPECT_FALSE(stored("Textcolor"));
+    EXPECT_EQ(stored("Playtoscore"), "5");
+    EXPECT_EQ(stored("Playsounds"), "true");
+}
+
+TEST_F(RefusedWriteTest, AReadOnlyFileIsRefused) {
+    writeBytes(path, "[Pelvo]\nTextsize=12\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    if (QFile file(path); file.open(QIODevice::WriteOnly | QIODevice::Append))
+        GTEST_SKIP() << "this user writes read-only files";
+    FakeTarget target;
+    EXPECT_THROW(saveinifile(path, section, target), SettingsWriteError);
+    EXPECT_EQ(readBytes(path), "[Pelvo]\nTextsize=12\n");
+}
+
+TEST(DataFolderTest, HomeOverridesThenTheProgramFolderThenTheUserFolder) {
+    QTemporaryDir dir;
+    const QByteArray previous = qgetenv("PELVO_HOME");
+    qputenv("PELVO_HOME", dir.path().toUtf8());
+    EXPECT_EQ(dataFolder(), dir.path());
+    EXPECT_EQ(settingsPath(), dir.path() + "/kavrelhub.ini");
+    if (previous.isNull())
+        qunsetenv("PELVO_HOME");
+    else
+        qputenv("PELVO_HOME", previous);
+
+    const QString user = dir.filePath("user/data");
+    EXPECT_EQ(chooseDataFolder("/elsewhere", dir.path(), user), "/elsewhere");
+    EXPECT_EQ(chooseDataFolder(QString(), dir.path(), user), dir.path());
+    test::writeBytes(dir.filePath("plain"), "x");
+    EXPECT_EQ(chooseDataFolder(QString(), dir.filePath("plain"), user), user);
+    EXPECT_TRUE(QFileInfo(user).isDir());
+}
+
+} // namespace
+} // namespace pelvo
