@@ -173,6 +173,10 @@ TEST_F(SettingsFileTest, PhrasesAreReadWhenNotEmptyAndWrittenOnlyByThePhraseEdit
     EXPECT_EQ(back.phrases[3], "Third");
 }
 
+TEST_F(SettingsFileTest, TextThatIsNotUtf8IsReadAsLatin1) {
+    EXPECT_EQ(loaded("[Pelvo]\nPhrase2=K\xE4pt'n\n").phrases[2], "K\u00E4pt'n");
+}
+
 TEST_F(SettingsFileTest, APhraseCannotAddLinesToTheFile) {
     writePhrases(path, section, {"hi\r\n[Pelvo]\nTextsize=40\nPlaysounds=false"});
     FakeTarget target;
@@ -283,6 +287,30 @@ TEST_F(SettingsFileTest, MalformedFilesReadAsDefaultsOrSensibleValues) {
     saveinifile(path, section, target);
     EXPECT_TRUE(readBytes(path).startsWith(big));
     EXPECT_EQ(stored("Playsounds"), "true");
+}
+
+TEST_F(SettingsFileTest, ALinkedFileIsWrittenThroughItsLink) {
+    const QString shared = dir.filePath("lobby.ini");
+    writeBytes(shared, "[Lobby]\nName=Ann\n");
+    ASSERT_TRUE(QFile::link(shared, path));
+    FakeTarget target;
+    saveinifile(path, section, target);
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_TRUE(readBytes(shared).startsWith("[Lobby]\nName=Ann\n[Pelvo]\nTextsize=10\n"));
+}
+
+TEST_F(SettingsFileTest, AHugeFileIsNeitherReadNorRewritten) {
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Pelvo]\nTextsize=12\n");
+        ASSERT_TRUE(file.resize(IniFile::maxFileSize + 1));
+    }
+    FakeTarget target;
+    loadinifile(path, section, target);
+    EXPECT_EQ(target.size, 8);
+    EXPECT_THROW(saveinifile(path, section, target), SettingsWriteError);
+    EXPECT_EQ(QFileInfo(path).size(), IniFile::maxFileSize + 1);
 }
 
 TEST_F(SettingsFileTest, AFileThatCannotBeReadGivesTheDefaults) {
