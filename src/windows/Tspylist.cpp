@@ -1,0 +1,77 @@
+#include "windows/Tspylist.h"
+
+#include "protocol/Fields.h"
+
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace pelvo {
+
+Tspylist::Tspylist(QWidget* parent) : QDialog(parent) {
+    setObjectName("spylist");
+    setWindowTitle("Pelvo - Spys");
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setFixedSize(200, 230);
+    setModal(false);
+
+    auto* caption = new QLabel("Spy List", this);
+    caption->setObjectName("Label1");
+    caption->setGeometry(10, 6, 180, 18);
+
+    list_ = new QListWidget(this);
+    list_->setObjectName("listbox_spys");
+    list_->setGeometry(10, 26, 180, 160);
+    list_->setMouseTracking(true);
+    list_->viewport()->setMouseTracking(true);
+    list_->viewport()->installEventFilter(this);
+
+    popup_ = new QMenu(this);
+    popup_->setObjectName("popup_kick");
+    kickhim_ = popup_->addAction("Remove From Game");
+    kickhim_->setObjectName("popup_kickhim");
+    kickhim_->setEnabled(false); // the hosting process enables it
+    connect(kickhim_, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+
+    auto* done = new QPushButton("Done", this);
+    done->setObjectName("button_done");
+    done->setGeometry(60, 196, 80, 24);
+    connect(done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
+}
+
+void Tspylist::listbox_spysMouseMove(const QPoint& pos) {
+    QListWidgetItem* item = list_->itemAt(pos);
+    tag_ = item ? list_->row(item) : -1;
+}
+
+void Tspylist::popup_kickhimClick() {
+    // The entry acted on is the one last under the pointer, not the selected one.
+    if (tag_ < 0 || tag_ >= list_->count()) return;
+    const QString entry = list_->item(tag_)->text();
+    if (const auto slot = toInt(entry.section(':', 0, 0))) emit kickRequested(*slot);
+}
+
+void Tspylist::button_doneClick() {
+    close();
+}
+
+bool Tspylist::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_->viewport()) {
+        if (event->type() == QEvent::MouseMove) {
+            listbox_spysMouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        } else if (event->type() == QEvent::Leave) {
+            tag_ = -1;
+        } else if (event->type() == QEvent::ContextMenu) {
+            auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+            listbox_spysMouseMove(menuEvent->pos());
+            popup_->popup(menuEvent->globalPos());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace pelvo

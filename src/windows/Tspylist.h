@@ -1,0 +1,41 @@
+#pragma once
+// The spectator list: one entry per onlooker ("6: Bo") and, in the hosting process, their
+// removal. Shown and hidden; it never blocks the main window.
+
+#include <QDialog>
+
+class QAction;
+class QListWidget;
+class QMenu;
+
+namespace pelvo {
+
+class Tspylist : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tspylist(QWidget* parent = nullptr);
+
+    QListWidget* listbox_spys() const { return list_; }
+    QAction* popup_kickhim() const { return kickhim_; }
+    // Index of the entry last under the mouse pointer, or -1 (the list box's tag).
+    int listTag() const { return tag_; }
+
+    void listbox_spysMouseMove(const QPoint& pos);
+    void popup_kickhimClick();
+    void button_doneClick();
+
+signals:
+    // "Remove From Game" on an entry whose slot is a number.
+    void kickRequested(int slot);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QListWidget* list_ = nullptr;
+    QMenu* popup_ = nullptr;
+    QAction* kickhim_ = nullptr;
+    int tag_ = -1;
+};
+
+} // namespace pelvo
