@@ -1,17 +1,232 @@
 #include "host/TServer.h"
 
+// own
 #include "net/TSock.h"
+#include "protocol/Messages.h"
 #include "protocol/Ports.h"
+#include "protocol/WireText.h"
+
+// Qt
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcHost, "pelvo.host")
 
 namespace pelvo {
 
-// Placeholder until the table host is built: the listening socket only.
-TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
-TServer::TServer(const Options&, QObject* parent) : QObject(parent) {
-    Sock1 = new TSock(this);
-    Sock1->setPortName(gamePortName());
-    botSpeed = [] { return 1000; };
+namespace {
+std::uint64_t clockSeed() {
+    return std::uint64_t(QDateTime::currentMSecsSinceEpoch()) * 0x9E3779B97F4A7C15ULL ^
+           std::uint64_t(QCoreApplication::applicationPid());
 }
-TServer::~TServer() = default;
+} // namespace
+
+TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
+
+TServer::TServer(const Options& options, QObject* parent)
+    : QObject(parent), options_(options), random_(clockSeed()),
+      engine_(wire_, random_, Engine::Options{options.windowless}) {
+    botSpeed = [] { return 1000; };
+    engine_.botSpeed = [this] { return botSpeed ? botSpeed() : 1000; };
+
+    Sock1 = new TSock(this);
+    Sock1->setObjectName(QStringLiteral("Sock1"));
+    Sock1->setPortName(gamePortName());
+    Sock1->MaxOutbound = MaxOutbound; // accepted sockets take it over
+    Sock1->OnAccept = [this](TSock* listener) { Sock1Accept(listener); };
+
+    socktimer.setObjectName(QStringLiteral("socktimer"));
+    socktimer.setInterval(10);
+    connect(&socktimer, &QTimer::timeout, this, [this] { socktimerTimer(); });
+    timer1.setObjectName(QStringLiteral("timer1"));
+    connect(&timer1, &QTimer::timeout, this, [this] { timer1Timer(); });
+    computertimer.setObjectName(QStringLiteral("computertimer"));
+    connect(&computertimer, &QTimer::timeout, this, [this] { computertimerTimer(); });
+}
+
+TServer::~TServer() {
+    // Connections go first and quietly: their close notices must not reach a half-destroyed host.
+    for (Connection& c : conns_) {
+        if (!c.sock) continue;
+        c.sock->OnInfo = nullptr;
+        c.sock->OnDisconnect = nullptr;
+        c.sock->OnRead = nullptr;
+        delete c.sock;
+        c.sock = nullptr;
+    }
+    delete Sock1;
+    Sock1 = nullptr;
+}
+
+template <class F> void TServer::run(F&& work) {
+    ++depth_;
+    work();
+    --depth_;
+    if (depth_ > 0) return;
+    while (!lost_.empty()) {
+        const int slot = lost_.front();
+        lost_.erase(lost_.begin());
+        ++depth_;
+        engine_.lostConnection(slot);
+        --depth_;
+    }
+    syncTimers();
+}
+
+void TServer::syncTimers() {
+    const auto follow = [](QTimer& timer, const TimerSeam& seam, std::uint64_t& armings) {
+        if (!seam.enabled) {
+            timer.stop();
+            return;
+        }
+        if (seam.armings != armings || !timer.isActive()) {
+            armings = seam.armings;
+            timer.start(seam.interval);
+        }
+    };
+    follow(timer1, engine_.timer1, timer1Armings_);
+    follow(computertimer, engine_.computertimer, computerArmings_);
+}
+
+// ---- connections -----------------------------------------------------------------------------
+
+void TServer::Sock1Accept(TSock* listener) {
+    TSock* sock = nullptr;
+    try {
+        if (!listener->Accept(sock) || !sock) return;
+    } catch (const ESockException& e) {
+        qCWarning(lcHost) << "accept failed:" << e.what();
+        return;
+    }
+    int slot = 0;
+    run([&] { slot = engine_.acceptConnection(); });
+    if (slot < 1 || slot > MaxOpenSlots) {
+        // The tenth connection: told so, then the socket object is destroyed, which closes it.
+        sock->OnInfo = nullptr;
+        sock->OnDisconnect = nullptr;
+        sock->OnRead = nullptr;
+        sock->Tag = Slots;
+        sock->Send(msg::full());
+        delete sock;
+        return;
+    }
+    Connection& c = conns_[slot];
+    if (c.sock) forget(slot); // a leftover of the slot's previous holder
+    c.sock = sock;
+    c.id = ++nextId_;
+    c.splitter.clear();
+    c.queued = 0;
+    sock->Tag = slot;
+    sock->OnRead = [this](TSock* s, int count) { Sock1Read(s, count); };
+    sock->OnDisconnect = [this](TSock* s) { tempsockDisconnect(s); };
+    sock->OnInfo = [this](TSock* s, int code, const QString& text) { tempsockInfo(s, code, text); };
+    run([&] { wire_.send(slot, msg::sendlogininfo(slot)); });
+}
+
+void TServer::Sock1Read(TSock* sock, int) {
+    QByteArray bytes;
+    try {
+        bytes = sock->Receive();
+    } catch (const ESockException&) {
+        return;
+    }
+    const int slot = sock->Tag;
+    if (slot < 1 || slot > MaxOpenSlots || conns_[slot].sock != sock) return;
+    Connection& c = conns_[slot];
+    QList<QByteArray> frames;
+    bool healthy = c.splitter.feed(bytes, frames);
+    for (const QByteArray& frame : frames) {
+        if (frame.isEmpty()) continue; // the login's second terminator; dropped anyway
+        if (c.queued >= MaxQueuedLines) {
+            healthy = false;
+            break;
+        }
+        receivedlist.push_back({slot, c.id, decodeWire(frame)});
+        ++c.queued;
+    }
+    if (!receivedlist.empty() && !socktimer.isActive()) socktimer.start();
+    if (!healthy) {
+        qCWarning(lcHost) << "closing slot" << slot << ": not a peer of this protocol";
+        sock->Close();
+    }
+}
+
+void TServer::socktimerTimer() {
+    if (!receivedlist.empty()) {
+        Received item = std::move(receivedlist.front());
+        receivedlist.pop_front();
+        Connection& c = conns_[item.slot];
+        // A line outlives its connection only in the queue; the slot may have a new holder.
+        if (c.sock && c.id == item.id) {
+            --c.queued;
+            run([&] { engine_.request(item.slot, item.line); });
+        }
+    }
+    // Idle costs nothing: the dispatch timer runs only while lines wait.
+    if (receivedlist.empty()) socktimer.stop();
+}
+
+void TServer::tempsockDisconnect(TSock* sock) {
+    const int slot = sock->Tag;
+    if (slot >= 1 && slot <= MaxOpenSlots && conns_[slot].sock == sock && table().seats[slot].inUse)
+        sock->Close();
+}
+
+void TServer::tempsockInfo(TSock* sock, int, const QString& text) {
+    if (text != QLatin1String("Socket Closed")) return;
+    const int slot = sock->Tag;
+    // Only the slot's current connection speaks for it; a repeated notice finds it gone.
+    if (slot < 1 || slot > MaxOpenSlots || conns_[slot].sock != sock) return;
+    forget(slot);
+    if (depth_ > 0)
+        lost_.push_back(slot);
+    else
+        run([&] { engine_.lostConnection(slot); });
+}
+
+void TServer::forget(int slot) {
+    Connection& c = conns_[slot];
+    TSock* sock = std::exchange(c.sock, nullptr);
+    c.splitter.clear();
+    c.queued = 0;
+    if (!sock) return;
+    sock->OnRead = nullptr;
+    sock->OnDisconnect = nullptr;
+    sock->deleteLater();
+}
+
+void TServer::closeAll() {
+    for (int slot = 1; slot <= MaxOpenSlots; ++slot)
+        if (conns_[slot].sock) conns_[slot].sock->Close();
+}
+
+// ---- timers ----------------------------------------------------------------------------------
+
+void TServer::timer1Timer() {
+    run([&] { engine_.timer1Timer(); });
+}
+
+void TServer::computertimerTimer() {
+    run([&] { engine_.computertimerTimer(); });
+}
+
+// ---- outbox ----------------------------------------------------------------------------------
+
+void TServer::Wire::send(int slot, const QByteArray& frame) {
+    if (slot < 1 || slot > MaxOpenSlots) return;
+    TSock* sock = server_.conns_[slot].sock;
+    if (!sock) return;
+    try {
+        sock->Send(frame); // a peer that stopped reading is closed here (MaxOutbound)
+    } catch (const ESockException& e) {
+        qCDebug(lcHost) << "send to slot" << slot << "failed:" << e.what();
+    }
+}
+
+void TServer::Wire::close(int slot) {
+    if (slot < 1 || slot > MaxOpenSlots) return;
+    if (TSock* sock = server_.conns_[slot].sock) sock->Close();
+}
 
 } // namespace pelvo

@@ -1,10 +1,26 @@
 #pragma once
 // The table host: a hidden object in every process of the program. It listens only when this
 // player hosts, holds the authoritative game, checks every move and plays empty seats.
+// The rules live in Engine (plain data, no sockets); this class wires them to the listening
+// socket, one TSock per slot and the three host timers.
 
+// own
+#include "host/Engine.h"
+#include "host/Model.h"
+#include "protocol/FrameSplitter.h"
+
+// Qt
 #include <QObject>
+#include <QString>
+#include <QTimer>
 
+// std
+#include <array>
+#include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace pelvo {
 
@@ -19,6 +35,11 @@ public:
         bool windowless = false;
     };
 
+    // A peer whose unsent output passes this is not reading: its connection is closed.
+    static constexpr qsizetype MaxOutbound = 1024 * 1024;
+    // Lines waiting in the queue from one connection; a peer past this floods the table.
+    static constexpr int MaxQueuedLines = 1024;
+
     explicit TServer(QObject* parent = nullptr);
     TServer(const Options& options, QObject* parent = nullptr);
     ~TServer() override;
@@ -29,6 +50,68 @@ public:
     // Interval of the delay and computer timers, read each time one is armed (the hosting
     // player's "Bot and Delay Speed": 500, 1000 or 2000 ms).
     std::function<int()> botSpeed;
+
+    Engine& engine() { return engine_; }
+    const Table& table() const { return engine_.table; }
+    void seed(std::uint64_t value) { random_.reseed(value); }
+
+    // Closes every accepted connection (each gets the usual lost-connection handling).
+    void closeAll();
+    // Lines received and not yet dispatched.
+    qsizetype queuedLines() const { return qsizetype(receivedlist.size()); }
+    bool socktimerActive() const { return socktimer.isActive(); }
+
+    // Event handlers, public so that a test can drive them.
+    void Sock1Accept(TSock* listener);
+    void Sock1Read(TSock* sock, int count);
+    void socktimerTimer();
+    void tempsockDisconnect(TSock* sock);
+    void tempsockInfo(TSock* sock, int code, const QString& text);
+    void timer1Timer();
+    void computertimerTimer();
+
+private:
+    struct Connection {
+        TSock* sock = nullptr;
+        FrameSplitter splitter;
+        std::uint64_t id = 0; // which connection: a slot's next holder gets a new id
+        int queued = 0;
+    };
+    struct Received {
+        int slot;
+        std::uint64_t id;
+        QString line;
+    };
+    class Wire : public Outbox {
+    public:
+        explicit Wire(TServer& server) : server_(server) {}
+        void send(int slot, const QByteArray& frame) override;
+        void close(int slot) override;
+
+    private:
+        TServer& server_;
+    };
+
+    // Runs engine work; lost connections noticed meanwhile are handled once it is done, so
+    // the rules never re-enter themselves from inside a send.
+    template <class F> void run(F&& work);
+    void forget(int slot);
+    void syncTimers();
+
+    Options options_;
+    Random random_;
+    Wire wire_{*this};
+    Engine engine_;
+    std::array<Connection, Slots + 1> conns_{};
+    std::uint64_t nextId_ = 0;
+    std::deque<Received> receivedlist;
+    QTimer socktimer;
+    QTimer timer1;
+    QTimer computertimer;
+    std::uint64_t timer1Armings_ = 0;
+    std::uint64_t computerArmings_ = 0;
+    int depth_ = 0;
+    std::vector<int> lost_;
 };
 
 } // namespace pelvo

@@ -1,0 +1,157 @@
+#pragma once
+// The table host without sockets or windows: seating, the round and turn rules, scoring and the
+// computer players, all working on the plain Table. Everything the host says goes through an
+// Outbox; the two game timers are seams (arming records interval and countdown, the tick methods
+// are plain calls), so a test or the simulator drives whole games tick by tick.
+//
+// Requests from the wire enter through request(fromSlot, line). That is the one place where
+// fields are read and checked: a request is bound to the connection it came on (its own-slot or
+// seat field must name that slot), numbers must lie within the tables, and only then does a rule
+// run. Computer players submit the same payloads through the same gate, as slot Computer.
+
+// own
+#include "host/Model.h"
+#include "protocol/CommandTable.h"
+
+// Qt
+#include <QByteArray>
+#include <QString>
+
+// std
+#include <cstdint>
+#include <functional>
+
+namespace pelvo {
+
+class Outbox {
+public:
+    virtual ~Outbox() = default;
+    virtual void send(int slot, const QByteArray& frame) = 0;
+    // Close a slot's connection; its lost-connection handling follows (lostConnection).
+    virtual void close(int slot) { (void)slot; }
+};
+
+// A host timer as the rules see it: armed with an interval (the bot speed at that moment), an
+// action and a countdown kept in the Table; each tick lowers the countdown.
+struct TimerSeam {
+    bool enabled = false;
+    int interval = 0;
+    int action = 0;
+    std::uint64_t armings = 0; // grows at every arming, so a driver can restart its real timer
+    std::int64_t dueAt = 0;    // virtual clock of advanceClock()
+};
+
+class Engine {
+public:
+    // The sender of a move made by the host itself (a computer player): not bound to a slot.
+    static constexpr int Computer = 0;
+
+    struct Options {
+        // No player's window lives in this process: a lost slot 1 is taken over by the
+        // computer like any other seat.
+        bool windowless = false;
+    };
+
+    Engine(Outbox& outbox, Random& random, Options options);
+    Engine(Outbox& outbox, Random& random) : Engine(outbox, random, Options{}) {}
+
+    Table table;
+    TimerSeam timer1;        // delay timer: action 1 pass the turn, 2 start the next round
+    TimerSeam computertimer; // action 1 play a turn from its start, 2 finish after a draw
+
+    // Interval of both timers, read at each arming; below 1 counts as 1000.
+    std::function<int()> botSpeed;
+    // Called whenever a timer is armed or stopped (the real timers follow the seams).
+    std::function<void()> timersChanged;
+
+    // ---- Wire requests (validated here, then handed to the rules) ----
+    // Returns true when the request passed every check and the rule took it.
+    bool request(int fromSlot, const QString& line);
+
+    // ---- Connections and seating ----
+    // Gives a new connection a slot (lowest free first) and marks it in use; 10 means full:
+    // refuse it with CMD_full and close it. Sends nothing itself.
+    int acceptConnection();
+    // "Socket Closed" for a slot: announces it, frees the slot, lets the computer take over.
+    void lostConnection(int slot);
+    void disconnectsock(int slot);
+
+    // ---- Game rules (typed; the request gate has checked ranges and binding) ----
+    void startgame(const QString& starter, const QString& rounds, const QString& flag3,
+                   const QString& flag4);
+    void startround();
+    void dealcards();
+    bool flipcard(int seat, int position);
+    bool drawcard(int seat);
+    bool replacedraw(int seat, int position);
+    bool discarddrawn(int seat);
+    bool replacediscard(int seat, int position);
+    void findplayer();
+    void checkforcomplete(int seat);
+    void endround();
+    int getscores(int seat) const;
+    bool checkforwin();
+
+    // ---- Timers ----
+    void timer1Timer();
+    void computertimerTimer();
+    // Virtual time for drivers without real timers: runs the next tick of whichever timer is
+    // due first. Returns false when no timer runs.
+    bool advanceClock();
+    std::int64_t clock() const { return now_; }
+
+    // ---- Computer players ----
+    bool computerflipcards(int seat);
+    void computerplay(int seat);
+    void computerdrew(int seat);
+    int computermatch(int seat, int value) const;
+    int computergethighest(int seat) const;
+    bool computershouldplace(int seat, int position, bool firm, int value) const;
+    bool computervertcomplete(int seat, int position) const;
+    int computergetscores(int seat) const;
+    int empty(int seat) const;
+
+    // Sends to every slot in use, ascending.
+    void broadcast(const QByteArray& frame);
+
+private:
+    // request handlers: read and check the fields, then call the rule
+    void onLogininfo(const QString& payload);
+    void onKickhim(const QString& payload);
+    void onChat(const QString& payload);
+    void onAction(const QString& payload);
+    void onPlayasound(const QString& payload);
+    void onStartgame(const QString& payload);
+    void onJustwatch(const QString& payload);
+    void onFlipcard(const QString& payload);
+    void onDrawcard(const QString& payload);
+    void onReplacedraw(const QString& payload);
+    void onDiscarddrawn(const QString& payload);
+    void onReplacediscard(const QString& payload);
+    // A seat field bound to the sender: 1..4 and, from a connection, that connection's slot.
+    int boundSeat(int seat) const;
+    int relaySlot(const QString& slotText) const;
+
+    void receivedlogininfo(int slot, const QString& version, const QString& name);
+    void justwatch(int seat, const QString& mode);
+    void takeOver(int seat);
+    void sendGamestats(int slot);
+
+    int circularSearch(int seat);
+    int value(int seat, int position) const;
+    void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);
+    void stopTimer(TimerSeam& timer);
+    int speed() const;
+    using Handler = void (Engine::*)(const QString& payload);
+    bool submit(Handler handler, const QString& payload);
+
+    Outbox& outbox_;
+    Random& random_;
+    Options options_;
+    CommandTable commands_;
+    int from_ = Computer; // sender of the request being handled
+    bool accepted_ = false;
+    std::int64_t now_ = 0;
+};
+
+} // namespace pelvo

@@ -1,0 +1,234 @@
+// The request gate and the seating: every line from the wire is read and checked here before
+// any state changes, then handed to a rule. Also the connection side of the host: slots, login,
+// lost connections, "Just Watch" and the relays.
+#include "host/Engine.h"
+
+// own
+#include "protocol/Commands.h"
+#include "protocol/Fields.h"
+#include "protocol/Messages.h"
+
+namespace pelvo {
+
+bool Engine::request(int fromSlot, const QString& line) {
+    if (fromSlot < Computer || fromSlot > MaxOpenSlots) return false;
+    // Computer moves are made from inside other handlers: keep the outer request's state.
+    const int outerFrom = std::exchange(from_, fromSlot);
+    const bool outerAccepted = std::exchange(accepted_, false);
+    commands_.dispatch(line);
+    from_ = outerFrom;
+    return std::exchange(accepted_, outerAccepted);
+}
+
+// ---- checks ----------------------------------------------------------------------------------
+
+int Engine::boundSeat(int seat) const {
+    if (seat < 1 || seat > Seats) throw BadField("seat out of range");
+    if (from_ != Computer && seat != from_) throw BadField("seat of another connection");
+    return seat;
+}
+
+int Engine::relaySlot(const QString& slotText) const {
+    const int slot = toIntOrThrow(slotText);
+    if (slot < 1 || slot > MaxOpenSlots || slot != from_)
+        throw BadField("slot of another connection");
+    return slot;
+}
+
+// ---- request handlers ------------------------------------------------------------------------
+
+void Engine::onLogininfo(const QString& payload) {
+    FieldReader f(payload);
+    const int slot = f.nextInt();
+    if (from_ == Computer || slot != from_) throw BadField("login for another slot");
+    const QString version = f.next();
+    receivedlogininfo(slot, version, f.remainder());
+    accepted_ = true;
+}
+
+void Engine::onKickhim(const QString& payload) {
+    FieldReader f(payload);
+    const int requester = f.nextInt();
+    const int target = f.nextInt(1, MaxOpenSlots);
+    // Only the hosting player's own connection removes anyone.
+    if (from_ != 1 || requester != 1) return;
+    accepted_ = true;
+    disconnectsock(target);
+}
+
+void Engine::onChat(const QString& payload) {
+    FieldReader f(payload);
+    const QString slotText = f.next();
+    const int slot = relaySlot(slotText);
+    broadcast(msg::chatRelay(slotText, table.seats[slot].name, f.remainder()));
+    accepted_ = true;
+}
+
+void Engine::onAction(const QString& payload) {
+    FieldReader f(payload);
+    const QString slotText = f.next();
+    const int slot = relaySlot(slotText);
+    broadcast(msg::actionRelay(slotText, table.seats[slot].name, f.remainder()));
+    accepted_ = true;
+}
+
+void Engine::onPlayasound(const QString& payload) {
+    FieldReader f(payload);
+    const QString slotText = f.next();
+    relaySlot(slotText);
+    broadcast(msg::playasoundRelay(slotText, f.remainder()));
+    accepted_ = true;
+}
+
+void Engine::onStartgame(const QString& payload) {
+    if (from_ != 1) return; // only the hosting player starts a game
+    FieldReader f(payload);
+    const QString starter = f.next();
+    const QString rounds = f.next();
+    const QString flag3 = f.next();
+    const QString flag4 = f.next();
+    accepted_ = true;
+    startgame(starter, rounds, flag3, flag4);
+}
+
+void Engine::onJustwatch(const QString& payload) {
+    FieldReader f(payload);
+    const int seat = f.nextInt();
+    if (seat < 1 || seat > table.seatCount) return;
+    // One's own seat, or any seat for the hosting player.
+    if (from_ != Computer && from_ != 1 && seat != from_) return;
+    justwatch(seat, f.remainder());
+}
+
+void Engine::onFlipcard(const QString& payload) {
+    FieldReader f(payload);
+    const int seat = boundSeat(f.nextInt());
+    const int position = f.nextInt(1, GridCells);
+    // A seat out of this game keeps stale flips from an earlier game; they are not its to make.
+    if (!table.seats[seat].inGame) return;
+    accepted_ = flipcard(seat, position);
+}
+
+void Engine::onDrawcard(const QString& payload) {
+    FieldReader f(payload);
+    accepted_ = drawcard(boundSeat(f.nextInt()));
+}
+
+void Engine::onReplacedraw(const QString& payload) {
+    FieldReader f(payload);
+    const int seat = boundSeat(f.nextInt());
+    accepted_ = replacedraw(seat, f.nextInt(1, GridCells));
+}
+
+void Engine::onDiscarddrawn(const QString& payload) {
+    FieldReader f(payload);
+    accepted_ = discarddrawn(boundSeat(f.nextInt()));
+}
+
+void Engine::onReplacediscard(const QString& payload) {
+    FieldReader f(payload);
+    const int seat = boundSeat(f.nextInt());
+    accepted_ = replacediscard(seat, f.nextInt(1, GridCells));
+}
+
+// ---- connections -----------------------------------------------------------------------------
+
+int Engine::acceptConnection() {
+    Table& t = table;
+    int slot = 0;
+    if (t.slotCount == 0) {
+        t.slotCount = 1;
+        slot = 1;
+    } else {
+        for (int s = 1; s <= t.slotCount && slot == 0; ++s)
+            if (!t.seats[s].inUse) slot = s;
+        if (slot == 0 && t.slotCount < MaxOpenSlots) slot = ++t.slotCount;
+    }
+    if (slot == 0) return Slots; // full: slot 10 is never marked in use
+    t.seats[slot].inUse = true;
+    return slot;
+}
+
+void Engine::receivedlogininfo(int slot, const QString& version, const QString& name) {
+    Table& t = table;
+    t.seats[slot].name = name;
+    t.seats[slot].inUse = true;
+    broadcast(msg::newplayerinfo(slot, name));
+    for (int s = 1; s <= t.slotCount; ++s)
+        if (s != slot && t.seats[s].inUse)
+            outbox_.send(slot, msg::existingplayers(s, t.seats[s].name));
+    if (version != QLatin1String(wire::version)) {
+        if (t.seats[1].inUse) outbox_.send(1, msg::havewrongversion(name));
+        outbox_.send(slot, msg::wrongversion());
+    }
+    if (t.gameRunning) sendGamestats(slot);
+}
+
+void Engine::sendGamestats(int slot) {
+    const Table& t = table;
+    msg::GameStats g;
+    g.slot = slot;
+    g.roundsToPlay = t.roundsToPlay;
+    g.roundNumber = t.roundNumber;
+    g.currentPlayer = t.currentPlayer;
+    g.discardTop = t.discardTop();
+    for (int s = 1; s <= Seats; ++s) g.totals[s - 1] = t.seats[s].total;
+    g.seat3Out = !t.seats[3].inGame;
+    g.seat4Out = !t.seats[4].inGame;
+    for (int s = 1; s <= Seats; ++s) {
+        if (!t.seats[s].inGame) continue;
+        for (int p = 1; p <= GridCells; ++p)
+            if (t.seats[s].cards[p].faceUp) g.faceUp.append({s, p, t.seats[s].cards[p].code});
+    }
+    outbox_.send(slot, msg::gamestats(g));
+}
+
+void Engine::disconnectsock(int slot) {
+    if (slot >= 1 && slot <= MaxOpenSlots && table.seats[slot].inUse) outbox_.close(slot);
+}
+
+void Engine::lostConnection(int slot) {
+    if (slot < 1 || slot > MaxOpenSlots) return;
+    Table& t = table;
+    Seat& seat = t.seats[slot];
+    if (!seat.inUse) return; // already freed: nothing to announce, nothing to take over
+    const QByteArray notice = msg::playerdisconnected(slot, seat.name);
+    for (int s = 1; s <= t.slotCount; ++s)
+        if (s != slot && t.seats[s].inUse) outbox_.send(s, notice);
+    seat.inUse = false;
+    seat.name.clear();
+    seat.watching = false;
+    // In the player's own process the host's client never leaves while the game goes on.
+    if (slot == 1 && !options_.windowless) return;
+    takeOver(slot);
+}
+
+void Engine::takeOver(int seat) {
+    Table& t = table;
+    if (!t.gameRunning || seat < 1 || seat > Seats || !t.seats[seat].inGame) return;
+    if (t.turnState == TurnState::Flip && t.seats[seat].flipsLeft > 0) {
+        computerflipcards(seat);
+        return;
+    }
+    if (t.currentPlayer != seat) return;
+    if (t.turnState == TurnState::Choose)
+        armTimer(computertimer, 1, t.botTicks, 1);
+    else if (t.turnState == TurnState::Draw)
+        armTimer(computertimer, 2, t.botTicks, 1);
+}
+
+void Engine::justwatch(int seat, const QString& mode) {
+    Table& t = table;
+    if (mode == u"2") {
+        t.seats[seat].watching = false;
+        broadcast(msg::justwatching(seat, mode));
+        accepted_ = true;
+    } else if (mode == u"1" && t.gameRunning) {
+        t.seats[seat].watching = true;
+        broadcast(msg::justwatching(seat, mode));
+        accepted_ = true;
+        takeOver(seat);
+    }
+}
+
+} // namespace pelvo

@@ -1,0 +1,120 @@
+// pelvo-sim: plays four-computer games through the table engine at full speed and reports the
+// rate and the outcome figures. Every message is built as for real clients and handed to a
+// counting outbox (one onlooker is connected, so every notice to all has a receiver).
+
+// own
+#include "host/Engine.h"
+#include "protocol/Fields.h"
+
+// Qt
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+// std
+#include <array>
+#include <cstring>
+
+namespace {
+
+// Reads the decimal number at `i` of a frame and moves past it and its "+".
+int number(const QByteArray& frame, qsizetype& i) {
+    int sign = 1, v = 0;
+    if (frame[i] == '-') {
+        sign = -1;
+        ++i;
+    }
+    while (i < frame.size() && frame[i] >= '0' && frame[i] <= '9') v = v * 10 + (frame[i++] - '0');
+    ++i;
+    return sign * v;
+}
+
+class CountingOutbox : public pelvo::Outbox {
+public:
+    long long frames = 0, bytes = 0, rounds = 0, penalties = 0;
+    std::array<long long, 5> scoreSum{};
+    std::array<long long, 5> scoreCount{};
+
+    void send(int, const QByteArray& frame) override {
+        ++frames;
+        bytes += frame.size();
+        static constexpr char post[] = "CMD_postscores+";
+        static constexpr char pen[] = "CMD_penalty+";
+        if (frame.startsWith(post)) {
+            qsizetype i = sizeof post - 1;
+            const int seat = number(frame, i);
+            const int score = number(frame, i);
+            if (seat == 1) ++rounds;
+            scoreSum[seat] += score;
+            ++scoreCount[seat];
+        } else if (frame.startsWith(pen)) {
+            ++penalties;
+        }
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Plays four-computer games through the table engine at full speed."));
+    parser.addHelpOption();
+    const QCommandLineOption gamesOption(QStringLiteral("games"),
+                                         QStringLiteral("Number of games (default 10000)."),
+                                         QStringLiteral("N"), QStringLiteral("10000"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Seed of the first game (default 1)."),
+                                        QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption roundsOption(QStringLiteral("rounds"),
+                                          QStringLiteral("Rounds per game (default 5)."),
+                                          QStringLiteral("R"), QStringLiteral("5"));
+    parser.addOption(gamesOption);
+    parser.addOption(seedOption);
+    parser.addOption(roundsOption);
+    parser.process(app);
+
+    QTextStream out(stdout), err(stderr);
+    const auto games = pelvo::toInt(parser.value(gamesOption));
+    const auto seed = pelvo::toInt(parser.value(seedOption));
+    if (!games || *games < 1 || !seed) {
+        err << "pelvo-sim: --games needs a positive number, --seed a number\n";
+        return 2;
+    }
+    const QString rounds = parser.value(roundsOption);
+
+    CountingOutbox outbox;
+    pelvo::Random random;
+    long long tieBreakers = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int g = 0; g < *games; ++g) {
+        random.reseed(std::uint64_t(*seed) + std::uint64_t(g)); // the deal number is the seed
+        pelvo::Engine engine(outbox, random);
+        engine.botSpeed = [] { return 1; };
+        engine.table.slotCount = 5;
+        engine.table.seats[5].inUse = true; // one onlooker receives every notice to all
+        engine.startgame(QStringLiteral("sim"), rounds, QStringLiteral("1"), QStringLiteral("1"));
+        while (engine.table.gameRunning && engine.advanceClock()) {
+        }
+        tieBreakers += qMax(0, engine.table.roundNumber - 1 - engine.table.roundsToPlay);
+    }
+    const double seconds = clock.nsecsElapsed() / 1e9;
+
+    out << "games            " << *games << "\n";
+    out << "games per second " << qRound64(*games / seconds) << "\n";
+    out << "rounds           " << outbox.rounds << " (" << tieBreakers << " tie-breakers)\n";
+    out << "messages         " << outbox.frames << " (" << outbox.frames / *games << " per game, "
+        << outbox.bytes << " bytes)\n";
+    out << "average round score per seat";
+    for (int s = 1; s <= 4; ++s)
+        out << "  " << s << ": "
+            << QString::number(double(outbox.scoreSum[s]) / qMax(1LL, outbox.scoreCount[s]), 'f',
+                               2);
+    out << "\n";
+    out << "rounds ending in a penalty "
+        << QString::number(100.0 * outbox.penalties / qMax(1LL, outbox.rounds), 'f', 1) << " %\n";
+    return 0;
+}
