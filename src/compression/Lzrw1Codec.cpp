@@ -43,6 +43,15 @@ inline std::size_t firstDifference(std::uint64_t diff) {
 }
 
 // How many leading bytes of a and b are equal, at most max. Reads only a[0, max), b[0, max).
+// Index of the first differing byte, or 8 when the words are equal.
+inline std::size_t firstDifferenceOr8(std::uint64_t diff) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return static_cast<std::size_t>(std::countr_zero(diff)) / 8;
+    } else {
+        return static_cast<std::size_t>(std::countl_zero(diff)) / 8;
+    }
+}
+
 inline std::size_t equalLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t max) {
     std::size_t n = 0;
     while (n + 8 <= max) {
@@ -56,6 +65,18 @@ inline std::size_t equalLength(const std::uint8_t* a, const std::uint8_t* b, std
 
 inline unsigned hash3(const std::uint8_t* p) {
     const std::uint32_t v = (((std::uint32_t{p[0]} << 4) ^ p[1]) << 4) ^ p[2];
+    return ((40543u * v) >> 4) & (HashSize - 1);
+}
+
+// The same hash from a word loaded at the position.
+inline unsigned hash3(std::uint64_t w) {
+    std::uint32_t v;
+    if constexpr (std::endian::native == std::endian::little) {
+        v = static_cast<std::uint32_t>(((w & 0xFF) << 8) ^ ((w >> 4) & 0xFF0) ^ ((w >> 16) & 0xFF));
+    } else {
+        v = static_cast<std::uint32_t>(((w >> 48) & 0xFF00) ^ ((w >> 44) & 0xFF0) ^
+                                       ((w >> 40) & 0xFF));
+    }
     return ((40543u * v) >> 4) & (HashSize - 1);
 }
 
@@ -89,6 +110,28 @@ std::size_t compressBlock(std::span<const std::uint8_t> input, std::uint8_t* out
     unsigned ctrl = 0;
     unsigned items = 0;
 
+    auto putMatch = [&](std::size_t k, std::size_t m) {
+        put16be(out + op, static_cast<unsigned>(((x - k) << 4) | (m - MinMatch)));
+        op += 2;
+        x += m;
+        ctrl |= 1;
+    };
+    auto putRun = [&](std::size_t r, std::uint8_t c) {
+        const std::size_t code = r - MinRun;
+        out[op] = 0;
+        out[op + 1] = static_cast<std::uint8_t>(code >> 8);
+        out[op + 2] = static_cast<std::uint8_t>(code);
+        out[op + 3] = c;
+        op += 4;
+        x += r;
+        ctrl |= 1;
+    };
+    // Each further byte equal to its predecessor extends a run of at least MinRun bytes.
+    auto runLength = [&](std::size_t left) {
+        return MinRun +
+               equalLength(in + x + MinRun, in + x + MinRun - 1, std::min(MaxRun, left) - MinRun);
+    };
+
     // Giving up once the output passes the input keeps incompressible blocks cheap; each
     // pass writes at most 6 bytes, well inside the spare room of the buffer.
     while (x < len && op <= len) {
@@ -102,27 +145,44 @@ std::size_t compressBlock(std::span<const std::uint8_t> input, std::uint8_t* out
         ++items;
         ctrl <<= 1;
         const std::size_t left = len - x;
-        const std::uint8_t c = in[x];
 
-        if (left >= MinRun) {
-            const std::uint64_t pattern = 0x0101010101010101ULL * c;
-            if (load64(in + x) == pattern && load64(in + x + 8) == pattern) {
-                const std::size_t limit = std::min(MaxRun, left);
-                // Each further byte equal to its predecessor extends the run.
-                const std::size_t r =
-                    MinRun + equalLength(in + x + MinRun, in + x + MinRun - 1, limit - MinRun);
-                const std::size_t code = r - MinRun;
-                out[op] = 0;
-                out[op + 1] = static_cast<std::uint8_t>(code >> 8);
-                out[op + 2] = static_cast<std::uint8_t>(code);
-                out[op + 3] = c;
-                op += 4;
-                x += r;
-                ctrl |= 1;
+        if (left >= 24) {
+            // Far from the end: whole-word loads answer the run test, the hash and most of
+            // the match length at once.
+            const std::uint64_t w = load64(in + x);
+            if (((w ^ (w >> 8)) & 0x00FF'FFFF'FFFF'FFFFULL) == 0 && load64(in + x + 8) == w) {
+                putRun(runLength(left), in[x]);
                 continue;
             }
+            const unsigned h = hash3(w);
+            const int k = table[h];
+            table[h] = static_cast<std::int16_t>(x);
+            // Decided without branches where possible: whether a match exists is data-driven
+            // and predicts badly. An empty or too distant entry compares the block's start and
+            // is then forced to length 0.
+            const bool usable = k >= 0 && x - static_cast<std::size_t>(k) <= MaxDistance;
+            const std::size_t ref = usable ? static_cast<std::size_t>(k) : 0;
+            const std::uint64_t d0 = load64(in + ref) ^ w;
+            std::size_t m = usable ? firstDifferenceOr8(d0) : 0;
+            if (m >= MinMatch) {
+                if (m == 8) {
+                    const std::uint64_t d1 = load64(in + ref + 8) ^ load64(in + x + 8);
+                    m = d1 != 0 ? 8 + firstDifference(d1)
+                                : 16 + equalLength(in + x + 16, in + ref + 16, MaxMatch - 16);
+                }
+                putMatch(ref, m);
+                continue;
+            }
+            out[op++] = in[x++];
+            continue;
         }
 
+        const std::uint8_t c = in[x];
+        if (left >= MinRun && load64(in + x) == 0x0101010101010101ULL * c &&
+            load64(in + x + 8) == 0x0101010101010101ULL * c) {
+            putRun(runLength(left), c);
+            continue;
+        }
         // Fewer than three bytes left cannot start a match; hashing them would change nothing.
         if (left >= MinMatch) {
             const unsigned h = hash3(in + x);
@@ -131,10 +191,7 @@ std::size_t compressBlock(std::span<const std::uint8_t> input, std::uint8_t* out
             if (k >= 0 && x - static_cast<std::size_t>(k) <= MaxDistance) {
                 const std::size_t m = equalLength(in + x, in + k, std::min(MaxMatch, left));
                 if (m >= MinMatch) {
-                    put16be(out + op, static_cast<unsigned>(((x - k) << 4) | (m - MinMatch)));
-                    op += 2;
-                    x += m;
-                    ctrl |= 1;
+                    putMatch(static_cast<std::size_t>(k), m);
                     continue;
                 }
             }
@@ -152,6 +209,42 @@ std::size_t compressBlock(std::span<const std::uint8_t> input, std::uint8_t* out
     return op;
 }
 
+namespace {
+
+// Decodes one copy item at b (whose bytes are known to be in the body). False when it points
+// before the block's start or runs past its end.
+inline bool copyItem(const std::uint8_t* b, std::uint8_t* out, std::size_t& op, std::size_t& ip) {
+    const std::size_t p = (std::size_t{b[0]} << 4) | (b[1] >> 4);
+    if (p != 0) {
+        const std::size_t m = (b[1] & 0x0F) + MinMatch;
+        if (p > op || BlockSize - op < m) return false;
+        std::uint8_t* d = out + op;
+        const std::uint8_t* s = d - p;
+        if (p >= 8) {
+            // Whole words: each reads only bytes written before it; the spare room of the
+            // buffer takes the overshoot.
+            copy8(d, s);
+            copy8(d + 8, s + 8);
+            if (m > 16) copy8(d + 16, s + 16);
+        } else if (p == 1) {
+            std::memset(d, s[0], m);
+        } else {
+            for (std::size_t i = 0; i < m; ++i) d[i] = s[i];
+        }
+        op += m;
+        ip += 2;
+        return true;
+    }
+    const std::size_t count = ((std::size_t{b[1]} << 8) | b[2]) + MinRun;
+    if (BlockSize - op < count) return false;
+    std::memset(out + op, b[3], count);
+    op += count;
+    ip += 4;
+    return true;
+}
+
+} // namespace
+
 std::optional<std::size_t> decompressBlock(std::span<const std::uint8_t> body, std::uint8_t* out) {
     const std::uint8_t* b = body.data();
     const std::size_t n = body.size();
@@ -163,56 +256,46 @@ std::optional<std::size_t> decompressBlock(std::span<const std::uint8_t> body, s
     }
     if (n < 3) return std::nullopt;
 
-    std::size_t ip = 3;
+    // Sixteen items take at most 64 bytes; 16 more let literals be copied by whole words.
+    constexpr std::size_t FastMargin = 16 * 4 + 16;
+    std::size_t ip = 1;
     std::size_t op = 0;
-    unsigned ctrl = (unsigned{b[1]} << 8) | b[2];
-    unsigned bits = 16;
     while (ip < n) {
-        if (bits == 0) {
-            if (n - ip < 2) return std::nullopt;
-            ctrl = (unsigned{b[ip]} << 8) | b[ip + 1];
-            ip += 2;
-            bits = 16;
-            // Sixteen literals in one go: the common case of poorly matching data.
-            if (ctrl == 0 && n - ip >= 16 && BlockSize - op >= 16) {
-                std::memcpy(out + op, b + ip, 16);
-                op += 16;
-                ip += 16;
-                bits = 0;
-                continue;
+        // A control word promises at least one item; only the first may stand alone.
+        if (n - ip < 2 || (ip > 1 && n - ip == 2)) return std::nullopt;
+        // The word's bits sit at the top, so the next item's bit is always bit 31.
+        std::uint32_t ctrl = ((std::uint32_t{b[ip]} << 8) | b[ip + 1]) << 16;
+        ip += 2;
+        unsigned items = 16;
+        if (n - ip >= FastMargin) {
+            while (items > 0) {
+                if ((ctrl & 0x8000'0000U) == 0) {
+                    const unsigned literals =
+                        std::min(static_cast<unsigned>(std::countl_zero(ctrl)), items);
+                    if (BlockSize - op < literals) return std::nullopt;
+                    copy8(out + op, b + ip);
+                    copy8(out + op + 8, b + ip + 8);
+                    op += literals;
+                    ip += literals;
+                    items -= literals;
+                    ctrl <<= literals;
+                    continue;
+                }
+                if (!copyItem(b + ip, out, op, ip)) return std::nullopt;
+                ctrl <<= 1;
+                --items;
             }
-        }
-        --bits;
-        if (((ctrl >> bits) & 1) == 0) {
-            if (ip >= n || op >= BlockSize) return std::nullopt;
-            out[op++] = b[ip++];
             continue;
         }
-        if (n - ip < 2) return std::nullopt;
-        const std::size_t p = (std::size_t{b[ip]} << 4) | (b[ip + 1] >> 4);
-        if (p != 0) {
-            const std::size_t m = (b[ip + 1] & 0x0F) + MinMatch;
-            if (p > op || BlockSize - op < m) return std::nullopt;
-            std::uint8_t* d = out + op;
-            const std::uint8_t* s = d - p;
-            if (p >= 8) {
-                // Whole words: each reads only bytes written before it; the spare room of
-                // the buffer takes the overshoot.
-                copy8(d, s);
-                copy8(d + 8, s + 8);
-                if (m > 16) copy8(d + 16, s + 16);
-            } else {
-                for (std::size_t i = 0; i < m; ++i) d[i] = s[i];
+        for (; items > 0 && ip < n; --items, ctrl <<= 1) {
+            if ((ctrl & 0x8000'0000U) == 0) {
+                if (op >= BlockSize) return std::nullopt;
+                out[op++] = b[ip++];
+                continue;
             }
-            op += m;
-            ip += 2;
-        } else {
-            if (n - ip < 4) return std::nullopt;
-            const std::size_t count = ((std::size_t{b[ip + 1]} << 8) | b[ip + 2]) + MinRun;
-            if (BlockSize - op < count) return std::nullopt;
-            std::memset(out + op, b[ip + 3], count);
-            op += count;
-            ip += 4;
+            const std::size_t need = n - ip >= 2 && b[ip] == 0 && (b[ip + 1] >> 4) == 0 ? 4 : 2;
+            if (n - ip < need) return std::nullopt;
+            if (!copyItem(b + ip, out, op, ip)) return std::nullopt;
         }
     }
     return op;
