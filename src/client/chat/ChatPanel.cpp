@@ -1,46 +1,597 @@
 #include "client/chat/ChatPanel.h"
 
 #include "client/ClientContext.h"
+#include "client/chat/ChatView.h"
+#include "client/chat/ColourText.h"
+#include "client/chat/Smilies.h"
+#include "protocol/Fields.h"
+#include "protocol/Messages.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
-#include <QTextBrowser>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
+
+#include <array>
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace pelvo {
 
-// Placeholder until the chat view is built: plain text lines.
-struct ChatPanel::Impl {
-    ClientContext& ctx;
-    QTextBrowser* view = nullptr;
-    QLineEdit* entry = nullptr;
-    int size = 10;
+namespace {
+
+const QString placeholder = QStringLiteral("<Enter Chat Here>");
+const QString smileyMark = QStringLiteral(":)#");
+const QString linkScheme = QStringLiteral("link");
+constexpr int linkSlots = 101;
+constexpr int firstSmileyTag = 10;
+constexpr std::array<int, 4> sizeTags{8, 10, 12, 14};
+// Kept well below the host's 64 KiB frame cap, so a long paste cannot get the player cut off.
+constexpr int entryMaxLength = 16000;
+// Which of the fifteen styles a piece of text was drawn in: 4 links, sender + 5 chat lines.
+constexpr int styleProperty = QTextFormat::UserProperty + 1;
+constexpr int linkStyle = 4;
+const QColor linkColour(0, 128, 0);
+
+QFont chatFont(int points) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSize(points);
+    return font;
+}
+
+// One chat line stays one paragraph whatever control characters a player sends.
+QString flatten(QString text) {
+    for (QChar& c : text) {
+        if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u' ';
+    }
+    return text;
+}
+
+} // namespace
+
+struct SenderStyle {
     quint32 colour = 0;
+    bool used = false;
+    // Document ranges [first, second) drawn in this sender's style; only ever appended, so the
+    // positions stay valid until the view is cleared.
+    std::vector<std::pair<int, int>> ranges;
 };
 
-ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl{ctx}) {
+struct ChatPanel::Impl {
+    explicit Impl(ClientContext& c) : ctx(c) {}
+
+    ClientContext& ctx;
+    QFrame* flatPanel = nullptr;
+    ChatView* view = nullptr;
+    QLineEdit* entry = nullptr;
+    QToolButton* smiliesButton = nullptr;
+    QMenu* popupMainchat = nullptr;
+    QMenu* popupMychat = nullptr;
+    QMenu* popupSmilies = nullptr;
+    QAction* scrollChatOff1 = nullptr;
+    QAction* scrollChatOff2 = nullptr;
+    QAction* textColor1 = nullptr;
+    QMenu* textSize1 = nullptr;
+    QAction* clearMainChat1 = nullptr;
+    std::array<QAction*, 4> sizeItems{};
+    QColorDialog* colorDialog = nullptr;
+
+    int size = 10;        // what the styles hold
+    int appliedSize = 10; // what the view shows
+    quint32 colour = 0;   // the player's chat text colour, clBlack until the settings load
+    int linkCounter = -1;
+    std::array<QString, linkSlots> linkurls;
+    std::map<int, SenderStyle> styles;
+
+    std::function<bool(const QUrl&)> opener = [](const QUrl& url) {
+        return QDesktopServices::openUrl(url);
+    };
+    std::function<void(const QString&)> messageBox;
+
+    QTextDocument* doc() const { return view->document(); }
+    void applyDocumentLook();
+    void applyPendingSize();
+    void insertStyled(QTextCursor& c, const QString& text, const QTextCharFormat& fmt,
+                      SenderStyle& style);
+    void addWords(QTextCursor& c, const QString& piece, const QTextCharFormat& fmt,
+                  SenderStyle& style);
+    void recolour(SenderStyle& style, quint32 colour);
+};
+
+void ChatPanel::Impl::applyDocumentLook() {
+    QTextDocument* d = doc();
+    d->setUndoRedoEnabled(false);
+    d->setDocumentMargin(2);
+    QTextFrameFormat root = d->rootFrame()->frameFormat();
+    root.setLeftMargin(3); // plus the document margin: 5 pixels beside the text
+    root.setRightMargin(3);
+    d->rootFrame()->setFrameFormat(root);
+    d->setDefaultFont(chatFont(appliedSize));
+}
+
+void ChatPanel::Impl::applyPendingSize() {
+    if (appliedSize == size) return;
+    appliedSize = size;
+    // All earlier lines take the new size, as the styles are shared; a one-off full layout.
+    doc()->setDefaultFont(chatFont(appliedSize));
+}
+
+void ChatPanel::Impl::insertStyled(QTextCursor& c, const QString& text, const QTextCharFormat& fmt,
+                                   SenderStyle& style) {
+    const int start = c.position();
+    c.insertText(text, fmt);
+    const int end = c.position();
+    if (!style.ranges.empty() && style.ranges.back().second == start)
+        style.ranges.back().second = end;
+    else
+        style.ranges.emplace_back(start, end);
+}
+
+void ChatPanel::Impl::addWords(QTextCursor& c, const QString& piece, const QTextCharFormat& fmt,
+                               SenderStyle& style) {
+    const QString text = piece + u' ';
+    qsizetype plainStart = 0; // consecutive plain words go in as one insertion
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype space = text.indexOf(u' ', pos);
+        const qsizetype next = space + 1; // the text ends in a space, so there always is one
+        const QString word = text.mid(pos, next - pos);
+        if (isurlword(word)) {
+            if (pos > plainStart)
+                insertStyled(c, text.mid(plainStart, pos - plainStart), fmt, style);
+            linkCounter = linkCounter >= linkSlots - 1 ? 1 : linkCounter + 1;
+            linkurls[std::size_t(linkCounter)] = word;
+            QTextCharFormat link;
+            link.setAnchor(true);
+            link.setAnchorHref(linkScheme + u':' + QString::number(linkCounter));
+            link.setForeground(linkColour);
+            link.setFontUnderline(true);
+            link.setFontWeight(QFont::Normal);
+            link.setProperty(styleProperty, linkStyle);
+            c.insertText(word, link);
+            plainStart = next;
+        }
+        pos = next;
+    }
+    if (text.size() > plainStart) insertStyled(c, text.mid(plainStart), fmt, style);
+}
+
+void ChatPanel::Impl::recolour(SenderStyle& style, quint32 newColour) {
+    QTextCharFormat change;
+    change.setForeground(colourToQColor(newColour));
+    QTextCursor c(doc());
+    c.beginEditBlock();
+    for (const auto& [first, last] : style.ranges) {
+        c.setPosition(first);
+        c.setPosition(last, QTextCursor::KeepAnchor);
+        c.mergeCharFormat(change);
+    }
+    c.endEditBlock();
+}
+
+ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    d->view = new QTextBrowser(this);
-    d->view->setObjectName("mainchat");
-    d->entry = new QLineEdit("<Enter Chat Here>", this);
-    d->entry->setObjectName("mychat");
-    layout->addWidget(d->view);
-    layout->addWidget(d->entry);
-}
-ChatPanel::~ChatPanel() { delete d; }
+    layout->setSpacing(2);
 
-void ChatPanel::addlinetochat(const QString& line, quint32) {
-    d->view->append(line.mid(line.indexOf('+') + 1));
+    d->flatPanel = new QFrame(this);
+    d->flatPanel->setObjectName("FlatPanel1");
+    d->flatPanel->setFrameShape(QFrame::Box);
+    d->flatPanel->setFrameShadow(QFrame::Plain);
+    d->flatPanel->setStyleSheet(QStringLiteral("#FlatPanel1 { border: 1px solid #8c8c8c; }"));
+    auto* panelLayout = new QVBoxLayout(d->flatPanel);
+    panelLayout->setContentsMargins(1, 1, 1, 1);
+
+    d->view = new ChatView(d->flatPanel);
+    d->view->setObjectName("mainchat");
+    d->view->setFrameShape(QFrame::NoFrame);
+    d->view->setReadOnly(true);
+    d->view->setOpenLinks(false);
+    d->view->setOpenExternalLinks(false);
+    d->view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    d->view->setWordWrapMode(QTextOption::WordWrap);
+    d->view->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    QPalette viewPalette = d->view->palette();
+    viewPalette.setColor(QPalette::Base, Qt::white);
+    viewPalette.setColor(QPalette::Text, Qt::black);
+    d->view->setPalette(viewPalette);
+    d->view->setContextMenuPolicy(Qt::CustomContextMenu);
+    d->applyDocumentLook();
+    panelLayout->addWidget(d->view);
+    layout->addWidget(d->flatPanel, 1);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    d->entry = new QLineEdit(placeholder, this);
+    d->entry->setObjectName("mychat");
+    d->entry->setMaxLength(entryMaxLength);
+    d->entry->setContextMenuPolicy(Qt::CustomContextMenu);
+    d->entry->installEventFilter(this);
+    row->addWidget(d->entry, 1);
+
+    d->smiliesButton = new QToolButton(this);
+    d->smiliesButton->setObjectName("button_smilies");
+    d->smiliesButton->setAutoRaise(true);
+    d->smiliesButton->setToolTip(tr("Smilies"));
+    d->smiliesButton->setIcon(QIcon(smilies::pixmap(0, devicePixelRatioF())));
+    d->smiliesButton->setIconSize(QSize(smilies::width, smilies::height));
+    d->smiliesButton->setFixedSize(d->entry->sizeHint().height(), d->entry->sizeHint().height());
+    row->addWidget(d->smiliesButton);
+    layout->addLayout(row);
+
+    // popup_mainchat
+    d->popupMainchat = new QMenu(this);
+    d->popupMainchat->setObjectName("popup_mainchat");
+    auto* selectAll =
+        d->popupMainchat->addAction(tr("Select All"), this, &ChatPanel::SelectAll1Click);
+    selectAll->setObjectName("SelectAll1");
+    auto* copy = d->popupMainchat->addAction(tr("Copy"), this, &ChatPanel::Copy1Click);
+    copy->setObjectName("Copy1");
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut); // the view copies on its own key press
+    auto* clear2 =
+        d->popupMainchat->addAction(tr("Clear Main Chat"), this, &ChatPanel::ClearMainChat1Click);
+    clear2->setObjectName("ClearMainChat2");
+    d->popupMainchat->addSeparator()->setObjectName("N5");
+    d->scrollChatOff1 = d->popupMainchat->addAction(tr("Scroll Chat Off"));
+    d->scrollChatOff1->setObjectName("ScrollChatOff1");
+    d->scrollChatOff1->setCheckable(true);
+    d->scrollChatOff1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    d->scrollChatOff1->setShortcutContext(Qt::WidgetShortcut);
+    connect(d->scrollChatOff1, &QAction::triggered, this, &ChatPanel::ScrollChatOff1Click);
+    connect(d->view, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        d->popupMainchat->popup(d->view->viewport()->mapToGlobal(pos));
+    });
+
+    // popup_mychat
+    d->popupMychat = new QMenu(this);
+    d->popupMychat->setObjectName("popup_mychat");
+    auto* paste = d->popupMychat->addAction(tr("Paste"), this, &ChatPanel::Paste1Click);
+    paste->setObjectName("Paste1");
+    paste->setShortcut(QKeySequence::Paste);
+    paste->setShortcutContext(Qt::WidgetShortcut); // handled by the entry's key filter
+    connect(d->entry, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { d->popupMychat->popup(d->entry->mapToGlobal(pos)); });
+
+    // popup_smilies: MenuItem1 to MenuItem17 and N271 for the codes 10 to 27.
+    d->popupSmilies = new QMenu(this);
+    d->popupSmilies->setObjectName("popup_smilies");
+    for (int i = 0; i < smilies::count; ++i) {
+        const int tag = firstSmileyTag + i;
+        auto* item = d->popupSmilies->addAction(QIcon(smilies::pixmap(i, devicePixelRatioF())),
+                                                smileyMark + QString::number(tag));
+        item->setObjectName(i + 1 < smilies::count ? QStringLiteral("MenuItem%1").arg(i + 1)
+                                                   : QStringLiteral("N271"));
+        item->setData(tag);
+        item->setToolTip(smilies::description(i));
+        connect(item, &QAction::triggered, this, [this, tag] { N271Click(tag); });
+    }
+    connect(d->smiliesButton, &QToolButton::clicked, this, &ChatPanel::button_smiliesClick);
+
+    // Items of the main menu "Options"; addOptionsItems places them.
+    d->textColor1 = new QAction(tr("Text Color"), this);
+    d->textColor1->setObjectName("TextColor1");
+    connect(d->textColor1, &QAction::triggered, this, &ChatPanel::TextColor1Click);
+    d->textSize1 = new QMenu(tr("Text Size"), this);
+    d->textSize1->setObjectName("TextSize1");
+    d->textSize1->menuAction()->setObjectName("TextSize1");
+    for (std::size_t i = 0; i < sizeTags.size(); ++i) {
+        const int tag = sizeTags[i];
+        auto* item = d->textSize1->addAction(QString::number(tag));
+        item->setObjectName(QStringLiteral("N%1").arg(tag));
+        item->setCheckable(true);
+        item->setData(tag);
+        connect(item, &QAction::triggered, this, [this, tag] { N14Click(tag); });
+        d->sizeItems[i] = item;
+    }
+    d->scrollChatOff2 = new QAction(tr("Scroll Chat Off"), this);
+    d->scrollChatOff2->setObjectName("ScrollChatOff2");
+    d->scrollChatOff2->setCheckable(true);
+    d->scrollChatOff2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(d->scrollChatOff2, &QAction::triggered, this, &ChatPanel::ScrollChatOff1Click);
+    d->clearMainChat1 = new QAction(tr("Clear Main Chat"), this);
+    d->clearMainChat1->setObjectName("ClearMainChat1");
+    connect(d->clearMainChat1, &QAction::triggered, this, &ChatPanel::ClearMainChat1Click);
+
+    connect(d->view, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+        if (url.scheme() != linkScheme) return;
+        bool ok = false;
+        const int slot = url.path().toInt(&ok);
+        if (ok) mainchatJump(slot);
+    });
+
+    d->messageBox = [this](const QString& text) {
+        auto* box = new QMessageBox(QMessageBox::NoIcon, d->ctx.state().gamename, text,
+                                    QMessageBox::Ok, window());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    };
+
+    setChatColour(d->colour);
 }
-void ChatPanel::chatrecieved(const QString& payload) { addlinetochat(payload.section('|', 0, 0), 255); }
-void ChatPanel::sendit() {}
-int ChatPanel::textSize() const { return d->size; }
-void ChatPanel::setTextSize(int points) { d->size = points; }
-void ChatPanel::checkSizeItem(int) {}
-quint32 ChatPanel::chatColour() const { return d->colour; }
-void ChatPanel::setChatColour(quint32 colour) { d->colour = colour; }
-void ChatPanel::addOptionsItems(QMenu*) {}
-QTextBrowser* ChatPanel::mainchat() const { return d->view; }
-QLineEdit* ChatPanel::mychat() const { return d->entry; }
+
+ChatPanel::~ChatPanel() {
+    delete d;
+}
+
+void ChatPanel::addlinetochat(const QString& line, quint32 colour) {
+    const qsizetype plus = line.indexOf(u'+');
+    const int sender = toIntOrThrow(plus < 0 ? QStringView() : QStringView(line).left(plus));
+    const QString text = flatten(line.mid(plus + 1));
+    const qsizetype colon = text.indexOf(u':');
+    const QString speaker = text.left(colon + 1); // empty without a ":"
+    QString message = text.mid(colon + 1);
+
+    d->applyPendingSize();
+
+    // The sender's style takes the line's colour; its earlier lines follow.
+    SenderStyle& style = d->styles[sender];
+    if (style.used && style.colour != colour && !style.ranges.empty()) d->recolour(style, colour);
+    style.colour = colour;
+    style.used = true;
+
+    QTextCharFormat fmt;
+    fmt.setForeground(colourToQColor(colour));
+    fmt.setFontWeight(QFont::Bold);
+    fmt.setFontItalic(false);
+    fmt.setFontUnderline(false);
+    fmt.setFontStrikeOut(false);
+    fmt.setProperty(styleProperty, sender + 5);
+
+    QTextCursor c(d->doc());
+    c.beginEditBlock();
+    c.movePosition(QTextCursor::End);
+    if (!d->doc()->isEmpty()) c.insertBlock(QTextBlockFormat(), fmt);
+    d->insertStyled(c, speaker + u' ', fmt, style);
+
+    qsizetype mark;
+    while ((mark = message.indexOf(smileyMark)) >= 0) {
+        const QString piece = message.left(mark);
+        const QString code = message.mid(mark + smileyMark.size(), 2);
+        message.remove(0, mark + smileyMark.size() + code.size());
+        d->addWords(c, piece, fmt, style);
+        const auto number = toInt(code);
+        const int index =
+            number && *number >= firstSmileyTag && *number - firstSmileyTag < smilies::count
+                ? *number - firstSmileyTag
+                : 0;
+        QTextImageFormat image;
+        image.setName(ChatView::smileyName(index));
+        image.setWidth(smilies::width);
+        image.setHeight(smilies::height);
+        image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        image.setToolTip(smilies::description(index));
+        c.insertImage(image);
+    }
+    if (!message.isEmpty()) d->addWords(c, message, fmt, style);
+    c.endEditBlock();
+
+    if (!scrollChatOff()) {
+        QScrollBar* bar = d->view->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
+}
+
+void ChatPanel::chatrecieved(const QString& payload) {
+    const qsizetype bar = payload.indexOf(u'|');
+    if (bar < 0) {
+        addlinetochat(payload, 255);
+        return;
+    }
+    addlinetochat(payload.left(bar), textToColour(payload.mid(bar + 1)).value_or(255));
+}
+
+void ChatPanel::sendit() {
+    ClientState& state = d->ctx.state();
+    if (!state.connected) return;
+    const QString text = d->entry->text();
+    if (!text.isEmpty()) {
+        const QString colourText = colourToText(d->colour);
+        if (!text.startsWith(u'/'))
+            d->ctx.sendToHost(msg::chat(state.myseat, text, colourText));
+        else if (text.startsWith(QStringLiteral("/me")))
+            d->ctx.sendToHost(msg::action(state.myseat, text.mid(4), colourText));
+        // Any other "/" command is dropped.
+    }
+    d->entry->clear();
+}
+
+int ChatPanel::textSize() const {
+    return d->size;
+}
+void ChatPanel::setTextSize(int points) {
+    d->size = points;
+}
+void ChatPanel::reformat() {
+    d->applyPendingSize();
+}
+
+void ChatPanel::checkSizeItem(int points) {
+    for (std::size_t i = 0; i < sizeTags.size(); ++i)
+        d->sizeItems[i]->setChecked(sizeTags[i] == points);
+}
+
+quint32 ChatPanel::chatColour() const {
+    return d->colour;
+}
+
+void ChatPanel::setChatColour(quint32 colour) {
+    d->colour = colour;
+    QPalette pal = d->entry->palette();
+    pal.setColor(QPalette::Text, colourToQColor(colour));
+    d->entry->setPalette(pal);
+}
+
+void ChatPanel::addOptionsItems(QMenu* options) {
+    options->addAction(d->textColor1);
+    options->addMenu(d->textSize1);
+    options->addAction(d->scrollChatOff2);
+    options->addAction(d->clearMainChat1);
+}
+
+QTextBrowser* ChatPanel::mainchat() const {
+    return d->view;
+}
+QLineEdit* ChatPanel::mychat() const {
+    return d->entry;
+}
+
+bool ChatPanel::isurlword(const QString& word) {
+    return !word.isEmpty() &&
+           (word.contains(QStringLiteral("http://")) || word.contains(QStringLiteral("www.")));
+}
+
+void ChatPanel::mainchatJump(int link) {
+    if (link < 0 || link >= linkSlots) {
+        d->messageBox(tr("Cannot open Webpage"));
+        return;
+    }
+    QString address = d->linkurls[std::size_t(link)];
+    if (address.endsWith(u' ')) address.chop(1);
+    if (address.left(7).compare(QStringLiteral("http://"), Qt::CaseInsensitive) == 0)
+        address.remove(0, 7);
+    if (address.isEmpty()) return; // nothing to open
+    const QUrl url(QStringLiteral("http://") + address);
+    if (!url.isValid() || url.host().isEmpty()) {
+        d->messageBox(tr("Cannot open Webpage"));
+        return;
+    }
+    d->opener(url); // the desktop's answer is not examined
+}
+
+int ChatPanel::linkCounter() const {
+    return d->linkCounter;
+}
+
+QString ChatPanel::linkurl(int slot) const {
+    return slot >= 0 && slot < linkSlots ? d->linkurls[std::size_t(slot)] : QString();
+}
+
+bool ChatPanel::scrollChatOff() const {
+    return d->scrollChatOff1->isChecked();
+}
+
+void ChatPanel::button_smiliesClick() {
+    const QWidget* b = d->smiliesButton;
+    d->popupSmilies->popup(b->mapToGlobal(QPoint(b->width(), b->height())));
+}
+
+void ChatPanel::N271Click(int tag) {
+    if (d->entry->text() == placeholder) d->entry->clear();
+    d->entry->setText(d->entry->text() + smileyMark + QString::number(tag));
+    d->entry->end(false);
+}
+
+void ChatPanel::Copy1Click() {
+    if (!d->view->textCursor().hasSelection()) return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(d->view->selectedPlainText());
+}
+
+void ChatPanel::Paste1Click() {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!text.isEmpty()) d->entry->setText(d->entry->text() + text);
+    d->entry->end(false);
+}
+
+void ChatPanel::SelectAll1Click() {
+    d->view->selectAll();
+    d->view->viewport()->update();
+}
+
+void ChatPanel::ClearMainChat1Click() {
+    d->view->clear();
+    d->applyPendingSize();
+    d->applyDocumentLook();
+    for (auto& [sender, style] : d->styles) style.ranges.clear();
+    d->view->viewport()->update();
+    d->entry->setFocus();
+}
+
+void ChatPanel::ScrollChatOff1Click() {
+    // A checkable action has already flipped itself when it was the trigger; flip from the
+    // state before the click so both items end up equal either way.
+    const bool wasOn = sender() == d->scrollChatOff2   ? !d->scrollChatOff2->isChecked()
+                       : sender() == d->scrollChatOff1 ? !d->scrollChatOff1->isChecked()
+                                                       : d->scrollChatOff1->isChecked();
+    d->scrollChatOff1->setChecked(!wasOn);
+    d->scrollChatOff2->setChecked(!wasOn);
+}
+
+void ChatPanel::TextColor1Click() {
+    if (!d->colorDialog) {
+        d->colorDialog = new QColorDialog(this);
+        d->colorDialog->setObjectName("ColorDialog");
+        d->colorDialog->setOption(QColorDialog::DontUseNativeDialog);
+        connect(d->colorDialog, &QColorDialog::colorSelected, this, [this](const QColor& c) {
+            setChatColour(qColorToColour(c));
+            d->ctx.saveinifile();
+        });
+    }
+    d->colorDialog->setCurrentColor(colourToQColor(d->colour));
+    d->colorDialog->open();
+}
+
+void ChatPanel::N14Click(int tag) {
+    setTextSize(tag);
+    checkSizeItem(tag);
+    d->ctx.saveinifile();
+}
+
+void ChatPanel::setUrlOpener(std::function<bool(const QUrl&)> opener) {
+    d->opener = std::move(opener);
+}
+
+void ChatPanel::setMessageBox(std::function<void(const QString&)> show) {
+    d->messageBox = std::move(show);
+}
+
+bool ChatPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == d->entry) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Paste)) {
+                key->accept(); // comes back as a key press, handled below
+                return true;
+            }
+        } else if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            // The menu short cut is taken before the key reaches the entry, placeholder and all.
+            if (key->matches(QKeySequence::Paste)) {
+                Paste1Click();
+                return true;
+            }
+            // mychatKeyDown
+            if (d->entry->text() == placeholder) d->entry->clear();
+            // mychatKeyPress: Enter sends and goes no further.
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                sendit();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 } // namespace pelvo

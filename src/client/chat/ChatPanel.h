@@ -4,9 +4,12 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QMenu;
 class QLineEdit;
 class QTextBrowser;
+class QUrl;
 
 namespace pelvo {
 
@@ -19,6 +22,7 @@ public:
     ~ChatPanel() override;
 
     // line = sender "+" text; colour 0x00BBGGRR.
+    // Throws BadField when the sender is no decimal number; nothing is shown then.
     void addlinetochat(const QString& line, quint32 colour);
     // Handler of CMD_chat and CMD_action: slot "+" text ["|" colour text].
     void chatrecieved(const QString& payload);
@@ -27,6 +31,8 @@ public:
     // Point size of all chat styles; shows at the next added line or clear.
     int textSize() const;
     void setTextSize(int points);
+    // Shows a pending text size now (the settings loader lays the view out after reading it).
+    void reformat();
     // Check mark on the size item N<points>; none when there is no such item.
     void checkSizeItem(int points);
     quint32 chatColour() const;
@@ -38,6 +44,34 @@ public:
 
     QTextBrowser* mainchat() const;
     QLineEdit* mychat() const;
+
+    // True for a word that contains "http://" or "www." (case-sensitive).
+    static bool isurlword(const QString& word);
+    // Opens the address stored in link slot `link` (0 to 100).
+    void mainchatJump(int link);
+    // Slot of the last link added: -1 before the first; after 100 comes 1.
+    int linkCounter() const;
+    QString linkurl(int slot) const;
+    bool scrollChatOff() const;
+
+    // Menu handlers, also reachable through the menu actions.
+    void button_smiliesClick();
+    void N271Click(int tag); // smiley item, tag 10 to 27
+    void Copy1Click();
+    void Paste1Click();
+    void SelectAll1Click();
+    void ClearMainChat1Click();
+    void ScrollChatOff1Click();
+    void TextColor1Click(); // opens the non-modal colour chooser `ColorDialog`
+    void N14Click(int tag); // text size item, tag 8, 10, 12 or 14
+
+    // Seams for the desktop: how an address is opened (default QDesktopServices::openUrl) and
+    // how a message is shown to the player (default a non-modal message box).
+    void setUrlOpener(std::function<bool(const QUrl&)> opener);
+    void setMessageBox(std::function<void(const QString&)> show);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Impl;
