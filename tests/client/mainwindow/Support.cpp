@@ -1,0 +1,18 @@
+#include "client/mainwindow/Support.h"
+
+#include "client/chat/ChatPanel.h"
+
+#include <QTextBrowser>
+#include <QTimer>
+
+namespace pelvo::test {
+
+QString chatText(Tchat& w) {
+    return w.chat()->mainchat()->toPlainText();
+}
+
+void drain(Tchat& w) {
+    while (!w.receivedlist().isEmpty()) w.Timer1Timer();
+}
+
+} // namespace pelvo::test

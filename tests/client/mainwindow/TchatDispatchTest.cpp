@@ -1,0 +1,241 @@
+// Received lines reaching their handlers: player lists, spectators, version lines, removal,
+// "Just Watch", and lines that must be dropped without harm.
+
+#include "client/mainwindow/Support.h"
+
+#include "client/board/Board.h"
+#include "windows/Tgamestart.h"
+#include "windows/Tspylist.h"
+#include "windows/Ttallylist.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QSignalSpy>
+
+using namespace pelvo;
+using namespace pelvo::test;
+
+namespace {
+
+void feed(Tchat& w, const QStringList& lines) {
+    for (const QString& line : lines) w.receivedlist().append(line);
+    drain(w);
+}
+
+QStringList spies(Tchat& w) {
+    QStringList out;
+    for (int i = 0; i < w.spylist()->listbox_spys()->count(); ++i)
+        out << w.spylist()->listbox_spys()->item(i)->text();
+    return out;
+}
+
+QAction* popupItem(Tchat& w, const char* name) {
+    return w.popup_kick()->findChild<QAction*>(name);
+}
+
+} // namespace
+
+TEST_F(TchatTest, NewPlayerInfoFillsSeatsAndTheSpyList) {
+    Tchat w({});
+    w.state().myseat = 2;
+    feed(w, {"CMD_newplayerinfo+2+Anna", "CMD_existingplayers+1+Bo",
+             "CMD_existingplayers+3+Al+Bert", "CMD_newplayerinfo+6+Cy"});
+    const QString text = chatText(w);
+    EXPECT_TRUE(text.contains("You are Connected."));
+    EXPECT_TRUE(text.contains("Bo is Connected."));
+    EXPECT_TRUE(text.contains("Al+Bert is Connected.")) << "the name is the rest of the payload";
+    EXPECT_TRUE(text.contains("Cy is spying."));
+    EXPECT_EQ(w.seatCaption(1), "Bo");
+    EXPECT_EQ(w.seatCaption(3), "Al+Bert");
+    EXPECT_FALSE(w.board()->label_playername(1)->isHidden());
+    EXPECT_FALSE(w.board()->label_score(1)->isHidden());
+    EXPECT_EQ(spies(w), QStringList({"6: Cy"}));
+}
+
+TEST_F(TchatTest, AnOwnSpectatorSeatSaysYouAreSpying) {
+    Tchat w({});
+    w.state().myseat = 7;
+    feed(w, {"CMD_newplayerinfo+7+Me"});
+    EXPECT_TRUE(chatText(w).contains("You are Connected."));
+    EXPECT_TRUE(chatText(w).contains("You are spying."));
+    EXPECT_EQ(spies(w), QStringList({"7: Me"}));
+}
+
+TEST_F(TchatTest, DisconnectsAreAnnouncedOnlyForRealPlayersAndListedSpies) {
+    Tchat w({});
+    const char* defaults[] = {"", "You", "Klot", "Klick", "Kling"};
+    for (int seat = 1; seat <= 4; ++seat)
+        w.board()->label_playername(seat)->setToolTip(defaults[seat]);
+    w.board()->label_playername(2)->setText("Bo");
+    w.board()->image_eyes(2)->show();
+    w.board()->label_playername(3)->setText("<Waiting>");
+    w.board()->label_playername(4)->setText("Kling");
+    w.spylist()->listbox_spys()->addItem("6: Cy");
+
+    feed(w, {"CMD_playerdisconnected+2+Bo", "CMD_playerdisconnected+3+X",
+             "CMD_playerdisconnected+4+Kling", "CMD_playerdisconnected+7+Zed",
+             "CMD_playerdisconnected+6+Cy"});
+    const QString text = chatText(w);
+    EXPECT_TRUE(text.contains("Bo disconnected."));
+    EXPECT_FALSE(text.contains("X disconnected.")) << qPrintable(text);
+    EXPECT_FALSE(text.contains("Kling disconnected.")) << qPrintable(text);
+    EXPECT_FALSE(text.contains("Zed")) << qPrintable(text);
+    EXPECT_TRUE(text.contains("Cy has left."));
+    EXPECT_EQ(w.seatCaption(2), "Klot");
+    EXPECT_EQ(w.seatCaption(3), "Klick");
+    EXPECT_TRUE(w.board()->image_eyes(2)->isHidden());
+    EXPECT_TRUE(spies(w).isEmpty());
+}
+
+TEST_F(TchatTest, VersionMismatchOnlyAddsTheTwoLines) {
+    Tchat w({});
+    QSignalSpy closed(&w, &Tchat::mainWindowClosed);
+    feed(w, {"CMD_havewrongversion+Bo", "CMD_wrongversion+"});
+    EXPECT_TRUE(chatText(w).contains("Bo has a different version of the game then you."));
+    EXPECT_TRUE(chatText(w).contains("You have a differnt version of the game then the host."));
+    EXPECT_EQ(closed.count(), 0);
+}
+
+TEST_F(TchatTest, BadLinesAreDroppedAndTheNextLineStillRuns) {
+    Tchat w({});
+    feed(w, {"CMD_sendlogininfo+abc", "CMD_sendlogininfo+0", "CMD_newplayerinfo+x+Bo",
+             "CMD_newplayerinfo+0+Bo", "CMD_newplayerinfo+99+Bo", "CMD_newplayerinfo",
+             "CMD_playerdisconnected+-1+Bo", "CMD_justwatching+z+1", "", "garbage", "CMD_unknown+1",
+             "cmd_wrongversion+", "CMD_wrongversion+"});
+    EXPECT_EQ(w.state().myseat, 0);
+    EXPECT_FALSE(w.state().connected);
+    EXPECT_FALSE(chatText(w).contains("Bo"));
+    EXPECT_TRUE(spies(w).isEmpty());
+    EXPECT_TRUE(chatText(w).contains("You have a differnt version of the game then the host."));
+    EXPECT_EQ(chatText(w).count("differnt"), 1);
+}
+
+TEST_F(TchatTest, AFullTableShowsTheBoxThenCloses) {
+    Tchat w({});
+    QSignalSpy closed(&w, &Tchat::mainWindowClosed);
+    feed(w, {"CMD_full+", "CMD_chat+1+not shown"});
+    EXPECT_EQ(messages, QStringList({"Game is full"}));
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(chatText(w).contains("not shown"));
+}
+
+TEST_F(TchatTest, JustWatchFollowsTheHostsAnnouncement) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "join"});
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->write("CMD_sendlogininfo+3\xFF");
+    readUntil(peer, 28);
+    w.board()->label_playername(3)->setText("Anna");
+
+    QAction* justWatch = w.findChild<QAction*>("JustWatch1");
+    justWatch->trigger();
+    EXPECT_FALSE(justWatch->isChecked()) << "the click alone changes nothing";
+    EXPECT_EQ(readUntil(peer, 18), QByteArray("CMD_justwatch+3+1\xFF"));
+
+    feed(w, {"CMD_justwatching+3+1"});
+    EXPECT_TRUE(justWatch->isChecked());
+    EXPECT_FALSE(w.board()->image_eyes(3)->isHidden());
+    EXPECT_TRUE(chatText(w).contains("Anna is just watching"));
+
+    justWatch->trigger();
+    EXPECT_EQ(readUntil(peer, 18), QByteArray("CMD_justwatch+3+2\xFF"));
+    feed(w, {"CMD_justwatching+3+2", "CMD_justwatching+6+1"});
+    EXPECT_FALSE(justWatch->isChecked());
+    EXPECT_TRUE(w.board()->image_eyes(3)->isHidden());
+    EXPECT_TRUE(chatText(w).contains("Anna is now playing again"));
+}
+
+TEST_F(TchatTest, AnotherSeatsJustWatchLeavesTheOwnCheckMark) {
+    Tchat w({});
+    w.state().myseat = 1;
+    w.board()->label_playername(4)->setText("Bo");
+    feed(w, {"CMD_justwatching+4+1"});
+    EXPECT_FALSE(w.findChild<QAction*>("JustWatch1")->isChecked());
+    EXPECT_FALSE(w.board()->image_eyes(4)->isHidden());
+    EXPECT_TRUE(chatText(w).contains("Bo is just watching"));
+}
+
+TEST_F(TchatTest, NameLabelMenuIsForTheHostOnly) {
+    Tchat w({});
+    w.board()->label_playername(2)->setText("<Waiting>");
+    w.board()->label_playername(3)->setText("Bo");
+    w.label_playername1ContextPopup(3);
+    for (const char* name : {"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"})
+        EXPECT_FALSE(popupItem(w, name)->isEnabled()) << name;
+
+    w.state().ishost = true;
+    w.label_playername1ContextPopup(2);
+    EXPECT_FALSE(popupItem(w, "RemoveFromGame1")->isEnabled());
+    EXPECT_TRUE(popupItem(w, "SettoJustWatch1")->isEnabled());
+    EXPECT_TRUE(popupItem(w, "UnsetJustWatch1")->isEnabled());
+    EXPECT_EQ(w.popup_kick()->property("Tag").toInt(), 2);
+    w.label_playername1ContextPopup(3);
+    EXPECT_TRUE(popupItem(w, "RemoveFromGame1")->isEnabled());
+}
+
+TEST_F(TchatTest, RemovalAndSeatRequestsReachTheHost) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "join"}); // the stand-in host plays the table
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->write("CMD_sendlogininfo+1\xFF");
+    readUntil(peer, 28);
+
+    w.kicking(7); // not the host: nothing goes out
+    w.state().ishost = true;
+    w.kicking(6);
+    EXPECT_EQ(readUntil(peer, 17), QByteArray("CMD_kickhim+1+6+\xFF"));
+
+    w.label_playername1ContextPopup(4);
+    w.findChild<QAction*>("SettoJustWatch1")->trigger();
+    EXPECT_EQ(readUntil(peer, 18), QByteArray("CMD_justwatch+4+1\xFF"));
+
+    // Spy list: the entry last under the pointer, not the selected one.
+    QListWidget* list = w.spylist()->listbox_spys();
+    list->addItem("6: Cy");
+    list->addItem("broken");
+    w.spylist()->popup_kickhimClick(); // nothing under the pointer
+    list->setCurrentRow(0);
+    w.spylist()->listbox_spysMouseMove(list->visualItemRect(list->item(1)).center());
+    w.spylist()->popup_kickhimClick(); // "broken" has no slot
+    w.spylist()->listbox_spysMouseMove(list->visualItemRect(list->item(0)).center());
+    w.spylist()->popup_kickhimClick();
+    EXPECT_EQ(readUntil(peer, 17), QByteArray("CMD_kickhim+1+6+\xFF"));
+}
+
+TEST_F(TchatTest, StartNeedsAConnection) {
+    Tchat w({});
+    w.findChild<QAction*>("StartGame1")->trigger();
+    EXPECT_EQ(messages, QStringList({"You are not connected"}));
+    EXPECT_FALSE(w.gamestart()->isVisible());
+    w.state().connected = true;
+    w.board()->button_start()->click();
+    EXPECT_TRUE(w.gamestart()->isVisible());
+    EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
+    Tchat w({});
+    w.state().myseat = 1;
+    w.board()->label_playername(1)->setText("Me");
+    w.board()->label_playername(2)->setText("Bo");
+    w.board()->label_playername(3)->setText("<Waiting>");
+    w.board()->label_playername(4)->setText("Cy");
+    w.tallylist()->listbox_tally()->addItem("Cy");
+    w.ViewTally1Click();
+    QListWidget* list = w.tallylist()->checklist();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "Bo");
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(list->item(1)->text(), "Cy");
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+    EXPECT_TRUE(w.tallylist()->isVisible());
+
+    emit w.board()->gameRecorded("addtomine");
+    EXPECT_EQ(w.tallylist()->recordedGames(), QStringList({"addtomine"}));
+}

@@ -1,0 +1,223 @@
+// The main window from creation to the seated player: layout, menu, command line, login.
+
+#include "client/mainwindow/Support.h"
+
+#include "client/board/Board.h"
+#include "client/sound/PhraseBar.h"
+#include "client/chat/ChatPanel.h"
+#include "host/TServer.h"
+#include "net/TSock.h"
+#include "windows/Tabout.h"
+#include "windows/Tdownload.h"
+#include "windows/Tspylist.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTimer>
+
+using namespace pelvo;
+using namespace pelvo::test;
+
+namespace {
+
+// objectName and caption of each item, "-" for a separator.
+QStringList items(const QMenu* menu) {
+    QStringList out;
+    for (const QAction* a : menu->actions())
+        out << a->objectName() + "=" + (a->isSeparator() ? QString("-") : a->text());
+    return out;
+}
+
+QMenu* menuNamed(Tchat& w, const QString& title) {
+    for (QAction* a : w.menuBar()->actions())
+        if (a->text() == title) return a->menu();
+    return nullptr;
+}
+
+QAction* item(Tchat& w, const char* name) {
+    return w.findChild<QAction*>(name);
+}
+
+} // namespace
+
+TEST_F(TchatTest, CreatesTheWindowThenTheSideWindowsInOrder) {
+    Tchat w({});
+    EXPECT_EQ(w.windowTitle(), "Pelvo");
+    EXPECT_EQ(w.pos(), QPoint(3, 3));
+    EXPECT_EQ(w.centralWidget()->palette().color(QPalette::Window), QColor(140, 158, 83));
+    EXPECT_EQ(w.board()->geometry(), QRect(1, 1, 765, 542));
+
+    QStringList captions;
+    for (QObject* child : w.children())
+        if (auto* dialog = qobject_cast<QDialog*>(child)) {
+            captions << dialog->windowTitle();
+            EXPECT_TRUE(dialog->isHidden()) << qPrintable(dialog->windowTitle());
+        }
+    EXPECT_EQ(captions, QStringList({"Pelvo - About", "Pelvo - Spys", "Pelvo - Help File",
+                                     "Pelvo - Game Start", "Pelvo - Phrase Buttons ",
+                                     "Download The Kavrel Hub", "Pelvo - Tally List"}));
+    ASSERT_NE(w.server(), nullptr);
+    EXPECT_FALSE(w.server()->Sock1->Listen());
+    EXPECT_EQ(w.about()->versionText(), "1.0.1");
+    EXPECT_FALSE(w.Timer1()->isActive()) << "an idle client must not tick";
+    EXPECT_TRUE(w.state().phraseready);
+    EXPECT_EQ(w.state().seatnames[2], "Klot");
+}
+
+TEST_F(TchatTest, ChatAndPhrasesStayClearOfTheOwnSeat) {
+    Tchat w({});
+    const QPoint board = w.board()->pos();
+    const QRect cards(252, 200, 223, 295), labels(252, 219, 349, 42);
+    for (QWidget* part : {static_cast<QWidget*>(w.chat()), static_cast<QWidget*>(w.phraseBar())}) {
+        const QRect inBoard = part->geometry().translated(-board);
+        EXPECT_FALSE(inBoard.intersects(cards)) << qPrintable(part->metaObject()->className());
+        EXPECT_FALSE(inBoard.intersects(labels)) << qPrintable(part->metaObject()->className());
+        EXPECT_TRUE(QRect(0, 0, 765, 542).contains(inBoard));
+    }
+    EXPECT_LT(w.phraseBar()->geometry().bottom(), w.chat()->geometry().top());
+}
+
+TEST_F(TchatTest, MenuBarHoldsEveryItemInOrder) {
+    Tchat w({});
+    EXPECT_EQ(w.menuBar()->objectName(), "MainMenu1");
+    QStringList titles;
+    for (QAction* a : w.menuBar()->actions()) titles << a->text();
+    EXPECT_EQ(titles, QStringList({"File", "Options", "View", "Help"}));
+
+    EXPECT_EQ(items(menuNamed(w, "File")),
+              QStringList({"StartGame1=Start Game", "N1=-", "Exit1=Exit"}));
+    EXPECT_EQ(
+        items(menuNamed(w, "View")),
+        QStringList({"ViewTally1=View Tally", "SpyList1=Spy List", "PrhaseList1=Phrase List"}));
+    EXPECT_EQ(items(menuNamed(w, "Help")), QStringList({"Help2=Content", "N4=-", "About1=About"}));
+    EXPECT_EQ(item(w, "Help2")->shortcut(), QKeySequence(Qt::Key_F1));
+
+    // The sound items come first and the chat items after N3; the window's own items close it.
+    const QStringList options = items(menuNamed(w, "Options"));
+    ASSERT_GE(options.size(), 4);
+    EXPECT_EQ(options.mid(options.size() - 3),
+              QStringList(
+                  {"ResetScreenLocation1=Reset Screen Location", "N2=-", "JustWatch1=Just Watch"}));
+    const qsizetype n3 = options.indexOf("N3=-");
+    ASSERT_GE(n3, 0);
+    for (const char* sound : {"PlaySounds1", "BotSpeed1"}) {
+        if (QAction* a = item(w, sound))
+            EXPECT_LT(menuNamed(w, "Options")->actions().indexOf(a), n3) << sound;
+    }
+    EXPECT_TRUE(item(w, "JustWatch1")->isCheckable());
+    EXPECT_FALSE(item(w, "JustWatch1")->isChecked());
+}
+
+TEST_F(TchatTest, NoParametersHostsASoloGameAsYou) {
+    Tchat w({});
+    w.processparams();
+    EXPECT_TRUE(chatText(w).contains("Loading Solo Game..Please wait."));
+    EXPECT_TRUE(w.download()->isVisible());
+    EXPECT_EQ(w.state().playername, "You");
+    EXPECT_EQ(w.state().hostaddress, "127.0.0.1");
+    EXPECT_EQ(w.state().loginfield, "You");
+    EXPECT_TRUE(w.state().ishost);
+    EXPECT_TRUE(w.server()->Sock1->Listen());
+    EXPECT_EQ(w.sock()->HostName(), "127.0.0.1");
+    EXPECT_EQ(w.sock()->PortName(), QString::number(port));
+    EXPECT_FALSE(w.board()->button_start()->isHidden());
+    EXPECT_TRUE(item(w, "StartGame1")->isEnabled());
+    EXPECT_TRUE(w.spylist()->popup_kickhim()->isEnabled());
+}
+
+TEST_F(TchatTest, OnlyTheExactWordTrueHostsAndThenOnLoopback) {
+    Tchat w({"Anna", "10.0.0.5", "true"});
+    w.processparams();
+    EXPECT_TRUE(chatText(w).contains("Loading Multi-player Game.. Please Wait."));
+    EXPECT_TRUE(w.state().ishost);
+    EXPECT_EQ(w.state().playername, "Anna");
+    EXPECT_EQ(w.state().hostaddress, "10.0.0.5");
+    EXPECT_EQ(w.sock()->HostName(), "127.0.0.1");
+    EXPECT_TRUE(w.server()->Sock1->Listen());
+    EXPECT_FALSE(w.download()->isVisible());
+}
+
+TEST_F(TchatTest, AnyOtherFlagJoinsAndLogsInWithSeatVersionAndName) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "True", "ignored"});
+    w.processparams();
+    EXPECT_FALSE(w.state().ishost);
+    EXPECT_FALSE(w.server()->Sock1->Listen());
+    EXPECT_TRUE(w.board()->button_start()->isHidden());
+    EXPECT_FALSE(item(w, "StartGame1")->isEnabled());
+    EXPECT_FALSE(w.spylist()->popup_kickhim()->isEnabled());
+
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->write("CMD_sendlogininfo+3\xFF");
+    const QByteArray login = readUntil(peer, 28);
+    // The name field carries its own terminator, so an empty frame follows the login line.
+    EXPECT_EQ(login, QByteArray("CMD_logininfo+3+1.0.1+Anna\xFF\xFF"));
+    EXPECT_EQ(w.state().myseat, 3);
+    EXPECT_TRUE(w.state().connected);
+    EXPECT_TRUE(waitFor([&] { return !w.Timer1()->isActive(); }));
+}
+
+TEST_F(TchatTest, OneOrTwoParametersNeitherHostNorJoin) {
+    host.listen(QHostAddress::LocalHost, port);
+    for (const QStringList& params : {QStringList{"Anna"}, QStringList{"Anna", "127.0.0.1"}}) {
+        Tchat w(params);
+        w.processparams();
+        EXPECT_TRUE(chatText(w).contains("Loading Multi-player Game.. Please Wait."));
+        EXPECT_FALSE(w.state().ishost);
+        EXPECT_FALSE(w.server()->Sock1->Listen());
+        EXPECT_FALSE(w.sock()->holdsSocket());
+        EXPECT_FALSE(w.Sock11()->holdsSocket());
+        EXPECT_TRUE(w.board()->button_start()->isHidden());
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(host.hasPendingConnections());
+    }
+}
+
+TEST_F(TchatTest, BurstsAndCutFramesAreHandledOneLinePerTickInOrder) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "no"});
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->write("CMD_sendlogininfo+3\xFF"
+                "CMD_newplayerinfo+3+Anna\xFF"
+                "\xFF"
+                "CMD_existingplayers+2+Bo\xFF"
+                "CMD_newplay");
+    peer->flush();
+    ASSERT_TRUE(waitFor([&] { return chatText(w).contains("Bo is Connected."); }));
+    peer->write("erinfo+6+Cy\xFF");
+    ASSERT_TRUE(waitFor([&] { return chatText(w).contains("Cy is spying."); }));
+    const QString text = chatText(w);
+    const qsizetype you = text.indexOf("You are Connected."), bo = text.indexOf("Bo is Connected."),
+                    cy = text.indexOf("Cy is spying.");
+    EXPECT_TRUE(you >= 0 && you < bo && bo < cy) << qPrintable(text);
+    EXPECT_EQ(w.seatCaption(2), "Bo");
+    EXPECT_TRUE(waitFor([&] { return !w.Timer1()->isActive(); }));
+}
+
+TEST_F(TchatTest, HostClosingTheConnectionClosesTheWindow) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "false"});
+    QSignalSpy closed(&w, &Tchat::mainWindowClosed);
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->close();
+    EXPECT_TRUE(waitFor([&] { return closed.count() == 1; }));
+}
+
+TEST_F(TchatTest, AFrameWithoutEndIsABrokenHost) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "false"});
+    QSignalSpy closed(&w, &Tchat::mainWindowClosed);
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->write(QByteArray(70 * 1024, 'x'));
+    EXPECT_TRUE(waitFor([&] { return closed.count() == 1; }));
+    EXPECT_TRUE(w.receivedlist().isEmpty());
+}
