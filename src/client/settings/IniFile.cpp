@@ -49,7 +49,8 @@ struct Location {
 Location locate(QByteArrayView text, QByteArrayView section, QByteArrayView key) {
     Location loc;
     bool inSection = false;
-    qsizetype pos = 0;
+    // Editors on some desktops start the file with a UTF-8 byte order mark.
+    qsizetype pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     const qsizetype size = text.size();
     while (pos < size) {
         qsizetype lineEnd = text.sliced(pos).indexOf('\n');

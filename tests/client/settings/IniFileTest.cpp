@@ -36,6 +36,9 @@ TEST(IniTextTest, ReadsTheFirstMatchTrimmedAndIgnoresComments) {
     EXPECT_EQ(ini::value(text, "Pelvo", "Left"), std::nullopt);
     EXPECT_EQ(ini::value(text, "Missing", "Top"), std::nullopt);
     EXPECT_EQ(ini::value("[Pelvo]\r\nTop=7\r\n", "Pelvo", "Top"), "7");
+    EXPECT_EQ(ini::value("\xEF\xBB\xBF[Pelvo]\nTop=8\n", "Pelvo", "Top"), "8");
+    EXPECT_EQ(ini::withValue("\xEF\xBB\xBF[Pelvo]\nTop=8\n", "Pelvo", "Top", "9"),
+              "\xEF\xBB\xBF[Pelvo]\nTop=9\n");
 }
 
 } // namespace
