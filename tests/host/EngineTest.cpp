@@ -153,6 +153,25 @@ TEST_F(EngineTest, TakingTheDiscardSwapsItWithTheGridCardAndEndsTheMove) {
     EXPECT_EQ(t.discardCount, count + 1);
 }
 
+TEST_F(EngineTest, ADrawFromAnEmptyDrawPileRebuildsItFromTheDiscards) {
+    startWithPeople(2, "0+0+");
+    // Everything left on the draw pile goes to the discard pile.
+    while (t.drawPos < t.drawLimit) {
+        t.discardPile[++t.discardCount] = t.drawPile[++t.drawPos];
+        t.drawPile[t.drawPos] = 0;
+    }
+    const int discards = t.discardCount;
+    ASSERT_TRUE(req(1, "CMD_drawcard+1+"));
+    EXPECT_EQ(t.drawLimit, discards);
+    EXPECT_EQ(t.drawPos, 1);
+    EXPECT_EQ(t.discardCount, 0);
+    EXPECT_EQ(out.sent.back().frame, msg::drawacard(1, t.drawPile[1]));
+    EXPECT_NE(t.drawPile[1], 0);
+    ASSERT_TRUE(req(1, "CMD_discarddrawn+1+"));
+    EXPECT_EQ(t.discardCount, 1);
+    EXPECT_EQ(t.drawPile[1], 0);
+}
+
 TEST_F(EngineTest, TheNinthCardGoesOutAtTheEndOfTheTurnAndEveryOtherSeatPlaysOnce) {
     startWithPeople(4);
     for (int p = 1; p <= 8; ++p) t.seats[1].cards[p].faceUp = 1;
