@@ -1,28 +1,308 @@
 #include "windows/Tgamestart.h"
 
 #include "client/ClientContext.h"
+#include "protocol/Messages.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QToolButton>
 
 #include <algorithm>
+#include <functional>
 
 namespace pelvo {
 
-// Placeholder until the dialog is built.
-struct Tgamestart::Impl {
-    ClientContext& ctx;
-    int bot3 = 1, bot4 = 1, rounds = 5;
+namespace {
+
+constexpr int minRounds = 3, maxRounds = 9;
+
+QFont arial(int px, bool bold) {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+qreal ratio() {
+    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return dpr > 0 ? dpr : 1.0;
+}
+
+QPixmap blank(QSize size) {
+    const qreal dpr = ratio();
+    QPixmap pm(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)));
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+// The two pictures of `imagelist_box` (36 x 30): 0 not ticked, 1 ticked.
+QPixmap boxPicture(int index) {
+    QPixmap pm = blank({36, 30});
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF box(5.5, 3.5, 24, 24);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 60));
+    p.drawRoundedRect(box.translated(1, 1.5), 5, 5);
+    QLinearGradient g(box.topLeft(), box.bottomLeft());
+    g.setColorAt(0, QColor(255, 255, 250));
+    g.setColorAt(1, QColor(226, 230, 214));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(50, 60, 30), 1.4));
+    p.drawRoundedRect(box, 5, 5);
+    if (index == 1) {
+        QPainterPath tick;
+        tick.moveTo(box.left() + 5, box.top() + 12.5);
+        tick.lineTo(box.left() + 10.5, box.top() + 18.5);
+        tick.lineTo(box.right() + 3, box.top() - 3);
+        p.setPen(QPen(QColor(20, 110, 40), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(tick);
+    }
+    return pm;
+}
+
+// A picture control that reports left clicks.
+class ClickPicture : public QLabel {
+public:
+    ClickPicture(QWidget* parent, std::function<void()> onClick)
+        : QLabel(parent), onClick_(std::move(onClick)) {
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            onClick_();
+    }
+
+private:
+    std::function<void()> onClick_;
 };
 
-Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent) : QDialog(parent), d(new Impl{ctx}) {
-    setObjectName("gamestart");
-    setWindowTitle("Pelvo - Game Start");
+// The painted start button.
+class StartButton : public QAbstractButton {
+public:
+    explicit StartButton(QWidget* parent) : QAbstractButton(parent) {
+        setCursor(Qt::PointingHandCursor);
+        setText(QStringLiteral("Start"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const bool down = isDown();
+        const QRectF body =
+            QRectF(rect()).adjusted(1.5, 1.5, -1.5, -4.5).translated(0, down ? 1.5 : 0);
+        if (!down) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0, 0, 0, 80));
+            p.drawRoundedRect(body.translated(0, 2), 14, 14);
+        }
+        const int lift = underMouse() ? 18 : 0;
+        QLinearGradient g(body.topLeft(), body.bottomLeft());
+        g.setColorAt(0, QColor(255, std::min(255, 228 + lift), 120 + lift));
+        g.setColorAt(0.5, QColor(250, 196 + lift / 2, 50 + lift));
+        g.setColorAt(1, QColor(down ? 196 : 220, down ? 130 : 150, 20));
+        p.setBrush(g);
+        p.setPen(QPen(QColor(110, 70, 0), 1.4));
+        p.drawRoundedRect(body, 14, 14);
+        p.setFont(arial(16, true));
+        p.setPen(QColor(255, 244, 200));
+        p.drawText(body.translated(0, 1), Qt::AlignCenter, text());
+        p.setPen(QColor(70, 40, 0));
+        p.drawText(body, Qt::AlignCenter, text());
+    }
+    void enterEvent(QEnterEvent* e) override {
+        update();
+        QAbstractButton::enterEvent(e);
+    }
+    void leaveEvent(QEvent* e) override {
+        update();
+        QAbstractButton::leaveEvent(e);
+    }
+};
+
+// `UpDown1`: two arrow buttons bound to the rounds field, no wrap-around.
+class UpDown : public QWidget {
+public:
+    UpDown(QWidget* parent, QLineEdit* buddy) : QWidget(parent), buddy_(buddy) {
+        setObjectName(QStringLiteral("UpDown1"));
+        up_ = new QToolButton(this);
+        up_->setObjectName(QStringLiteral("UpDown1_up"));
+        up_->setArrowType(Qt::UpArrow);
+        up_->setAutoRepeat(true);
+        down_ = new QToolButton(this);
+        down_->setObjectName(QStringLiteral("UpDown1_down"));
+        down_->setArrowType(Qt::DownArrow);
+        down_->setAutoRepeat(true);
+        connect(up_, &QToolButton::clicked, this, [this] { setPosition(position_ + 1); });
+        connect(down_, &QToolButton::clicked, this, [this] { setPosition(position_ - 1); });
+    }
+    void resizeEvent(QResizeEvent*) override {
+        const int h = height() / 2;
+        up_->setGeometry(0, 0, width(), h);
+        down_->setGeometry(0, h, width(), height() - h);
+    }
+    int position() const { return position_; }
+    void setPosition(int value) {
+        position_ = std::clamp(value, minRounds, maxRounds);
+        buddy_->setText(QString::number(position_));
+        up_->setEnabled(position_ < maxRounds);
+        down_->setEnabled(position_ > minRounds);
+    }
+
+private:
+    QLineEdit* buddy_;
+    QToolButton* up_;
+    QToolButton* down_;
+    int position_ = 5;
+};
+
+// Arrow keys on the read-only field step the spinner, as on any spin box.
+class RoundsField : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void(int)> step;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (step && (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)) {
+            step(e->key() == Qt::Key_Up ? 1 : -1);
+            return;
+        }
+        QLineEdit::keyPressEvent(e);
+    }
+};
+
+} // namespace
+
+struct Tgamestart::Impl {
+    explicit Impl(ClientContext& context) : ctx(context) {}
+    ClientContext& ctx;
+    RoundsField* edit = nullptr;
+    UpDown* updown = nullptr;
+    QLabel* bot3 = nullptr;
+    QLabel* bot4 = nullptr;
+    QAbstractButton* start = nullptr;
+
+    QLabel* box(const QString& name) const {
+        if (name == u"image_bot3") return bot3;
+        if (name == u"image_bot4") return bot4;
+        return nullptr;
+    }
+};
+
+Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), d(new Impl(ctx)) {
+    setObjectName(QStringLiteral("gamestart"));
+    setWindowTitle(QStringLiteral("Pelvo - Game Start"));
+    setFixedSize(257, 209);
+    setModal(false);
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+
+    auto* heading = new QLabel(QStringLiteral("Game Options"), this);
+    heading->setObjectName(QStringLiteral("label_heading"));
+    QFont hf = arial(18, true);
+    hf.setUnderline(true);
+    heading->setFont(hf);
+    heading->setAlignment(Qt::AlignCenter);
+    heading->setGeometry(0, 12, 257, 24);
+
+    auto* rounds = new QLabel(QStringLiteral("Rounds:"), this);
+    rounds->setObjectName(QStringLiteral("label_rounds"));
+    rounds->setFont(arial(15, true));
+    rounds->setGeometry(58, 52, 66, 24);
+
+    d->edit = new RoundsField(this);
+    d->edit->setObjectName(QStringLiteral("edit_playtoscore"));
+    d->edit->setReadOnly(true);
+    d->edit->setAlignment(Qt::AlignCenter);
+    d->edit->setFont(arial(15, true));
+    d->edit->setGeometry(128, 50, 40, 28);
+    d->updown = new UpDown(this, d->edit);
+    d->updown->setGeometry(168, 50, 20, 28);
+    d->updown->setPosition(5);
+    d->edit->step = [this](int by) { d->updown->setPosition(d->updown->position() + by); };
+
+    const auto makeBox = [this](const QString& name, const QString& caption, int top) {
+        auto* box = new ClickPicture(this, [this, name] {
+            changebox(name, boxTag(name) == 0 ? 1 : 0); // the click handler of both boxes
+        });
+        box->setObjectName(name);
+        box->setGeometry(44, top, 36, 30);
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(QStringLiteral("label_") + name);
+        label->setFont(arial(15, false));
+        label->setGeometry(86, top + 3, 150, 24);
+        return box;
+    };
+    d->bot3 = makeBox(QStringLiteral("image_bot3"), QStringLiteral("Bot for Player 3"), 88);
+    d->bot4 = makeBox(QStringLiteral("image_bot4"), QStringLiteral("Bot for Player 4"), 124);
+    changebox(QStringLiteral("image_bot3"), 1);
+    changebox(QStringLiteral("image_bot4"), 1);
+
+    d->start = new StartButton(this);
+    d->start->setObjectName(QStringLiteral("button_start"));
+    d->start->setGeometry(78, 164, 100, 36);
+    connect(d->start, &QAbstractButton::clicked, this, &Tgamestart::button_startClick);
 }
-Tgamestart::~Tgamestart() { delete d; }
+
+Tgamestart::~Tgamestart() {
+    delete d;
+}
+
+void Tgamestart::paintEvent(QPaintEvent*) {
+    // The main window's felt.
+    QPainter p(this);
+    const QColor felt(140, 158, 83);
+    QRadialGradient g(QPointF(width() / 2.0, height() / 2.5), width());
+    g.setColorAt(0, felt.lighter(112));
+    g.setColorAt(1, felt.darker(112));
+    p.fillRect(rect(), g);
+}
+
 void Tgamestart::changebox(const QString& name, int value) {
-    (name == "image_bot3" ? d->bot3 : d->bot4) = value;
+    QLabel* box = d->box(name);
+    if (!box) return;
+    const int index = value == 1 ? 1 : 0; // only two pictures exist
+    box->clear();
+    box->setPixmap(boxPicture(index));
+    box->setProperty("Tag", index);
 }
-int Tgamestart::boxTag(const QString& name) const { return name == "image_bot3" ? d->bot3 : d->bot4; }
-int Tgamestart::rounds() const { return d->rounds; }
-void Tgamestart::setRounds(int position) { d->rounds = std::clamp(position, 3, 9); }
-void Tgamestart::button_startClick() {}
+
+int Tgamestart::boxTag(const QString& name) const {
+    const QLabel* box = d->box(name);
+    return box ? box->property("Tag").toInt() : 0;
+}
+
+int Tgamestart::rounds() const {
+    return d->updown->position();
+}
+void Tgamestart::setRounds(int position) {
+    d->updown->setPosition(position);
+}
+
+void Tgamestart::button_startClick() {
+    const ClientState& st = d->ctx.state();
+    d->ctx.sendToHost(
+        msg::startgame(st.playername, d->edit->text(), boxTag("image_bot3"), boxTag("image_bot4")));
+    hide();
+    d->ctx.saveinifile();
+}
 
 } // namespace pelvo

@@ -17,10 +17,13 @@ public:
     // Sets the check box `image_bot3` or `image_bot4` to 0 or 1 (picture and tag).
     void changebox(const QString& name, int value);
     int boxTag(const QString& name) const;
-    int rounds() const;          // position of UpDown1
+    int rounds() const;           // position of UpDown1
     void setRounds(int position); // kept within 3..9
 
     void button_startClick();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Impl;

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QAbstractButton;
 
@@ -47,6 +49,21 @@ public:
     QLabel* label_score(int seat) const;
     QLabel* image_eyes(int seat) const;
     QAbstractButton* button_start() const;
+    QLabel* label_bonus(int seat) const;
+    QLabel* image_penalty(int seat) const;
+    QLabel* image_notplaying(int seat) const;
+    QLabel* card(int seat, int position) const; // grid position 1 to 9
+    QLabel* label_status() const;
+    QLabel* label_roundnum() const;
+
+    // Screen position (1 bottom, 2 left, 3 top left, 4 top right) of a seat, and the reverse.
+    int screenPosition(int seat) const;
+    int seatAtPosition(int position) const;
+
+    // "Turn Sound" set to "New": the own turn plays "turnnew" in place of "turn".
+    void setTurnSoundNew(bool on);
+    // How the board shows a message box; tests replace it so nothing blocks.
+    void setMessageBox(std::function<void(const QString& text)> show);
 
 signals:
     // `button_start` was clicked (the main window decides whether to open the start dialog).
@@ -55,6 +72,13 @@ signals:
     void gameRecorded(const QString& winner);
     // Right click on a seat's name label (seat 1 to 4), at a global position.
     void nameLabelMenuRequested(int seat, const QPoint& globalPos);
+    // A game has started (the main window clears its "Just Watch" check mark).
+    void gameStarted();
+    // The logo was clicked (the main window may open the maker's web site).
+    void logoClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Impl;

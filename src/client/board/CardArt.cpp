@@ -1,0 +1,421 @@
+#include "client/board/CardArt.h"
+
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QSvgRenderer>
+
+#include <cmath>
+#include <cstdio>
+
+namespace pelvo::board {
+
+namespace {
+
+constexpr const char* suitNames[4] = {"club", "diamond", "heart", "spade"};
+constexpr char16_t suitSymbols[4] = {u'\u2663', u'\u2666', u'\u2665', u'\u2660'};
+
+QFont pixelFont(int px, bool bold = true) {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setPixelSize(px);
+    f.setBold(bold);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+// A transparent pixmap of `size` logical pixels at the paint ratio, and a painter on it.
+QPixmap blank(QSize size) {
+    const qreal dpr = paintRatio();
+    QPixmap pm(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)));
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+void smooth(QPainter& p) {
+    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                     QPainter::TextAntialiasing);
+}
+
+qreal cornerRadius(CardSize size) {
+    return size == CardSize::Large ? 5.0 : 3.5;
+}
+
+QColor suitColour(int suit) {
+    return suit == 1 || suit == 2 ? QColor(196, 24, 32) : QColor(24, 24, 28);
+}
+
+QString rankText(int code) {
+    switch (code % 13) {
+    case 1:
+        return QStringLiteral("A");
+    case 11:
+        return QStringLiteral("J");
+    case 12:
+        return QStringLiteral("Q");
+    case 0:
+        return QStringLiteral("K");
+    default:
+        return QString::number(code % 13);
+    }
+}
+
+// Our own back: a deep red lattice inside a white margin, with a small emblem.
+void paintBack(QPainter& p, QRectF r, CardSize size) {
+    const bool large = size == CardSize::Large;
+    const qreal radius = cornerRadius(size);
+    QPainterPath outer;
+    outer.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    p.fillPath(outer, QColor(250, 250, 246));
+
+    const qreal margin = large ? 4.0 : 2.5;
+    const QRectF inner = r.adjusted(margin, margin, -margin, -margin);
+    QPainterPath innerPath;
+    innerPath.addRoundedRect(inner, radius - 1.5, radius - 1.5);
+    QLinearGradient g(inner.topLeft(), inner.bottomRight());
+    g.setColorAt(0, QColor(176, 32, 48));
+    g.setColorAt(1, QColor(120, 16, 32));
+    p.fillPath(innerPath, g);
+
+    p.save();
+    p.setClipPath(innerPath);
+    p.setPen(QPen(QColor(255, 214, 140, 70), large ? 1.0 : 0.8));
+    const qreal step = large ? 7.0 : 5.0;
+    for (qreal x = inner.left() - inner.height(); x < inner.right(); x += step) {
+        p.drawLine(QPointF(x, inner.top()), QPointF(x + inner.height(), inner.bottom()));
+        p.drawLine(QPointF(x, inner.bottom()), QPointF(x + inner.height(), inner.top()));
+    }
+    p.restore();
+
+    p.setPen(QPen(QColor(255, 214, 140, 180), large ? 1.2 : 0.9));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(inner.adjusted(1.5, 1.5, -1.5, -1.5), radius - 2, radius - 2);
+
+    // Emblem: a gold diamond in the middle.
+    const QPointF c = inner.center();
+    const qreal e = large ? 9.0 : 5.5;
+    QPolygonF diamond({QPointF(c.x(), c.y() - e * 1.3), QPointF(c.x() + e, c.y()),
+                       QPointF(c.x(), c.y() + e * 1.3), QPointF(c.x() - e, c.y())});
+    p.setPen(QPen(QColor(90, 10, 20), 1.0));
+    p.setBrush(QColor(240, 196, 90));
+    p.drawPolygon(diamond);
+
+    p.setPen(QPen(QColor(0, 0, 0, 90), 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(outer);
+}
+
+// Plain face for a missing deck: rank and suit in the corner, a large suit in the middle.
+void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code) {
+    const bool large = size == CardSize::Large;
+    const qreal radius = cornerRadius(size);
+    QPainterPath outer;
+    outer.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    p.fillPath(outer, Qt::white);
+    if (code == 53) {
+        p.setPen(QColor(120, 30, 160));
+        p.setFont(pixelFont(large ? 15 : 9));
+        p.drawText(r, Qt::AlignCenter, QStringLiteral("J\nO\nK\nE\nR"));
+    } else {
+        const int suit = (code - 1) / 13;
+        p.setPen(suitColour(suit));
+        const QRectF corner(r.left() + 3, r.top() + 2, large ? 22 : 16, large ? 34 : 24);
+        p.setFont(pixelFont(large ? 17 : 13));
+        p.drawText(corner, Qt::AlignHCenter | Qt::AlignTop, rankText(code));
+        p.setFont(pixelFont(large ? 15 : 11, false));
+        p.drawText(corner, Qt::AlignHCenter | Qt::AlignBottom, QString(QChar(suitSymbols[suit])));
+        p.setFont(pixelFont(large ? 40 : 22, false));
+        p.drawText(r.adjusted(large ? 10 : 8, large ? 16 : 12, 0, 0), Qt::AlignCenter,
+                   QString(QChar(suitSymbols[suit])));
+    }
+    p.setPen(QPen(QColor(0, 0, 0, 110), 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(outer);
+}
+
+} // namespace
+
+qreal paintRatio() {
+    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return dpr > 0 ? dpr : 1.0;
+}
+
+CardArt& CardArt::instance() {
+    static CardArt art;
+    return art;
+}
+
+QString CardArt::defaultDeckPath() {
+    const QString fromEnv = qEnvironmentVariable("PELVO_CARD_DECK");
+    if (!fromEnv.isEmpty()) return fromEnv;
+    return QStringLiteral("/usr/share/carddecks/svg-nicu-white/white.svgz");
+}
+
+CardArt::CardArt() {
+    load(defaultDeckPath());
+}
+CardArt::~CardArt() = default;
+
+void CardArt::load(const QString& path) {
+    path_ = path;
+    large_ = {};
+    small_ = {};
+    deck_.reset();
+    if (QFile::exists(path)) {
+        auto renderer = std::make_unique<QSvgRenderer>(path);
+        if (renderer->isValid() && renderer->elementExists(QStringLiteral("1_club")))
+            deck_ = std::move(renderer);
+    }
+    if (!deck_) {
+        // One plain line: the game still runs, with plain faces.
+        std::fprintf(stderr, "pelvo: card deck %s not readable; painting plain card faces\n",
+                     qPrintable(path));
+        std::fflush(stderr);
+    }
+}
+
+bool CardArt::hasDeck() const {
+    return deck_ != nullptr;
+}
+
+QString CardArt::elementId(int code) {
+    if (code == 53) return QStringLiteral("red_joker");
+    if (code < 1 || code > 52) return {};
+    const int suit = (code - 1) / 13;
+    QString rank;
+    switch (code % 13) {
+    case 11:
+        rank = QStringLiteral("jack");
+        break;
+    case 12:
+        rank = QStringLiteral("queen");
+        break;
+    case 0:
+        rank = QStringLiteral("king");
+        break;
+    default:
+        rank = QString::number(code % 13);
+        break;
+    }
+    return rank + u'_' + QLatin1String(suitNames[suit]);
+}
+
+QPixmap CardArt::card(int index, CardSize size) {
+    if (index < 0 || index >= cardPictureCount) index = 0;
+    auto& list = size == CardSize::Large ? large_ : small_;
+    if (list[index].isNull()) list[index] = render(index, size);
+    return list[index];
+}
+
+QPixmap CardArt::render(int index, CardSize size) const {
+    const QSize logical = size == CardSize::Large ? largeCardSize : smallCardSize;
+    QPixmap pm = blank(logical);
+    QPainter p(&pm);
+    smooth(p);
+    const QRectF r(QPointF(0, 0), QSizeF(logical));
+    if (index == 0) {
+        paintBack(p, r, size);
+        return pm;
+    }
+    const QString id = elementId(index);
+    if (!deck_ || !deck_->elementExists(id)) {
+        paintPlainFace(p, r, size, index);
+        return pm;
+    }
+    const qreal radius = cornerRadius(size);
+    QPainterPath outer;
+    outer.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    p.fillPath(outer, Qt::white);
+    p.save();
+    p.setClipPath(outer);
+    // The deck's own frame is a little larger than its face; trim it so our rounded edge shows.
+    const qreal trim = size == CardSize::Large ? 1.0 : 0.8;
+    deck_->render(&p, id, r.adjusted(-trim, -trim, trim, trim));
+    p.restore();
+    p.setPen(QPen(QColor(0, 0, 0, 120), 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(outer);
+    return pm;
+}
+
+QPixmap turnMarker() {
+    QPixmap pm = blank({111, 65});
+    QPainter p(&pm);
+    smooth(p);
+    // A lit frame round the name and score; open in the middle so both stay readable.
+    const QRectF frame(8.5, 17.5, 100, 46);
+    p.setPen(QPen(QColor(255, 236, 140, 90), 5));
+    p.setBrush(QColor(255, 255, 220, 50));
+    p.drawRoundedRect(frame, 9, 9);
+    p.setPen(QPen(QColor(255, 206, 48), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(frame, 9, 9);
+    // "TURN" tab on the frame's top right (the eyes sit on the top left).
+    const QRectF tab(60.5, 1.5, 46, 15);
+    p.setPen(QPen(QColor(120, 80, 0), 1));
+    QLinearGradient g(tab.topLeft(), tab.bottomLeft());
+    g.setColorAt(0, QColor(255, 228, 120));
+    g.setColorAt(1, QColor(245, 180, 30));
+    p.setBrush(g);
+    p.drawRoundedRect(tab, 6, 6);
+    p.setPen(QColor(60, 36, 0));
+    p.setFont(pixelFont(10));
+    p.drawText(tab, Qt::AlignCenter, QStringLiteral("TURN"));
+    return pm;
+}
+
+QPixmap handPointer() {
+    QPixmap pm = blank({36, 26});
+    QPainter p(&pm);
+    smooth(p);
+    // A gold arrow pointing up and left at the card that moved.
+    const qreal len = 33, head = 13, hw = 7.5, sw = 3.2;
+    QPolygonF arrow({QPointF(0, 0), QPointF(head, -hw), QPointF(head, -sw), QPointF(len, -sw),
+                     QPointF(len, sw), QPointF(head, sw), QPointF(head, hw)});
+    QTransform t;
+    t.translate(3, 3);
+    t.rotate(std::atan2(19.0, 29.0) * 180.0 / M_PI);
+    const QPolygonF placed = t.map(arrow);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 80));
+    p.drawPolygon(placed.translated(1.2, 1.6));
+    QLinearGradient g(QPointF(0, 0), QPointF(36, 26));
+    g.setColorAt(0, QColor(255, 236, 130));
+    g.setColorAt(1, QColor(235, 160, 20));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(90, 50, 0), 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolygon(placed);
+    return pm;
+}
+
+QPixmap eyesPicture() {
+    QPixmap pm = blank({23, 10});
+    QPainter p(&pm);
+    smooth(p);
+    for (qreal x : {1.0, 12.0}) {
+        p.setPen(QPen(QColor(30, 30, 30), 1));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(x + 0.5, 1.0, 9.5, 8.0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(20, 60, 140));
+        p.drawEllipse(QPointF(x + 6.2, 5.0), 2.4, 2.4);
+        p.setBrush(Qt::black);
+        p.drawEllipse(QPointF(x + 6.4, 5.0), 1.2, 1.2);
+    }
+    return pm;
+}
+
+QPixmap penaltyMarker() {
+    QPixmap pm = blank({97, 25});
+    QPainter p(&pm);
+    smooth(p);
+    // The tag keeps to the upper rows: the name label starts just below this marker.
+    const QRectF tag(4.5, 1.5, 90, 18);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 70));
+    p.drawRoundedRect(tag.translated(1, 1.5), 5, 5);
+    QLinearGradient g(tag.topLeft(), tag.bottomLeft());
+    g.setColorAt(0, QColor(236, 64, 52));
+    g.setColorAt(1, QColor(170, 20, 24));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(255, 255, 255, 220), 1));
+    p.drawRoundedRect(tag, 5, 5);
+    p.setPen(Qt::white);
+    p.setFont(pixelFont(11));
+    p.drawText(tag, Qt::AlignCenter, QStringLiteral("+25 PENALTY"));
+    return pm;
+}
+
+QPixmap notPlayingMarker() {
+    QPixmap pm = blank({89, 41});
+    QPainter p(&pm);
+    smooth(p);
+    const QRectF plate(1.5, 1.5, 86, 38);
+    p.setPen(QPen(QColor(255, 255, 255, 170), 1.2));
+    p.setBrush(QColor(20, 30, 10, 150));
+    p.drawRoundedRect(plate, 8, 8);
+    p.setPen(QColor(245, 245, 235));
+    p.setFont(pixelFont(13));
+    p.drawText(plate, Qt::AlignCenter, QStringLiteral("NOT\nPLAYING"));
+    return pm;
+}
+
+QPixmap startButtonPicture(bool hover, bool down) {
+    QPixmap pm = blank({122, 34});
+    QPainter p(&pm);
+    smooth(p);
+    const QRectF body = QRectF(1.5, 1.5, 119, 29).translated(0, down ? 1.5 : 0);
+    if (!down) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 80));
+        p.drawRoundedRect(body.translated(0, 2), 14, 14);
+    }
+    QLinearGradient g(body.topLeft(), body.bottomLeft());
+    const int lift = hover ? 18 : 0;
+    g.setColorAt(0, QColor(255, std::min(255, 228 + lift), 120 + lift));
+    g.setColorAt(0.5, QColor(250, 196 + lift / 2, 50 + lift));
+    g.setColorAt(1, QColor(down ? 196 : 220, down ? 130 : 150, 20));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(110, 70, 0), 1.4));
+    p.drawRoundedRect(body, 14, 14);
+    p.setPen(QPen(QColor(255, 255, 255, 120), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(body.adjusted(2, 2, -2, -2), 12, 12);
+    p.setFont(pixelFont(15));
+    p.setPen(QColor(255, 244, 200));
+    p.drawText(body.translated(0, 1), Qt::AlignCenter, QStringLiteral("Start Game"));
+    p.setPen(QColor(70, 40, 0));
+    p.drawText(body, Qt::AlignCenter, QStringLiteral("Start Game"));
+    return pm;
+}
+
+QPixmap logoPicture() {
+    QPixmap pm = blank({200, 72});
+    QPainter p(&pm);
+    smooth(p);
+    // A small fan of three cards.
+    const QPointF pivot(34, 62);
+    const int angles[3] = {-22, 0, 22};
+    const QColor backs[3] = {QColor(176, 32, 48), QColor(250, 250, 246), QColor(176, 32, 48)};
+    for (int i = 0; i < 3; ++i) {
+        p.save();
+        p.translate(pivot);
+        p.rotate(angles[i]);
+        const QRectF c(-14, -52, 28, 40);
+        p.setPen(QPen(QColor(40, 30, 20, 160), 1));
+        p.setBrush(backs[i]);
+        p.drawRoundedRect(c, 3.5, 3.5);
+        if (i == 1) {
+            p.setPen(QColor(196, 24, 32));
+            p.setFont(pixelFont(12));
+            p.drawText(c.adjusted(3, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("A"));
+            p.setFont(pixelFont(18, false));
+            p.drawText(c, Qt::AlignCenter, QString(QChar(u'\u2665')));
+        } else {
+            p.setPen(QPen(QColor(255, 214, 140, 160), 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(c.adjusted(3, 3, -3, -3), 2, 2);
+        }
+        p.restore();
+    }
+    // Name with a soft shadow, then the maker.
+    QFont big = pixelFont(34);
+    big.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+    p.setFont(big);
+    const QRectF title(66, 4, 134, 44);
+    p.setPen(QColor(0, 0, 0, 90));
+    p.drawText(title.translated(1.5, 2), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pelvo"));
+    p.setPen(QColor(255, 246, 214));
+    p.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pelvo"));
+    p.setFont(pixelFont(11));
+    p.setPen(QColor(30, 40, 10, 200));
+    p.drawText(QRectF(68, 46, 132, 16), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("by Kavrel Software"));
+    return pm;
+}
+
+} // namespace pelvo::board

@@ -1,0 +1,64 @@
+#pragma once
+// The board's pictures: 54 cards in two sizes (index 0 the back, 1 to 52 the faces in card code
+// order, 53 the joker) and the markers, all painted at the screen's device pixel ratio so they
+// stay sharp on dense screens.
+
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class QSvgRenderer;
+
+namespace pelvo::board {
+
+enum class CardSize { Large, Small };
+inline constexpr QSize largeCardSize{71, 96};
+inline constexpr QSize smallCardSize{39, 58};
+inline constexpr int cardPictureCount = 54;
+
+class CardArt {
+public:
+    // The one set of card pictures of the process; built on first use.
+    static CardArt& instance();
+    // The deck that card faces are drawn from; PELVO_CARD_DECK names another one.
+    static QString defaultDeckPath();
+
+    CardArt();
+    ~CardArt();
+
+    // Drops every cached picture and takes the faces from `path`. When the file is missing or
+    // unreadable, one line goes to stderr and plain faces (rank and suit) are painted instead.
+    void load(const QString& path);
+    bool hasDeck() const;
+
+    // Picture `index` (0 to 53) of the chosen list; an index outside that range gives the back.
+    QPixmap card(int index, CardSize size);
+
+    // Element id of a card code in the deck ("1_club", "queen_heart", "red_joker"); empty for 0.
+    static QString elementId(int code);
+
+private:
+    QPixmap render(int index, CardSize size) const;
+
+    QString path_;
+    std::unique_ptr<QSvgRenderer> deck_;
+    std::array<QPixmap, cardPictureCount> large_;
+    std::array<QPixmap, cardPictureCount> small_;
+};
+
+// Markers and buttons, painted by code.
+QPixmap turnMarker();                              // 111 x 65, a frame round name and score
+QPixmap handPointer();                             // 36 x 26
+QPixmap eyesPicture();                             // 23 x 10
+QPixmap penaltyMarker();                           // 97 x 25
+QPixmap notPlayingMarker();                        // 89 x 41
+QPixmap startButtonPicture(bool hover, bool down); // 122 x 34
+QPixmap logoPicture();                             // 200 x 72
+
+// Pixel ratio that pictures are painted at: the densest screen's.
+qreal paintRatio();
+
+} // namespace pelvo::board

@@ -1,0 +1,82 @@
+#include "client/board/CardArt.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace pelvo::board;
+
+namespace {
+
+QImage imageOf(const QPixmap& pm) {
+    return pm.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// Each picture of both lists: the right logical size, and all 54 different from one another.
+void expectFullDistinctLists(CardArt& art) {
+    for (CardSize size : {CardSize::Large, CardSize::Small}) {
+        const QSize logical = size == CardSize::Large ? largeCardSize : smallCardSize;
+        std::set<QByteArray> seen;
+        for (int i = 0; i < cardPictureCount; ++i) {
+            const QPixmap pm = art.card(i, size);
+            ASSERT_FALSE(pm.isNull()) << i;
+            EXPECT_EQ(pm.deviceIndependentSize().toSize(), logical) << i;
+            const QImage img = imageOf(pm);
+            seen.insert(
+                QByteArray(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes()));
+        }
+        EXPECT_EQ(seen.size(), std::size_t(cardPictureCount));
+    }
+}
+
+TEST(CardArt, ElementIdsFollowTheCodeOrder) {
+    EXPECT_EQ(CardArt::elementId(0), "");
+    EXPECT_EQ(CardArt::elementId(1), "1_club");
+    EXPECT_EQ(CardArt::elementId(13), "king_club");
+    EXPECT_EQ(CardArt::elementId(14), "1_diamond");
+    EXPECT_EQ(CardArt::elementId(23), "10_diamond");
+    EXPECT_EQ(CardArt::elementId(37), "jack_heart");
+    EXPECT_EQ(CardArt::elementId(51), "queen_spade");
+    EXPECT_EQ(CardArt::elementId(53), "red_joker");
+    EXPECT_EQ(CardArt::elementId(54), "");
+}
+
+TEST(CardArt, DeckGivesFiftyFourPicturesInBothSizes) {
+    CardArt art;
+    art.load(CardArt::defaultDeckPath());
+    ASSERT_TRUE(art.hasDeck()) << "the card deck package is installed on build machines";
+    expectFullDistinctLists(art);
+    // A face is mostly white paper, the back mostly red.
+    const QImage face = imageOf(art.card(2, CardSize::Large));
+    const QImage back = imageOf(art.card(0, CardSize::Large));
+    const QPoint middle(face.width() / 2, face.height() / 4);
+    EXPECT_GT(QColor(face.pixel(middle)).lightness(), 200);
+    EXPECT_GT(QColor(back.pixel(back.width() / 4, back.height() / 4)).red(),
+              QColor(back.pixel(back.width() / 4, back.height() / 4)).green() + 60);
+    // Out-of-range indexes show the back rather than failing.
+    EXPECT_EQ(imageOf(art.card(99, CardSize::Small)), imageOf(art.card(0, CardSize::Small)));
+}
+
+TEST(CardArt, MissingDeckSaysSoOnceAndPaintsPlainFaces) {
+    CardArt art;
+    testing::internal::CaptureStderr();
+    art.load("/nonexistent/deck.svgz");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(art.hasDeck());
+    EXPECT_NE(err.find("/nonexistent/deck.svgz"), std::string::npos);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    expectFullDistinctLists(art);
+}
+
+TEST(CardArt, MarkersHaveTheirSizes) {
+    EXPECT_EQ(turnMarker().deviceIndependentSize().toSize(), QSize(111, 65));
+    EXPECT_EQ(handPointer().deviceIndependentSize().toSize(), QSize(36, 26));
+    EXPECT_EQ(eyesPicture().deviceIndependentSize().toSize(), QSize(23, 10));
+    EXPECT_EQ(penaltyMarker().deviceIndependentSize().toSize(), QSize(97, 25));
+    EXPECT_EQ(notPlayingMarker().deviceIndependentSize().toSize(), QSize(89, 41));
+    EXPECT_EQ(startButtonPicture(false, false).deviceIndependentSize().toSize(), QSize(122, 34));
+}
+
+} // namespace
