@@ -1,0 +1,111 @@
+#include "windows/Tgamestart.h"
+
+#include "client/board/FakeContext.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace pelvo;
+
+namespace {
+
+class GameStart : public ::testing::Test {
+protected:
+    test::FakeContext ctx;
+    Tgamestart dialog{ctx};
+
+    QLineEdit* field() { return dialog.findChild<QLineEdit*>("edit_playtoscore"); }
+    QToolButton* arrow(const char* name) { return dialog.findChild<QToolButton*>(name); }
+    QLabel* box(const char* name) { return dialog.findChild<QLabel*>(name); }
+};
+
+TEST_F(GameStart, DesignState) {
+    EXPECT_EQ(dialog.windowTitle(), "Pelvo - Game Start");
+    EXPECT_EQ(dialog.size(), QSize(257, 209));
+    EXPECT_FALSE(dialog.isModal());
+    ASSERT_NE(field(), nullptr);
+    EXPECT_TRUE(field()->isReadOnly());
+    EXPECT_EQ(field()->text(), "5");
+    EXPECT_EQ(dialog.rounds(), 5);
+    EXPECT_EQ(dialog.boxTag("image_bot3"), 1);
+    EXPECT_EQ(dialog.boxTag("image_bot4"), 1);
+    EXPECT_EQ(box("image_bot3")->size(), QSize(36, 30));
+    QStringList texts;
+    for (QLabel* l : dialog.findChildren<QLabel*>()) texts << l->text();
+    for (const char* t : {"Game Options", "Rounds:", "Bot for Player 3", "Bot for Player 4"})
+        EXPECT_TRUE(texts.contains(t)) << t;
+    auto* heading = dialog.findChild<QLabel*>("label_heading");
+    EXPECT_TRUE(heading->font().bold() && heading->font().underline());
+}
+
+TEST_F(GameStart, StartSendsTheExactRequestHidesAndSaves) {
+    ctx.st.playername = "You";
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QAbstractButton*>("button_start"), Qt::LeftButton);
+    ASSERT_EQ(ctx.frames.size(), 1);
+    EXPECT_EQ(ctx.frames[0], QByteArray("CMD_startgame+You+5+1+1+\xFF"));
+    EXPECT_TRUE(dialog.isHidden());
+    EXPECT_EQ(ctx.saves, 1);
+
+    ctx.st.playername = "Zoë";
+    dialog.setRounds(9);
+    dialog.changebox("image_bot4", 0);
+    dialog.button_startClick();
+    EXPECT_EQ(ctx.frames[1], QByteArray("CMD_startgame+Zo\xC3\xAB+9+1+0+\xFF"));
+}
+
+TEST_F(GameStart, SpinnerStaysWithinThreeToNine) {
+    for (int i = 0; i < 10; ++i) arrow("UpDown1_up")->click();
+    EXPECT_EQ(field()->text(), "9");
+    EXPECT_FALSE(arrow("UpDown1_up")->isEnabled());
+    for (int i = 0; i < 10; ++i) QTest::keyClick(field(), Qt::Key_Down);
+    EXPECT_EQ(field()->text(), "3");
+    EXPECT_EQ(dialog.rounds(), 3);
+    EXPECT_FALSE(arrow("UpDown1_down")->isEnabled());
+    QTest::keyClicks(field(), "7");
+    EXPECT_EQ(field()->text(), "3") << "the field cannot be typed into";
+    dialog.setRounds(42);
+    EXPECT_EQ(dialog.rounds(), 9);
+    dialog.setRounds(-1);
+    EXPECT_EQ(field()->text(), "3");
+}
+
+TEST_F(GameStart, BoxesToggleAndFollowTheSettings) {
+    const QImage ticked = box("image_bot3")->pixmap().toImage();
+    QTest::mouseClick(box("image_bot3"), Qt::LeftButton);
+    EXPECT_EQ(dialog.boxTag("image_bot3"), 0);
+    EXPECT_EQ(box("image_bot3")->property("Tag").toInt(), 0);
+    EXPECT_NE(box("image_bot3")->pixmap().toImage(), ticked);
+    EXPECT_EQ(dialog.boxTag("image_bot4"), 1) << "boxes are independent";
+    QTest::mouseClick(box("image_bot3"), Qt::LeftButton);
+    EXPECT_EQ(dialog.boxTag("image_bot3"), 1);
+    EXPECT_EQ(box("image_bot3")->pixmap().toImage(), ticked);
+
+    // Settings without the keys read as 0: both unticked.
+    dialog.changebox("image_bot3", 0);
+    dialog.changebox("image_bot4", 0);
+    EXPECT_EQ(dialog.boxTag("image_bot3") + dialog.boxTag("image_bot4"), 0);
+    dialog.changebox("image_bot4", 7); // only two pictures exist
+    EXPECT_EQ(dialog.boxTag("image_bot4"), 0);
+    dialog.changebox("image_nothing", 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(GameStartShot, Picture) {
+    const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set PELVO_SHOT_DIR to write the picture";
+    test::FakeContext ctx;
+    Tgamestart dialog(ctx);
+    dialog.changebox("image_bot4", 0);
+    EXPECT_TRUE(dialog.grab().save(dir + "/gamestart.png"));
+}
+
+} // namespace
