@@ -20,6 +20,8 @@ signals:
     void done(const QStringList& phrases);
 
 private:
+    void button_doneClick();
+
     struct Impl;
     Impl* d;
 };

@@ -2,7 +2,11 @@
 // The row of phrase buttons `b_phrase1` to `b_phrase9` and the chatter sound button
 // `b_phrase10` with its menu `popup_sounds`.
 
+#include <QStringList>
 #include <QWidget>
+
+class QAction;
+class QMenu;
 
 namespace pelvo {
 
@@ -18,8 +22,29 @@ public:
     // Handler of CMD_playasound: slot "+" clip name "+".
     void playasound(const QString& payload);
 
-    QString phrase(int n) const;              // hint of b_phrase<n>, n = 1..9
+    QString phrase(int n) const; // hint of b_phrase<n>, n = 1..9
     void setPhrase(int n, const QString& text);
+    // All nine phrases at once, empty ones included (the phrase editor's "Done").
+    QStringList phrases() const;
+    void setPhrases(const QStringList& phrases);
+
+    // Sends phrase n (1..9) as a chat action, at most once per cool-down.
+    void b_phrase1Click(int n);
+    // Opens popup_sounds at the lower right corner of b_phrase10.
+    void b_phrase10MouseUp();
+    // An item of popup_sounds: asks the host to play chatter sound <tag> at every client.
+    void wave4Click(QAction* item);
+
+    // How long a phrase button stays blocked after a send; 2 seconds unless changed.
+    void setCooldown(int ms);
+    QMenu* popupSounds() const;
+
+    static QStringList designPhrases();
+    // Captions of the chatter sounds: index 0 "<Cancel>", 1..20 "Doh" .. "Crying".
+    static QStringList chatterCaptions();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Impl;

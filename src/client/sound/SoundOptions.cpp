@@ -1,28 +1,153 @@
 #include "client/sound/SoundOptions.h"
 
 #include "client/ClientContext.h"
+#include "client/sound/SoundPlayer.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QPointer>
 
 namespace pelvo {
 
-// Placeholder until sounds are built: options only, no playback.
 struct SoundOptions::Impl {
+    explicit Impl(ClientContext& c) : ctx(c) {}
     ClientContext& ctx;
-    bool play = true, phrase = true;
-    int turn = 0, speed = 0;
+    SoundPlayer* player = nullptr;
+    QAction* playSounds = nullptr;
+    QAction* phraseSounds = nullptr;
+    QAction* classic = nullptr;
+    QAction* newTurn = nullptr;
+    QAction* slow = nullptr;
+    QAction* normal = nullptr;
+    QAction* fast = nullptr;
+    QActionGroup* turnGroup = nullptr;
+    QActionGroup* speedGroup = nullptr;
+    QPointer<QMenu> turnMenu, speedMenu; // exist once added to a menu bar
+    int turnTag = 0;
+    int speedTag = 0; // the host reads anything below 1 as the normal speed
 };
 
-SoundOptions::SoundOptions(ClientContext& ctx, QObject* parent) : QObject(parent), d(new Impl{ctx}) {}
-SoundOptions::~SoundOptions() { delete d; }
-void SoundOptions::addOptionsItems(QMenu*) {}
-void SoundOptions::playsounds(const QString&) {}
-void SoundOptions::playclip(const QString&) {}
-bool SoundOptions::playSounds() const { return d->play; }
-void SoundOptions::setPlaySounds(bool on) { d->play = on; }
-bool SoundOptions::playerPhraseSounds() const { return d->phrase; }
-void SoundOptions::setPlayerPhraseSounds(bool on) { d->phrase = on; }
-int SoundOptions::turnSound() const { return d->turn; }
-void SoundOptions::setTurnSound(int tag) { d->turn = tag; }
-int SoundOptions::botSpeed() const { return d->speed; }
-void SoundOptions::setBotSpeed(int ms) { d->speed = ms; }
+namespace {
+QAction* makeItem(QObject* owner, const char* name, const QString& caption, bool checked,
+                  QActionGroup* group = nullptr, int tag = 0) {
+    auto* a = new QAction(caption, owner);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setCheckable(true);
+    a->setChecked(checked);
+    a->setData(tag);
+    if (group) group->addAction(a);
+    return a;
+}
+} // namespace
+
+SoundOptions::SoundOptions(ClientContext& ctx, QObject* parent)
+    : QObject(parent), d(new Impl(ctx)) {
+    d->player = new SoundPlayer(this);
+    d->playSounds = makeItem(this, "PlaySounds1", QStringLiteral("Play Sounds"), true);
+    d->phraseSounds =
+        makeItem(this, "PlayerPhraseSounds1", QStringLiteral("Player Phrase Sounds"), true);
+
+    d->turnGroup = new QActionGroup(this);
+    d->classic = makeItem(this, "Classic1", QStringLiteral("Classic"), true, d->turnGroup, 0);
+    d->newTurn = makeItem(this, "New1", QStringLiteral("New"), false, d->turnGroup, 1);
+
+    d->speedGroup = new QActionGroup(this);
+    d->slow = makeItem(this, "Slow1", QStringLiteral("Slow"), false, d->speedGroup, 2000);
+    d->normal = makeItem(this, "Normal1", QStringLiteral("Normal"), true, d->speedGroup, 1000);
+    d->fast = makeItem(this, "Fast1", QStringLiteral("Fast"), false, d->speedGroup, 500);
+
+    connect(d->playSounds, &QAction::triggered, this, &SoundOptions::PlaySounds1Click);
+    connect(d->phraseSounds, &QAction::triggered, this, &SoundOptions::PlayerPhraseSounds1Click);
+    connect(d->turnGroup, &QActionGroup::triggered, this, &SoundOptions::Classic1Click);
+    connect(d->speedGroup, &QActionGroup::triggered, this, &SoundOptions::Fast1Click);
+}
+
+SoundOptions::~SoundOptions() {
+    delete d;
+}
+
+void SoundOptions::addOptionsItems(QMenu* options) {
+    options->addAction(d->playSounds);
+    options->addAction(d->phraseSounds);
+
+    d->turnMenu = options->addMenu(QStringLiteral("Turn Sound"));
+    d->turnMenu->setObjectName(QStringLiteral("TurnSound1"));
+    d->turnMenu->menuAction()->setObjectName(QStringLiteral("TurnSound1"));
+    d->turnMenu->addAction(d->classic);
+    d->turnMenu->addAction(d->newTurn);
+
+    d->speedMenu = options->addMenu(QStringLiteral("Bot and Delay Speed"));
+    d->speedMenu->setObjectName(QStringLiteral("BotSpeed1"));
+    d->speedMenu->menuAction()->setObjectName(QStringLiteral("BotSpeed1"));
+    d->speedMenu->addAction(d->slow);
+    d->speedMenu->addAction(d->normal);
+    d->speedMenu->addAction(d->fast);
+
+    setTurnSound(d->turnTag);
+    d->speedMenu->menuAction()->setData(d->speedTag);
+}
+
+void SoundOptions::playsounds(const QString& name) {
+    if (d->playSounds->isChecked()) d->player->play(name);
+}
+
+void SoundOptions::playclip(const QString& name) {
+    d->player->play(name);
+}
+
+bool SoundOptions::playSounds() const {
+    return d->playSounds->isChecked();
+}
+void SoundOptions::setPlaySounds(bool on) {
+    d->playSounds->setChecked(on);
+}
+bool SoundOptions::playerPhraseSounds() const {
+    return d->phraseSounds->isChecked();
+}
+void SoundOptions::setPlayerPhraseSounds(bool on) {
+    d->phraseSounds->setChecked(on);
+}
+int SoundOptions::turnSound() const {
+    return d->turnTag;
+}
+int SoundOptions::botSpeed() const {
+    return d->speedTag;
+}
+
+void SoundOptions::setTurnSound(int tag) {
+    QAction* item = tag == 1 ? d->newTurn : d->classic;
+    item->setChecked(true); // the exclusive group clears the other
+    d->turnTag = item->data().toInt();
+    if (d->turnMenu) d->turnMenu->menuAction()->setData(d->turnTag);
+}
+
+void SoundOptions::setBotSpeed(int ms) {
+    QAction* item = ms == 2000 ? d->slow : ms == 500 ? d->fast : d->normal;
+    item->setChecked(true);
+    d->speedTag = item->data().toInt();
+    if (d->speedMenu) d->speedMenu->menuAction()->setData(d->speedTag);
+}
+
+SoundPlayer& SoundOptions::player() {
+    return *d->player;
+}
+
+void SoundOptions::PlaySounds1Click() {
+    d->ctx.saveinifile();
+}
+void SoundOptions::PlayerPhraseSounds1Click() {
+    d->ctx.saveinifile();
+}
+
+void SoundOptions::Classic1Click(QAction* item) {
+    setTurnSound(item->data().toInt());
+    d->ctx.saveinifile();
+}
+
+void SoundOptions::Fast1Click(QAction* item) {
+    setBotSpeed(item->data().toInt());
+    d->ctx.saveinifile();
+}
 
 } // namespace pelvo

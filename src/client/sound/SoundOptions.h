@@ -4,11 +4,13 @@
 
 #include <QObject>
 
+class QAction;
 class QMenu;
 
 namespace pelvo {
 
 class ClientContext;
+class SoundPlayer;
 
 class SoundOptions : public QObject {
     Q_OBJECT
@@ -25,14 +27,24 @@ public:
     // Any clip by name (chatter sounds), regardless of "Play Sounds".
     void playclip(const QString& name);
 
+    // Setters take loaded settings; they neither write the settings file nor play anything.
     bool playSounds() const;
     void setPlaySounds(bool on);
     bool playerPhraseSounds() const;
     void setPlayerPhraseSounds(bool on);
     int turnSound() const; // tag of TurnSound1: 0 Classic, 1 New
     void setTurnSound(int tag);
-    int botSpeed() const;  // tag of BotSpeed1 in ms: 2000, 1000 or 500 (0 until loaded)
+    int botSpeed() const; // tag of BotSpeed1 in ms: 2000, 1000 or 500 (0 until loaded)
     void setBotSpeed(int ms);
+
+    SoundPlayer& player();
+
+private slots:
+    // Menu handlers; a checkable item has already flipped its own check mark when they run.
+    void PlaySounds1Click();
+    void PlayerPhraseSounds1Click();
+    void Classic1Click(QAction* item);
+    void Fast1Click(QAction* item);
 
 private:
     struct Impl;
