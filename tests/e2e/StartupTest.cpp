@@ -58,7 +58,6 @@ TEST(Startup, NoParametersHostsASoloGameWithTheOwnClientInSlotOne) {
     }));
     // Slot 1 already belongs to the program's own client.
     const QByteArray greeting = readAtLeast(&raw, 20);
-    if (greeting.isEmpty()) GTEST_SKIP() << "the table host does not seat connections yet";
     EXPECT_TRUE(greeting.startsWith("CMD_sendlogininfo+2\xFF")) << greeting.toStdString();
     EXPECT_TRUE(eventually([&] { return pelvo.chat().contains("You are Connected."); }));
 }

@@ -103,8 +103,9 @@ TEST_F(TchatTest, MenuBarHoldsEveryItemInOrder) {
     const qsizetype n3 = options.indexOf("N3=-");
     ASSERT_GE(n3, 0);
     for (const char* sound : {"PlaySounds1", "BotSpeed1"}) {
-        if (QAction* a = item(w, sound))
-            EXPECT_LT(menuNamed(w, "Options")->actions().indexOf(a), n3) << sound;
+        QAction* a = item(w, sound);
+        ASSERT_NE(a, nullptr) << sound;
+        EXPECT_LT(menuNamed(w, "Options")->actions().indexOf(a), n3) << sound;
     }
     EXPECT_TRUE(item(w, "JustWatch1")->isCheckable());
     EXPECT_FALSE(item(w, "JustWatch1")->isChecked());
