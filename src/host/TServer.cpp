@@ -153,15 +153,16 @@ void TServer::Sock1Read(TSock* sock, int) {
 }
 
 void TServer::socktimerTimer() {
-    if (!receivedlist.empty()) {
+    // One line per tick, in arrival order. Lines of a connection that has gone are skipped
+    // without using a tick: the slot may have a new holder, and a closed flooder costs nothing.
+    while (!receivedlist.empty()) {
         Received item = std::move(receivedlist.front());
         receivedlist.pop_front();
         Connection& c = conns_[item.slot];
-        // A line outlives its connection only in the queue; the slot may have a new holder.
-        if (c.sock && c.id == item.id) {
-            --c.queued;
-            run([&] { engine_.request(item.slot, item.line); });
-        }
+        if (!c.sock || c.id != item.id) continue;
+        --c.queued;
+        run([&] { engine_.request(item.slot, item.line); });
+        break;
     }
     // Idle costs nothing: the dispatch timer runs only while lines wait.
     if (receivedlist.empty()) socktimer.stop();

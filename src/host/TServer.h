@@ -38,7 +38,7 @@ public:
     // A peer whose unsent output passes this is not reading: its connection is closed.
     static constexpr qsizetype MaxOutbound = 1024 * 1024;
     // Lines waiting in the queue from one connection; a peer past this floods the table.
-    static constexpr int MaxQueuedLines = 1024;
+    static constexpr int MaxQueuedLines = 256;
 
     explicit TServer(QObject* parent = nullptr);
     TServer(const Options& options, QObject* parent = nullptr);

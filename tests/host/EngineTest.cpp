@@ -5,26 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 using namespace pelvo;
 using namespace pelvo::test;
 
 namespace {
-
-// Everything a dropped request must leave alone.
-std::string dump(const Table& t) {
-    std::ostringstream s;
-    for (int c = 1; c <= PileCells; ++c) s << t.drawPile[c] << ',' << t.discardPile[c] << ';';
-    s << t.drawPos << '/' << t.drawLimit << '/' << t.discardCount << '/' << int(t.turnState) << '/'
-      << t.currentPlayer << '/' << t.wentOut << '/' << t.roundNumber << '|';
-    for (int seat = 1; seat <= 4; ++seat) {
-        const Seat& x = t.seats[seat];
-        s << x.flipsLeft << x.watching << x.inGame << x.total << ':';
-        for (int p = 1; p <= 9; ++p) s << x.cards[p].code << (x.cards[p].faceUp ? 'u' : 'd');
-    }
-    return s.str();
-}
 
 class EngineTest : public ::testing::Test {
 protected:

@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <deque>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include <ostream>
@@ -69,6 +71,22 @@ inline void setGrid(Seat& seat, std::array<int, 9> codes, std::array<int, 9> up)
 }
 inline constexpr std::array<int, 9> allUp{1, 1, 1, 1, 1, 1, 1, 1, 1};
 inline constexpr std::array<int, 9> allDown{};
+
+// Everything a dropped request must leave alone.
+inline std::string dump(const Table& t) {
+    std::ostringstream s;
+    for (int c = 1; c <= PileCells; ++c) s << t.drawPile[c] << ',' << t.discardPile[c] << ';';
+    s << t.drawPos << '/' << t.drawLimit << '/' << t.discardCount << '/' << int(t.turnState) << '/'
+      << t.currentPlayer << '/' << t.wentOut << '/' << t.roundNumber << '/' << t.roundsToPlay << '/'
+      << t.gameRunning << '/' << t.slotCount << '|';
+    for (int slot = 1; slot <= 10; ++slot) {
+        const Seat& x = t.seats[slot];
+        s << x.name.toStdString() << x.inUse << x.flipsLeft << x.watching << x.inGame << x.total
+          << ':';
+        for (int p = 1; p <= 9; ++p) s << x.cards[p].code << (x.cards[p].faceUp ? 'u' : 'd');
+    }
+    return s.str();
+}
 
 // Connects and logs in a person; returns the slot.
 inline int join(Engine& engine, const QString& name) {
