@@ -1,0 +1,121 @@
+// Cost of one chat line as the conversation grows: the time to add line 1,000 and line 20,000
+// (both should be flat), and the memory the view holds after 20,000 lines. Lines mix system
+// notices, four senders, links and smilies, and the panel is shown and painted as in play.
+
+#include "client/ClientContext.h"
+#include "client/chat/ChatPanel.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+class NullContext : public pelvo::ClientContext {
+public:
+    pelvo::ClientState st;
+    pelvo::ClientState& state() override { return st; }
+    bool sendToHost(const QByteArray&) override { return true; }
+    void addlinetochat(const QString&, quint32) override {}
+    void playsounds(const QString&) override {}
+    void saveinifile() override {}
+    quint32 chatColour() const override { return 0; }
+    QString seatCaption(int) const override { return {}; }
+    void closeMainWindow() override {}
+};
+
+double rssMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+// Line n of a made-up conversation; each sender keeps its colour.
+void addLine(pelvo::ChatPanel& panel, int n) {
+    static const char* const names[] = {"Anna", "Klot", "Bea", "Dan"};
+    static const char* const colours[] = {"clNavy", "$00006CC8", "clPurple", "clTeal"};
+    const int seat = n % 4;
+    if (n % 25 == 0) {
+        panel.addlinetochat(QStringLiteral("0+Round %1 starting.").arg(n / 25), 0xFF0000);
+    } else if (n % 10 == 3) {
+        panel.chatrecieved(QStringLiteral("%1+%2 chats: the rules are at www.example.com/r%3 "
+                                          "if you want them|%4")
+                               .arg(seat + 1)
+                               .arg(names[seat])
+                               .arg(n)
+                               .arg(colours[seat]));
+    } else if (n % 5 == 1) {
+        panel.chatrecieved(QStringLiteral("%1+%2 chats: nice move :)#1%3 well played|%4")
+                               .arg(seat + 1)
+                               .arg(names[seat])
+                               .arg(n % 10)
+                               .arg(colours[seat]));
+    } else {
+        panel.chatrecieved(QStringLiteral("%1+%2 chats: line %3 of a longer conversation about "
+                                          "the cards on the table|%4")
+                               .arg(seat + 1)
+                               .arg(names[seat])
+                               .arg(n)
+                               .arg(colours[seat]));
+    }
+}
+
+struct FilledPanel {
+    NullContext ctx;
+    pelvo::ChatPanel panel{ctx};
+    int lines = 0;
+
+    explicit FilledPanel(int count) {
+        panel.resize(280, 260);
+        panel.show();
+        QApplication::processEvents();
+        while (lines < count) addLine(panel, ++lines);
+        QApplication::processEvents();
+    }
+};
+
+// Time to add (and lay out and paint) line N, N+1, ... of a conversation.
+void BM_AddLine(benchmark::State& state) {
+    const double before = rssMiB();
+    FilledPanel chat(int(state.range(0)) - 1);
+    for (auto _ : state) {
+        addLine(chat.panel, ++chat.lines);
+        QApplication::processEvents();
+    }
+    state.counters["rss_MiB"] = rssMiB();
+    state.counters["view_MiB"] = rssMiB() - before;
+    state.counters["lines_at_end"] = chat.lines;
+}
+BENCHMARK(BM_AddLine)->Arg(1000)->Arg(20000)->Iterations(300)->Unit(benchmark::kMicrosecond);
+
+// A sender's line in a new colour after 20,000 lines: all of that sender's earlier lines
+// (about 5,000) are recoloured once.
+void BM_RecolourSender(benchmark::State& state) {
+    FilledPanel chat(20000);
+    bool flip = false;
+    for (auto _ : state) {
+        flip = !flip;
+        chat.panel.chatrecieved(flip ? QStringLiteral("1+Anna chats: new colour|clRed")
+                                     : QStringLiteral("1+Anna chats: back again|clNavy"));
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RecolourSender)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
