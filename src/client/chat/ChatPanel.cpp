@@ -57,6 +57,13 @@ QFont chatFont(int points) {
     return font;
 }
 
+// Sharp on ordinary and high-density screens alike.
+QIcon smileyIcon(int index) {
+    QIcon icon;
+    for (qreal ratio : {1.0, 2.0}) icon.addPixmap(smilies::pixmap(index, ratio));
+    return icon;
+}
+
 // One chat line stays one paragraph whatever control characters a player sends.
 QString flatten(QString text) {
     for (QChar& c : text) {
@@ -225,6 +232,7 @@ ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(n
     d->entry = new QLineEdit(placeholder, this);
     d->entry->setObjectName("mychat");
     d->entry->setMaxLength(entryMaxLength);
+    d->entry->setFont(chatFont(10));
     d->entry->setContextMenuPolicy(Qt::CustomContextMenu);
     d->entry->installEventFilter(this);
     row->addWidget(d->entry, 1);
@@ -233,7 +241,7 @@ ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(n
     d->smiliesButton->setObjectName("button_smilies");
     d->smiliesButton->setAutoRaise(true);
     d->smiliesButton->setToolTip(tr("Smilies"));
-    d->smiliesButton->setIcon(QIcon(smilies::pixmap(0, devicePixelRatioF())));
+    d->smiliesButton->setIcon(smileyIcon(0));
     d->smiliesButton->setIconSize(QSize(smilies::width, smilies::height));
     d->smiliesButton->setFixedSize(d->entry->sizeHint().height(), d->entry->sizeHint().height());
     row->addWidget(d->smiliesButton);
@@ -278,8 +286,7 @@ ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(n
     d->popupSmilies->setObjectName("popup_smilies");
     for (int i = 0; i < smilies::count; ++i) {
         const int tag = firstSmileyTag + i;
-        auto* item = d->popupSmilies->addAction(QIcon(smilies::pixmap(i, devicePixelRatioF())),
-                                                smileyMark + QString::number(tag));
+        auto* item = d->popupSmilies->addAction(smileyIcon(i), smileyMark + QString::number(tag));
         item->setObjectName(i + 1 < smilies::count ? QStringLiteral("MenuItem%1").arg(i + 1)
                                                    : QStringLiteral("N271"));
         item->setData(tag);
@@ -379,7 +386,7 @@ void ChatPanel::addlinetochat(const QString& line, quint32 colour) {
         image.setName(ChatView::smileyName(index));
         image.setWidth(smilies::width);
         image.setHeight(smilies::height);
-        image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        image.setVerticalAlignment(QTextCharFormat::AlignBottom);
         image.setToolTip(smilies::description(index));
         c.insertImage(image);
     }
