@@ -96,117 +96,150 @@ inline void put32le(std::uint8_t* p, std::uint32_t v) {
 
 } // namespace
 
-std::size_t compressBlock(std::span<const std::uint8_t> input, std::uint8_t* out,
-                          std::int16_t* table) {
-    const std::uint8_t* in = input.data();
-    const std::size_t len = input.size();
-    assert(len <= BlockSize);
+namespace {
 
-    std::fill_n(table, HashSize, std::int16_t{-1});
-    out[0] = FlagCompressed;
-    std::size_t ctrlPos = 1;
-    std::size_t op = 3;
-    std::size_t x = 0;
-    unsigned ctrl = 0;
-    unsigned items = 0;
-
-    auto putMatch = [&](std::size_t k, std::size_t m) {
-        put16be(out + op, static_cast<unsigned>(((x - k) << 4) | (m - MinMatch)));
-        op += 2;
-        x += m;
-        ctrl |= 1;
-    };
-    auto putRun = [&](std::size_t r, std::uint8_t c) {
-        const std::size_t code = r - MinRun;
-        out[op] = 0;
-        out[op + 1] = static_cast<std::uint8_t>(code >> 8);
-        out[op + 2] = static_cast<std::uint8_t>(code);
-        out[op + 3] = c;
-        op += 4;
-        x += r;
-        ctrl |= 1;
-    };
-    // Each further byte equal to its predecessor extends a run of at least MinRun bytes.
-    auto runLength = [&](std::size_t left) {
-        return MinRun +
-               equalLength(in + x + MinRun, in + x + MinRun - 1, std::min(MaxRun, left) - MinRun);
-    };
+// The state of one block being compressed; step() codes one item. Kept as a value type so that
+// two blocks can be coded in lock-step: each item waits on its own hash-table and data loads,
+// and a second, independent block fills that wait.
+class BlockEncoder {
+public:
+    BlockEncoder(std::span<const std::uint8_t> input, std::uint8_t* out, std::int16_t* table)
+        : in_(input.data()), len_(input.size()), out_(out), table_(table) {
+        assert(len_ <= BlockSize);
+        std::fill_n(table_, HashSize, std::int16_t{-1});
+        out_[0] = FlagCompressed;
+    }
 
     // Giving up once the output passes the input keeps incompressible blocks cheap; each
-    // pass writes at most 6 bytes, well inside the spare room of the buffer.
-    while (x < len && op <= len) {
-        if (items == 16) {
-            put16be(out + ctrlPos, ctrl);
-            ctrlPos = op;
-            op += 2;
-            ctrl = 0;
-            items = 0;
+    // step writes at most 6 bytes, well inside the spare room of the buffer.
+    bool active() const { return x_ < len_ && op_ <= len_; }
+
+    [[gnu::always_inline]] inline void step() {
+        if (items_ == 16) {
+            put16be(out_ + ctrlPos_, ctrl_);
+            ctrlPos_ = op_;
+            op_ += 2;
+            ctrl_ = 0;
+            items_ = 0;
         }
-        ++items;
-        ctrl <<= 1;
-        const std::size_t left = len - x;
+        ++items_;
+        ctrl_ <<= 1;
+        const std::size_t left = len_ - x_;
 
         if (left >= 24) {
             // Far from the end: whole-word loads answer the run test, the hash and most of
             // the match length at once.
-            const std::uint64_t w = load64(in + x);
-            if (((w ^ (w >> 8)) & 0x00FF'FFFF'FFFF'FFFFULL) == 0 && load64(in + x + 8) == w) {
-                putRun(runLength(left), in[x]);
-                continue;
-            }
+            const std::uint64_t w = load64(in_ + x_);
+            if (((w ^ (w >> 8)) & 0x00FF'FFFF'FFFF'FFFFULL) == 0 && load64(in_ + x_ + 8) == w)
+                return putRun(runLength(left), in_[x_]);
             const unsigned h = hash3(w);
-            const int k = table[h];
-            table[h] = static_cast<std::int16_t>(x);
-            // Decided without branches where possible: whether a match exists is data-driven
-            // and predicts badly. An empty or too distant entry compares the block's start and
-            // is then forced to length 0.
-            const bool usable = k >= 0 && x - static_cast<std::size_t>(k) <= MaxDistance;
+            const int k = table_[h];
+            table_[h] = static_cast<std::int16_t>(x_);
+            // An empty or too distant entry compares the block's start and is then forced to
+            // length 0, which spares a badly predicted branch.
+            const bool usable = k >= 0 && x_ - static_cast<std::size_t>(k) <= MaxDistance;
             const std::size_t ref = usable ? static_cast<std::size_t>(k) : 0;
-            const std::uint64_t d0 = load64(in + ref) ^ w;
-            std::size_t m = usable ? firstDifferenceOr8(d0) : 0;
+            std::size_t m = usable ? firstDifferenceOr8(load64(in_ + ref) ^ w) : 0;
             if (m >= MinMatch) {
                 if (m == 8) {
-                    const std::uint64_t d1 = load64(in + ref + 8) ^ load64(in + x + 8);
+                    const std::uint64_t d1 = load64(in_ + ref + 8) ^ load64(in_ + x_ + 8);
                     m = d1 != 0 ? 8 + firstDifference(d1)
-                                : 16 + equalLength(in + x + 16, in + ref + 16, MaxMatch - 16);
+                                : 16 + equalLength(in_ + x_ + 16, in_ + ref + 16, MaxMatch - 16);
                 }
-                putMatch(ref, m);
-                continue;
+                return putMatch(ref, m);
             }
-            out[op++] = in[x++];
-            continue;
+            out_[op_++] = in_[x_++];
+            return;
         }
 
-        const std::uint8_t c = in[x];
-        if (left >= MinRun && load64(in + x) == 0x0101010101010101ULL * c &&
-            load64(in + x + 8) == 0x0101010101010101ULL * c) {
-            putRun(runLength(left), c);
-            continue;
-        }
+        const std::uint8_t c = in_[x_];
+        if (left >= MinRun && load64(in_ + x_) == 0x0101010101010101ULL * c &&
+            load64(in_ + x_ + 8) == 0x0101010101010101ULL * c)
+            return putRun(runLength(left), c);
         // Fewer than three bytes left cannot start a match; hashing them would change nothing.
         if (left >= MinMatch) {
-            const unsigned h = hash3(in + x);
-            const int k = table[h];
-            table[h] = static_cast<std::int16_t>(x);
-            if (k >= 0 && x - static_cast<std::size_t>(k) <= MaxDistance) {
-                const std::size_t m = equalLength(in + x, in + k, std::min(MaxMatch, left));
-                if (m >= MinMatch) {
-                    putMatch(static_cast<std::size_t>(k), m);
-                    continue;
-                }
+            const unsigned h = hash3(in_ + x_);
+            const int k = table_[h];
+            table_[h] = static_cast<std::int16_t>(x_);
+            if (k >= 0 && x_ - static_cast<std::size_t>(k) <= MaxDistance) {
+                const std::size_t m = equalLength(in_ + x_, in_ + k, std::min(MaxMatch, left));
+                if (m >= MinMatch) return putMatch(static_cast<std::size_t>(k), m);
             }
         }
-        out[op++] = c;
-        ++x;
+        out_[op_++] = c;
+        ++x_;
     }
-    put16be(out + ctrlPos, ctrl << (16 - items));
 
-    if (op > len) {
-        out[0] = FlagStored;
-        if (len > 0) std::memcpy(out + 1, in, len);
-        return len + 1;
+    // Writes the last control word; falls back to a stored body when coding did not pay.
+    std::size_t finish() {
+        put16be(out_ + ctrlPos_, ctrl_ << (16 - items_));
+        if (op_ > len_) {
+            out_[0] = FlagStored;
+            if (len_ > 0) std::memcpy(out_ + 1, in_, len_);
+            return len_ + 1;
+        }
+        return op_;
     }
-    return op;
+
+private:
+    void putMatch(std::size_t k, std::size_t m) {
+        put16be(out_ + op_, static_cast<unsigned>(((x_ - k) << 4) | (m - MinMatch)));
+        op_ += 2;
+        x_ += m;
+        ctrl_ |= 1;
+    }
+
+    void putRun(std::size_t r, std::uint8_t c) {
+        const std::size_t code = r - MinRun;
+        out_[op_] = 0;
+        out_[op_ + 1] = static_cast<std::uint8_t>(code >> 8);
+        out_[op_ + 2] = static_cast<std::uint8_t>(code);
+        out_[op_ + 3] = c;
+        op_ += 4;
+        x_ += r;
+        ctrl_ |= 1;
+    }
+
+    // Each further byte equal to its predecessor extends a run of at least MinRun bytes.
+    std::size_t runLength(std::size_t left) const {
+        return MinRun + equalLength(in_ + x_ + MinRun, in_ + x_ + MinRun - 1,
+                                    std::min(MaxRun, left) - MinRun);
+    }
+
+    const std::uint8_t* in_;
+    std::size_t len_;
+    std::uint8_t* out_;
+    std::int16_t* table_;
+    std::size_t ctrlPos_ = 1;
+    std::size_t op_ = 3;
+    std::size_t x_ = 0;
+    unsigned ctrl_ = 0;
+    unsigned items_ = 0;
+};
+
+} // namespace
+
+std::size_t compressBlock(std::span<const std::uint8_t> input, std::uint8_t* out,
+                          std::int16_t* table) {
+    BlockEncoder e(input, out, table);
+    while (e.active()) e.step();
+    return e.finish();
+}
+
+std::pair<std::size_t, std::size_t> compressBlocks(std::span<const std::uint8_t> first,
+                                                   std::uint8_t* firstOut, std::int16_t* firstTable,
+                                                   std::span<const std::uint8_t> second,
+                                                   std::uint8_t* secondOut,
+                                                   std::int16_t* secondTable) {
+    BlockEncoder a(first, firstOut, firstTable);
+    BlockEncoder b(second, secondOut, secondTable);
+    while (a.active() && b.active()) {
+        a.step();
+        b.step();
+    }
+    while (a.active()) a.step();
+    while (b.active()) b.step();
+    return {a.finish(), b.finish()};
 }
 
 namespace {
@@ -303,12 +336,18 @@ std::optional<std::size_t> decompressBlock(std::span<const std::uint8_t> body, s
 
 std::uint64_t encodeStream(std::uint64_t length, const ReadFn& read, const WriteFn& write,
                            std::int16_t* table, const std::string& inName) {
-    std::unique_ptr<std::uint8_t[]> in;
-    std::unique_ptr<std::uint8_t[]> out;
+    // Blocks go in pairs, which codes them faster (compressBlocks); the second pair member
+    // needs its own buffers and hash table.
+    std::unique_ptr<std::uint8_t[]> in[2];
+    std::unique_ptr<std::uint8_t[]> out[2];
+    std::unique_ptr<std::int16_t[]> secondTable;
     try {
-        in = std::make_unique<std::uint8_t[]>(BufferSize);
-        // Two bytes in front for the block length, so a block goes out in one write.
-        out = std::make_unique<std::uint8_t[]>(BufferSize + 2);
+        for (int i = 0; i < 2; ++i) {
+            in[i] = std::make_unique<std::uint8_t[]>(BufferSize);
+            // Two bytes in front for the block length, so a block goes out in one write.
+            out[i] = std::make_unique<std::uint8_t[]>(BufferSize + 2);
+        }
+        secondTable = std::make_unique<std::int16_t[]>(HashSize);
     } catch (const std::bad_alloc&) {
         throw ELzrw1Exception(text::noBuffers());
     }
@@ -319,14 +358,27 @@ std::uint64_t encodeStream(std::uint64_t length, const ReadFn& read, const Write
     write(header, HeaderSize);
     std::uint64_t written = HeaderSize;
     std::uint64_t consumed = 0;
-    for (;;) {
-        const std::size_t got = read(in.get(), BlockSize);
-        const std::size_t body = compressBlock({in.get(), got}, out.get() + 2, table);
-        put16le(out.get(), body);
-        write(out.get(), body + 2);
+    auto emit = [&](std::uint8_t* block, std::size_t body) {
+        put16le(block, body);
+        write(block, body + 2);
         written += body + 2;
-        consumed += got;
-        if (got < BlockSize) break;
+    };
+    // Every block but the last holds BlockSize bytes; the first short read ends the data.
+    for (;;) {
+        const std::size_t first = read(in[0].get(), BlockSize);
+        consumed += first;
+        if (first < BlockSize) {
+            emit(out[0].get(), compressBlock({in[0].get(), first}, out[0].get() + 2, table));
+            break;
+        }
+        const std::size_t second = read(in[1].get(), BlockSize);
+        consumed += second;
+        const auto [firstBody, secondBody] =
+            compressBlocks({in[0].get(), first}, out[0].get() + 2, table, {in[1].get(), second},
+                           out[1].get() + 2, secondTable.get());
+        emit(out[0].get(), firstBody);
+        emit(out[1].get(), secondBody);
+        if (second < BlockSize) break;
     }
     // A file that changed size while we read it would leave a header that lies.
     if (consumed != length) throw ELzrw1Exception(text::readErrorCompressing(inName));

@@ -16,6 +16,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pelvo::lzrw1 {
@@ -35,6 +36,14 @@ inline constexpr std::size_t HeaderSize = 8;
 // Compresses in (at most BlockSize bytes) into out, which must hold BufferSize bytes; `table`
 // is scratch of HashSize entries (reset here). Returns the body length.
 std::size_t compressBlock(std::span<const std::uint8_t> in, std::uint8_t* out, std::int16_t* table);
+
+// Two independent blocks at once, same bytes as two compressBlock calls but faster: the
+// blocks' work interleaves. Returns both body lengths.
+std::pair<std::size_t, std::size_t> compressBlocks(std::span<const std::uint8_t> first,
+                                                   std::uint8_t* firstOut, std::int16_t* firstTable,
+                                                   std::span<const std::uint8_t> second,
+                                                   std::uint8_t* secondOut,
+                                                   std::int16_t* secondTable);
 
 // Decodes one body into out, which must hold BufferSize bytes. Returns the number of bytes
 // produced, or nothing when the body is malformed (a reference before the block's start, more

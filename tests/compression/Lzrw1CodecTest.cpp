@@ -86,6 +86,24 @@ TEST(Lzrw1Block, MatchesOnlyWithinTheWindow) {
     EXPECT_EQ(decoded(compressed(input(4095))), input(4095));
 }
 
+TEST(Lzrw1Block, PairedBlocksCodeAsSingleOnes) {
+    // Blocks of different kinds and lengths, so each finishes while the other still runs.
+    const Bytes blocks[] = {textBytes(32768, 1), randomBytes(32768, 2), textBytes(5000, 3),
+                            Bytes(32768, 'z'), Bytes{}};
+    std::array<std::int16_t, lzrw1::HashSize> tables[2];
+    for (const Bytes& a : blocks) {
+        for (const Bytes& b : blocks) {
+            Bytes outA(lzrw1::BufferSize), outB(lzrw1::BufferSize);
+            const auto [lengthA, lengthB] = lzrw1::compressBlocks(a, outA.data(), tables[0].data(),
+                                                                  b, outB.data(), tables[1].data());
+            outA.resize(lengthA);
+            outB.resize(lengthB);
+            EXPECT_EQ(outA, compressed(a));
+            EXPECT_EQ(outB, compressed(b));
+        }
+    }
+}
+
 TEST(Lzrw1Decode, HandBuiltBodies) {
     EXPECT_EQ(decoded(bytes({0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x36})), bytes("abcabcabcabc"));
     // Overlapping copy: distance 2, length 6.
