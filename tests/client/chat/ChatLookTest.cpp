@@ -7,6 +7,7 @@
 #include "client/chat/Smilies.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QTest>
 #include <QTextBrowser>
@@ -90,8 +91,14 @@ TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
         }
     EXPECT_TRUE(white && blue && green);
 
-    if (const QString path = qEnvironmentVariable("PELVO_CHAT_SCREENSHOT"); !path.isEmpty())
+    if (const QString path = qEnvironmentVariable("PELVO_CHAT_SCREENSHOT"); !path.isEmpty()) {
         shot.save(path);
+        auto* menu = panel.findChild<QMenu*>("popup_smilies");
+        panel.button_smiliesClick();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        menu->grab().save(QString(path).replace(".png", "-smilies.png"));
+        menu->close();
+    }
 }
 
 } // namespace
