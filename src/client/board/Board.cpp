@@ -1,12 +1,13 @@
 #include "client/board/Board.h"
 
 #include "client/ClientContext.h"
+#include "client/MessageBox.h"
+#include "client/settings/SettingsFile.h"
 #include "client/board/BoardWidgets.h"
 #include "client/board/CardArt.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
 
-#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -14,6 +15,7 @@
 #include <array>
 #include <bitset>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace pelvo {
@@ -169,11 +171,17 @@ struct Board::Impl {
     QLabel* winner2 = nullptr;
     board::PictureButton* start = nullptr;
 
-    std::bitset<10> askedToFlip; // own grid positions already asked to flip this round
-    bool turnSoundNew = false;
+    std::bitset<10> askedToFlip;      // own grid positions already asked to flip this round
+    std::optional<bool> turnSoundNew; // set by the owner; else read from the "Turn Sound" menu
     std::function<void(const QString&)> messageBox;
 
     ClientState& st() { return ctx.state(); }
+    bool newTurnSound() const {
+        if (turnSoundNew) return *turnSoundNew;
+        // The main window keeps the "Turn Sound" choice with the other settings.
+        const auto* settings = dynamic_cast<const SettingsTarget*>(&ctx);
+        return settings && settings->turnSound() == 1;
+    }
     Family& family(int seat) { return byPosition[positionOf[seat]]; }
     CardSize sizeFor(int seat) const {
         return positionOf[seat] == 1 ? CardSize::Large : CardSize::Small;
@@ -358,9 +366,7 @@ Board::Board(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(
     setObjectName(QStringLiteral("panel_board"));
     setFixedSize(765, 542);
     setAutoFillBackground(false);
-    d->messageBox = [this](const QString& text) {
-        QMessageBox::information(this, QStringLiteral("Pelvo"), text);
-    };
+    d->messageBox = [this](const QString& text) { showMessage(this, text); };
     d->build();
 }
 
@@ -603,7 +609,7 @@ void Board::getnextplayer(const QString& payload) {
     if (lastTurn != 0)
         d->ctx.playsounds(QStringLiteral("lastturn"));
     else
-        d->ctx.playsounds(d->turnSoundNew ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+        d->ctx.playsounds(d->newTurnSound() ? QStringLiteral("turnnew") : QStringLiteral("turn"));
     setTag(d->discard, 0);
     setTag(d->draw, 0);
 }

@@ -61,6 +61,7 @@ TEST_F(SoloGame, PlaysToGameOverByClicking) {
     click(options->findChild<QAbstractButton*>("button_start"));
     EXPECT_FALSE(options->isVisible());
 
+    const QString shots = qEnvironmentVariable("PELVO_SHOT_DIR"); // pictures for a person
     int turns = 0, flips = 0, rounds = 0;
     QString lastRound;
     while (!gameOver()) {
@@ -116,9 +117,11 @@ TEST_F(SoloGame, PlaysToGameOverByClicking) {
         }
         EXPECT_EQ(w->state().turnseat, 0);
         EXPECT_FALSE(widget("image_hand")->isHidden());
+        if (turns == 4 && !shots.isEmpty()) w->grab().save(shots + "/window-playing.png");
         ASSERT_LT(turns, 500) << "the game does not end";
     }
 
+    if (!shots.isEmpty()) w->grab().save(shots + "/window-gameover.png");
     EXPECT_FALSE(widget("panel_winner")->isHidden());
     const QString banner = board->findChild<QLabel*>("label_winner1")->text();
     EXPECT_TRUE(banner.endsWith("Won the Game!")) << banner.toStdString();
