@@ -368,6 +368,7 @@ Board::Board(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(
     setAutoFillBackground(false);
     d->messageBox = [this](const QString& text) { showMessage(this, text); };
     d->build();
+    sortstuff(ctx.state().myseat); // names and default-name hints before any login
 }
 
 Board::~Board() {

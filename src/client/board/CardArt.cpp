@@ -1,5 +1,6 @@
 #include "client/board/CardArt.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
@@ -146,7 +147,19 @@ qreal paintRatio() {
 
 CardArt& CardArt::instance() {
     static CardArt art;
+    // Pictures belong to the application object: drop them before it goes.
+    static const bool released = [] {
+        qAddPostRoutine([] { CardArt::instance().release(); });
+        return true;
+    }();
+    Q_UNUSED(released);
     return art;
+}
+
+void CardArt::release() {
+    large_ = {};
+    small_ = {};
+    deck_.reset();
 }
 
 QString CardArt::defaultDeckPath() {

@@ -41,6 +41,7 @@ public:
     static QString elementId(int code);
 
 private:
+    void release();
     QPixmap render(int index, CardSize size) const;
 
     QString path_;
