@@ -33,7 +33,7 @@ inline void copy8(std::uint8_t* dst, const std::uint8_t* src) {
     std::memcpy(dst, &v, sizeof v);
 }
 
-// Index of the first differing byte of two loaded words (diff != 0).
+// Index of the first differing byte of two loaded words; 8 when they are equal.
 inline std::size_t firstDifference(std::uint64_t diff) {
     if constexpr (std::endian::native == std::endian::little) {
         return static_cast<std::size_t>(std::countr_zero(diff)) / 8;
@@ -43,15 +43,6 @@ inline std::size_t firstDifference(std::uint64_t diff) {
 }
 
 // How many leading bytes of a and b are equal, at most max. Reads only a[0, max), b[0, max).
-// Index of the first differing byte, or 8 when the words are equal.
-inline std::size_t firstDifferenceOr8(std::uint64_t diff) {
-    if constexpr (std::endian::native == std::endian::little) {
-        return static_cast<std::size_t>(std::countr_zero(diff)) / 8;
-    } else {
-        return static_cast<std::size_t>(std::countl_zero(diff)) / 8;
-    }
-}
-
 inline std::size_t equalLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t max) {
     std::size_t n = 0;
     while (n + 8 <= max) {
@@ -63,6 +54,7 @@ inline std::size_t equalLength(const std::uint8_t* a, const std::uint8_t* b, std
     return n;
 }
 
+// The hash is part of the format: another hash finds other matches and writes other bytes.
 inline unsigned hash3(const std::uint8_t* p) {
     const std::uint32_t v = (((std::uint32_t{p[0]} << 4) ^ p[1]) << 4) ^ p[2];
     return ((40543u * v) >> 4) & (HashSize - 1);
@@ -93,10 +85,6 @@ inline void put16le(std::uint8_t* p, std::size_t v) {
 inline void put32le(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-
-} // namespace
-
-namespace {
 
 // The state of one block being compressed; step() codes one item. Kept as a value type so that
 // two blocks can be coded in lock-step: each item waits on its own hash-table and data loads,
@@ -139,7 +127,7 @@ public:
             // length 0, which spares a badly predicted branch.
             const bool usable = k >= 0 && x_ - static_cast<std::size_t>(k) <= MaxDistance;
             const std::size_t ref = usable ? static_cast<std::size_t>(k) : 0;
-            std::size_t m = usable ? firstDifferenceOr8(load64(in_ + ref) ^ w) : 0;
+            std::size_t m = usable ? firstDifference(load64(in_ + ref) ^ w) : 0;
             if (m >= MinMatch) {
                 if (m == 8) {
                     const std::uint64_t d1 = load64(in_ + ref + 8) ^ load64(in_ + x_ + 8);
