@@ -169,7 +169,7 @@ tone bz1 0.32 square 110
 tone bz2 0.32 square 116.5
 mix bz bz1 0 bz2 0
 fx bz invalid lowpass 700 fade q 0.02 0.32 0.12
-finish invalid INVALID -4
+finish invalid INVALID -7
 
 # ENTERED: a friendly two-step ping.
 bell e1 1174.66 0.25
@@ -292,7 +292,7 @@ honk() {
 }
 honk hk
 mix honkhonk hk 0 hk 0.38
-finish honkhonk WAVE14
+finish honkhonk WAVE14 -5
 
 # WAVE15 "Oooh": a small crowd going "oooh".
 say o1 en-us+f3 45 80 "Ooooooh"
@@ -309,7 +309,7 @@ fx rz1 rz1f tremolo 32 95 overdrive 15 lowpass 1800
 fx rzn rznf lowpass 1200 tremolo 32 100 vol 0.6
 mix razz rz1f 0 rznf 0
 fx razz razz fade q 0.04 0.8 0.2
-finish razz WAVE16
+finish razz WAVE16 -4
 
 # WAVE17 "Cheer": voices shouting over a crowd roar, with a few claps.
 tone roar 1.9 pinknoise
@@ -321,14 +321,36 @@ fx applause clapsoft vol 0.3 trim 0 1.9
 mix cheer roarf 0 clapsoft 0 ch1 0.05 ch2 0.3 ch3 0.6
 finish cheer WAVE17
 
-# WAVE18 "Woman Laughing": quick, high, falling "ha"s with breath between.
-say lw en-us+f4 85 210 "ha ha ha ha ha ha"
-fx lw lwf tremolo 7 20
+# laugh <out> <voice> <syllable> <gap s> <pitch...>: one short syllable per pitch, each started
+# <gap> after the last, with a breath of noise under them - a laugh that runs out of air.
+laugh() {
+    local o=$1 voice=$2 syl=$3 gap=$4
+    shift 4
+    local parts=() at=0 k=0
+    for p in "$@"; do
+        say _la$k "$voice" "$p" 260 "$syl"
+        sx "$T/_la$k.wav" "${FMT[@]}" "$T/_lt$k.wav" silence 1 0.002 0.5% \
+            trim 0 "$(echo "$gap * 0.65" | bc -l)" fade q 0.005 -0 0.04
+        parts+=(_lt$k "$at")
+        at=$(echo "$at + $gap" | bc -l)
+        k=$((k + 1))
+    done
+    mix _lv "${parts[@]}"
+    tone _lb "$(soxi -D "$T/_lv.wav")" pinknoise
+    fx _lb _lbf highpass 900 lowpass 5000 tremolo "$(echo "1 / $gap" | bc -l)" 90 vol 0.08
+    mix "$o" _lv 0 _lbf 0
+}
+
+# WAVE18 "Woman Laughing": quick, high "ha"s falling in pitch.
+laugh lw en-us+f4 ha 0.17 95 90 85 80 74 68 62
+fx lw lwf tremolo 9 15
 finish lwf WAVE18
 
-# WAVE19 "Man Laughing": slower, deep "ho ho ho".
-say lm en-us+m3 25 150 "ho ho ho ha ha"
-fx lm lmf pitch -200 tremolo 6 20
+# WAVE19 "Man Laughing": slower, deep "ho"s, then "ha"s.
+laugh lm en-us+m3 ho 0.24 45 42 39 36
+laugh lm2 en-us+m3 ha 0.22 34 30 26
+mix lmm lm 0 lm2 1.0
+fx lmm lmf pitch -150 tremolo 6 15
 finish lmf WAVE19
 
 # WAVE20 "Crying": a wailing, trembling "waaah" with sobs.
