@@ -59,13 +59,10 @@ void Engine::armTimer(TimerSeam& timer, int action, int& countdown, int ticks) {
     timer.enabled = true;
     ++timer.armings;
     timer.dueAt = now_ + timer.interval;
-    if (timersChanged) timersChanged();
 }
 
 void Engine::stopTimer(TimerSeam& timer) {
-    if (!timer.enabled) return;
     timer.enabled = false;
-    if (timersChanged) timersChanged();
 }
 
 void Engine::timer1Timer() {

@@ -61,8 +61,6 @@ public:
 
     // Interval of both timers, read at each arming; below 1 counts as 1000.
     std::function<int()> botSpeed;
-    // Called whenever a timer is armed or stopped (the real timers follow the seams).
-    std::function<void()> timersChanged;
 
     // ---- Wire requests (validated here, then handed to the rules) ----
     // Returns true when the request passed every check and the rule took it.
