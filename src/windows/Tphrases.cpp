@@ -1,6 +1,7 @@
 #include "windows/Tphrases.h"
 
 #include <QLabel>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -60,15 +61,22 @@ Tphrases::~Tphrases() {
     delete d;
 }
 
-void Tphrases::edit(const QStringList& phrases) {
+void Tphrases::edit(const QStringList& phrases, QWidget* centreOn) {
     for (int n = 0; n < 9; ++n) d->edits[n]->setText(n < phrases.size() ? phrases[n] : QString());
-    if (QWidget* owner = parentWidget()) {
+    if (QWidget* owner = centreOn ? centreOn : parentWidget()) {
         const QPoint centre = owner->mapToGlobal(owner->rect().center());
         move(centre - QPoint(width() / 2, height() / 2));
     }
     show();
     raise();
     activateWindow();
+}
+
+void Tphrases::setBackground(const QPixmap& picture) {
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window, QBrush(picture));
+    setPalette(pal);
+    setAutoFillBackground(true);
 }
 
 QStringList Tphrases::phrases() const {

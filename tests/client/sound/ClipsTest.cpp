@@ -109,13 +109,4 @@ TEST(SoundClips, EachDecodesAsShortAudibleMonoPcm) {
     EXPECT_LT(total, 2 * 1024 * 1024);
 }
 
-TEST(SoundClips, DecoderRejectsBrokenFiles) {
-    QFile f(SoundPlayer::resourcePath("draw"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray good = f.readAll();
-    ASSERT_TRUE(parseWave(good).has_value());
-    EXPECT_FALSE(parseWave(good.left(good.size() - 10)).has_value());
-    EXPECT_FALSE(parseWave(QByteArray("RIFX") + good.mid(4)).has_value());
-}
-
 } // namespace

@@ -40,31 +40,21 @@ TEST_F(SoundOptionsTest, EventSoundsFollowPlaySoundsButClipsDoNot) {
 TEST_F(SoundOptionsTest, MenuItemsInOrderWithDesignStates) {
     QMenu options;
     opts.addOptionsItems(&options);
+    auto describe = [](const QList<QAction*>& items) {
+        QStringList out;
+        for (const QAction* a : items)
+            out << a->objectName() + u' ' + a->text() + (a->isChecked() ? " *" : "");
+        return out;
+    };
     const QList<QAction*> top = options.actions();
+    EXPECT_EQ(
+        describe(top),
+        QStringList({"PlaySounds1 Play Sounds *", "PlayerPhraseSounds1 Player Phrase Sounds *",
+                     "TurnSound1 Turn Sound", "BotSpeed1 Bot and Delay Speed"}));
     ASSERT_EQ(top.size(), 4);
-    EXPECT_EQ(top[0]->objectName(), "PlaySounds1");
-    EXPECT_EQ(top[0]->text(), "Play Sounds");
-    EXPECT_TRUE(top[0]->isChecked());
-    EXPECT_EQ(top[1]->objectName(), "PlayerPhraseSounds1");
-    EXPECT_EQ(top[1]->text(), "Player Phrase Sounds");
-    EXPECT_TRUE(top[1]->isChecked());
-    EXPECT_EQ(top[2]->objectName(), "TurnSound1");
-    EXPECT_EQ(top[2]->text(), "Turn Sound");
-    EXPECT_EQ(top[3]->objectName(), "BotSpeed1");
-    EXPECT_EQ(top[3]->text(), "Bot and Delay Speed");
-
-    const QList<QAction*> turn = top[2]->menu()->actions();
-    ASSERT_EQ(turn.size(), 2);
-    EXPECT_EQ(turn[0]->objectName(), "Classic1");
-    EXPECT_TRUE(turn[0]->isChecked());
-    EXPECT_EQ(turn[1]->objectName(), "New1");
-    const QList<QAction*> speed = top[3]->menu()->actions();
-    ASSERT_EQ(speed.size(), 3);
-    EXPECT_EQ(speed[0]->text(), "Slow");
-    EXPECT_EQ(speed[1]->objectName(), "Normal1");
-    EXPECT_TRUE(speed[1]->isChecked());
-    EXPECT_EQ(speed[2]->objectName(), "Fast1");
-
+    EXPECT_EQ(describe(top[2]->menu()->actions()), QStringList({"Classic1 Classic *", "New1 New"}));
+    EXPECT_EQ(describe(top[3]->menu()->actions()),
+              QStringList({"Slow1 Slow", "Normal1 Normal *", "Fast1 Fast"}));
     EXPECT_EQ(opts.turnSound(), 0);
     EXPECT_EQ(opts.botSpeed(), 0) << "no speed until the settings are loaded";
 }
