@@ -268,6 +268,23 @@ TEST_F(SocketTest, OnlookersNeverSeeCardsMeantForOneSeat) {
     EXPECT_FALSE(server->table().gameRunning);
 }
 
+TEST_F(SocketTest, LinesOfAClosedConnectionNeverSpeakForTheSlotsNextHolder) {
+    auto anna = player("Anna");
+    auto bo = player("Bo");
+    QByteArray burst;
+    for (int i = 0; i < 50; ++i) burst += "CMD_chat+2+line " + QByteArray::number(i) + "|x\xFF";
+    bo->send(burst);
+    bo->socket.disconnectFromHost();
+    ASSERT_TRUE(anna->waitFor("CMD_playerdisconnected+2+Bo"));
+    auto cy = player("Cy"); // slot 2 again
+    ASSERT_NO_FATAL_FAILURE(marker(*cy, 2, *anna, "Cy"));
+    // Bo's lines still queued when he left are dropped, not relayed for whoever holds slot 2.
+    EXPECT_LT(anna->count("CMD_chat+2+Bo chats: line "), 50);
+    for (const QByteArray& f : anna->frames)
+        if (f.contains("chats: line "))
+            EXPECT_TRUE(f.startsWith("CMD_chat+2+Bo chats: ")) << f.constData();
+}
+
 TEST_F(SocketTest, DispatchRunsOnlyWhileLinesWait) {
     auto anna = player("Anna");
     ASSERT_TRUE(idle());
