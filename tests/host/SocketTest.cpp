@@ -281,8 +281,9 @@ TEST_F(SocketTest, LinesOfAClosedConnectionNeverSpeakForTheSlotsNextHolder) {
     // Bo's lines still queued when he left are dropped, not relayed for whoever holds slot 2.
     EXPECT_LT(anna->count("CMD_chat+2+Bo chats: line "), 50);
     for (const QByteArray& f : anna->frames)
-        if (f.contains("chats: line "))
+        if (f.contains("chats: line ")) {
             EXPECT_TRUE(f.startsWith("CMD_chat+2+Bo chats: ")) << f.constData();
+        }
 }
 
 TEST_F(SocketTest, DispatchRunsOnlyWhileLinesWait) {
