@@ -130,6 +130,12 @@ void Tchat::buildParts() {
         label_playername1ContextPopup(seat);
         popupKick_->popup(at);
     });
+    connect(board_, &Board::gameStarted, this, [this] { justWatch1_->setChecked(false); });
+    connect(board_, &Board::logoClicked, this, [this] { about_->label_urlClick(); });
+
+    // One way to show a message box, so that tests and the desktop see the same thing.
+    board_->setMessageBox([this](const QString& text) { showMessage(this, text); });
+    chat_->setMessageBox([this](const QString& text) { showMessage(this, text); });
 
     popupKick_ = new QMenu(this);
     popupKick_->setObjectName("popup_kick");
@@ -182,6 +188,12 @@ void Tchat::buildMenu() {
     justWatch1_ = addItem(options, "JustWatch1", "Just Watch");
     justWatch1_->setCheckable(true);
     connect(reset, &QAction::triggered, this, &Tchat::ResetScreenLocation1Click);
+    // The board plays the turn sound that "Turn Sound" selects.
+    for (const char* name : {"Classic1", "New1"}) {
+        if (QAction* turn = sounds_->findChild<QAction*>(name))
+            connect(turn, &QAction::triggered, this,
+                    [this] { board_->setTurnSoundNew(sounds_->turnSound() == 1); });
+    }
     connect(justWatch1_, &QAction::triggered, this, [this](bool checked) {
         // The check mark follows the host's announcement, not the click.
         justWatch1_->setChecked(!checked);
@@ -219,8 +231,7 @@ void Tchat::FormCreate() {
     random_.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
     state_.ishost = false;
     state_.turnseat = 0;
-    // The chat view's link counter starts at -1.
-    chat_->mainchat()->setProperty("Tag", -1);
+    // The chat view's link counter starts at -1 inside the chat panel itself.
     state_.seatnames = {QString(), "You", "Klot", "Klick", "Kling"};
 
     // Design place: left 3, top 3, a client area of 767 by 544 (the minimum then rounds it up).
@@ -384,6 +395,7 @@ int Tchat::turnSound() const {
 }
 void Tchat::setTurnSound(int tag) {
     sounds_->setTurnSound(tag);
+    board_->setTurnSoundNew(sounds_->turnSound() == 1);
 }
 void Tchat::setPhrase(int n, const QString& phrase) {
     phraseBar_->setPhrase(n, phrase);
@@ -539,7 +551,7 @@ void Tchat::playerdisconnected(const QString& payload) {
         QLabel* label = board_->label_playername(seat);
         if (!label) return;
         const QString caption = label->text();
-        const QString defaultName = label->toolTip(); // the seat's default name is the hint
+        const QString defaultName = label->property("Hint").toString(); // the default name
         if (caption != QLatin1String(Waiting) && caption != defaultName)
             addlinetochat("0+" + caption + " disconnected.", state_.syscolour);
         label->setText(defaultName);

@@ -52,6 +52,8 @@ public:
     // ---- ClientContext ----
     ClientState& state() override { return state_; }
     bool sendToHost(const QByteArray& frame) override;
+    // PELVO_TEST_DUMP_CHAT=<file> (whole-program tests): after every line the chat view's plain
+    // text is written to <file>.
     void addlinetochat(const QString& line, quint32 colour) override;
     void playsounds(const QString& name) override;
     void saveinifile() override;

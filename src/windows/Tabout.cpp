@@ -2,7 +2,10 @@
 
 #include "protocol/Commands.h"
 
+#include <QDesktopServices>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QUrl>
 #include <QPushButton>
 
 namespace pelvo {
@@ -22,8 +25,10 @@ Tabout::Tabout(QWidget* parent) : QDialog(parent) {
     setFixedSize(304, 174);
     setModal(false);
 
-    auto* url = label(this, "label_url", "Pelvo", QRect(0, 60, 304, 20));
+    auto* url = label(this, "label_url", siteAddress(), QRect(0, 60, 304, 20));
     url->setAlignment(Qt::AlignHCenter);
+    url->setCursor(Qt::PointingHandCursor);
+    url->installEventFilter(this);
     label(this, "Label1", "Version", QRect(96, 96, 50, 16));
     version_ = label(this, "version", QString::fromLatin1(wire::version), QRect(148, 96, 40, 16));
     version_->adjustSize();
@@ -42,6 +47,24 @@ Tabout::Tabout(QWidget* parent) : QDialog(parent) {
 
 QString Tabout::versionText() const {
     return version_->text();
+}
+
+QString Tabout::siteAddress() {
+    return QStringLiteral("www.kavrel.example");
+}
+
+void Tabout::label_urlClick() {
+    // The result is not examined: without a browser nothing happens.
+    QDesktopServices::openUrl(QUrl("http://" + siteAddress()));
+}
+
+bool Tabout::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        label_urlClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 void Tabout::Button1Click() {
     close();

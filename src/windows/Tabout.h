@@ -15,7 +15,14 @@ public:
 
     // Caption of the `version` label.
     QString versionText() const;
+    // Address of the maker's web site without its scheme (`URL1`).
+    static QString siteAddress();
+    // Opens the web site in the desktop's browser (the logos and the address line).
+    void label_urlClick();
     void Button1Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLabel* version_ = nullptr;

@@ -67,7 +67,7 @@ TEST_F(TchatTest, DisconnectsAreAnnouncedOnlyForRealPlayersAndListedSpies) {
     Tchat w({});
     const char* defaults[] = {"", "You", "Klot", "Klick", "Kling"};
     for (int seat = 1; seat <= 4; ++seat)
-        w.board()->label_playername(seat)->setToolTip(defaults[seat]);
+        w.board()->label_playername(seat)->setProperty("Hint", defaults[seat]);
     w.board()->label_playername(2)->setText("Bo");
     w.board()->image_eyes(2)->show();
     w.board()->label_playername(3)->setText("<Waiting>");
