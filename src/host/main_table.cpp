@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     const QString port =
         parser.isSet(portOption) ? parser.value(portOption) : pelvo::gamePortName();
     const auto portNumber = pelvo::toInt(port);
-    if (!portNumber || *portNumber < 0 || *portNumber > 65535) {
+    if (!portNumber || *portNumber < 1 || *portNumber > 65535) {
         err << "pelvo-table: not a port number: " << port << "\n";
         return 2;
     }
