@@ -42,16 +42,16 @@ void splitCommand(const QString& line, QString& command, QString& payload) {
     payload = line.mid(plus + 1);
 }
 
-QString FieldReader::next() {
-    const qsizetype plus = rest_.indexOf(u'+');
+QStringView FieldReader::nextView() {
+    const qsizetype plus = text_.indexOf(u'+', pos_);
     if (plus < 0) return {};
-    QString field = rest_.left(plus);
-    rest_.remove(0, plus + 1);
+    const QStringView field = QStringView(text_).mid(pos_, plus - pos_);
+    pos_ = plus + 1;
     return field;
 }
 
 int FieldReader::nextInt() {
-    return toIntOrThrow(next());
+    return toIntOrThrow(nextView());
 }
 
 int FieldReader::nextInt(int lo, int hi) {

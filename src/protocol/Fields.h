@@ -27,21 +27,24 @@ void splitCommand(const QString& line, QString& command, QString& payload);
 
 class FieldReader {
 public:
-    explicit FieldReader(QString payload) : rest_(std::move(payload)) {}
+    explicit FieldReader(QString payload) : text_(std::move(payload)) {}
 
     // Text before the next "+", which is removed with it. With no "+" left the field is empty
     // and nothing is removed (a last field relies on its trailing "+").
-    QString next();
+    QString next() { return nextView().toString(); }
+    // As next(), without copying: valid while the reader lives.
+    QStringView nextView();
     // next() as a number; throws BadField.
     int nextInt();
     // next() as a number that must lie in [lo, hi]; throws BadField otherwise.
     int nextInt(int lo, int hi);
     // Everything that is left, "+" signs included.
-    QString remainder() const { return rest_; }
-    bool atEnd() const { return rest_.isEmpty(); }
+    QString remainder() const { return text_.mid(pos_); }
+    bool atEnd() const { return pos_ >= text_.size(); }
 
 private:
-    QString rest_;
+    QString text_;
+    qsizetype pos_ = 0; // start of what is left
 };
 
 } // namespace pelvo

@@ -3,157 +3,255 @@
 #include "protocol/Commands.h"
 #include "protocol/WireText.h"
 
+#include <charconv>
+#include <cstring>
+
 namespace pelvo::msg {
 namespace {
 
-// Builds name "+" payload 0xFF.
-QByteArray frame(const char* command, const QString& payload) {
-    QByteArray bytes(command);
-    bytes += '+';
-    bytes += encodeWire(payload);
-    bytes += wire::terminator;
-    return bytes;
-}
+// Appends fields straight into one buffer: the host builds hundreds of frames per game, so no
+// intermediate strings and a single allocation per frame.
+class Frame {
+public:
+    explicit Frame(const char* command) {
+        put(command, qsizetype(std::strlen(command)));
+        put('+');
+    }
+    Frame& num(int v) {
+        char buf[12];
+        const auto res = std::to_chars(buf, buf + sizeof buf, v);
+        put(buf, res.ptr - buf);
+        return *this;
+    }
+    Frame& text(const QString& s) {
+        // Plain ASCII is copied as it is; anything else goes through the wire encoding.
+        const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
+        const qsizetype n = s.size();
+        bool ascii = true;
+        for (qsizetype i = 0; i < n && ascii; ++i) ascii = p[i] < 0x80;
+        if (!ascii) {
+            const QByteArray bytes = encodeWire(s);
+            put(bytes.constData(), bytes.size());
+            return *this;
+        }
+        for (qsizetype i = 0; i < n; ++i) put(char(p[i]));
+        return *this;
+    }
+    Frame& raw(char c) {
+        put(c);
+        return *this;
+    }
+    Frame& raw(const char* s) {
+        put(s, qsizetype(std::strlen(s)));
+        return *this;
+    }
+    Frame& plus() { return raw('+'); }
+    // "+" position "+" code for positions 1 to 9, no trailing "+".
+    Frame& grid(const Grid& codes) {
+        for (int i = 0; i < 9; ++i) plus().num(i + 1).plus().num(codes[i]);
+        return *this;
+    }
+    QByteArray done() {
+        put(wire::terminator);
+        return spilled_ ? std::move(big_) : QByteArray(small_, len_);
+    }
 
-QString num(int v) {
-    return QString::number(v);
-}
+private:
+    void put(char c) {
+        if (!spilled_ && len_ < qsizetype(sizeof small_)) {
+            small_[len_++] = c;
+            return;
+        }
+        put(&c, 1);
+    }
+    void put(const char* p, qsizetype n) {
+        if (!spilled_ && len_ + n <= qsizetype(sizeof small_)) {
+            std::memcpy(small_ + len_, p, size_t(n));
+            len_ += n;
+            return;
+        }
+        if (!spilled_) {
+            big_.reserve(len_ + n + 64);
+            big_.append(small_, len_);
+            spilled_ = true;
+        }
+        big_.append(p, n);
+    }
 
-// "+" position "+" code for positions 1 to 9, no trailing "+".
-QString gridFields(const Grid& codes) {
-    QString s;
-    for (int i = 0; i < 9; ++i) s += u'+' + num(i + 1) + u'+' + num(codes[i]);
-    return s;
-}
+    char small_[192];
+    qsizetype len_ = 0;
+    bool spilled_ = false;
+    QByteArray big_;
+};
 
 } // namespace
 
 QByteArray logininfo(int ownSlot, const QString& version, const QString& name) {
-    QByteArray bytes = frame(cmd::logininfo, num(ownSlot) + u'+' + version + u'+' + name);
+    QByteArray bytes =
+        Frame(cmd::logininfo).num(ownSlot).plus().text(version).plus().text(name).done();
     bytes += wire::terminator;
     return bytes;
 }
 QByteArray kickhim(int ownSlot, int targetSlot) {
-    return frame(cmd::kickhim, num(ownSlot) + u'+' + num(targetSlot) + u'+');
+    return Frame(cmd::kickhim).num(ownSlot).plus().num(targetSlot).plus().done();
 }
 QByteArray chat(int ownSlot, const QString& text, const QString& colourText) {
-    return frame(cmd::chat, num(ownSlot) + u'+' + text + u'|' + colourText);
+    return Frame(cmd::chat).num(ownSlot).plus().text(text).raw('|').text(colourText).done();
 }
 QByteArray action(int ownSlot, const QString& text, const QString& colourText) {
-    return frame(cmd::action, num(ownSlot) + u'+' + text + u'|' + colourText);
+    return Frame(cmd::action).num(ownSlot).plus().text(text).raw('|').text(colourText).done();
 }
 QByteArray playasound(int ownSlot, int wave) {
-    return frame(cmd::playasound, num(ownSlot) + QStringLiteral("+wave") + num(wave) + u'+');
+    return Frame(cmd::playasound).num(ownSlot).raw("+wave").num(wave).plus().done();
 }
 QByteArray startgame(const QString& starter, const QString& rounds, int bot3, int bot4) {
-    return frame(cmd::startgame,
-                 starter + u'+' + rounds + u'+' + num(bot3) + u'+' + num(bot4) + u'+');
+    return Frame(cmd::startgame)
+        .text(starter)
+        .plus()
+        .text(rounds)
+        .plus()
+        .num(bot3)
+        .plus()
+        .num(bot4)
+        .plus()
+        .done();
 }
 QByteArray justwatch(int seat, int mode) {
-    return frame(cmd::justwatch, num(seat) + u'+' + num(mode));
+    return Frame(cmd::justwatch).num(seat).plus().num(mode).done();
 }
 QByteArray flipcard(int ownSlot, int position) {
-    return frame(cmd::flipcard, num(ownSlot) + u'+' + num(position) + u'+');
+    return Frame(cmd::flipcard).num(ownSlot).plus().num(position).plus().done();
 }
 QByteArray drawcard(int ownSlot) {
-    return frame(cmd::drawcard, num(ownSlot) + u'+');
+    return Frame(cmd::drawcard).num(ownSlot).plus().done();
 }
 QByteArray replacedraw(int ownSlot, int position) {
-    return frame(cmd::replacedraw, num(ownSlot) + u'+' + num(position) + u'+');
+    return Frame(cmd::replacedraw).num(ownSlot).plus().num(position).plus().done();
 }
 QByteArray discarddrawn(int ownSlot) {
-    return frame(cmd::discarddrawn, num(ownSlot) + u'+');
+    return Frame(cmd::discarddrawn).num(ownSlot).plus().done();
 }
 QByteArray replacediscard(int ownSlot, int position) {
-    return frame(cmd::replacediscard, num(ownSlot) + u'+' + num(position) + u'+');
+    return Frame(cmd::replacediscard).num(ownSlot).plus().num(position).plus().done();
 }
 
 QByteArray sendlogininfo(int slot) {
-    return frame(cmd::sendlogininfo, num(slot));
+    return Frame(cmd::sendlogininfo).num(slot).done();
 }
 QByteArray full() {
-    return frame(cmd::full, {});
+    return Frame(cmd::full).done();
 }
 QByteArray newplayerinfo(int slot, const QString& name) {
-    return frame(cmd::newplayerinfo, num(slot) + u'+' + name);
+    return Frame(cmd::newplayerinfo).num(slot).plus().text(name).done();
 }
 QByteArray existingplayers(int slot, const QString& name) {
-    return frame(cmd::existingplayers, num(slot) + u'+' + name);
+    return Frame(cmd::existingplayers).num(slot).plus().text(name).done();
 }
 QByteArray havewrongversion(const QString& name) {
-    return frame(cmd::havewrongversion, name);
+    return Frame(cmd::havewrongversion).text(name).done();
 }
 QByteArray wrongversion() {
-    return frame(cmd::wrongversion, {});
+    return Frame(cmd::wrongversion).done();
 }
 QByteArray playerdisconnected(int slot, const QString& name) {
-    return frame(cmd::playerdisconnected, num(slot) + u'+' + name);
+    return Frame(cmd::playerdisconnected).num(slot).plus().text(name).done();
 }
 QByteArray justwatching(int seat, const QString& mode) {
-    return frame(cmd::justwatching, num(seat) + u'+' + mode);
+    return Frame(cmd::justwatching).num(seat).plus().text(mode).done();
 }
 QByteArray playasoundRelay(const QString& slotText, const QString& rest) {
-    return frame(cmd::playasound, slotText + u'+' + rest);
+    return Frame(cmd::playasound).text(slotText).plus().text(rest).done();
 }
 QByteArray actionRelay(const QString& slotText, const QString& name, const QString& rest) {
-    return frame(cmd::action, slotText + u'+' + name + u' ' + rest);
+    return Frame(cmd::action).text(slotText).plus().text(name).raw(' ').text(rest).done();
 }
 QByteArray chatRelay(const QString& slotText, const QString& name, const QString& rest) {
-    return frame(cmd::chat, slotText + u'+' + name + QStringLiteral(" chats: ") + rest);
+    return Frame(cmd::chat).text(slotText).plus().text(name).raw(" chats: ").text(rest).done();
 }
 QByteArray startgameNotice(const QString& starter, int rounds, bool seat3Plays, bool seat4Plays) {
-    return frame(cmd::startgame, starter + u'+' + num(rounds) + u'+' + (seat3Plays ? u't' : u'f') +
-                                     u'+' + (seat4Plays ? u't' : u'f') + u'+');
+    return Frame(cmd::startgame)
+        .text(starter)
+        .plus()
+        .num(rounds)
+        .plus()
+        .raw(seat3Plays ? 't' : 'f')
+        .plus()
+        .raw(seat4Plays ? 't' : 'f')
+        .plus()
+        .done();
 }
 QByteArray roundstarting(int round, int discardTop) {
-    return frame(cmd::roundstarting, num(round) + u'+' + num(discardTop) + u'+');
+    return Frame(cmd::roundstarting).num(round).plus().num(discardTop).plus().done();
 }
 QByteArray mycards(int seat, const Grid& codes) {
-    return frame(cmd::mycards, num(seat) + gridFields(codes));
+    return Frame(cmd::mycards).num(seat).grid(codes).done();
 }
 QByteArray heflipped(int seat, int position, int code) {
-    return frame(cmd::heflipped, num(seat) + u'+' + num(position) + u'+' + num(code) + u'+');
+    return Frame(cmd::heflipped).num(seat).plus().num(position).plus().num(code).plus().done();
 }
 QByteArray nextplayer(int seat, int wentOut) {
-    return frame(cmd::nextplayer, num(seat) + u'+' + num(wentOut) + u'+');
+    return Frame(cmd::nextplayer).num(seat).plus().num(wentOut).plus().done();
 }
 QByteArray drawacard(int seat, int code) {
-    return frame(cmd::drawacard, num(seat) + u'+' + num(code) + u'+');
+    return Frame(cmd::drawacard).num(seat).plus().num(code).plus().done();
 }
 QByteArray replaceadraw(int seat, int position, int oldCode, int drawnCode) {
-    return frame(cmd::replaceadraw, num(seat) + u'+' + num(position) + u'+' + num(oldCode) + u'+' +
-                                        num(drawnCode) + u'+');
+    return Frame(cmd::replaceadraw)
+        .num(seat)
+        .plus()
+        .num(position)
+        .plus()
+        .num(oldCode)
+        .plus()
+        .num(drawnCode)
+        .plus()
+        .done();
 }
 QByteArray discardadrawn(int seat, int code) {
-    return frame(cmd::discardadrawn, num(seat) + u'+' + num(code) + u'+');
+    return Frame(cmd::discardadrawn).num(seat).plus().num(code).plus().done();
 }
 QByteArray replaceadiscard(int seat, int position, int oldCode, int takenCode) {
-    return frame(cmd::replaceadiscard, num(seat) + u'+' + num(position) + u'+' + num(oldCode) +
-                                           u'+' + num(takenCode) + u'+');
+    return Frame(cmd::replaceadiscard)
+        .num(seat)
+        .plus()
+        .num(position)
+        .plus()
+        .num(oldCode)
+        .plus()
+        .num(takenCode)
+        .plus()
+        .done();
 }
 QByteArray postscores(int seat, int roundScore, int total, const Grid& codes) {
-    return frame(cmd::postscores,
-                 num(seat) + u'+' + num(roundScore) + u'+' + num(total) + gridFields(codes));
+    return Frame(cmd::postscores)
+        .num(seat)
+        .plus()
+        .num(roundScore)
+        .plus()
+        .num(total)
+        .grid(codes)
+        .done();
 }
 QByteArray penalty(int seat, int total) {
-    return frame(cmd::penalty, num(seat) + u'+' + num(total) + u'+');
+    return Frame(cmd::penalty).num(seat).plus().num(total).plus().done();
 }
 QByteArray winner(const QString& name) {
-    return frame(cmd::winner, name + u'+');
+    return Frame(cmd::winner).text(name).plus().done();
 }
 
 QByteArray gamestats(const GameStats& s) {
-    QString p = num(s.slot) + u'+' + num(s.roundsToPlay) + u'+' + num(s.roundNumber) + u'+' +
-                num(s.currentPlayer) + u'+' + num(s.discardTop);
-    for (int t : s.totals) p += u'+' + num(t);
-    p += u'+' + QString(s.seat3Out ? u'1' : u'0') + u'+' + QString(s.seat4Out ? u'1' : u'0');
+    Frame f(cmd::gamestats);
+    f.num(s.slot).plus().num(s.roundsToPlay).plus().num(s.roundNumber).plus();
+    f.num(s.currentPlayer).plus().num(s.discardTop);
+    for (int t : s.totals) f.plus().num(t);
+    f.plus().raw(s.seat3Out ? '1' : '0').plus().raw(s.seat4Out ? '1' : '0');
     if (s.faceUp.isEmpty()) {
-        p += QStringLiteral("+0+0+0");
+        f.raw("+0+0+0");
     } else {
         for (const FaceUpCard& c : s.faceUp)
-            p += u'+' + num(c.seat) + u'+' + num(c.position) + u'+' + num(c.code);
+            f.plus().num(c.seat).plus().num(c.position).plus().num(c.code);
     }
-    return frame(cmd::gamestats, p);
+    return f.done();
 }
 
 } // namespace pelvo::msg
