@@ -1,0 +1,52 @@
+// The side windows: opened from the menus, never blocking the main window.
+
+#include "client/mainwindow/Support.h"
+
+#include "client/board/Board.h"
+#include "client/sound/PhraseBar.h"
+#include "windows/Tabout.h"
+#include "windows/Tdownload.h"
+#include "windows/Thelp.h"
+#include "windows/Tphrases.h"
+#include "windows/Tspylist.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+
+using namespace pelvo;
+using namespace pelvo::test;
+
+TEST_F(TchatTest, MenuItemsOpenSideWindowsThatNeverBlock) {
+    Tchat w({});
+    w.show();
+    const std::pair<const char*, QDialog*> opened[] = {{"Help2", w.help()},
+                                                       {"About1", w.about()},
+                                                       {"SpyList1", w.spylist()},
+                                                       {"PrhaseList1", w.phrasesEditor()}};
+    for (const auto& [item, window] : opened) {
+        w.findChild<QAction*>(item)->trigger();
+        EXPECT_TRUE(window->isVisible()) << item;
+        EXPECT_FALSE(window->isModal()) << item;
+    }
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(w.phrasesEditor()->phrases().value(0), w.phraseBar()->phrase(1));
+
+    w.help()->button_doneClick();
+    EXPECT_FALSE(w.help()->isVisible());
+    w.download()->show();
+    w.download()->Button1Click(); // "Play Solo Game"
+    EXPECT_FALSE(w.download()->isVisible());
+}
+
+TEST_F(TchatTest, AGameStartTakesTheJustWatchMarkOff) {
+    Tchat w({});
+    w.state().myseat = 2;
+    w.board()->label_playername(2)->setText("Bo");
+    w.receivedlist().append("CMD_justwatching+2+1");
+    drain(w);
+    QAction* justWatch = w.findChild<QAction*>("JustWatch1");
+    ASSERT_TRUE(justWatch->isChecked());
+    emit w.board()->gameStarted();
+    EXPECT_FALSE(justWatch->isChecked());
+}
