@@ -17,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <memory>
+
 using namespace pelvo;
 using namespace pelvo::test;
 
@@ -221,4 +223,22 @@ TEST_F(TchatTest, AFrameWithoutEndIsABrokenHost) {
     peer->write(QByteArray(70 * 1024, 'x'));
     EXPECT_TRUE(waitFor([&] { return closed.count() == 1; }));
     EXPECT_TRUE(w.receivedlist().isEmpty());
+}
+
+TEST_F(TchatTest, ASoloGameSeatsItsOwnClientAndClosesCleanly) {
+    auto w = std::make_unique<Tchat>(QStringList{});
+    QSignalSpy closed(w.get(), &Tchat::mainWindowClosed);
+    w->processparams();
+    ASSERT_TRUE(waitFor([&] { return chatText(*w).contains("You are Connected."); }));
+    EXPECT_EQ(w->state().myseat, 1);
+    EXPECT_TRUE(w->state().connected);
+    EXPECT_EQ(w->seatCaption(1), "You");
+    w->close();
+    EXPECT_EQ(closed.count(), 1);
+    // The table host and both ends of the loopback connection go down with the window.
+    w.reset();
+    QCoreApplication::processEvents();
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port);
+    EXPECT_FALSE(probe.waitForConnected(2000));
 }
