@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
 #include <QSignalSpy>
 #include <QUuid>
 
@@ -47,20 +46,4 @@ TEST(SingleInstance, AStaleSocketFileDoesNotBlockTheNextStart) {
     SingleInstance later(name);
     EXPECT_FALSE(later.tryLock());
     EXPECT_TRUE(waitFor([&] { return raised.count() == 1; }));
-}
-
-TEST(SingleInstance, TheNameIsPerUserAndOverridable) {
-    qunsetenv("PELVO_INSTANCE");
-    const QString name = SingleInstance::defaultName();
-    EXPECT_TRUE(name.startsWith("pelvo-"));
-    EXPECT_TRUE(name.endsWith(userKey()));
-    qputenv("PELVO_INSTANCE", "pelvo-test-override");
-    EXPECT_EQ(SingleInstance::defaultName(), "pelvo-test-override");
-    qunsetenv("PELVO_INSTANCE");
-}
-
-TEST(SingleInstance, TheLobbyMarkerIsSharedByEveryInstance) {
-    NamedMutex a("pelvo-test-mutex"), b("pelvo-test-mutex");
-    EXPECT_TRUE(a.held());
-    EXPECT_TRUE(b.held());
 }

@@ -54,15 +54,6 @@ TEST_F(TchatTest, NewPlayerInfoFillsSeatsAndTheSpyList) {
     EXPECT_EQ(spies(w), QStringList({"6: Cy"}));
 }
 
-TEST_F(TchatTest, AnOwnSpectatorSeatSaysYouAreSpying) {
-    Tchat w({});
-    w.state().myseat = 7;
-    feed(w, {"CMD_newplayerinfo+7+Me"});
-    EXPECT_TRUE(chatText(w).contains("You are Connected."));
-    EXPECT_TRUE(chatText(w).contains("You are spying."));
-    EXPECT_EQ(spies(w), QStringList({"7: Me"}));
-}
-
 TEST_F(TchatTest, DisconnectsAreAnnouncedOnlyForRealPlayersAndListedSpies) {
     Tchat w({});
     const char* defaults[] = {"", "You", "Klot", "Klick", "Kling"};
@@ -112,15 +103,6 @@ TEST_F(TchatTest, BadLinesAreDroppedAndTheNextLineStillRuns) {
     EXPECT_EQ(chatText(w).count("differnt"), 1);
 }
 
-TEST_F(TchatTest, AFullTableShowsTheBoxThenCloses) {
-    Tchat w({});
-    QSignalSpy closed(&w, &Tchat::mainWindowClosed);
-    feed(w, {"CMD_full+", "CMD_chat+1+not shown"});
-    EXPECT_EQ(messages, QStringList({"Game is full"}));
-    EXPECT_EQ(closed.count(), 1);
-    EXPECT_FALSE(chatText(w).contains("not shown"));
-}
-
 TEST_F(TchatTest, JustWatchFollowsTheHostsAnnouncement) {
     host.listen(QHostAddress::LocalHost, port);
     Tchat w({"Anna", "127.0.0.1", "join"});
@@ -147,16 +129,15 @@ TEST_F(TchatTest, JustWatchFollowsTheHostsAnnouncement) {
     EXPECT_FALSE(justWatch->isChecked());
     EXPECT_TRUE(w.board()->image_eyes(3)->isHidden());
     EXPECT_TRUE(chatText(w).contains("Anna is now playing again"));
-}
 
-TEST_F(TchatTest, AnotherSeatsJustWatchLeavesTheOwnCheckMark) {
-    Tchat w({});
-    w.state().myseat = 1;
+    // Another seat's announcement leaves the own mark alone; a game start takes it off.
     w.board()->label_playername(4)->setText("Bo");
-    feed(w, {"CMD_justwatching+4+1"});
-    EXPECT_FALSE(w.findChild<QAction*>("JustWatch1")->isChecked());
+    feed(w, {"CMD_justwatching+3+1", "CMD_justwatching+4+1"});
+    EXPECT_TRUE(justWatch->isChecked());
     EXPECT_FALSE(w.board()->image_eyes(4)->isHidden());
     EXPECT_TRUE(chatText(w).contains("Bo is just watching"));
+    emit w.board()->gameStarted();
+    EXPECT_FALSE(justWatch->isChecked());
 }
 
 TEST_F(TchatTest, NameLabelMenuIsForTheHostOnly) {

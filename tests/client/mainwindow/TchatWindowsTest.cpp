@@ -38,15 +38,3 @@ TEST_F(TchatTest, MenuItemsOpenSideWindowsThatNeverBlock) {
     w.download()->Button1Click(); // "Play Solo Game"
     EXPECT_FALSE(w.download()->isVisible());
 }
-
-TEST_F(TchatTest, AGameStartTakesTheJustWatchMarkOff) {
-    Tchat w({});
-    w.state().myseat = 2;
-    w.board()->label_playername(2)->setText("Bo");
-    w.receivedlist().append("CMD_justwatching+2+1");
-    drain(w);
-    QAction* justWatch = w.findChild<QAction*>("JustWatch1");
-    ASSERT_TRUE(justWatch->isChecked());
-    emit w.board()->gameStarted();
-    EXPECT_FALSE(justWatch->isChecked());
-}
