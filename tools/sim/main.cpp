@@ -14,6 +14,7 @@
 
 // std
 #include <array>
+#include <cstdint>
 #include <ctime>
 
 namespace {
@@ -33,12 +34,20 @@ int number(const QByteArray& frame, qsizetype& i) {
 class CountingOutbox : public pelvo::Outbox {
 public:
     long long frames = 0, bytes = 0, rounds = 0, penalties = 0;
+    // FNV-1a over every receiver and frame (with --digest): two runs with the same seed must
+    // print the same. Off by default, as hashing every byte would weigh on the rate.
+    bool digesting = false;
+    std::uint64_t digest = 0xcbf29ce484222325ULL;
     std::array<long long, 5> scoreSum{};
     std::array<long long, 5> scoreCount{};
 
-    void send(int, const QByteArray& frame) override {
+    void send(int slot, const QByteArray& frame) override {
         ++frames;
         bytes += frame.size();
+        if (digesting) {
+            mix(char(slot));
+            for (const char c : frame) mix(c);
+        }
         static constexpr char post[] = "CMD_postscores+";
         static constexpr char pen[] = "CMD_penalty+";
         if (frame.startsWith(post)) {
@@ -51,6 +60,12 @@ public:
         } else if (frame.startsWith(pen)) {
             ++penalties;
         }
+    }
+
+private:
+    void mix(char c) {
+        digest ^= std::uint8_t(c);
+        digest *= 0x100000001b3ULL;
     }
 };
 
@@ -71,9 +86,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption roundsOption(QStringLiteral("rounds"),
                                           QStringLiteral("Rounds per game (default 5)."),
                                           QStringLiteral("R"), QStringLiteral("5"));
+    const QCommandLineOption digestOption(QStringLiteral("digest"),
+                                          QStringLiteral("Print a digest of every frame sent."));
     parser.addOption(gamesOption);
     parser.addOption(seedOption);
     parser.addOption(roundsOption);
+    parser.addOption(digestOption);
     parser.process(app);
 
     QTextStream out(stdout), err(stderr);
@@ -86,6 +104,7 @@ int main(int argc, char** argv) {
     const QString rounds = parser.value(roundsOption);
 
     CountingOutbox outbox;
+    outbox.digesting = parser.isSet(digestOption);
     pelvo::Random random;
     long long tieBreakers = 0;
     QElapsedTimer clock;
@@ -112,6 +131,7 @@ int main(int argc, char** argv) {
     out << "rounds           " << outbox.rounds << " (" << tieBreakers << " tie-breakers)\n";
     out << "messages         " << outbox.frames << " (" << outbox.frames / *games << " per game, "
         << outbox.bytes << " bytes)\n";
+    if (outbox.digesting) out << "frame digest     " << QString::number(outbox.digest, 16) << "\n";
     out << "average round score per seat";
     for (int s = 1; s <= 4; ++s)
         out << "  " << s << ": "
