@@ -495,7 +495,11 @@ void Tchat::sockRead() {
 }
 
 void Tchat::sockInfo(int, const QString& text) {
-    if (text == QLatin1String("Socket Closed")) close();
+    if (text != QLatin1String("Socket Closed")) return;
+    // What arrived before the close is still handled: a full table sends "CMD_full" and
+    // closes at once, and the player must see why the game ends.
+    while (!receivedlist_.isEmpty() && !closing_) processsocktimer();
+    close();
 }
 
 void Tchat::Timer1Timer() {

@@ -211,3 +211,17 @@ TEST_F(TchatTest, ASoloGameSeatsItsOwnClientAndClosesCleanly) {
     probe.connectToHost(QHostAddress::LocalHost, port);
     EXPECT_FALSE(probe.waitForConnected(2000));
 }
+
+TEST_F(TchatTest, LinesThatArrivedWithTheCloseAreStillHandled) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "false"});
+    QSignalSpy closed(&w, &Tchat::mainWindowClosed);
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    // A full table answers and hangs up in one go.
+    peer->write("CMD_full+\xFF");
+    peer->disconnectFromHost();
+    ASSERT_TRUE(waitFor([&] { return closed.count() == 1; }));
+    EXPECT_EQ(messages, QStringList({"Game is full"}));
+}
