@@ -1,6 +1,6 @@
 // The computer players: greedy rules over the seat's own grid, the discard pile's top, the card
-// just drawn and a rough estimate of the other seats. Moves go through the same request gate as
-// people's, as wire payloads.
+// just drawn and a rough estimate of the other seats. Moves go through the same request checks as
+// people's.
 #include "host/Engine.h"
 
 // std
@@ -14,27 +14,15 @@ namespace {
 constexpr int partnerA[10] = {0, 2, 1, 1, 5, 4, 4, 8, 7, 7};
 constexpr int partnerB[10] = {0, 3, 3, 2, 6, 6, 5, 9, 9, 8};
 
-// The wire layout of a move: seat "+" [position "+"], built without temporaries.
-QString movePayload(int seat, int position = 0) {
-    char text[8];
-    int n = 0;
-    text[n++] = char('0' + seat);
-    text[n++] = '+';
-    if (position > 0) {
-        text[n++] = char('0' + position);
-        text[n++] = '+';
-    }
-    return QString::fromLatin1(text, n);
-}
 } // namespace
 
-bool Engine::submit(Handler handler, const QString& payload) {
-    // As the request handler is called for a line from the wire, minus the queue and the
-    // command-name lookup, and without binding to a connection.
+template <class... Fields> bool Engine::submit(void (Engine::*move)(Fields...), Fields... fields) {
+    // As the move's request handler is called for a line from the wire once its fields are
+    // read, without the queue and without binding to a connection.
     const int outerFrom = std::exchange(from_, Computer);
     const bool outerAccepted = std::exchange(accepted_, false);
     try {
-        (this->*handler)(payload);
+        (this->*move)(fields...);
     } catch (const std::exception&) {
         accepted_ = false;
     }
@@ -43,7 +31,7 @@ bool Engine::submit(Handler handler, const QString& payload) {
 }
 
 int Engine::value(int seat, int position) const {
-    return convert(table.seats[seat].cards[position].code);
+    return points(table.seats[seat].cards[position].code);
 }
 
 int Engine::empty(int seat) const {
@@ -57,7 +45,7 @@ bool Engine::computerflipcards(int seat) {
     do {
         position = 1 + random_.below(9);
     } while (s.cards[position].faceUp);
-    return submit(&Engine::onFlipcard, movePayload(seat, position));
+    return submit(&Engine::requestFlipcard, seat, position);
 }
 
 int Engine::circularSearch(int seat) {
@@ -72,17 +60,17 @@ int Engine::circularSearch(int seat) {
 
 void Engine::computerplay(int seat) {
     if (seat < 1 || seat > Seats) return;
-    const int d = convert(table.discardTop());
+    const int d = points(table.discardTop());
     const int m = computermatch(seat, d);
     if (m != 0 && computershouldplace(seat, m, true, d)) {
-        submit(&Engine::onReplacediscard, movePayload(seat, m));
+        submit(&Engine::requestReplacediscard, seat, m);
         return;
     }
     const int h = computergethighest(seat);
     if (h != 0) {
         const int v = value(seat, h);
         if (d < v && v > 2 && d < 6 && computershouldplace(seat, h, true, d)) {
-            submit(&Engine::onReplacediscard, movePayload(seat, h));
+            submit(&Engine::requestReplacediscard, seat, h);
             return;
         }
     }
@@ -90,37 +78,37 @@ void Engine::computerplay(int seat) {
     if (d < limit) {
         const int p = circularSearch(seat);
         if (p != 0 && computershouldplace(seat, p, false, d)) {
-            submit(&Engine::onReplacediscard, movePayload(seat, p));
+            submit(&Engine::requestReplacediscard, seat, p);
             return;
         }
     }
-    submit(&Engine::onDrawcard, movePayload(seat));
+    submit(&Engine::requestDrawcard, seat);
 }
 
 void Engine::computerdrew(int seat) {
     if (seat < 1 || seat > Seats) return;
-    const int w = convert(table.drawnCard());
+    const int w = points(table.drawnCard());
     const int m = computermatch(seat, w);
     if (m != 0 && computershouldplace(seat, m, true, w)) {
-        submit(&Engine::onReplacedraw, movePayload(seat, m));
+        submit(&Engine::requestReplacedraw, seat, m);
         return;
     }
     const int h = computergethighest(seat);
     if (h != 0) {
         const int v = value(seat, h);
         if (v > w && v > 2 && computershouldplace(seat, h, true, w)) {
-            submit(&Engine::onReplacedraw, movePayload(seat, h));
+            submit(&Engine::requestReplacedraw, seat, h);
             return;
         }
     }
     if (w < 7) {
         const int p = circularSearch(seat);
         if (p != 0 && computershouldplace(seat, p, false, w)) {
-            submit(&Engine::onReplacedraw, movePayload(seat, p));
+            submit(&Engine::requestReplacedraw, seat, p);
             return;
         }
     }
-    submit(&Engine::onDiscarddrawn, movePayload(seat));
+    submit(&Engine::requestDiscarddrawn, seat);
 }
 
 int Engine::computermatch(int seat, int x) const {
@@ -190,7 +178,7 @@ int Engine::computergetscores(int seat) const {
         int v[3];
         for (int r = 0; r < 3; ++r) {
             const Cell& c = s.cards[col * 3 + r + 1];
-            v[r] = c.faceUp ? convert(c.code) : 0;
+            v[r] = c.faceUp ? points(c.code) : 0;
         }
         if (v[0] == v[1] && v[1] == v[2] && v[0] != -2) continue;
         sum += v[0] + v[1] + v[2];

@@ -258,9 +258,9 @@ int Engine::getscores(int seat) const {
     const Seat& s = table.seats[seat];
     int sum = 0;
     for (int col = 0; col < 3; ++col) {
-        const int a = convert(s.cards[col * 3 + 1].code);
-        const int b = convert(s.cards[col * 3 + 2].code);
-        const int c = convert(s.cards[col * 3 + 3].code);
+        const int a = points(s.cards[col * 3 + 1].code);
+        const int b = points(s.cards[col * 3 + 2].code);
+        const int c = points(s.cards[col * 3 + 3].code);
         if (a == b && b == c && a != -2) continue; // a finished column counts nothing
         sum += a + b + c;
     }

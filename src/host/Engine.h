@@ -7,7 +7,8 @@
 // Requests from the wire enter through request(fromSlot, line). That is the one place where
 // fields are read and checked: a request is bound to the connection it came on (its own-slot or
 // seat field must name that slot), numbers must lie within the tables, and only then does a rule
-// run. Computer players submit the same payloads through the same gate, as slot Computer.
+// run. Computer players make their moves through the same checks, as slot Computer: they hand
+// over the numbers a move's fields hold, the point where a wire request arrives once read.
 
 // own
 #include "host/Model.h"
@@ -126,8 +127,17 @@ private:
     void onReplacedraw(const QString& payload);
     void onDiscarddrawn(const QString& payload);
     void onReplacediscard(const QString& payload);
+    // The move requests once their fields are read as numbers: checked (seat bound to the
+    // sender, position within the grid), then handed to the rule. The wire handlers above call
+    // these; the computer players call them through submit().
+    void requestFlipcard(int seat, int position);
+    void requestDrawcard(int seat);
+    void requestReplacedraw(int seat, int position);
+    void requestDiscarddrawn(int seat);
+    void requestReplacediscard(int seat, int position);
     // A seat field bound to the sender: 1..4 and, from a connection, that connection's slot.
     int boundSeat(int seat) const;
+    static int gridPosition(int position);
     int relaySlot(const QString& slotText) const;
 
     void receivedlogininfo(int slot, const QString& version, const QString& name);
@@ -140,8 +150,8 @@ private:
     void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);
     void stopTimer(TimerSeam& timer);
     int speed() const;
-    using Handler = void (Engine::*)(const QString& payload);
-    bool submit(Handler handler, const QString& payload);
+    // A computer player's move, as a request from slot Computer; true when it was taken.
+    template <class... Fields> bool submit(void (Engine::*move)(Fields...), Fields... fields);
 
     Outbox& outbox_;
     Random& random_;

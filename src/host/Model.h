@@ -8,6 +8,7 @@
 
 // std
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace pelvo {
@@ -43,6 +44,19 @@ constexpr int convert(int code) {
 
 constexpr bool isCardCode(int code) {
     return code >= 0 && code <= Joker;
+}
+
+// convert() of every card code, looked up rather than worked out: the computer players read
+// card values many times a turn.
+inline constexpr std::array<int, Joker + 1> cardPoints = [] {
+    std::array<int, Joker + 1> table{};
+    for (int code = 0; code <= Joker; ++code) table[std::size_t(code)] = convert(code);
+    return table;
+}();
+
+// Point value of a card code (0..53 only).
+constexpr int points(int code) {
+    return cardPoints[std::size_t(code)];
 }
 
 // ---- Random numbers -----------------------------------------------------------------------

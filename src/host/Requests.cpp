@@ -28,6 +28,11 @@ int Engine::boundSeat(int seat) const {
     return seat;
 }
 
+int Engine::gridPosition(int position) {
+    if (position < 1 || position > GridCells) throw BadField("position out of range");
+    return position;
+}
+
 int Engine::relaySlot(const QString& slotText) const {
     const int slot = toIntOrThrow(slotText);
     if (slot < 1 || slot > MaxOpenSlots || slot != from_)
@@ -102,33 +107,58 @@ void Engine::onJustwatch(const QString& payload) {
 
 void Engine::onFlipcard(const QString& payload) {
     FieldReader f(payload);
-    const int seat = boundSeat(f.nextInt());
-    const int position = f.nextInt(1, GridCells);
+    const int seat = f.nextInt();
+    requestFlipcard(seat, f.nextInt());
+}
+
+void Engine::onDrawcard(const QString& payload) {
+    FieldReader f(payload);
+    requestDrawcard(f.nextInt());
+}
+
+void Engine::onReplacedraw(const QString& payload) {
+    FieldReader f(payload);
+    const int seat = f.nextInt();
+    requestReplacedraw(seat, f.nextInt());
+}
+
+void Engine::onDiscarddrawn(const QString& payload) {
+    FieldReader f(payload);
+    requestDiscarddrawn(f.nextInt());
+}
+
+void Engine::onReplacediscard(const QString& payload) {
+    FieldReader f(payload);
+    const int seat = f.nextInt();
+    requestReplacediscard(seat, f.nextInt());
+}
+
+// ---- move requests, fields read --------------------------------------------------------------
+
+void Engine::requestFlipcard(int seat, int position) {
+    seat = boundSeat(seat);
+    position = gridPosition(position);
     // A seat out of this game keeps stale flips from an earlier game; they are not its to make.
     if (!table.seats[seat].inGame) return;
     accepted_ = flipcard(seat, position);
 }
 
-void Engine::onDrawcard(const QString& payload) {
-    FieldReader f(payload);
-    accepted_ = drawcard(boundSeat(f.nextInt()));
+void Engine::requestDrawcard(int seat) {
+    accepted_ = drawcard(boundSeat(seat));
 }
 
-void Engine::onReplacedraw(const QString& payload) {
-    FieldReader f(payload);
-    const int seat = boundSeat(f.nextInt());
-    accepted_ = replacedraw(seat, f.nextInt(1, GridCells));
+void Engine::requestReplacedraw(int seat, int position) {
+    seat = boundSeat(seat);
+    accepted_ = replacedraw(seat, gridPosition(position));
 }
 
-void Engine::onDiscarddrawn(const QString& payload) {
-    FieldReader f(payload);
-    accepted_ = discarddrawn(boundSeat(f.nextInt()));
+void Engine::requestDiscarddrawn(int seat) {
+    accepted_ = discarddrawn(boundSeat(seat));
 }
 
-void Engine::onReplacediscard(const QString& payload) {
-    FieldReader f(payload);
-    const int seat = boundSeat(f.nextInt());
-    accepted_ = replacediscard(seat, f.nextInt(1, GridCells));
+void Engine::requestReplacediscard(int seat, int position) {
+    seat = boundSeat(seat);
+    accepted_ = replacediscard(seat, gridPosition(position));
 }
 
 // ---- connections -----------------------------------------------------------------------------
