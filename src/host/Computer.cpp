@@ -30,14 +30,6 @@ template <class... Fields> bool Engine::submit(void (Engine::*move)(Fields...), 
     return std::exchange(accepted_, outerAccepted);
 }
 
-int Engine::value(int seat, int position) const {
-    return points(table.seats[seat].cards[position].code);
-}
-
-int Engine::empty(int seat) const {
-    return table.seats[seat].faceDownCount();
-}
-
 bool Engine::computerflipcards(int seat) {
     const Seat& s = table.seats[seat];
     if ((s.inUse && !s.watching) || s.flipsLeft < 1 || s.faceDownCount() == 0) return false;
@@ -68,7 +60,7 @@ void Engine::computerplay(int seat) {
     }
     const int h = computergethighest(seat);
     if (h != 0) {
-        const int v = value(seat, h);
+        const int v = table.seats[seat].pointsAt(h);
         if (d < v && v > 2 && d < 6 && computershouldplace(seat, h, true, d)) {
             submit(&Engine::requestReplacediscard, seat, h);
             return;
@@ -95,7 +87,7 @@ void Engine::computerdrew(int seat) {
     }
     const int h = computergethighest(seat);
     if (h != 0) {
-        const int v = value(seat, h);
+        const int v = table.seats[seat].pointsAt(h);
         if (v > w && v > 2 && computershouldplace(seat, h, true, w)) {
             submit(&Engine::requestReplacedraw, seat, h);
             return;
@@ -115,29 +107,34 @@ int Engine::computermatch(int seat, int x) const {
     if (x == -2 || x == 0 || x == 15 || x == 25) return 0;
     const Seat& s = table.seats[seat];
     for (int i = 1; i <= GridCells; ++i) {
-        if (!s.cards[i].faceUp || value(seat, i) != x) continue;
+        if (!s.cards[i].faceUp || s.pointsAt(i) != x) continue;
         const int a = partnerA[i], b = partnerB[i];
         if (!s.cards[a].faceUp) return a;
         if (!s.cards[b].faceUp) return b;
-        if (value(seat, a) == x) return b;
-        if (value(seat, b) == x) return a;
+        if (s.pointsAt(a) == x) return b;
+        if (s.pointsAt(b) == x) return a;
     }
     return 0;
 }
 
 int Engine::computergethighest(int seat) const {
     const Seat& s = table.seats[seat];
-    int r = 0;
+    int r = 0, highest = 0;
     for (int i = 1; i <= GridCells; ++i) {
         if (!s.cards[i].faceUp) continue;
+        const int v = s.pointsAt(i);
         if (r == 0) {
             r = i;
+            highest = v;
             continue;
         }
-        if (value(seat, i) > value(seat, r)) {
-            const int pa = s.cards[partnerA[i]].faceUp ? value(seat, partnerA[i]) : 100;
-            const int pb = s.cards[partnerB[i]].faceUp ? value(seat, partnerB[i]) : 200;
-            if (pa != pb) r = i;
+        if (v > highest) {
+            const int pa = s.cards[partnerA[i]].faceUp ? s.pointsAt(partnerA[i]) : 100;
+            const int pb = s.cards[partnerB[i]].faceUp ? s.pointsAt(partnerB[i]) : 200;
+            if (pa != pb) {
+                r = i;
+                highest = v;
+            }
         }
     }
     return r;
@@ -146,9 +143,9 @@ int Engine::computergethighest(int seat) const {
 bool Engine::computervertcomplete(int seat, int position) const {
     const Seat& s = table.seats[seat];
     if (!s.cards[position].faceUp) return false;
-    const int v = value(seat, position);
-    const int pa = s.cards[partnerA[position]].faceUp ? value(seat, partnerA[position]) : 100;
-    const int pb = s.cards[partnerB[position]].faceUp ? value(seat, partnerB[position]) : 100;
+    const int v = s.pointsAt(position);
+    const int pa = s.cards[partnerA[position]].faceUp ? s.pointsAt(partnerA[position]) : 100;
+    const int pb = s.cards[partnerB[position]].faceUp ? s.pointsAt(partnerB[position]) : 100;
     if (v == pa && v == pb) return true; // a finished column
     if ((v == pa || v == pb) && empty(seat) > 2 && table.wentOut == 0) return true;
     return false;

@@ -108,7 +108,7 @@ public:
     bool computershouldplace(int seat, int position, bool firm, int value) const;
     bool computervertcomplete(int seat, int position) const;
     int computergetscores(int seat) const;
-    int empty(int seat) const;
+    int empty(int seat) const { return table.seats[seat].faceDownCount(); }
 
     // Sends to every slot in use, ascending.
     void broadcast(const QByteArray& frame);
@@ -146,7 +146,6 @@ private:
     void sendGamestats(int slot);
 
     int circularSearch(int seat);
-    int value(int seat, int position) const;
     void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);
     void stopTimer(TimerSeam& timer);
     int speed() const;

@@ -92,6 +92,7 @@ struct Seat {
     int roundScore = 0;
     bool inGame = false;
 
+    int pointsAt(int position) const { return points(cards[position].code); }
     int faceDownCount() const {
         int n = 0;
         for (int p = 1; p <= GridCells; ++p) n += cards[p].faceUp ? 0 : 1;

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <string_view>
 
 namespace {
 
@@ -48,16 +49,17 @@ public:
             mix(char(slot));
             for (const char c : frame) mix(c);
         }
-        static constexpr char post[] = "CMD_postscores+";
-        static constexpr char pen[] = "CMD_penalty+";
-        if (frame.startsWith(post)) {
-            qsizetype i = sizeof post - 1;
+        constexpr std::string_view post = "CMD_postscores+";
+        constexpr std::string_view pen = "CMD_penalty+";
+        const std::string_view text(frame.constData(), std::size_t(frame.size()));
+        if (text.starts_with(post)) {
+            qsizetype i = qsizetype(post.size());
             const int seat = number(frame, i);
             const int score = number(frame, i);
             if (seat == 1) ++rounds;
             scoreSum[seat] += score;
             ++scoreCount[seat];
-        } else if (frame.startsWith(pen)) {
+        } else if (text.starts_with(pen)) {
             ++penalties;
         }
     }
