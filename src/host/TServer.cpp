@@ -37,7 +37,7 @@ TServer::TServer(const Options& options, QObject* parent)
     Sock1->OnAccept = [this](TSock* listener) { Sock1Accept(listener); };
 
     socktimer.setObjectName(QStringLiteral("socktimer"));
-    socktimer.setInterval(10);
+    socktimer.setSingleShot(true); // armed for each line by armDispatch()
     connect(&socktimer, &QTimer::timeout, this, [this] { socktimerTimer(); });
     timer1.setObjectName(QStringLiteral("timer1"));
     connect(&timer1, &QTimer::timeout, this, [this] { timer1Timer(); });
@@ -145,11 +145,20 @@ void TServer::Sock1Read(TSock* sock, int) {
         receivedlist.push_back({slot, c.id, decodeWire(frame)});
         ++c.queued;
     }
-    if (!receivedlist.empty() && !socktimer.isActive()) socktimer.start();
+    if (!receivedlist.empty() && !socktimer.isActive()) armDispatch();
     if (!healthy) {
         qCWarning(lcHost) << "closing slot" << slot << ": not a peer of this protocol";
         sock->Close();
     }
+}
+
+void TServer::armDispatch() {
+    // A line after a rest of a tick or more is handled at once, so a lone request never waits;
+    // one that follows the last handled line sooner keeps the pace of one line per tick.
+    qint64 delay = 0;
+    if (lastDispatch_.isValid())
+        delay = qBound(qint64(0), DispatchTick - lastDispatch_.elapsed(), qint64(DispatchTick));
+    socktimer.start(int(delay));
 }
 
 void TServer::socktimerTimer() {
@@ -161,11 +170,15 @@ void TServer::socktimerTimer() {
         Connection& c = conns_[item.slot];
         if (!c.sock || c.id != item.id) continue;
         --c.queued;
+        lastDispatch_.start();
         run([&] { engine_.request(item.slot, item.line); });
         break;
     }
     // Idle costs nothing: the dispatch timer runs only while lines wait.
-    if (receivedlist.empty()) socktimer.stop();
+    if (receivedlist.empty())
+        socktimer.stop();
+    else
+        socktimer.start(DispatchTick);
 }
 
 void TServer::tempsockDisconnect(TSock* sock) {

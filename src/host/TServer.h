@@ -10,6 +10,7 @@
 #include "protocol/FrameSplitter.h"
 
 // Qt
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -39,6 +40,8 @@ public:
     static constexpr qsizetype MaxOutbound = 1024 * 1024;
     // Lines waiting in the queue from one connection; a peer past this floods the table.
     static constexpr int MaxQueuedLines = 256;
+    // Received lines are handled one per tick of this many milliseconds.
+    static constexpr int DispatchTick = 10;
 
     explicit TServer(QObject* parent = nullptr);
     TServer(const Options& options, QObject* parent = nullptr);
@@ -60,6 +63,8 @@ public:
     // Lines received and not yet dispatched.
     qsizetype queuedLines() const { return qsizetype(receivedlist.size()); }
     bool socktimerActive() const { return socktimer.isActive(); }
+    // The delay the dispatch timer was last armed with: 0 for a line after a rest.
+    int socktimerInterval() const { return socktimer.interval(); }
 
     // Event handlers, public so that a test can drive them.
     void Sock1Accept(TSock* listener);
@@ -97,6 +102,7 @@ private:
     template <class F> void run(F&& work);
     void forget(int slot);
     void syncTimers();
+    void armDispatch();
 
     Options options_;
     Random random_;
@@ -106,6 +112,7 @@ private:
     std::uint64_t nextId_ = 0;
     std::deque<Received> receivedlist;
     QTimer socktimer;
+    QElapsedTimer lastDispatch_; // since the last line was handled; invalid before the first
     QTimer timer1;
     QTimer computertimer;
     std::uint64_t timer1Armings_ = 0;

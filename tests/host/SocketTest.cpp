@@ -297,3 +297,41 @@ TEST_F(SocketTest, DispatchRunsOnlyWhileLinesWait) {
               anna->frames.indexOf("CMD_chat+1+Anna chats: b|x"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !server->socktimerActive(); }, 1000));
 }
+
+TEST_F(SocketTest, ALoneLineAfterARestGoesAtOnceAndABurstOneLinePerTickInOrder) {
+    auto anna = player("Anna");
+    ASSERT_TRUE(idle());
+    // Idle costs nothing: no tick runs while no line waits.
+    QTest::qWait(3 * TServer::DispatchTick);
+    EXPECT_FALSE(server->socktimerActive());
+
+    // After that rest a line is handled without waiting for a tick.
+    ASSERT_NO_FATAL_FAILURE(marker(*anna, 1, *anna, "Anna"));
+    EXPECT_EQ(server->socktimerInterval(), 0);
+
+    constexpr int lines = 40;
+    QByteArray burst;
+    for (int i = 0; i < lines; ++i) burst += "CMD_chat+1+line " + QByteArray::number(i) + "|x\xFF";
+    anna->send(burst);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server->queuedLines() >= 2; }, 5000));
+    // Each tick takes exactly one line, and the next tick is a full tick away.
+    while (server->queuedLines() > 0) {
+        const qsizetype before = server->queuedLines();
+        server->socktimerTimer();
+        ASSERT_EQ(server->queuedLines(), before - 1);
+        if (server->queuedLines() > 0) {
+            EXPECT_TRUE(server->socktimerActive());
+            EXPECT_EQ(server->socktimerInterval(), TServer::DispatchTick);
+        }
+    }
+    const QByteArray last = "CMD_chat+1+Anna chats: line " + QByteArray::number(lines - 1) + "|x";
+    ASSERT_TRUE(anna->waitFor(last));
+    qsizetype previous = -1;
+    for (int i = 0; i < lines; ++i) {
+        const qsizetype at =
+            anna->frames.indexOf("CMD_chat+1+Anna chats: line " + QByteArray::number(i) + "|x");
+        EXPECT_GT(at, previous) << "line " << i;
+        previous = at;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !server->socktimerActive(); }, 1000));
+}
