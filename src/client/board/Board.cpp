@@ -375,16 +375,20 @@ Board::~Board() {
     delete d;
 }
 
-void Board::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
+void Board::paintFelt(QPainter& p, const QRect& area, const QPoint& boardOrigin) {
     // Felt in the window's colour, a little lighter under the lamp in the middle.
     const QColor felt(140, 158, 83);
-    QRadialGradient g(QPointF(370, 250), 560);
+    QRadialGradient g(QPointF(370, 250) + boardOrigin, 560);
     g.setColorAt(0, felt.lighter(112));
     g.setColorAt(0.55, felt);
     g.setColorAt(1, felt.darker(118));
-    p.fillRect(rect(), g);
+    p.fillRect(area, g);
+}
+
+void Board::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintFelt(p, rect(), QPoint(0, 0));
 
     // Faint places for every card and both piles, so an empty table reads as a table.
     p.setPen(QPen(QColor(40, 50, 10, 60), 1));

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QLabel;
+class QPainter;
 class QAbstractButton;
 
 namespace pelvo {
@@ -49,6 +50,10 @@ public:
     QLabel* label_score(int seat) const;
     QLabel* image_eyes(int seat) const;
     QAbstractButton* button_start() const;
+
+    // The table's felt; the main window paints it around the board with the board's origin so
+    // that the two meet without a seam.
+    static void paintFelt(QPainter& p, const QRect& area, const QPoint& boardOrigin);
     QLabel* label_bonus(int seat) const;
     QLabel* image_penalty(int seat) const;
     QLabel* image_notplaying(int seat) const;
