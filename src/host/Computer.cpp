@@ -107,7 +107,9 @@ int Engine::computermatch(int seat, int x) const {
     if (x == -2 || x == 0 || x == 15 || x == 25) return 0;
     const Seat& s = table.seats[seat];
     for (int i = 1; i <= GridCells; ++i) {
-        if (!s.cards[i].faceUp || s.pointsAt(i) != x) continue;
+        // One test per cell (bitwise and): which cells are face up is random, so a branch on
+        // that alone would mostly be guessed wrong.
+        if (!(s.isUp(i) & (s.pointsAt(i) == x))) continue;
         const int a = partnerA[i], b = partnerB[i];
         if (!s.cards[a].faceUp) return a;
         if (!s.cards[b].faceUp) return b;
@@ -121,20 +123,17 @@ int Engine::computergethighest(int seat) const {
     const Seat& s = table.seats[seat];
     int r = 0, highest = 0;
     for (int i = 1; i <= GridCells; ++i) {
-        if (!s.cards[i].faceUp) continue;
+        if (!s.isUp(i)) continue;
         const int v = s.pointsAt(i);
         if (r == 0) {
             r = i;
             highest = v;
             continue;
         }
-        if (v > highest) {
-            const int pa = s.cards[partnerA[i]].faceUp ? s.pointsAt(partnerA[i]) : 100;
-            const int pb = s.cards[partnerB[i]].faceUp ? s.pointsAt(partnerB[i]) : 200;
-            if (pa != pb) {
-                r = i;
-                highest = v;
-            }
+        // Not when the column already holds a pair (face-down partners never match).
+        if (v > highest && s.shownPoints(partnerA[i], 100) != s.shownPoints(partnerB[i], 200)) {
+            r = i;
+            highest = v;
         }
     }
     return r;
@@ -144,8 +143,8 @@ bool Engine::computervertcomplete(int seat, int position) const {
     const Seat& s = table.seats[seat];
     if (!s.cards[position].faceUp) return false;
     const int v = s.pointsAt(position);
-    const int pa = s.cards[partnerA[position]].faceUp ? s.pointsAt(partnerA[position]) : 100;
-    const int pb = s.cards[partnerB[position]].faceUp ? s.pointsAt(partnerB[position]) : 100;
+    const int pa = s.shownPoints(partnerA[position], 100);
+    const int pb = s.shownPoints(partnerB[position], 100);
     if (v == pa && v == pb) return true; // a finished column
     if ((v == pa || v == pb) && empty(seat) > 2 && table.wentOut == 0) return true;
     return false;

@@ -92,10 +92,15 @@ struct Seat {
     int roundScore = 0;
     bool inGame = false;
 
+    bool isUp(int position) const { return cards[position].faceUp != 0; }
     int pointsAt(int position) const { return points(cards[position].code); }
+    // The points of a face-up card, else `hidden`.
+    int shownPoints(int position, int hidden) const {
+        return isUp(position) ? pointsAt(position) : hidden;
+    }
     int faceDownCount() const {
         int n = 0;
-        for (int p = 1; p <= GridCells; ++p) n += cards[p].faceUp ? 0 : 1;
+        for (int p = 1; p <= GridCells; ++p) n += int(!isUp(p));
         return n;
     }
 };
