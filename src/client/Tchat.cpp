@@ -26,10 +26,12 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QLoggingCategory>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTextBrowser>
@@ -97,13 +99,26 @@ Tchat::~Tchat() {
 
 // ---------------------------------------------------------------- construction
 
+namespace {
+// The client area: the board's felt continued past the board's edges.
+class FeltArea : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        Board::paintFelt(p, rect(), QPoint(1, 1));
+    }
+};
+} // namespace
+
 void Tchat::buildParts() {
-    auto* client = new QWidget(this);
+    auto* client = new FeltArea(this);
     client->setObjectName("client");
     QPalette colours = client->palette();
     colours.setColor(QPalette::Window, QColor(140, 158, 83));
     client->setPalette(colours);
-    client->setAutoFillBackground(true);
     // The client area never gets smaller than the board and a 2-pixel margin around it.
     client->setMinimumSize(BoardWidth + 4, BoardHeight + 4);
     setCentralWidget(client);
@@ -246,7 +261,8 @@ void Tchat::createSideWindows() {
     gamestart_ = new Tgamestart(*this, this);
     phrases_ = new Tphrases(this);
     download_ = new Tdownload(this);
-    tallylist_ = new Ttallylist(this);
+    // The tally file sits beside the settings file: "Pelvo" + "tally.tld".
+    tallylist_ = new Ttallylist(QDir(dataFolder()).filePath(state_.gamename + "tally.tld"), this);
     server_ = new TServer(this);
     server_->botSpeed = [this] { return sounds_->botSpeed(); };
 
@@ -259,6 +275,11 @@ void Tchat::createSideWindows() {
             showMessage(this, QString::fromUtf8(e.what()));
         }
     });
+    connect(help_, &Thelp::aboutRequested, this, &Tchat::About1Click);
+    // The installer is saved beside the settings file; running it closes the game.
+    download_->setDataFolder(dataFolder());
+    download_->setMessageBox([this](const QString& text) { showMessage(this, text); });
+    connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
 }
 
 void Tchat::buildDispatchTable() {

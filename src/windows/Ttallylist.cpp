@@ -1,40 +1,559 @@
 #include "windows/Ttallylist.h"
 
+#include "compression/Lzrw1.h"
+#include "compression/Lzrw1Codec.h"
+#include "protocol/WireText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+#include <utility>
 
 namespace pelvo {
 
-Ttallylist::Ttallylist(QWidget* parent) : QDialog(parent) {
-    setObjectName("tallylist");
-    setWindowTitle("Pelvo - Tally List");
-    setFixedSize(475, 347);
+namespace {
+
+constexpr auto Mine = "addtomine";
+// A tally file with more columns than this is not one of ours.
+constexpr int MaxFileCols = 256;
+
+std::filesystem::path fsPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// A tally file that decompresses but does not hold a tally.
+std::runtime_error damaged(const QString& file) {
+    return std::runtime_error(
+        (file + QStringLiteral(" : the tally in this file cannot be read !")).toStdString());
+}
+
+QFont sans(int px, bool bold = false) {
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+// Reports tick-box changes that the user made (mouse or space bar), not those made in code,
+// which QListWidget::itemChanged cannot tell apart.
+class TickDelegate : public QStyledItemDelegate {
+public:
+    TickDelegate(QListWidget* list, std::function<void(QListWidgetItem*)> ticked)
+        : QStyledItemDelegate(list), list_(list), ticked_(std::move(ticked)) {}
+
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override {
+        const QVariant before = index.data(Qt::CheckStateRole);
+        const bool handled = QStyledItemDelegate::editorEvent(event, model, option, index);
+        if (handled && index.data(Qt::CheckStateRole) != before)
+            if (QListWidgetItem* item = list_->item(index.row())) ticked_(item);
+        return handled;
+    }
+
+private:
+    QListWidget* list_;
+    std::function<void(QListWidgetItem*)> ticked_;
+};
+
+Ttallylist::InformHandler& informSlot() {
+    static Ttallylist::InformHandler handler;
+    return handler;
+}
+Ttallylist::ConfirmHandler& confirmSlot() {
+    static Ttallylist::ConfirmHandler handler;
+    return handler;
+}
+
+bool autoAccept(const QString& text) {
+    if (!qEnvironmentVariableIsSet("PELVO_TEST_AUTO_ACCEPT")) return false;
+    std::fprintf(stderr, "pelvo: message box: %s\n", qPrintable(text));
+    std::fflush(stderr);
+    return true;
+}
+
+// Decompresses the tally file through a private scratch file and reads the grid from it.
+// Throws ELzrw1Exception or std::runtime_error with the text for the user.
+StringGrid readTallyFile(const QString& file) {
+    {
+        // The stored length says how much the file unpacks to; refuse a huge one up front
+        // rather than writing it all out first.
+        QFile packed(file);
+        if (packed.open(QIODevice::ReadOnly)) {
+            const QByteArray head = packed.read(lzrw1::HeaderSize);
+            if (head.size() == qsizetype(lzrw1::HeaderSize) &&
+                std::equal(head.begin(), head.begin() + 4, std::begin(lzrw1::Signature))) {
+                const auto* b = reinterpret_cast<const uchar*>(head.constData()) + 4;
+                const quint32 length = b[0] | b[1] << 8 | b[2] << 16 | quint32(b[3]) << 24;
+                if (length > StringGrid::MaxTextBytes) throw damaged(file);
+            }
+        }
+    }
+    QTemporaryFile scratch(QDir(QDir::tempPath()).filePath(QStringLiteral("pelvo-tally-XXXXXX")));
+    if (!scratch.open()) throw damaged(file);
+    scratch.close();
+
+    Tlzrw1 doit;
+    doit.CompressMode = Tlzrw1::Fast;
+    doit.InputFile = fsPath(file);
+    doit.OutputFile = fsPath(scratch.fileName());
+    doit.Decompress();
+
+    QFile text(scratch.fileName());
+    if (!text.open(QIODevice::ReadOnly) || text.size() > StringGrid::MaxTextBytes)
+        throw damaged(file);
+    std::optional<StringGrid> grid = StringGrid::fromText(text.readAll());
+    if (!grid) throw damaged(file);
+    return *grid;
+}
+
+// Writes the grid text to a private scratch file and compresses it into a file beside the
+// tally, which then replaces the tally: a failed save keeps the previous tally whole.
+void writeTallyFile(const QString& file, const StringGrid& grid) {
+    QTemporaryFile scratch(QDir(QDir::tempPath()).filePath(QStringLiteral("pelvo-tally-XXXXXX")));
+    if (!scratch.open()) return;
+    const QByteArray text = grid.toText();
+    if (scratch.write(text) != text.size() || !scratch.flush()) return;
+    scratch.close();
+
+    const QFileInfo target(file);
+    QTemporaryFile packed(target.absoluteDir().filePath(target.fileName() + ".XXXXXX"));
+    if (!packed.open()) return;
+    packed.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                          QFile::ReadOther);
+    packed.close();
+
+    Tlzrw1 doit;
+    doit.CompressMode = Tlzrw1::Fast;
+    doit.InputFile = fsPath(scratch.fileName());
+    doit.OutputFile = fsPath(packed.fileName());
+    doit.Compress();
+    std::filesystem::rename(fsPath(packed.fileName()), fsPath(file));
+    packed.setAutoRemove(false);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the grid
+
+StringGrid::StringGrid() : cells_(ColCount) {}
+
+void StringGrid::setRowCount(int rows) {
+    rows_ = std::clamp(rows, 1, MaxRows);
+    cells_.resize(std::size_t(rows_) * ColCount);
+}
+
+QString StringGrid::cell(int col, int row) const {
+    if (col < 0 || col >= ColCount || row < 0 || row >= rows_) return QString();
+    return cells_[std::size_t(row) * ColCount + col];
+}
+
+void StringGrid::setCell(int col, int row, const QString& text) {
+    if (col < 0 || col >= ColCount || row < 0 || row >= rows_) return;
+    cells_[std::size_t(row) * ColCount + col] = text;
+}
+
+QByteArray StringGrid::toText() const {
+    static const QByteArray eol("\r\n");
+    QByteArray text = QByteArray::number(ColCount) + eol + QByteArray::number(rows_) + eol;
+    for (int col = 0; col < ColCount; ++col)
+        for (int row = 0; row < rows_; ++row) text += encodeWire(cell(col, row)) + eol;
+    return text;
+}
+
+std::optional<StringGrid> StringGrid::fromText(const QByteArray& text) {
+    qsizetype pos = 0;
+    auto nextLine = [&](QByteArrayView& line) {
+        if (pos >= text.size()) return false;
+        qsizetype end = text.indexOf('\n', pos);
+        if (end < 0) end = text.size();
+        line = QByteArrayView(text).sliced(pos, end - pos);
+        if (line.endsWith('\r')) line.chop(1);
+        pos = end + 1;
+        return true;
+    };
+    auto count = [&](int max) -> int {
+        QByteArrayView line;
+        if (!nextLine(line)) return 0;
+        bool ok = false;
+        const int n = line.toByteArray().trimmed().toInt(&ok);
+        return ok && n >= 1 && n <= max ? n : 0;
+    };
+
+    const int cols = count(MaxFileCols);
+    const int rows = cols ? count(MaxRows) : 0;
+    if (!rows) return std::nullopt;
+    StringGrid grid;
+    grid.setRowCount(rows);
+    QByteArrayView line;
+    for (int col = 0; col < cols; ++col)
+        for (int row = 0; row < rows; ++row) {
+            if (!nextLine(line)) return grid;
+            if (col < ColCount) grid.setCell(col, row, decodeWire(line.toByteArray()));
+        }
+    return grid;
+}
+
+// ---------------------------------------------------------------- the window
+
+Ttallylist::Ttallylist(QWidget* parent) : Ttallylist(QString(), parent) {}
+
+Ttallylist::Ttallylist(const QString& tallyFile, QWidget* parent)
+    : QDialog(parent), tallyFile_(tallyFile) {
+    buildControls();
+    FormCreate();
+}
+
+Ttallylist::~Ttallylist() {
+    FormDestroy();
+}
+
+Ttallylist::InformHandler Ttallylist::setInformHandler(InformHandler handler) {
+    return std::exchange(informSlot(), std::move(handler));
+}
+Ttallylist::ConfirmHandler Ttallylist::setConfirmHandler(ConfirmHandler handler) {
+    return std::exchange(confirmSlot(), std::move(handler));
+}
+
+void Ttallylist::inform(QWidget* parent, const QString& text) {
+    if (const InformHandler& handler = informSlot()) return handler(parent, text);
+    if (autoAccept(text)) return;
+    // Shown without waiting: the window is created before the main window is on screen.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Pelvo"), text,
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+bool Ttallylist::confirm(QWidget* parent, const QString& text) {
+    if (const ConfirmHandler& handler = confirmSlot()) return handler(parent, text);
+    if (autoAccept(text)) return true;
+    return QMessageBox::question(parent, QStringLiteral("Confirm"), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void Ttallylist::buildControls() {
+    setObjectName(QStringLiteral("tallylist"));
+    setWindowTitle(QStringLiteral("Pelvo - Tally List"));
+    // A fixed dialog border: no resizing, no minimise or maximise.
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setModal(false);
+    setFixedSize(475, 347);
+    setFont(sans(12));
 
-    auto* current = new QLabel("Players In Current Game", this);
-    current->setGeometry(10, 190, 220, 18);
+    auto makeLabel = [](QWidget* parent, const QString& name, const QString& text,
+                        const QRect& place, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter,
+                        bool bold = false) {
+        auto* l = new QLabel(text, parent);
+        if (!name.isEmpty()) l->setObjectName(name);
+        l->setGeometry(place);
+        l->setAlignment(align);
+        if (bold) l->setFont(sans(12, true));
+        return l;
+    };
+    auto makePanel = [this](const QRect& place) {
+        auto* panel = new QFrame(this);
+        panel->setGeometry(place);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAutoFillBackground(true);
+        QPalette pal = panel->palette();
+        pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+        panel->setPalette(pal);
+        return panel;
+    };
+    const Qt::Alignment number = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment centre = Qt::AlignHCenter | Qt::AlignVCenter;
+
+    // This player's totals.
+    QFrame* mine = makePanel({8, 8, 170, 118});
+    QLabel* mineTop = makeLabel(mine, QStringLiteral("label_mytop"),
+                                QStringLiteral("Your Total Tally"), {0, 6, 170, 18}, centre);
+    mineTop->setFont(sans(13, true));
+    const char* mineCaptions[] = {"Total Games:", "Your Wins", "Var3:", "Var4:"};
+    for (int n = 1; n <= 4; ++n) {
+        const int top = 27 + n * 17;
+        QLabel* caption = makeLabel(mine, QStringLiteral("mycaption_%1").arg(n),
+                                    QString::fromLatin1(mineCaptions[n - 1]), {14, top, 96, 18});
+        QLabel* value = makeLabel(mine, QStringLiteral("mylabel_%1").arg(n), QStringLiteral("0"),
+                                  {104, top, 52, 18}, number, true);
+        // Two spare counters that nothing counts.
+        caption->setVisible(n <= 2);
+        value->setVisible(n <= 2);
+    }
+
+    // The selected opponent's counts: all time and this session.
+    QFrame* his = makePanel({186, 8, 281, 118});
+    QLabel* hisTop = makeLabel(his, QStringLiteral("label_hisnametop"),
+                               QStringLiteral("XX's Tally"), {6, 6, 269, 18}, centre);
+    hisTop->setFont(sans(13, true));
+    constexpr int totalLeft = 150, sessionLeft = 208, valueWidth = 56;
+    makeLabel(his, QStringLiteral("label_total"), QStringLiteral("Total"),
+              {totalLeft, 26, valueWidth, 16}, number)
+        ->setFont(sans(11, true));
+    makeLabel(his, QStringLiteral("label_session"), QStringLiteral("Session"),
+              {sessionLeft, 26, valueWidth, 16}, number)
+        ->setFont(sans(11, true));
+    const char* hisCaptions[] = {"Number of Games", "XX Wins:", "Your Wins:", "Neither Won:"};
+    for (int n = 1; n <= 4; ++n) {
+        const int top = 27 + n * 17;
+        makeLabel(his,
+                  n == 2 ? QStringLiteral("label_hisname") : QStringLiteral("hiscaption_%1").arg(n),
+                  QString::fromLatin1(hisCaptions[n - 1]), {14, top, 134, 18});
+        makeLabel(his, QStringLiteral("label_%1").arg(n), QStringLiteral("0"),
+                  {totalLeft, top, valueWidth, 18}, number, true);
+        makeLabel(his, QStringLiteral("label_%1").arg(n + 4), QStringLiteral("0"),
+                  {sessionLeft, top, valueWidth, 18}, number, true);
+    }
+
+    // The two lists.
+    makeLabel(this, QStringLiteral("label_checklist"), QStringLiteral("Players In Current Game"),
+              {10, 134, 223, 18}, Qt::AlignLeft | Qt::AlignVCenter, true);
     checklist_ = new QListWidget(this);
-    checklist_->setObjectName("checklist");
-    checklist_->setGeometry(10, 210, 220, 100);
+    checklist_->setObjectName(QStringLiteral("checklist"));
+    checklist_->setGeometry(8, 154, 225, 152);
+    checklist_->setItemDelegate(
+        new TickDelegate(checklist_, [this](QListWidgetItem* item) { checklistClickCheck(item); }));
 
-    auto* followed = new QLabel("Players Being Tallied", this);
-    followed->setGeometry(245, 190, 220, 18);
+    makeLabel(this, QStringLiteral("label_tallied"), QStringLiteral("Players Being Tallied"),
+              {244, 134, 223, 18}, Qt::AlignLeft | Qt::AlignVCenter, true);
     tally_ = new QListWidget(this);
-    tally_->setObjectName("listbox_tally");
-    tally_->setGeometry(245, 210, 220, 100);
+    tally_->setObjectName(QStringLiteral("listbox_tally"));
+    tally_->setGeometry(242, 154, 225, 152);
+    tally_->setItemDelegate(
+        new TickDelegate(tally_, [this](QListWidgetItem* item) { listbox_tallyClickCheck(item); }));
+    connect(tally_, &QListWidget::currentRowChanged, this, [this] { listbox_tallyClick(); });
 
-    auto* done = new QPushButton("Done", this);
-    done->setObjectName("button_done");
-    done->setGeometry(385, 316, 80, 24);
+    auto* reset = new QPushButton(QStringLiteral("Reset Tally"), this);
+    reset->setObjectName(QStringLiteral("button_reset"));
+    reset->setGeometry(8, 314, 100, 26);
+    reset->setAutoDefault(false);
+    connect(reset, &QPushButton::clicked, this, &Ttallylist::button_resetClick);
+
+    auto* done = new QPushButton(QStringLiteral("Done"), this);
+    done->setObjectName(QStringLiteral("button_done"));
+    done->setGeometry(367, 314, 100, 26);
+    done->setDefault(true);
     connect(done, &QPushButton::clicked, this, &Ttallylist::button_doneClick);
+}
+
+QLabel* Ttallylist::label(const QString& name) const {
+    return findChild<QLabel*>(name);
+}
+
+void Ttallylist::showEvent(QShowEvent* event) {
+    // Opened (not restored from the task bar): centred on the main window, frames included.
+    if (!event->spontaneous() && parentWidget() != nullptr) {
+        const QRect frame = frameGeometry();
+        move(parentWidget()->window()->frameGeometry().center() -
+             (frame.center() - frame.topLeft()));
+    }
+    QDialog::showEvent(event);
+}
+
+// ---------------------------------------------------------------- loading and saving
+
+void Ttallylist::FormCreate() {
+    for (int col = 0; col < StringGrid::ColCount; ++col) grid_.setCell(col, 0, QStringLiteral("0"));
+    if (!tallyFile_.isEmpty() && QFileInfo::exists(tallyFile_)) {
+        try {
+            grid_ = readTallyFile(tallyFile_);
+        } catch (const std::exception& e) {
+            // The tally starts empty and replaces the damaged file at the end.
+            grid_ = StringGrid();
+            for (int col = 0; col < StringGrid::ColCount; ++col)
+                grid_.setCell(col, 0, QStringLiteral("0"));
+            inform(this, QString::fromStdString(e.what()));
+        }
+    }
+    loadtally();
+}
+
+void Ttallylist::loadtally() {
+    showMine();
+    tally_->clear();
+    for (int row = 1; row < grid_.rowCount(); ++row) {
+        addFollowed(grid_.cell(0, row));
+        for (int col = 5; col <= 8; ++col) grid_.setCell(col, row, QStringLiteral("0"));
+    }
+}
+
+void Ttallylist::FormDestroy() {
+    if (tallyFile_.isEmpty()) return;
+    try {
+        writeTallyFile(tallyFile_, grid_);
+    } catch (...) {
+        // Nothing to tell anyone at the end of the program; the previous tally stays.
+    }
+}
+
+// ---------------------------------------------------------------- counting
+
+qint64 Ttallylist::addit(int column, int row) {
+    bool ok = false;
+    qint64 value = grid_.cell(column, row).toLongLong(&ok);
+    if (!ok) value = 0;
+    if (value < LLONG_MAX) ++value;
+    grid_.setCell(column, row, QString::number(value));
+    return value;
+}
+
+void Ttallylist::addtomineincrease(int column) {
+    const qint64 value = addit(column, 0);
+    if (QLabel* l = label(QStringLiteral("mylabel_%1").arg(column)))
+        l->setText(QString::number(value));
 }
 
 void Ttallylist::addgame(const QString& winner) {
     recorded_.append(winner);
+    addtomineincrease(1);
+    if (winner == QLatin1String(Mine)) addtomineincrease(2);
+
+    // Two seats under one name are still one followed opponent: count his row once.
+    std::set<int> counted;
+    for (int i = 0; i < checklist_->count(); ++i) {
+        const QString name = checklist_->item(i)->text();
+        const int index = followedIndex(name);
+        if (index < 0) continue;
+        const int row = index + 1;
+        // A followed entry without a grid row (the list filled from elsewhere) gets one.
+        if (row >= grid_.rowCount()) {
+            if (row >= StringGrid::MaxRows) continue;
+            grid_.setRowCount(row + 1);
+            grid_.setCell(0, row, name);
+        }
+        if (!counted.insert(row).second) continue;
+        for (int col = 1; col <= 8; ++col)
+            if (grid_.cell(col, row).isEmpty()) grid_.setCell(col, row, QStringLiteral("0"));
+        addit(1, row);
+        addit(5, row);
+        if (name == winner) {
+            addit(2, row);
+            addit(6, row);
+        } else if (winner == QLatin1String(Mine)) {
+            addit(3, row);
+            addit(7, row);
+        } else {
+            addit(4, row);
+            addit(8, row);
+        }
+    }
+    listbox_tallyClick();
 }
+
+// ---------------------------------------------------------------- the lists
+
+int Ttallylist::followedIndex(const QString& name) const {
+    for (int i = 0; i < tally_->count(); ++i)
+        if (tally_->item(i)->text() == name) return i;
+    return -1;
+}
+
+QListWidgetItem* Ttallylist::addFollowed(const QString& name) {
+    auto* item = new QListWidgetItem(name, tally_);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Checked);
+    return item;
+}
+
+void Ttallylist::syncChecklist() {
+    for (int i = 0; i < checklist_->count(); ++i) {
+        QListWidgetItem* item = checklist_->item(i);
+        item->setCheckState(followedIndex(item->text()) >= 0 ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void Ttallylist::checklistClickCheck(QListWidgetItem* item) {
+    if (item == nullptr) return;
+    const QString name = item->text();
+    // Following is undone only in "Players Being Tallied", so its tick comes back here.
+    if (followedIndex(name) < 0 && grid_.rowCount() < StringGrid::MaxRows) {
+        const int row = grid_.rowCount();
+        grid_.setRowCount(row + 1);
+        grid_.setCell(0, row, name);
+        for (int col = 1; col <= 8; ++col) grid_.setCell(col, row, QStringLiteral("0"));
+        addFollowed(name);
+    }
+    syncChecklist();
+}
+
+void Ttallylist::listbox_tallyClick() {
+    const int index = tally_->currentRow();
+    if (index < 0) return;
+    const int row = index + 1;
+    for (int col = 1; col <= 8; ++col)
+        label(QStringLiteral("label_%1").arg(col))->setText(grid_.cell(col, row));
+    const QString name = tally_->item(index)->text();
+    label(QStringLiteral("label_hisname"))->setText(name + " Wins:");
+    label(QStringLiteral("label_hisnametop"))->setText(name + "'s Tally");
+}
+
+void Ttallylist::listbox_tallyClickCheck(QListWidgetItem* item) {
+    if (item == nullptr || item->checkState() != Qt::Unchecked) return;
+    const QString name = item->text();
+    if (!confirm(this, "This will delete " + name + "'s Tally, Are you want to delete it?")) {
+        item->setCheckState(Qt::Checked);
+        return;
+    }
+    // Games may be counted while the question is open; find the entry again.
+    const int index = tally_->row(item);
+    if (index < 0) return;
+    moverow(index + 1);
+    delete tally_->takeItem(index);
+    syncChecklist();
+}
+
+void Ttallylist::moverow(int row) {
+    const int rows = grid_.rowCount();
+    if (row < 1 || row >= rows) return;
+    for (int r = row; r < rows - 1; ++r)
+        for (int col = 0; col < StringGrid::ColCount; ++col)
+            grid_.setCell(col, r, grid_.cell(col, r + 1));
+    grid_.setRowCount(rows - 1);
+}
+
+void Ttallylist::button_resetClick() {
+    if (!confirm(this, QStringLiteral("Are you sure you want to reset the Tally?"))) return;
+    for (int col = 1; col <= 4; ++col) {
+        label(QStringLiteral("mylabel_%1").arg(col))->setText(QStringLiteral("0"));
+        grid_.setCell(col, 0, QStringLiteral("0"));
+    }
+    // Row 0 ends up empty, which counts as 0 like "0" does.
+    for (int row = 0; row < grid_.rowCount(); ++row)
+        for (int col = 0; col < StringGrid::ColCount; ++col)
+            grid_.setCell(col, row, row == 0 ? QString() : QStringLiteral("0"));
+    tally_->clear();
+    grid_.setRowCount(1);
+    for (int col = 1; col <= 8; ++col)
+        label(QStringLiteral("label_%1").arg(col))->setText(QStringLiteral("0"));
+    syncChecklist();
+}
+
 void Ttallylist::button_doneClick() {
     close();
+}
+
+void Ttallylist::showMine() {
+    for (int col = 1; col <= 4; ++col)
+        label(QStringLiteral("mylabel_%1").arg(col))->setText(grid_.cell(col, 0));
 }
 
 } // namespace pelvo

@@ -1,29 +1,125 @@
 #pragma once
-// The tally window: opponents of the current game (`checklist`) and followed opponents
-// (`listbox_tally`). Counting and the tally file come later; `addgame` keeps the call.
+// The tally window: how many games this player has played and won, and for each followed
+// opponent how many games the two played together and who won them, all time and this
+// session. The counts live in the hidden grid `stringgrid_scores`, which is read from the
+// compressed tally file when the window is created and written back when it is destroyed.
 
+#include <QByteArray>
 #include <QDialog>
+#include <QString>
+#include <QStringList>
 
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QLabel;
 class QListWidget;
+class QListWidgetItem;
 
 namespace pelvo {
+
+// A grid of text cells with a fixed 9 columns. Row 0 holds this player's totals, row n >= 1
+// the n-th followed opponent: name, then games together, his wins, my wins, neither won (all
+// time), and the same four for this session.
+class StringGrid {
+public:
+    static constexpr int ColCount = 9;
+    // More followed opponents than anyone plays against; it bounds what a tally file can ask.
+    static constexpr int MaxRows = 10000;
+    // The largest grid text read back: MaxRows full rows of long names fit many times over.
+    static constexpr qint64 MaxTextBytes = 16 * 1024 * 1024;
+
+    StringGrid();
+
+    int rowCount() const { return rows_; }
+    // Kept within 1..MaxRows; new cells are empty.
+    void setRowCount(int rows);
+    // Empty outside the grid.
+    QString cell(int col, int row) const;
+    // Ignored outside the grid.
+    void setCell(int col, int row, const QString& text);
+
+    // The grid text: the column count, the row count, then every cell, column by column, each
+    // on its own line ending in CR LF. UTF-8.
+    QByteArray toText() const;
+    // Reads a grid text. Nothing when the counts are missing, not numbers or out of range.
+    // Missing cells are empty; columns past the ninth are skipped.
+    static std::optional<StringGrid> fromText(const QByteArray& text);
+
+    bool operator==(const StringGrid&) const = default;
+
+private:
+    int rows_ = 1;
+    std::vector<QString> cells_; // row by row, ColCount per row
+};
 
 class Ttallylist : public QDialog {
     Q_OBJECT
 public:
+    // A tally kept in memory only.
     explicit Ttallylist(QWidget* parent = nullptr);
+    // Loads the tally from `tallyFile` now (FormCreate) and saves it there when destroyed.
+    explicit Ttallylist(const QString& tallyFile, QWidget* parent = nullptr);
+    ~Ttallylist() override;
 
+    // Every message box of the tally window goes through these, so tests can answer them.
+    // Inform never blocks; Confirm asks Yes/No and returns true for Yes. Empty: the default.
+    // PELVO_TEST_AUTO_ACCEPT=1 prints "pelvo: message box: <text>" and answers Yes.
+    using InformHandler = std::function<void(QWidget* parent, const QString& text)>;
+    using ConfirmHandler = std::function<bool(QWidget* parent, const QString& text)>;
+    static InformHandler setInformHandler(InformHandler handler);
+    static ConfirmHandler setConfirmHandler(ConfirmHandler handler);
+
+    // "Players In Current Game": the main window fills it (ticked = already followed).
     QListWidget* checklist() const { return checklist_; }
+    // "Players Being Tallied": entry i belongs to grid row i + 1.
     QListWidget* listbox_tally() const { return tally_; }
+    const StringGrid& stringgrid_scores() const { return grid_; }
+    const QString& tallyFile() const { return tallyFile_; }
 
-    // A game ended: the winner's name, or "addtomine" when this player won.
+    // A game ended: the winner's name, or "addtomine" when this player won. The main window
+    // refreshes "Players In Current Game" first.
     void addgame(const QString& winner);
-    // Games passed to addgame in this run (until the counting is built).
+    // The winners passed to addgame in this run.
     const QStringList& recordedGames() const { return recorded_; }
 
+    // Adds 1 to row 0's `column` and shows it in "mylabel_" + column.
+    void addtomineincrease(int column);
+    // Adds 1 to one cell (0 when empty or not a number) and returns the new value.
+    qint64 addit(int column, int row);
+    // Fills the labels and "Players Being Tallied" from the grid; session columns to "0".
+    void loadtally();
+    // The tick box of a "Players In Current Game" entry was clicked: follow that player.
+    void checklistClickCheck(QListWidgetItem* item);
+    // Shows the selected followed opponent's counts.
+    void listbox_tallyClick();
+    // The tick box of a followed opponent was clicked: offers to delete his tally.
+    void listbox_tallyClickCheck(QListWidgetItem* item);
+    // Removes grid row `row` (1 and up), moving the later rows up.
+    void moverow(int row);
+    void button_resetClick();
     void button_doneClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void FormCreate();
+    void FormDestroy();
+    void buildControls();
+    QLabel* label(const QString& name) const;
+    // Position of `name` in "Players Being Tallied" (exact, case-sensitive), or -1.
+    int followedIndex(const QString& name) const;
+    QListWidgetItem* addFollowed(const QString& name);
+    // The ticks of "Players In Current Game" show who is followed.
+    void syncChecklist();
+    void showMine();
+    static void inform(QWidget* parent, const QString& text);
+    static bool confirm(QWidget* parent, const QString& text);
+
+    QString tallyFile_;
+    StringGrid grid_;
     QListWidget* checklist_ = nullptr;
     QListWidget* tally_ = nullptr;
     QStringList recorded_;
