@@ -55,6 +55,9 @@ QTextBrowser* makePage(int tag, const QString& html, QWidget* parent) {
     pal.setColor(QPalette::Base, Qt::white);
     pal.setColor(QPalette::Text, Qt::black);
     page->setPalette(pal);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(13);
+    page->setFont(font);
     page->document()->setDefaultStyleSheet(
         QStringLiteral("h3 { color: #800000; margin-top: 6px; margin-bottom: 2px; }"
                        "p { margin-top: 2px; margin-bottom: 6px; }"));

@@ -1,0 +1,27 @@
+// Pictures of the help, about and download windows for a look by eye:
+// PELVO_SCREENSHOT_DIR=/tmp pelvo_windows_tests --gtest_filter='SideWindowPictures.*'
+#include "windows/Tabout.h"
+#include "windows/Tdownload.h"
+#include "windows/Thelp.h"
+
+#include <QDir>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace pelvo;
+
+TEST(SideWindowPictures, SaveWhenAsked) {
+    const QString folder = qEnvironmentVariable("PELVO_SCREENSHOT_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "PELVO_SCREENSHOT_DIR is not set";
+    Thelp help;
+    help.show();
+    if (auto* scoring = help.findChild<QPushButton*>("SelButton4")) scoring->click();
+    Tabout about;
+    about.show();
+    Tdownload download;
+    download.show();
+    EXPECT_TRUE(help.grab().save(QDir(folder).filePath("help.png")));
+    EXPECT_TRUE(about.grab().save(QDir(folder).filePath("about.png")));
+    EXPECT_TRUE(download.grab().save(QDir(folder).filePath("download.png")));
+}
