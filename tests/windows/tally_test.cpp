@@ -1,5 +1,7 @@
 #include "windows/Ttallylist.h"
 
+#include "client/Tchat.h"
+#include "client/board/Board.h"
 #include "compression/Lzrw1Codec.h"
 
 #include <QDir>
@@ -48,9 +50,12 @@ protected:
         Ttallylist::setInformHandler(previousInform);
         Ttallylist::setConfirmHandler(previousConfirm);
         qputenv("TMPDIR", previousTmp);
-        EXPECT_TRUE(QDir(scratch.path()).isEmpty()) << "scratch files left behind";
+        EXPECT_EQ(scratchFiles(), QStringList()) << "scratch files left behind";
     }
 
+    QStringList scratchFiles() const {
+        return QDir(scratch.path()).entryList({"pelvo-tally-*"}, QDir::AllEntries | QDir::Hidden);
+    }
     QString tallyPath() const { return QDir(home.path()).filePath("Pelvotally.tld"); }
     Ttallylist& open() {
         window = std::make_unique<Ttallylist>(tallyPath());
@@ -368,7 +373,7 @@ TEST_F(Tally, ADamagedTallyFileIsReportedAndStartsEmpty) {
         window.reset();
         // The empty tally replaced the damaged file.
         EXPECT_EQ(storedGridText(), crlf({"9", "1", "0", "1", "1", "0", "0", "0", "0", "0", "0"}));
-        EXPECT_TRUE(QDir(scratch.path()).isEmpty());
+        EXPECT_EQ(scratchFiles(), QStringList());
     }
 
     // A good file with more columns than ours keeps the first nine.
@@ -391,6 +396,18 @@ TEST_F(Tally, AnUnwritableFolderLeavesNothingBehind) {
     window->addgame("addtomine");
     window.reset();
     EXPECT_TRUE(QDir(home.path()).isEmpty());
+}
+
+TEST_F(Tally, TheMainWindowKeepsTheTallyInTheDataFolder) {
+    const QByteArray previousHome = qgetenv("PELVO_HOME");
+    qputenv("PELVO_HOME", home.path().toUtf8());
+    {
+        Tchat main({});
+        EXPECT_EQ(main.tallylist()->tallyFile(), tallyPath());
+        emit main.board()->gameRecorded("addtomine");
+    }
+    qputenv("PELVO_HOME", previousHome);
+    EXPECT_EQ(storedGridText(), crlf({"9", "1", "0", "1", "1", "0", "0", "0", "0", "0", "0"}));
 }
 
 TEST_F(Tally, WindowLooksAsDesigned) {
