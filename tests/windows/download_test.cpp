@@ -1,4 +1,9 @@
+#include "client/MessageBox.h"
+#include "client/Tchat.h"
+#include "support/TestEnv.h"
+#include "windows/Tabout.h"
 #include "windows/Tdownload.h"
+#include "windows/Thelp.h"
 
 #include <QDir>
 #include <QFile>
@@ -280,6 +285,48 @@ TEST_F(DownloadTest, ClosingTheProgramStopsARunningDownload) {
                                  http.held.first()->state() != QAbstractSocket::ConnectedState,
                              10000);
     EXPECT_FALSE(ran);
+}
+
+} // namespace
+
+namespace {
+
+// The main window's side of it: the data folder, its message boxes, its "Exit", and the help
+// window's "About".
+TEST(SideWindowsInMainWindow, WiredToTheMainWindow) {
+    QTemporaryDir home;
+    qputenv("PELVO_HOME", home.path().toUtf8());
+    qputenv("PELVO_PORT", QByteArray::number(test::freePort()));
+    qputenv("PELVO_LOBBY_PROGRAM", home.filePath("KavrelHub").toUtf8());
+    QStringList messages;
+    const MessageBoxHandler previous =
+        setMessageBoxHandler([&](QWidget*, const QString& text) { messages << text; });
+
+    {
+        Tchat w({QStringLiteral("Ann")}); // one argument: no connection is made
+        w.show();
+        EXPECT_EQ(w.download()->dataFolder(), home.path());
+
+        w.help()->button_aboutClick();
+        EXPECT_TRUE(w.about()->isVisible());
+
+        w.download()->Button2Click();
+        EXPECT_EQ(messages.size(), 1);
+
+        QFile(home.filePath("KavrelHub")).open(QIODevice::WriteOnly);
+        bool started = false;
+        w.download()->setLauncher(
+            [&](const QString&, const QStringList&) { return started = true; });
+        QSignalSpy closed(&w, &Tchat::mainWindowClosed);
+        w.download()->Button2Click();
+        EXPECT_TRUE(started);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(closed.count(), 1);
+    }
+    setMessageBoxHandler(previous);
+    qunsetenv("PELVO_LOBBY_PROGRAM");
+    qunsetenv("PELVO_HOME");
+    qunsetenv("PELVO_PORT");
 }
 
 } // namespace
