@@ -5,6 +5,7 @@
 #include "windows/Thelp.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -21,6 +22,9 @@ TEST(SideWindowPictures, SaveWhenAsked) {
     about.show();
     Tdownload download;
     download.show();
+    // A transfer under way, to see the status lines in place.
+    download.findChild<QLabel*>("infolabel")->setText("48213 bytes");
+    download.findChild<QLabel*>("infolabel3")->setText("Downloading: KavrelHubSetup.exe");
     EXPECT_TRUE(help.grab().save(QDir(folder).filePath("help.png")));
     EXPECT_TRUE(about.grab().save(QDir(folder).filePath("about.png")));
     EXPECT_TRUE(download.grab().save(QDir(folder).filePath("download.png")));
