@@ -4,23 +4,28 @@
 #include "protocol/WireText.h"
 
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 
 namespace pelvo::msg {
 namespace {
 
-// Appends fields straight into one buffer: the host builds hundreds of frames per game, so no
-// intermediate strings and a single allocation per frame.
+// Appends fields straight into the frame's own bytes: the host builds hundreds of frames per
+// game, so no intermediate strings, a single allocation per frame and no copy at the end. (A
+// copy out of a scratch buffer cost more than all the rest: it reads back with wide loads bytes
+// that were just stored one or two at a time, and such loads wait until those stores retire.)
 class Frame {
 public:
-    explicit Frame(const char* command) {
-        put(command, qsizetype(std::strlen(command)));
+    // The name's length is known when compiling, so copying it is a few moves, not a call.
+    template <std::size_t N>
+    explicit Frame(const char (&command)[N]) : bytes_(Room, Qt::Uninitialized), at_(bytes_.data()) {
+        put(command, qsizetype(N - 1));
         put('+');
     }
     Frame& num(int v) {
-        char buf[12];
-        const auto res = std::to_chars(buf, buf + sizeof buf, v);
-        put(buf, res.ptr - buf);
+        constexpr qsizetype widest = 11; // "-2147483648"
+        reserve(widest);
+        at_ = std::to_chars(at_, at_ + widest, v).ptr;
         return *this;
     }
     Frame& text(const QString& s) {
@@ -34,7 +39,8 @@ public:
             put(bytes.constData(), bytes.size());
             return *this;
         }
-        for (qsizetype i = 0; i < n; ++i) put(char(p[i]));
+        reserve(n);
+        for (qsizetype i = 0; i < n; ++i) *at_++ = char(p[i]);
         return *this;
     }
     Frame& raw(char c) {
@@ -53,35 +59,32 @@ public:
     }
     QByteArray done() {
         put(wire::terminator);
-        return spilled_ ? std::move(big_) : QByteArray(small_, len_);
+        bytes_.truncate(at_ - bytes_.constData());
+        return std::move(bytes_);
     }
 
 private:
+    static constexpr qsizetype Room = 64; // most frames fit; longer ones grow
+
     void put(char c) {
-        if (!spilled_ && len_ < qsizetype(sizeof small_)) {
-            small_[len_++] = c;
-            return;
-        }
-        put(&c, 1);
+        reserve(1);
+        *at_++ = c;
     }
     void put(const char* p, qsizetype n) {
-        if (!spilled_ && len_ + n <= qsizetype(sizeof small_)) {
-            std::memcpy(small_ + len_, p, size_t(n));
-            len_ += n;
-            return;
-        }
-        if (!spilled_) {
-            big_.reserve(len_ + n + 64);
-            big_.append(small_, len_);
-            spilled_ = true;
-        }
-        big_.append(p, n);
+        reserve(n);
+        std::memcpy(at_, p, size_t(n));
+        at_ += n;
+    }
+    // Makes room for n more bytes.
+    void reserve(qsizetype n) {
+        const qsizetype used = at_ - bytes_.constData();
+        if (used + n <= bytes_.size()) return;
+        bytes_.resize(qMax(2 * bytes_.size(), used + n));
+        at_ = bytes_.data() + used;
     }
 
-    char small_[192];
-    qsizetype len_ = 0;
-    bool spilled_ = false;
-    QByteArray big_;
+    QByteArray bytes_; // size is the room so far; cut to what was written by done()
+    char* at_;         // next byte to write
 };
 
 } // namespace
