@@ -7,8 +7,8 @@
 // Requests from the wire enter through request(fromSlot, line). That is the one place where
 // fields are read and checked: a request is bound to the connection it came on (its own-slot or
 // seat field must name that slot), numbers must lie within the tables, and only then does a rule
-// run. Computer players make their moves through the same checks, as slot Computer: they hand
-// over the numbers a move's fields hold, the point where a wire request arrives once read.
+// run. Computer players make their moves through the same checks, as slot Computer: they enter
+// where a wire request arrives once its fields are read as numbers.
 
 // own
 #include "host/Model.h"
