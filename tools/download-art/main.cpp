@@ -19,14 +19,21 @@ namespace {
 constexpr int Width = 436;
 constexpr int Height = 268;
 
-void drawCardBack(QPainter& p, const QRectF& r, qreal angle) {
-    p.save();
+// Turns the painter so that a card the size of `r` stands centred on `r` at `angle`, paints the
+// card's shadow and returns the card's rectangle. The caller saves and restores the painter.
+QRectF placeCard(QPainter& p, const QRectF& r, qreal angle) {
     p.translate(r.center());
     p.rotate(angle);
     const QRectF c(-r.width() / 2, -r.height() / 2, r.width(), r.height());
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 70));
     p.drawRoundedRect(c.translated(1.5, 2), 2.5, 2.5);
+    return c;
+}
+
+void drawCardBack(QPainter& p, const QRectF& r, qreal angle) {
+    p.save();
+    const QRectF c = placeCard(p, r, angle);
     p.setPen(QPen(QColor(250, 246, 236), 1.2));
     p.setBrush(QColor(168, 30, 44));
     p.drawRoundedRect(c, 2.5, 2.5);
@@ -38,12 +45,7 @@ void drawCardBack(QPainter& p, const QRectF& r, qreal angle) {
 
 void drawCardFace(QPainter& p, const QRectF& r, qreal angle, const QString& rank, bool red) {
     p.save();
-    p.translate(r.center());
-    p.rotate(angle);
-    const QRectF c(-r.width() / 2, -r.height() / 2, r.width(), r.height());
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 70));
-    p.drawRoundedRect(c.translated(1.5, 2), 2.5, 2.5);
+    const QRectF c = placeCard(p, r, angle);
     p.setPen(QPen(QColor(120, 110, 90), 0.8));
     p.setBrush(QColor(252, 250, 244));
     p.drawRoundedRect(c, 2.5, 2.5);
