@@ -30,7 +30,8 @@ void Random::reseed(std::uint64_t seed) {
     for (auto& s : s_) s = splitmix(seed);
 }
 
-std::uint64_t Random::next() { // xoshiro256**
+// xoshiro256**; inline because every shuffle draws hundreds of numbers through below().
+inline std::uint64_t Random::next() {
     const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
     const std::uint64_t t = s_[1] << 17;
     s_[2] ^= s_[0];
