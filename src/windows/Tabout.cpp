@@ -2,13 +2,13 @@
 
 // own
 #include "protocol/Commands.h"
+#include "windows/Art.h"
 #include "windows/help/SideWindowArt.h"
 
 // Qt
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -26,62 +26,11 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QRec
     return l;
 }
 
-QFont pixelFont(int pixels, bool bold) {
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
-// The program's logo: a small fan of cards and the name.
-QPixmap logoPicture(qreal ratio) {
-    const QSize size(200, 46);
-    QPixmap pm(size * ratio);
-    pm.setDevicePixelRatio(ratio);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    const QPointF pivot(30, 44);
-    const int angles[3] = {-20, 0, 20};
-    const QColor backs[3] = {QColor(176, 32, 48), QColor(250, 250, 246), QColor(176, 32, 48)};
-    for (int i = 0; i < 3; ++i) {
-        p.save();
-        p.translate(pivot);
-        p.rotate(angles[i]);
-        const QRectF c(-11, -40, 22, 31);
-        p.setPen(QPen(QColor(40, 30, 20, 160), 1));
-        p.setBrush(backs[i]);
-        p.drawRoundedRect(c, 3, 3);
-        if (i == 1) {
-            p.setPen(QColor(196, 24, 32));
-            p.setFont(pixelFont(10, true));
-            p.drawText(c.adjusted(3, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("A"));
-            p.setFont(pixelFont(14, false));
-            p.drawText(c, Qt::AlignCenter, QString(QChar(u'\u2665')));
-        } else {
-            p.setPen(QPen(QColor(255, 214, 140, 160), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(c.adjusted(2.5, 2.5, -2.5, -2.5), 2, 2);
-        }
-        p.restore();
-    }
-    QFont big = pixelFont(30, true);
-    big.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    p.setFont(big);
-    const QRectF title(58, 0, 142, 46);
-    p.setPen(QColor(0, 0, 0, 90));
-    p.drawText(title.translated(1.5, 2), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pelvo"));
-    p.setPen(QColor(255, 246, 214));
-    p.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pelvo"));
-    return pm;
-}
-
 } // namespace
 
 Tabout::Tabout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : SideWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                             Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       url1_(siteAddress()) {
     sidewindows::initResources();
     setObjectName(QStringLiteral("about"));
@@ -94,14 +43,14 @@ Tabout::Tabout(QWidget* parent)
     setPalette(pal);
 
     auto* logo = label(this, "image_aboutlogo", QString(), QRect(52, 4, 200, 46));
-    logo->setPixmap(logoPicture(devicePixelRatioF() > 1 ? 2 : 1));
+    logo->setPixmap(art::logoPicture(logo->size(), devicePixelRatioF() > 1 ? 2 : 1));
     logo->setCursor(Qt::PointingHandCursor);
     logo->installEventFilter(this);
 
     auto* url = label(this, "label_url", url1_, QRect(0, 52, ClientWidth, 16));
     url->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     url->setCursor(Qt::PointingHandCursor);
-    url->setFont(pixelFont(13, true));
+    url->setFont(art::pixelFont(13, true));
     url->setStyleSheet(QStringLiteral("color: #000080; text-decoration: underline;"));
     url->installEventFilter(this);
 
@@ -115,21 +64,21 @@ Tabout::Tabout(QWidget* parent)
         QLabel* credit =
             label(this, line[0], QString::fromLatin1(line[1]), QRect(0, top, ClientWidth, 14));
         credit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-        credit->setFont(pixelFont(11, false));
+        credit->setFont(art::pixelFont(11, false));
         top += 14;
     }
 
     // "Version 1.0.1" and ".0" right after it, so the line reads 1.0.1.0; centred as a whole.
     const QString maroon = QStringLiteral("color: #800000;");
     QLabel* caption = label(this, "Label1", QStringLiteral("Version"), QRect());
-    caption->setFont(pixelFont(12, true));
+    caption->setFont(art::pixelFont(12, true));
     caption->adjustSize();
     version_ = label(this, "version", QString::fromLatin1(wire::version), QRect());
-    version_->setFont(pixelFont(12, true));
+    version_->setFont(art::pixelFont(12, true));
     version_->setStyleSheet(maroon);
     version_->adjustSize();
     QLabel* suffix = label(this, "Label9", QStringLiteral(".0"), QRect());
-    suffix->setFont(pixelFont(12, true));
+    suffix->setFont(art::pixelFont(12, true));
     suffix->setStyleSheet(maroon);
     suffix->adjustSize();
     const int gap = 4;
@@ -175,40 +124,17 @@ Tabout::UrlOpener Tabout::setUrlOpener(UrlOpener opener) {
     return opener;
 }
 
-void Tabout::setBackground(const QPixmap& picture) {
-    background_ = picture;
-    update();
-}
-
 bool Tabout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         label_urlClick();
         return true;
     }
-    return QDialog::eventFilter(watched, event);
+    return SideWindow::eventFilter(watched, event);
 }
 
 void Tabout::Button1Click() {
     close();
-}
-
-void Tabout::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (placed_) return;
-    placed_ = true;
-    if (const QWidget* owner = parentWidget()) {
-        const QPoint centre = owner->mapToGlobal(owner->rect().center());
-        move(centre - QPoint(width() / 2, height() / 2));
-    }
-}
-
-void Tabout::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    if (!background_.isNull())
-        p.drawTiledPixmap(rect(), background_);
-    else
-        sidewindows::paintFelt(p, rect());
 }
 
 } // namespace pelvo

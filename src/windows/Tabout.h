@@ -2,8 +2,7 @@
 // The about window: version and the maker's web address. Its `version` label is also the
 // version the client sends when it logs in.
 
-#include <QDialog>
-#include <QPixmap>
+#include "windows/SideWindow.h"
 
 #include <functional>
 
@@ -12,7 +11,7 @@ class QUrl;
 
 namespace pelvo {
 
-class Tabout : public QDialog {
+class Tabout : public SideWindow {
     Q_OBJECT
 public:
     // Hands an address to the desktop's browser.
@@ -33,20 +32,14 @@ public:
 
     // Replaces the browser call (empty: the desktop's own); returns the previous one.
     UrlOpener setUrlOpener(UrlOpener opener);
-    // The main window's background picture.
-    void setBackground(const QPixmap& picture);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString url1_;
     UrlOpener opener_;
     QLabel* version_ = nullptr;
-    QPixmap background_;
-    bool placed_ = false;
 };
 
 } // namespace pelvo

@@ -1,6 +1,7 @@
 #include "windows/Tdownload.h"
 
 // own
+#include "windows/Art.h"
 #include "windows/help/SideWindowArt.h"
 
 // Qt
@@ -50,10 +51,7 @@ QLabel* text(QWidget* parent, const char* name, const QString& caption, const QR
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     label->setGeometry(place);
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    label->setFont(f);
+    label->setFont(art::pixelFont(pixels, bold));
     label->setStyleSheet(
         QStringLiteral("color: %1; background: transparent;").arg(QString::fromLatin1(colour)));
     return label;
@@ -64,10 +62,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(place);
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setPixelSize(13);
-    f.setBold(true);
-    b->setFont(f);
+    b->setFont(art::pixelFont(13, true));
     b->setCursor(Qt::PointingHandCursor);
     b->setStyleSheet(
         QStringLiteral("QPushButton { color: %1; background: qlineargradient(x1:0, y1:0, x2:0,"

@@ -2,8 +2,8 @@
 
 #include "client/ClientContext.h"
 #include "protocol/Messages.h"
+#include "windows/Art.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 #include <QToolButton>
 
 #include <algorithm>
@@ -23,30 +22,9 @@ namespace {
 
 constexpr int minRounds = 3, maxRounds = 9;
 
-QFont arial(int px, bool bold) {
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-qreal ratio() {
-    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    return dpr > 0 ? dpr : 1.0;
-}
-
-QPixmap blank(QSize size) {
-    const qreal dpr = ratio();
-    QPixmap pm(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)));
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
-    return pm;
-}
-
 // The two pictures of `imagelist_box` (36 x 30): 0 not ticked, 1 ticked.
 QPixmap boxPicture(int index) {
-    QPixmap pm = blank({36, 30});
+    QPixmap pm = art::blankPicture({36, 30});
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF box(5.5, 3.5, 24, 24);
@@ -101,28 +79,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const bool down = isDown();
-        const QRectF body =
-            QRectF(rect()).adjusted(1.5, 1.5, -1.5, -4.5).translated(0, down ? 1.5 : 0);
-        if (!down) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(0, 0, 0, 80));
-            p.drawRoundedRect(body.translated(0, 2), 14, 14);
-        }
-        const int lift = underMouse() ? 18 : 0;
-        QLinearGradient g(body.topLeft(), body.bottomLeft());
-        g.setColorAt(0, QColor(255, std::min(255, 228 + lift), 120 + lift));
-        g.setColorAt(0.5, QColor(250, 196 + lift / 2, 50 + lift));
-        g.setColorAt(1, QColor(down ? 196 : 220, down ? 130 : 150, 20));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(110, 70, 0), 1.4));
-        p.drawRoundedRect(body, 14, 14);
-        p.setFont(arial(16, true));
-        p.setPen(QColor(255, 244, 200));
-        p.drawText(body.translated(0, 1), Qt::AlignCenter, text());
-        p.setPen(QColor(70, 40, 0));
-        p.drawText(body, Qt::AlignCenter, text());
+        art::paintStartButton(p, rect(), text(), underMouse(), isDown());
     }
     void enterEvent(QEnterEvent* e) override {
         update();
@@ -205,7 +162,7 @@ struct Tgamestart::Impl {
 };
 
 Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), d(new Impl(ctx)) {
+    : SideWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), d(new Impl(ctx)) {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Pelvo - Game Start"));
     setFixedSize(257, 209);
@@ -217,7 +174,7 @@ Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
 
     auto* heading = new QLabel(QStringLiteral("Game Options"), this);
     heading->setObjectName(QStringLiteral("label_heading"));
-    QFont hf = arial(18, true);
+    QFont hf = art::pixelFont(18, true);
     hf.setUnderline(true);
     heading->setFont(hf);
     heading->setAlignment(Qt::AlignCenter);
@@ -225,14 +182,14 @@ Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
 
     auto* rounds = new QLabel(QStringLiteral("Rounds:"), this);
     rounds->setObjectName(QStringLiteral("label_rounds"));
-    rounds->setFont(arial(15, true));
+    rounds->setFont(art::pixelFont(15, true));
     rounds->setGeometry(58, 52, 66, 24);
 
     d->edit = new RoundsField(this);
     d->edit->setObjectName(QStringLiteral("edit_playtoscore"));
     d->edit->setReadOnly(true);
     d->edit->setAlignment(Qt::AlignCenter);
-    d->edit->setFont(arial(15, true));
+    d->edit->setFont(art::pixelFont(15, true));
     d->edit->setGeometry(128, 50, 40, 28);
     d->updown = new UpDown(this, d->edit);
     d->updown->setGeometry(168, 50, 20, 28);
@@ -247,7 +204,7 @@ Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
         box->setGeometry(44, top, 36, 30);
         auto* label = new QLabel(caption, this);
         label->setObjectName(QStringLiteral("label_") + name);
-        label->setFont(arial(15, false));
+        label->setFont(art::pixelFont(15, false));
         label->setGeometry(86, top + 3, 150, 24);
         return box;
     };
@@ -264,16 +221,6 @@ Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
 
 Tgamestart::~Tgamestart() {
     delete d;
-}
-
-void Tgamestart::paintEvent(QPaintEvent*) {
-    // The main window's felt.
-    QPainter p(this);
-    const QColor felt(140, 158, 83);
-    QRadialGradient g(QPointF(width() / 2.0, height() / 2.5), width());
-    g.setColorAt(0, felt.lighter(112));
-    g.setColorAt(1, felt.darker(112));
-    p.fillRect(rect(), g);
 }
 
 void Tgamestart::changebox(const QString& name, int value) {

@@ -2,13 +2,13 @@
 // The game start dialog: rounds (3 to 9) and whether computer players may take seats 3 and 4.
 // Its one output is the CMD_startgame request.
 
-#include <QDialog>
+#include "windows/SideWindow.h"
 
 namespace pelvo {
 
 class ClientContext;
 
-class Tgamestart : public QDialog {
+class Tgamestart : public SideWindow {
     Q_OBJECT
 public:
     explicit Tgamestart(ClientContext& ctx, QWidget* parent = nullptr);
@@ -21,9 +21,6 @@ public:
     void setRounds(int position); // kept within 3..9
 
     void button_startClick();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Impl;

@@ -1,12 +1,12 @@
 #include "windows/Thelp.h"
 
 // own
+#include "windows/Art.h"
 #include "windows/help/SideWindowArt.h"
 
 // Qt
 #include <QFile>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextBrowser>
@@ -55,9 +55,7 @@ QTextBrowser* makePage(int tag, const QString& html, QWidget* parent) {
     pal.setColor(QPalette::Base, Qt::white);
     pal.setColor(QPalette::Text, Qt::black);
     page->setPalette(pal);
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(13);
-    page->setFont(font);
+    page->setFont(art::pixelFont(13, false));
     page->document()->setDefaultStyleSheet(
         QStringLiteral("h3 { color: #800000; margin-top: 6px; margin-bottom: 2px; }"
                        "p { margin-top: 2px; margin-bottom: 6px; }"));
@@ -85,7 +83,7 @@ QPushButton* sideButton(QWidget* parent, const QString& name, const QString& cap
 
 } // namespace
 
-Thelp::Thelp(QWidget* parent) : QDialog(parent) {
+Thelp::Thelp(QWidget* parent) : SideWindow(parent) {
     sidewindows::initResources();
     setObjectName(QStringLiteral("help"));
     setWindowTitle(QStringLiteral("Pelvo - Help File"));
@@ -167,30 +165,6 @@ QTextBrowser* Thelp::currentPage() const {
 
 QString Thelp::caption() const {
     return caption_->text();
-}
-
-void Thelp::setBackground(const QPixmap& picture) {
-    background_ = picture;
-    update();
-}
-
-void Thelp::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (placed_) return;
-    placed_ = true;
-    // Centred on the main window the first time; after that it opens where the player left it.
-    if (const QWidget* owner = parentWidget()) {
-        const QPoint centre = owner->mapToGlobal(owner->rect().center());
-        move(centre - QPoint(width() / 2, height() / 2));
-    }
-}
-
-void Thelp::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    if (!background_.isNull())
-        p.drawTiledPixmap(rect(), background_);
-    else
-        sidewindows::paintFelt(p, rect());
 }
 
 } // namespace pelvo

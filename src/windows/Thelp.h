@@ -2,8 +2,7 @@
 // The help window: eight pages of help text chosen from a column of buttons. It is created at
 // start-up, only shown and hidden, and never blocks the main window.
 
-#include <QDialog>
-#include <QPixmap>
+#include "windows/SideWindow.h"
 
 class QLabel;
 class QPushButton;
@@ -12,7 +11,7 @@ class QTextBrowser;
 
 namespace pelvo {
 
-class Thelp : public QDialog {
+class Thelp : public SideWindow {
     Q_OBJECT
 public:
     explicit Thelp(QWidget* parent = nullptr);
@@ -29,21 +28,13 @@ public:
     QTextBrowser* currentPage() const;
     // Caption of `label_caption`.
     QString caption() const;
-    // The main window's background picture, behind the buttons.
-    void setBackground(const QPixmap& picture);
 
 signals:
     void aboutRequested();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
 private:
     QLabel* caption_ = nullptr;
     QStackedWidget* pages_ = nullptr;
-    QPixmap background_;
-    bool placed_ = false;
 };
 
 } // namespace pelvo

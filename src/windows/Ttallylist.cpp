@@ -3,6 +3,7 @@
 #include "compression/Lzrw1.h"
 #include "compression/Lzrw1Codec.h"
 #include "protocol/WireText.h"
+#include "windows/Art.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,14 +41,6 @@ std::filesystem::path fsPath(const QString& path) {
 std::runtime_error damaged(const QString& file) {
     return std::runtime_error(
         (file + QStringLiteral(" : the tally in this file cannot be read !")).toStdString());
-}
-
-QFont sans(int px, bool bold = false) {
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
 }
 
 // Reports tick-box changes that the user made (mouse or space bar), not those made in code,
@@ -257,7 +250,7 @@ void Ttallylist::buildControls() {
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setModal(false);
     setFixedSize(475, 347);
-    setFont(sans(12));
+    setFont(art::pixelFont(12, false));
 
     auto makeLabel = [](QWidget* parent, const QString& name, const QString& text,
                         const QRect& place, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter,
@@ -266,7 +259,7 @@ void Ttallylist::buildControls() {
         if (!name.isEmpty()) l->setObjectName(name);
         l->setGeometry(place);
         l->setAlignment(align);
-        if (bold) l->setFont(sans(12, true));
+        if (bold) l->setFont(art::pixelFont(12, true));
         return l;
     };
     auto makePanel = [this](const QRect& place) {
@@ -287,7 +280,7 @@ void Ttallylist::buildControls() {
     QFrame* mine = makePanel({8, 8, 170, 118});
     QLabel* mineTop = makeLabel(mine, QStringLiteral("label_mytop"),
                                 QStringLiteral("Your Total Tally"), {0, 6, 170, 18}, centre);
-    mineTop->setFont(sans(13, true));
+    mineTop->setFont(art::pixelFont(13, true));
     const char* mineCaptions[] = {"Total Games:", "Your Wins", "Var3:", "Var4:"};
     for (int n = 1; n <= 4; ++n) {
         const int top = 27 + n * 17;
@@ -304,14 +297,14 @@ void Ttallylist::buildControls() {
     QFrame* his = makePanel({186, 8, 281, 118});
     QLabel* hisTop = makeLabel(his, QStringLiteral("label_hisnametop"),
                                QStringLiteral("XX's Tally"), {6, 6, 269, 18}, centre);
-    hisTop->setFont(sans(13, true));
+    hisTop->setFont(art::pixelFont(13, true));
     constexpr int totalLeft = 150, sessionLeft = 208, valueWidth = 56;
     makeLabel(his, QStringLiteral("label_total"), QStringLiteral("Total"),
               {totalLeft, 26, valueWidth, 16}, number)
-        ->setFont(sans(11, true));
+        ->setFont(art::pixelFont(11, true));
     makeLabel(his, QStringLiteral("label_session"), QStringLiteral("Session"),
               {sessionLeft, 26, valueWidth, 16}, number)
-        ->setFont(sans(11, true));
+        ->setFont(art::pixelFont(11, true));
     const char* hisCaptions[] = {"Number of Games", "XX Wins:", "Your Wins:", "Neither Won:"};
     for (int n = 1; n <= 4; ++n) {
         const int top = 27 + n * 17;

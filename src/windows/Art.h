@@ -1,0 +1,40 @@
+#pragma once
+// Pictures painted by code that the main window and the side windows share: the felt of the
+// table, the program's logo, the yellow start button, and the fonts and pixmaps they are
+// painted with.
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+
+class QPainter;
+class QPointF;
+class QRect;
+class QRectF;
+class QSize;
+class QString;
+
+namespace pelvo::art {
+
+// The felt's colour: the main window's client area and everything painted to continue it.
+QColor feltColour();
+// Felt in feltColour(), a little lighter under a lamp at `lamp`, darkening out to `reach`.
+void paintFelt(QPainter& painter, const QRect& area, const QPointF& lamp, qreal reach);
+
+// Liberation Sans at `pixels` pixels (so it is the same size on every screen).
+QFont pixelFont(int pixels, bool bold);
+
+// Pixel ratio that pictures are painted at: the densest screen's.
+qreal paintRatio();
+// A transparent pixmap of `size` logical pixels at `ratio`.
+QPixmap blankPicture(const QSize& size, qreal ratio = paintRatio());
+
+// The program's logo: a small fan of cards and the name, and the maker below them when `size`
+// is at least 60 pixels high. Everything scales with the height.
+QPixmap logoPicture(const QSize& size, qreal ratio = paintRatio());
+
+// The yellow start button filling `area`, its text sized to the button.
+void paintStartButton(QPainter& painter, const QRectF& area, const QString& text, bool hover,
+                      bool down);
+
+} // namespace pelvo::art
