@@ -14,6 +14,7 @@
 #include "protocol/Messages.h"
 #include "protocol/Ports.h"
 #include "protocol/WireText.h"
+#include "windows/Art.h"
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
 #include "windows/Tgamestart.h"
@@ -117,7 +118,7 @@ void Tchat::buildParts() {
     auto* client = new FeltArea(this);
     client->setObjectName("client");
     QPalette colours = client->palette();
-    colours.setColor(QPalette::Window, QColor(140, 158, 83));
+    colours.setColor(QPalette::Window, art::feltColour());
     client->setPalette(colours);
     // The client area never gets smaller than the board and a 2-pixel margin around it.
     client->setMinimumSize(BoardWidth + 4, BoardHeight + 4);

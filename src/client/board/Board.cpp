@@ -7,10 +7,10 @@
 #include "client/board/CardArt.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
+#include "windows/Art.h"
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 
 #include <array>
 #include <bitset>
@@ -85,18 +85,10 @@ QRect cardRect(int position, int gridPos) {
     return QRect(QPoint(pl.colLeft[(gridPos - 1) / 3], pl.rowTop[(gridPos - 1) % 3]), sz);
 }
 
-QFont arial(int px, bool bold) {
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* textLabel(QWidget* parent, const QString& name, const QString& text, int px, bool bold) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
-    l->setFont(arial(px, bold));
+    l->setFont(art::pixelFont(px, bold));
     l->setAttribute(Qt::WA_TranslucentBackground);
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, Qt::black);
@@ -356,7 +348,7 @@ void Board::Impl::build() {
     panelWinner->hide();
 
     logo = new Picture(q, QStringLiteral("image_logo"), QRect(20, 452, 200, 72));
-    logo->setPixmap(board::logoPicture());
+    logo->setPixmap(art::logoPicture(logo->size()));
     logo->setCursor(Qt::PointingHandCursor);
     logo->setToolTip(QStringLiteral("Kavrel Software"));
     QObject::connect(logo, &Picture::clicked, q, &Board::logoClicked);
@@ -376,13 +368,8 @@ Board::~Board() {
 }
 
 void Board::paintFelt(QPainter& p, const QRect& area, const QPoint& boardOrigin) {
-    // Felt in the window's colour, a little lighter under the lamp in the middle.
-    const QColor felt(140, 158, 83);
-    QRadialGradient g(QPointF(370, 250) + boardOrigin, 560);
-    g.setColorAt(0, felt.lighter(112));
-    g.setColorAt(0.55, felt);
-    g.setColorAt(1, felt.darker(118));
-    p.fillRect(area, g);
+    // The lamp hangs over the middle of the board.
+    art::paintFelt(p, area, QPointF(370, 250) + boardOrigin, 560);
 }
 
 void Board::paintEvent(QPaintEvent*) {

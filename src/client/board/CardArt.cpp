@@ -1,13 +1,13 @@
 #include "client/board/CardArt.h"
 
+#include "windows/Art.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFont>
-#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 #include <QSvgRenderer>
 
 #include <cmath>
@@ -19,23 +19,6 @@ namespace {
 
 constexpr const char* suitNames[4] = {"club", "diamond", "heart", "spade"};
 constexpr char16_t suitSymbols[4] = {u'\u2663', u'\u2666', u'\u2665', u'\u2660'};
-
-QFont pixelFont(int px, bool bold = true) {
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setPixelSize(px);
-    f.setBold(bold);
-    f.setStyleHint(QFont::SansSerif);
-    return f;
-}
-
-// A transparent pixmap of `size` logical pixels at the paint ratio, and a painter on it.
-QPixmap blank(QSize size) {
-    const qreal dpr = paintRatio();
-    QPixmap pm(QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)));
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(Qt::transparent);
-    return pm;
-}
 
 void smooth(QPainter& p) {
     p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
@@ -119,17 +102,17 @@ void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code) {
     p.fillPath(outer, Qt::white);
     if (code == 53) {
         p.setPen(QColor(120, 30, 160));
-        p.setFont(pixelFont(large ? 15 : 9));
+        p.setFont(art::pixelFont(large ? 15 : 9, true));
         p.drawText(r, Qt::AlignCenter, QStringLiteral("J\nO\nK\nE\nR"));
     } else {
         const int suit = (code - 1) / 13;
         p.setPen(suitColour(suit));
         const QRectF corner(r.left() + 3, r.top() + 2, large ? 22 : 16, large ? 34 : 24);
-        p.setFont(pixelFont(large ? 17 : 13));
+        p.setFont(art::pixelFont(large ? 17 : 13, true));
         p.drawText(corner, Qt::AlignHCenter | Qt::AlignTop, rankText(code));
-        p.setFont(pixelFont(large ? 15 : 11, false));
+        p.setFont(art::pixelFont(large ? 15 : 11, false));
         p.drawText(corner, Qt::AlignHCenter | Qt::AlignBottom, QString(QChar(suitSymbols[suit])));
-        p.setFont(pixelFont(large ? 40 : 22, false));
+        p.setFont(art::pixelFont(large ? 40 : 22, false));
         p.drawText(r.adjusted(large ? 10 : 8, large ? 16 : 12, 0, 0), Qt::AlignCenter,
                    QString(QChar(suitSymbols[suit])));
     }
@@ -139,11 +122,6 @@ void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code) {
 }
 
 } // namespace
-
-qreal paintRatio() {
-    const qreal dpr = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    return dpr > 0 ? dpr : 1.0;
-}
 
 CardArt& CardArt::instance() {
     static CardArt art;
@@ -226,7 +204,7 @@ QPixmap CardArt::card(int index, CardSize size) {
 
 QPixmap CardArt::render(int index, CardSize size) const {
     const QSize logical = size == CardSize::Large ? largeCardSize : smallCardSize;
-    QPixmap pm = blank(logical);
+    QPixmap pm = art::blankPicture(logical);
     QPainter p(&pm);
     smooth(p);
     const QRectF r(QPointF(0, 0), QSizeF(logical));
@@ -256,7 +234,7 @@ QPixmap CardArt::render(int index, CardSize size) const {
 }
 
 QPixmap turnMarker() {
-    QPixmap pm = blank({111, 65});
+    QPixmap pm = art::blankPicture({111, 65});
     QPainter p(&pm);
     smooth(p);
     // A lit frame round the name and score; open in the middle so both stay readable.
@@ -276,13 +254,13 @@ QPixmap turnMarker() {
     p.setBrush(g);
     p.drawRoundedRect(tab, 6, 6);
     p.setPen(QColor(60, 36, 0));
-    p.setFont(pixelFont(10));
+    p.setFont(art::pixelFont(10, true));
     p.drawText(tab, Qt::AlignCenter, QStringLiteral("TURN"));
     return pm;
 }
 
 QPixmap handPointer() {
-    QPixmap pm = blank({36, 26});
+    QPixmap pm = art::blankPicture({36, 26});
     QPainter p(&pm);
     smooth(p);
     // A gold arrow pointing up and left at the card that moved.
@@ -306,7 +284,7 @@ QPixmap handPointer() {
 }
 
 QPixmap eyesPicture() {
-    QPixmap pm = blank({23, 10});
+    QPixmap pm = art::blankPicture({23, 10});
     QPainter p(&pm);
     smooth(p);
     for (qreal x : {1.0, 12.0}) {
@@ -323,7 +301,7 @@ QPixmap eyesPicture() {
 }
 
 QPixmap penaltyMarker() {
-    QPixmap pm = blank({97, 25});
+    QPixmap pm = art::blankPicture({97, 25});
     QPainter p(&pm);
     smooth(p);
     // The tag keeps to the upper rows: the name label starts just below this marker.
@@ -338,13 +316,13 @@ QPixmap penaltyMarker() {
     p.setPen(QPen(QColor(255, 255, 255, 220), 1));
     p.drawRoundedRect(tag, 5, 5);
     p.setPen(Qt::white);
-    p.setFont(pixelFont(11));
+    p.setFont(art::pixelFont(11, true));
     p.drawText(tag, Qt::AlignCenter, QStringLiteral("+25 PENALTY"));
     return pm;
 }
 
 QPixmap notPlayingMarker() {
-    QPixmap pm = blank({89, 41});
+    QPixmap pm = art::blankPicture({89, 41});
     QPainter p(&pm);
     smooth(p);
     const QRectF plate(1.5, 1.5, 86, 38);
@@ -352,82 +330,17 @@ QPixmap notPlayingMarker() {
     p.setBrush(QColor(20, 30, 10, 150));
     p.drawRoundedRect(plate, 8, 8);
     p.setPen(QColor(245, 245, 235));
-    p.setFont(pixelFont(13));
+    p.setFont(art::pixelFont(13, true));
     p.drawText(plate, Qt::AlignCenter, QStringLiteral("NOT\nPLAYING"));
     return pm;
 }
 
 QPixmap startButtonPicture(bool hover, bool down) {
-    QPixmap pm = blank({122, 34});
+    const QSize size(122, 34);
+    QPixmap pm = art::blankPicture(size);
     QPainter p(&pm);
-    smooth(p);
-    const QRectF body = QRectF(1.5, 1.5, 119, 29).translated(0, down ? 1.5 : 0);
-    if (!down) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 0, 80));
-        p.drawRoundedRect(body.translated(0, 2), 14, 14);
-    }
-    QLinearGradient g(body.topLeft(), body.bottomLeft());
-    const int lift = hover ? 18 : 0;
-    g.setColorAt(0, QColor(255, std::min(255, 228 + lift), 120 + lift));
-    g.setColorAt(0.5, QColor(250, 196 + lift / 2, 50 + lift));
-    g.setColorAt(1, QColor(down ? 196 : 220, down ? 130 : 150, 20));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(110, 70, 0), 1.4));
-    p.drawRoundedRect(body, 14, 14);
-    p.setPen(QPen(QColor(255, 255, 255, 120), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(body.adjusted(2, 2, -2, -2), 12, 12);
-    p.setFont(pixelFont(15));
-    p.setPen(QColor(255, 244, 200));
-    p.drawText(body.translated(0, 1), Qt::AlignCenter, QStringLiteral("Start Game"));
-    p.setPen(QColor(70, 40, 0));
-    p.drawText(body, Qt::AlignCenter, QStringLiteral("Start Game"));
-    return pm;
-}
-
-QPixmap logoPicture() {
-    QPixmap pm = blank({200, 72});
-    QPainter p(&pm);
-    smooth(p);
-    // A small fan of three cards.
-    const QPointF pivot(34, 62);
-    const int angles[3] = {-22, 0, 22};
-    const QColor backs[3] = {QColor(176, 32, 48), QColor(250, 250, 246), QColor(176, 32, 48)};
-    for (int i = 0; i < 3; ++i) {
-        p.save();
-        p.translate(pivot);
-        p.rotate(angles[i]);
-        const QRectF c(-14, -52, 28, 40);
-        p.setPen(QPen(QColor(40, 30, 20, 160), 1));
-        p.setBrush(backs[i]);
-        p.drawRoundedRect(c, 3.5, 3.5);
-        if (i == 1) {
-            p.setPen(QColor(196, 24, 32));
-            p.setFont(pixelFont(12));
-            p.drawText(c.adjusted(3, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("A"));
-            p.setFont(pixelFont(18, false));
-            p.drawText(c, Qt::AlignCenter, QString(QChar(u'\u2665')));
-        } else {
-            p.setPen(QPen(QColor(255, 214, 140, 160), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(c.adjusted(3, 3, -3, -3), 2, 2);
-        }
-        p.restore();
-    }
-    // Name with a soft shadow, then the maker.
-    QFont big = pixelFont(34);
-    big.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    p.setFont(big);
-    const QRectF title(66, 4, 134, 44);
-    p.setPen(QColor(0, 0, 0, 90));
-    p.drawText(title.translated(1.5, 2), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pelvo"));
-    p.setPen(QColor(255, 246, 214));
-    p.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Pelvo"));
-    p.setFont(pixelFont(11));
-    p.setPen(QColor(30, 40, 10, 200));
-    p.drawText(QRectF(68, 46, 132, 16), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("by Kavrel Software"));
+    art::paintStartButton(p, QRectF(QPointF(0, 0), size), QStringLiteral("Start Game"), hover,
+                          down);
     return pm;
 }
 

@@ -57,9 +57,5 @@ QPixmap eyesPicture();                             // 23 x 10
 QPixmap penaltyMarker();                           // 97 x 25
 QPixmap notPlayingMarker();                        // 89 x 41
 QPixmap startButtonPicture(bool hover, bool down); // 122 x 34
-QPixmap logoPicture();                             // 200 x 72
-
-// Pixel ratio that pictures are painted at: the densest screen's.
-qreal paintRatio();
 
 } // namespace pelvo::board
