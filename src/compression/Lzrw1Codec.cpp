@@ -408,21 +408,29 @@ std::uint64_t decodeStream(const ReadFn& read, const WriteFn& write, const std::
     return total;
 }
 
-std::vector<std::uint8_t> compress(std::span<const std::uint8_t> data) {
-    std::vector<std::uint8_t> result;
-    result.reserve(data.size() + data.size() / BlockSize * 3 + 16);
-    std::size_t pos = 0;
-    auto read = [&](std::uint8_t* dst, std::size_t n) {
+namespace {
+
+// Stream ends in memory: reading walks along `data`, writing appends to `out`.
+ReadFn memoryReader(std::span<const std::uint8_t> data) {
+    return [data, pos = std::size_t{0}](std::uint8_t* dst, std::size_t n) mutable {
         const std::size_t got = std::min(n, data.size() - pos);
         if (got > 0) std::memcpy(dst, data.data() + pos, got);
         pos += got;
         return got;
     };
-    auto write = [&](const std::uint8_t* src, std::size_t n) {
-        result.insert(result.end(), src, src + n);
-    };
+}
+
+WriteFn vectorWriter(std::vector<std::uint8_t>& out) {
+    return [&out](const std::uint8_t* src, std::size_t n) { out.insert(out.end(), src, src + n); };
+}
+
+} // namespace
+
+std::vector<std::uint8_t> compress(std::span<const std::uint8_t> data) {
+    std::vector<std::uint8_t> result;
+    result.reserve(data.size() + data.size() / BlockSize * 3 + 16);
     std::array<std::int16_t, HashSize> table;
-    encodeStream(data.size(), read, write, table.data(), "<memory>");
+    encodeStream(data.size(), memoryReader(data), vectorWriter(result), table.data(), "<memory>");
     return result;
 }
 
@@ -434,17 +442,7 @@ std::vector<std::uint8_t> decompress(std::span<const std::uint8_t> data, const s
                                  std::size_t{data[6]} << 16 | std::size_t{data[7]} << 24;
         result.reserve(std::min(hint, data.size() * 64));
     }
-    std::size_t pos = 0;
-    auto read = [&](std::uint8_t* dst, std::size_t n) {
-        const std::size_t got = std::min(n, data.size() - pos);
-        if (got > 0) std::memcpy(dst, data.data() + pos, got);
-        pos += got;
-        return got;
-    };
-    auto write = [&](const std::uint8_t* src, std::size_t n) {
-        result.insert(result.end(), src, src + n);
-    };
-    decodeStream(read, write, name);
+    decodeStream(memoryReader(data), vectorWriter(result), name);
     return result;
 }
 
