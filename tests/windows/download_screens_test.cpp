@@ -1,5 +1,5 @@
 // Pictures of the help, about and download windows for a look by eye:
-// PELVO_SCREENSHOT_DIR=/tmp pelvo_windows_tests --gtest_filter='SideWindowPictures.*'
+// PELVO_SHOT_DIR=/tmp pelvo_windows_tests --gtest_filter='SideWindowPictures.*'
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
 #include "windows/Thelp.h"
@@ -13,8 +13,8 @@
 using namespace pelvo;
 
 TEST(SideWindowPictures, SaveWhenAsked) {
-    const QString folder = qEnvironmentVariable("PELVO_SCREENSHOT_DIR");
-    if (folder.isEmpty()) GTEST_SKIP() << "PELVO_SCREENSHOT_DIR is not set";
+    const QString folder = qEnvironmentVariable("PELVO_SHOT_DIR");
+    if (folder.isEmpty()) GTEST_SKIP() << "PELVO_SHOT_DIR is not set";
     Thelp help;
     help.show();
     if (auto* scoring = help.findChild<QPushButton*>("SelButton4")) scoring->click();

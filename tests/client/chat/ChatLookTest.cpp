@@ -1,5 +1,5 @@
-// The smiley pictures and the look of a filled chat panel. Set PELVO_CHAT_SCREENSHOT or
-// PELVO_SMILIES_SHEET to a file name to keep the rendered pictures for a look by eye.
+// The smiley pictures and the look of a filled chat panel. Set PELVO_SHOT_DIR to a folder to
+// keep the rendered pictures (smilies.png, chat.png) for a look by eye.
 
 #include "ChatTestSupport.h"
 
@@ -46,7 +46,8 @@ TEST(Smilies, EighteenDistinctPicturesOfSeventeenBySixteen) {
     EXPECT_EQ(sharp.deviceIndependentSize().toSize(), QSize(17, 16));
     EXPECT_EQ(smilies::pixmap(99).toImage(), smilies::pixmap(0).toImage());
 
-    if (const QString path = qEnvironmentVariable("PELVO_SMILIES_SHEET"); !path.isEmpty()) {
+    if (const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR"); !dir.isEmpty()) {
+        const QString path = dir + "/smilies.png";
         // Top rows painted at 4x, bottom rows the real 1x pictures enlarged pixel by pixel.
         QImage sheet(9 * 80, 4 * 72, QImage::Format_ARGB32);
         sheet.fill(Qt::white);
@@ -91,7 +92,8 @@ TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
         }
     EXPECT_TRUE(white && blue && green);
 
-    if (const QString path = qEnvironmentVariable("PELVO_CHAT_SCREENSHOT"); !path.isEmpty()) {
+    if (const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR"); !dir.isEmpty()) {
+        const QString path = dir + "/chat.png";
         shot.save(path);
         auto* menu = panel.findChild<QMenu*>("popup_smilies");
         panel.button_smiliesClick();
