@@ -52,6 +52,11 @@ public:
         return *this;
     }
     Frame& plus() { return raw('+'); }
+    // Numbers, each followed by "+": the layout of every move and most notices.
+    template <class... Ints> Frame& fields(Ints... values) {
+        ((num(values), put('+')), ...);
+        return *this;
+    }
     // "+" position "+" code for positions 1 to 9, no trailing "+".
     Frame& grid(const Grid& codes) {
         for (int i = 0; i < 9; ++i) plus().num(i + 1).plus().num(codes[i]);
@@ -96,7 +101,7 @@ QByteArray logininfo(int ownSlot, const QString& version, const QString& name) {
     return bytes;
 }
 QByteArray kickhim(int ownSlot, int targetSlot) {
-    return Frame(cmd::kickhim).num(ownSlot).plus().num(targetSlot).plus().done();
+    return Frame(cmd::kickhim).fields(ownSlot, targetSlot).done();
 }
 QByteArray chat(int ownSlot, const QString& text, const QString& colourText) {
     return Frame(cmd::chat).num(ownSlot).plus().text(text).raw('|').text(colourText).done();
@@ -123,19 +128,19 @@ QByteArray justwatch(int seat, int mode) {
     return Frame(cmd::justwatch).num(seat).plus().num(mode).done();
 }
 QByteArray flipcard(int ownSlot, int position) {
-    return Frame(cmd::flipcard).num(ownSlot).plus().num(position).plus().done();
+    return Frame(cmd::flipcard).fields(ownSlot, position).done();
 }
 QByteArray drawcard(int ownSlot) {
-    return Frame(cmd::drawcard).num(ownSlot).plus().done();
+    return Frame(cmd::drawcard).fields(ownSlot).done();
 }
 QByteArray replacedraw(int ownSlot, int position) {
-    return Frame(cmd::replacedraw).num(ownSlot).plus().num(position).plus().done();
+    return Frame(cmd::replacedraw).fields(ownSlot, position).done();
 }
 QByteArray discarddrawn(int ownSlot) {
-    return Frame(cmd::discarddrawn).num(ownSlot).plus().done();
+    return Frame(cmd::discarddrawn).fields(ownSlot).done();
 }
 QByteArray replacediscard(int ownSlot, int position) {
-    return Frame(cmd::replacediscard).num(ownSlot).plus().num(position).plus().done();
+    return Frame(cmd::replacediscard).fields(ownSlot, position).done();
 }
 
 QByteArray sendlogininfo(int slot) {
@@ -184,46 +189,28 @@ QByteArray startgameNotice(const QString& starter, int rounds, bool seat3Plays, 
         .done();
 }
 QByteArray roundstarting(int round, int discardTop) {
-    return Frame(cmd::roundstarting).num(round).plus().num(discardTop).plus().done();
+    return Frame(cmd::roundstarting).fields(round, discardTop).done();
 }
 QByteArray mycards(int seat, const Grid& codes) {
     return Frame(cmd::mycards).num(seat).grid(codes).done();
 }
 QByteArray heflipped(int seat, int position, int code) {
-    return Frame(cmd::heflipped).num(seat).plus().num(position).plus().num(code).plus().done();
+    return Frame(cmd::heflipped).fields(seat, position, code).done();
 }
 QByteArray nextplayer(int seat, int wentOut) {
-    return Frame(cmd::nextplayer).num(seat).plus().num(wentOut).plus().done();
+    return Frame(cmd::nextplayer).fields(seat, wentOut).done();
 }
 QByteArray drawacard(int seat, int code) {
-    return Frame(cmd::drawacard).num(seat).plus().num(code).plus().done();
+    return Frame(cmd::drawacard).fields(seat, code).done();
 }
 QByteArray replaceadraw(int seat, int position, int oldCode, int drawnCode) {
-    return Frame(cmd::replaceadraw)
-        .num(seat)
-        .plus()
-        .num(position)
-        .plus()
-        .num(oldCode)
-        .plus()
-        .num(drawnCode)
-        .plus()
-        .done();
+    return Frame(cmd::replaceadraw).fields(seat, position, oldCode, drawnCode).done();
 }
 QByteArray discardadrawn(int seat, int code) {
-    return Frame(cmd::discardadrawn).num(seat).plus().num(code).plus().done();
+    return Frame(cmd::discardadrawn).fields(seat, code).done();
 }
 QByteArray replaceadiscard(int seat, int position, int oldCode, int takenCode) {
-    return Frame(cmd::replaceadiscard)
-        .num(seat)
-        .plus()
-        .num(position)
-        .plus()
-        .num(oldCode)
-        .plus()
-        .num(takenCode)
-        .plus()
-        .done();
+    return Frame(cmd::replaceadiscard).fields(seat, position, oldCode, takenCode).done();
 }
 QByteArray postscores(int seat, int roundScore, int total, const Grid& codes) {
     return Frame(cmd::postscores)
@@ -236,7 +223,7 @@ QByteArray postscores(int seat, int roundScore, int total, const Grid& codes) {
         .done();
 }
 QByteArray penalty(int seat, int total) {
-    return Frame(cmd::penalty).num(seat).plus().num(total).plus().done();
+    return Frame(cmd::penalty).fields(seat, total).done();
 }
 QByteArray winner(const QString& name) {
     return Frame(cmd::winner).text(name).plus().done();
