@@ -256,6 +256,7 @@ void Ttallylist::buildControls() {
                         const QRect& place, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter,
                         bool bold = false) {
         auto* l = new QLabel(text, parent);
+        l->setTextFormat(Qt::PlainText); // opponents' names are other people's text
         if (!name.isEmpty()) l->setObjectName(name);
         l->setGeometry(place);
         l->setAlignment(align);

@@ -187,6 +187,21 @@ TEST_F(Tally, SavedAtTheEndAndReloadedWithFreshSessionCounts) {
     EXPECT_EQ(shown.join(' '), "3 0 1 2 0 0 0 0");
 }
 
+TEST_F(Tally, AnOpponentsNameIsShownAsTyped) {
+    open();
+    const QString name = QStringLiteral("<i>Bo</i>");
+    seat({name});
+    follow(name);
+    window->listbox_tally()->setCurrentRow(0);
+    for (const char* control : {"label_hisnametop", "label_hisname"}) {
+        const QLabel* label = window->findChild<QLabel*>(control);
+        EXPECT_TRUE(label->text().startsWith(name)) << control;
+        // Drawn as text, the label needs the room of every character it holds.
+        EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance(name))
+            << control;
+    }
+}
+
 TEST_F(Tally, EachGameCountsForTheFollowedOpponentsAtTheTable) {
     open();
     seat({"Bo", "Cy", "Eve"});

@@ -88,6 +88,7 @@ QRect cardRect(int position, int gridPos) {
 QLabel* textLabel(QWidget* parent, const QString& name, const QString& text, int px, bool bold) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
+    l->setTextFormat(Qt::PlainText); // names come from other players: never markup
     l->setFont(art::pixelFont(px, bold));
     l->setAttribute(Qt::WA_TranslucentBackground);
     QPalette pal = l->palette();

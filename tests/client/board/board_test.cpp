@@ -395,6 +395,28 @@ TEST_F(BoardTest, WinnerBannerForPlayerAndSpectator) {
     EXPECT_TRUE(widget("panel_winner")->isHidden());
 }
 
+// Player names come from other people: markup in them is shown as typed, never interpreted.
+TEST_F(BoardTest, NamesWithMarkupAreShownAsTyped) {
+    seat(1);
+    const QString name = QStringLiteral("<b>Bo</b><img src=x>");
+    board->label_playername(2)->setText(name);
+    startGame();
+    const auto shownAsTyped = [&](const QString& control) {
+        QLabel* label = named(control);
+        ASSERT_NE(label, nullptr) << qPrintable(control);
+        EXPECT_TRUE(label->text().contains(name)) << qPrintable(control);
+        // Drawn as text, the label needs the room of every character it holds.
+        EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance(name))
+            << qPrintable(control);
+    };
+    shownAsTyped("label_playername2");
+    board->getnextplayer(payloadOf(msg::nextplayer(2, 0)));
+    shownAsTyped("label_status");
+    board->winner(name + "+");
+    shownAsTyped("label_winner1");
+    shownAsTyped("label_winner2");
+}
+
 TEST_F(BoardTest, LateJoinerGetsTheWholePicture) {
     seat(6);
     msg::GameStats gs;
