@@ -369,6 +369,7 @@ int Tchat::textSize() const {
 }
 void Tchat::setTextSize(int points) {
     chat_->setTextSize(points);
+    chat_->reformat(); // a loaded size shows at once, unlike a menu choice
 }
 void Tchat::checkSizeItem(int points) {
     chat_->checkSizeItem(points);

@@ -41,6 +41,7 @@ const QString placeholder = QStringLiteral("<Enter Chat Here>");
 const QString smileyMark = QStringLiteral(":)#");
 const QString linkScheme = QStringLiteral("link");
 constexpr int linkSlots = 101;
+constexpr int lastSlot = 9; // senders: 0 this client, 1 to 9 the host's connections
 constexpr int firstSmileyTag = 10;
 constexpr std::array<int, 4> sizeTags{8, 10, 12, 14};
 // Kept well below the host's 64 KiB frame cap, so a long paste cannot get the player cut off.
@@ -344,6 +345,7 @@ ChatPanel::~ChatPanel() {
 void ChatPanel::addlinetochat(const QString& line, quint32 colour) {
     const qsizetype plus = line.indexOf(u'+');
     const int sender = toIntOrThrow(plus < 0 ? QStringView() : QStringView(line).left(plus));
+    if (sender < 0 || sender > lastSlot) throw BadField("sender out of range");
     const QString text = flatten(line.mid(plus + 1));
     const qsizetype colon = text.indexOf(u':');
     const QString speaker = text.left(colon + 1); // empty without a ":"

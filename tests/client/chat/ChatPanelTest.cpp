@@ -269,11 +269,17 @@ TEST_F(ChatPanelTest, MarkupTypedByAPlayerIsShownLiterally) {
     EXPECT_EQ(doc()->blockCount(), 2);
 }
 
-TEST_F(ChatPanelTest, SenderMustBeADecimalNumber) {
+TEST_F(ChatPanelTest, SenderMustBeASlotNumber) {
     EXPECT_THROW(panel.addlinetochat("x+hello", 0), BadField);
     EXPECT_THROW(panel.addlinetochat("no plus at all", 0), BadField);
     EXPECT_THROW(panel.chatrecieved("+hello|clRed"), BadField);
+    // 0 is the client itself, 1 to 9 the host's slots; nothing else has a style.
+    EXPECT_THROW(panel.chatrecieved("2147483647+hello|clRed"), BadField);
+    EXPECT_THROW(panel.chatrecieved("10+hello|clRed"), BadField);
+    EXPECT_THROW(panel.chatrecieved("-1+hello|clRed"), BadField);
     EXPECT_TRUE(doc()->isEmpty());
+    panel.chatrecieved("9+Zed chats: hi|clRed");
+    EXPECT_FALSE(doc()->isEmpty());
 }
 
 TEST_F(ChatPanelTest, PlaceholderGoesOnTypingButStaysOnPaste) {

@@ -2,12 +2,15 @@
 
 #include "client/mainwindow/Support.h"
 
+#include "client/chat/ChatPanel.h"
 #include "client/sound/PhraseBar.h"
 #include "windows/Tphrases.h"
 
 #include <QDir>
 #include <QFile>
 #include <QScreen>
+#include <QTextBrowser>
+#include <QTextDocument>
 
 using namespace pelvo;
 using namespace pelvo::test;
@@ -41,6 +44,18 @@ TEST_F(TchatTest, ResetScreenLocationAndSettingsPlaceTheWindowInOneStep) {
     EXPECT_EQ(w.pos(), QPoint(3, 3));
     EXPECT_EQ(w.size(), QSize(772, 580));
     EXPECT_EQ(w.state().savedplace, (WindowPlace{40, 50, 790, 600})) << "reset is no load";
+}
+
+TEST_F(TchatTest, LoadingTheSettingsLaysTheChatOutInTheStoredSizeAtOnce) {
+    Tchat w({});
+    w.addlinetochat("0+You are Connected.", w.state().syscolour);
+    QFile ini(home.filePath("kavrelhub.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Pelvo]\r\nTextsize=14\r\n");
+    ini.close();
+    w.loadinifile();
+    // The line already shown takes the stored size without waiting for the next line.
+    EXPECT_EQ(w.chat()->mainchat()->document()->defaultFont().pointSize(), 14);
 }
 
 TEST_F(TchatTest, ClosingWritesThePlaceOnlyWhenItChanged) {
