@@ -60,20 +60,6 @@ int Random::below(int n) {
     return int(m >> 32);
 }
 
-const char* turnStateText(TurnState state) {
-    switch (state) {
-    case TurnState::Flip:
-        return "flip";
-    case TurnState::Choose:
-        return "choose";
-    case TurnState::Draw:
-        return "draw";
-    case TurnState::Wait:
-        return "wait";
-    }
-    return "";
-}
-
 Table::Table() {
     seats[2].botName = QStringLiteral("Klot");
     seats[3].botName = QStringLiteral("Klock");

@@ -18,7 +18,6 @@ namespace pelvo {
 // 13 are clubs, diamonds, hearts, spades) or 53 (joker).
 inline constexpr int NoCard = 0;
 inline constexpr int Joker = 53;
-inline constexpr int ShoeSize = 224; // four decks of 52 cards and four jokers
 inline constexpr int PileCells = 224;
 inline constexpr int Slots = 10; // slot 10 only ever refuses a tenth connection
 inline constexpr int MaxOpenSlots = 9;
@@ -40,10 +39,6 @@ constexpr int convert(int code) {
     default:
         return rank;
     }
-}
-
-constexpr bool isCardCode(int code) {
-    return code >= 0 && code <= Joker;
 }
 
 // convert() of every card code, looked up rather than worked out: the computer players read
@@ -106,7 +101,6 @@ struct Seat {
 };
 
 enum class TurnState { Flip, Choose, Draw, Wait };
-const char* turnStateText(TurnState state); // "flip", "choose", "draw", "wait"
 
 // ---- The table ------------------------------------------------------------------------------
 struct Table {

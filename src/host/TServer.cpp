@@ -25,7 +25,7 @@ std::uint64_t clockSeed() {
 TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 
 TServer::TServer(const Options& options, QObject* parent)
-    : QObject(parent), options_(options), random_(clockSeed()),
+    : QObject(parent), random_(clockSeed()),
       engine_(wire_, random_, Engine::Options{options.windowless}) {
     botSpeed = [] { return 1000; };
     engine_.botSpeed = [this] { return botSpeed ? botSpeed() : 1000; };

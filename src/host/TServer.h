@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace pelvo {
@@ -104,7 +103,6 @@ private:
     void syncTimers();
     void armDispatch();
 
-    Options options_;
     Random random_;
     Wire wire_{*this};
     Engine engine_;
