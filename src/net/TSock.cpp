@@ -106,7 +106,7 @@ TSock::TSock(QObject* owner) : QObject(owner) {}
 TSock::~TSock() {
     // Accepted connections close first, while the listener their handlers may look at is whole.
     qDeleteAll(findChildren<TSock*>(QString(), Qt::FindDirectChildrenOnly));
-    if (m_listen || m_connected) {
+    if (m_listen || Connected()) {
         Close();
     } else if (m_fd >= 0) {
         // A connecting or half-set-up socket still owns a descriptor; release it quietly.
@@ -124,7 +124,7 @@ QString TSock::HostName() const {
 }
 
 void TSock::setHostName(const QString& name) {
-    if (m_connected)
+    if (Connected())
         info(InfoLookup, QStringLiteral("Setting HostName While Connected Has No Effect"));
     m_hostName = name;
 }
@@ -134,7 +134,7 @@ QString TSock::PortName() const {
 }
 
 void TSock::setPortName(const QString& name) {
-    if (m_connected)
+    if (Connected())
         info(InfoLookup, QStringLiteral("Setting PortName While Connected Has No Effect"));
     m_portName = name;
 }
@@ -185,7 +185,7 @@ void TSock::setListen(bool on) {
 }
 
 bool TSock::Connected() const {
-    return m_connected;
+    return m_state == State::Connected;
 }
 
 qsizetype TSock::outboundSize() const {
@@ -203,7 +203,7 @@ int TSock::hostNameResolutions() {
 // ---- operations ------------------------------------------------------------------------------
 
 bool TSock::Open() {
-    if (m_fd >= 0) return m_connected;
+    if (m_fd >= 0) return Connected();
 
     // Both lookups come before the socket exists, so a failed lookup leaves nothing allocated
     // and a later Open can try again.
@@ -217,7 +217,6 @@ bool TSock::Open() {
     }
     m_fd = fd;
     m_state = State::Connecting;
-    m_connected = false;
     m_peerClosed = false;
     m_pendingConnectError = 0;
 
@@ -232,7 +231,7 @@ bool TSock::Open() {
 
     createNotifiers();
     updateNotifiers();
-    return m_connected;
+    return Connected();
 }
 
 bool TSock::Accept(TSock*& newSock) {
@@ -260,7 +259,6 @@ bool TSock::Accept(TSock*& newSock) {
     fresh->MaxOutbound = MaxOutbound;
     fresh->m_fd = fd;
     fresh->m_state = State::Connected;
-    fresh->m_connected = true;
     fresh->m_writeKick = true; // the first ready-for-writing event of a fresh connection
     fresh->createNotifiers();
     fresh->updateNotifiers();
@@ -325,7 +323,6 @@ bool TSock::Close() {
         dropNotifiers();
         if (m_fd >= 0) ok = ::close(m_fd) == 0;
         m_fd = -1;
-        m_connected = false;
         m_state = State::Closed;
         m_peerClosed = false;
         m_writeKick = false;
@@ -545,7 +542,6 @@ void TSock::onWritable() {
             return;
         }
         m_state = State::Connected;
-        m_connected = true;
         m_writeKick = true; // the write notifier stays on for the first ready-for-writing event
         updateNotifiers();
         info(InfoConnected, QStringLiteral("Non-Blocking Socket Connected"));

@@ -93,7 +93,6 @@ private:
     int m_fd = -1;
     State m_state = State::Closed;
     bool m_listen = false;
-    bool m_connected = false;
     bool m_writeKick = false;  // one ready-for-writing event after connect or accept
     bool m_acceptArmed = true; // a listener reports the next connection after an Accept
     bool m_peerClosed = false; // end of stream seen; the close follows
