@@ -38,6 +38,9 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+// std
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcClient, "pelvo.client")
 
 namespace pelvo {
@@ -519,6 +522,11 @@ void Tchat::sockRead() {
 
 void Tchat::sockInfo(int, const QString& text) {
     if (text != QLatin1String("Socket Closed")) return;
+    // A handler waiting on the player (a message box) finishes first; then the window closes.
+    if (dispatching_ > 0) {
+        hangUpPending_ = true;
+        return;
+    }
     // What arrived before the close is still handled: a full table sends "CMD_full" and
     // closes at once, and the player must see why the game ends.
     while (!receivedlist_.isEmpty() && !closing_) processsocktimer();
@@ -531,7 +539,11 @@ void Tchat::Timer1Timer() {
 }
 
 void Tchat::processsocktimer() {
+    ++dispatching_;
     table_.dispatch(receivedlist_.takeFirst());
+    --dispatching_;
+    if (dispatching_ == 0 && std::exchange(hangUpPending_, false))
+        sockInfo(InfoClosed, "Socket Closed");
 }
 
 void Tchat::sendloginfo(const QString& payload) {

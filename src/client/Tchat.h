@@ -163,6 +163,8 @@ private:
     std::optional<WindowPlace> closingPlace_;
     bool shown_ = false;
     bool closing_ = false;
+    int dispatching_ = 0;        // handlers of received lines running (a message box nests them)
+    bool hangUpPending_ = false; // the host hung up during a handler
     QString chatDumpPath_;
 
     Board* board_ = nullptr;

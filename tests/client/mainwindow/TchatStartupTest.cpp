@@ -225,3 +225,22 @@ TEST_F(TchatTest, LinesThatArrivedWithTheCloseAreStillHandled) {
     ASSERT_TRUE(waitFor([&] { return closed.count() == 1; }));
     EXPECT_EQ(messages, QStringList({"Game is full"}));
 }
+
+TEST_F(TchatTest, AHostThatHangsUpWhileAMessageShowsClosesTheWindowOnlyAfterIt) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "false"});
+    QSignalSpy closed(&w, &Tchat::mainWindowClosed);
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    int closedWhileShown = -1;
+    // The box stays up, as a player reads it, while the host hangs up.
+    setMessageBoxHandler([&](QWidget*, const QString&) {
+        peer->disconnectFromHost();
+        waitFor([&] { return !w.sock()->Connected(); });
+        closedWhileShown = int(closed.count());
+    });
+    peer->write("CMD_full+\xFF");
+    ASSERT_TRUE(waitFor([&] { return closed.count() == 1; }));
+    EXPECT_EQ(closedWhileShown, 0) << "the window closed under the message";
+}
