@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 
 // std
@@ -498,11 +499,14 @@ void TSock::onReadable() {
         // The peer closed its side: everything it sent has been read by now.
         m_peerClosed = true;
         updateNotifiers();
+        // The close must happen even when the handler fails, or the slot would never be freed.
+        auto closeAfter = qScopeGuard([&] {
+            if (alive) Close();
+        });
         if (OnDisconnect) {
             const auto handler = OnDisconnect;
             handler(this);
         }
-        if (alive) Close();
         return;
     }
     if (n < 0) {

@@ -406,6 +406,18 @@ TEST(TSockRobustness, HandlersMayCloseOrDeleteTheirSocket) {
     another.Open();
     ASSERT_TRUE(waitFor([&] { return third.server; }));
     third.listener.setListen(false);
+
+    // A disconnect handler that fails still leaves the socket closed, so its owner hears of it.
+    Link fourth;
+    ASSERT_TRUE(fourth.open());
+    bool closedNotice = false;
+    fourth.server->OnDisconnect = [](TSock*) { throw std::runtime_error("handler failed"); };
+    fourth.server->OnInfo = [&](TSock*, int code, const QString&) {
+        closedNotice |= code == pelvo::InfoClosed;
+    };
+    fourth.client.Close();
+    ASSERT_TRUE(waitFor([&] { return closedNotice; }));
+    EXPECT_FALSE(fourth.server->Connected());
 }
 
 TEST(TSockErrors, NamesCoverExactlyTheWindowsSocketsRanges) {
