@@ -241,16 +241,20 @@ inline bool copyItem(const std::uint8_t* b, std::uint8_t* out, std::size_t& op, 
         if (p > op || BlockSize - op < m) return false;
         std::uint8_t* d = out + op;
         const std::uint8_t* s = d - p;
-        if (p >= 8) {
+        if (p < 8) {
+            // A short distance repeats a pattern: lay down its first 8 bytes one by one, then
+            // copy whole words from a whole number of periods back, at least 8.
+            static constexpr unsigned char Period[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+            for (std::size_t i = 0; i < 8; ++i) d[i] = s[i];
+            const std::size_t q = Period[p];
+            copy8(d + 8, d + 8 - q);
+            copy8(d + 16, d + 16 - q);
+        } else {
             // Whole words: each reads only bytes written before it; the spare room of the
             // buffer takes the overshoot.
             copy8(d, s);
             copy8(d + 8, s + 8);
-            if (m > 16) copy8(d + 16, s + 16);
-        } else if (p == 1) {
-            std::memset(d, s[0], m);
-        } else {
-            for (std::size_t i = 0; i < m; ++i) d[i] = s[i];
+            copy8(d + 16, s + 16);
         }
         op += m;
         ip += 2;
@@ -289,7 +293,9 @@ std::optional<std::size_t> decompressBlock(std::span<const std::uint8_t> body, s
         ip += 2;
         unsigned items = 16;
         if (n - ip >= FastMargin) {
-            while (items > 0) {
+            // A batch of literals always ends at a copy item or at the word's end, so only
+            // the kind of the item after a copy item needs a test.
+            for (;;) {
                 if ((ctrl & 0x8000'0000U) == 0) {
                     const unsigned literals =
                         std::min(static_cast<unsigned>(std::countl_zero(ctrl)), items);
@@ -299,12 +305,12 @@ std::optional<std::size_t> decompressBlock(std::span<const std::uint8_t> body, s
                     op += literals;
                     ip += literals;
                     items -= literals;
+                    if (items == 0) break;
                     ctrl <<= literals;
-                    continue;
                 }
                 if (!copyItem(b + ip, out, op, ip)) return std::nullopt;
                 ctrl <<= 1;
-                --items;
+                if (--items == 0) break;
             }
             continue;
         }
@@ -373,6 +379,95 @@ std::uint64_t encodeStream(std::uint64_t length, const ReadFn& read, const Write
     return written;
 }
 
+namespace {
+
+// The container loop. Source::take(n) hands out the next n bytes or nullptr when fewer are
+// left; Sink::space() is room for BufferSize bytes, Sink::put(n) keeps the first n of them.
+// Memory gets its own source and sink so that blocks are decoded in place, without copies.
+template <class Source, class Sink>
+std::uint64_t decodeContainer(Source& source, Sink& sink, const std::string& inName) {
+    const std::uint8_t* field = source.take(4);
+    if (!field) throw ELzrw1Exception(text::readError(inName));
+    if (std::memcmp(field, Signature, 4) != 0) throw ELzrw1Exception(text::noHeader(inName));
+    field = source.take(4);
+    if (!field) throw ELzrw1Exception(text::readError(inName));
+    const std::uint64_t length = std::uint64_t{field[0]} | std::uint64_t{field[1]} << 8 |
+                                 std::uint64_t{field[2]} << 16 | std::uint64_t{field[3]} << 24;
+
+    std::uint64_t total = 0;
+    for (;;) {
+        field = source.take(2);
+        if (!field) throw ELzrw1Exception(text::readError(inName));
+        const std::size_t n = std::size_t{field[0]} | std::size_t{field[1]} << 8;
+        if (n > MaxBodySize) throw ELzrw1Exception(text::corruptBlock(inName));
+        const std::uint8_t* body = source.take(n);
+        if (!body) throw ELzrw1Exception(text::readError(inName));
+        const std::optional<std::size_t> produced = decompressBlock({body, n}, sink.space());
+        if (!produced) throw ELzrw1Exception(text::corruptBlock(inName));
+        total += *produced;
+        // More data than the header promised can only end in a mismatch: stop writing now.
+        if (total > length) throw ELzrw1Exception(text::sizeMismatch());
+        sink.put(*produced);
+        if (*produced < BlockSize) break;
+    }
+    if (total != length) throw ELzrw1Exception(text::sizeMismatch());
+    return total;
+}
+
+class StreamSource {
+public:
+    StreamSource(const ReadFn& read, std::uint8_t* buffer) : read_(read), buffer_(buffer) {}
+    const std::uint8_t* take(std::size_t n) { return read_(buffer_, n) < n ? nullptr : buffer_; }
+
+private:
+    const ReadFn& read_;
+    std::uint8_t* buffer_;
+};
+
+class StreamSink {
+public:
+    StreamSink(const WriteFn& write, std::uint8_t* buffer) : write_(write), buffer_(buffer) {}
+    std::uint8_t* space() { return buffer_; }
+    void put(std::size_t n) { write_(buffer_, n); }
+
+private:
+    const WriteFn& write_;
+    std::uint8_t* buffer_;
+};
+
+class MemorySource {
+public:
+    explicit MemorySource(std::span<const std::uint8_t> data) : data_(data) {}
+    const std::uint8_t* take(std::size_t n) {
+        if (data_.size() - pos_ < n) return nullptr;
+        pos_ += n;
+        return data_.data() + pos_ - n;
+    }
+
+private:
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+};
+
+// Decodes straight into the result; growing it by the bytes kept keeps the zero-filling to
+// about the size of the output.
+class VectorSink {
+public:
+    explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) {}
+    std::uint8_t* space() {
+        out_.resize(used_ + BufferSize);
+        return out_.data() + used_;
+    }
+    void put(std::size_t n) { used_ += n; }
+    void finish() { out_.resize(used_); }
+
+private:
+    std::vector<std::uint8_t>& out_;
+    std::size_t used_ = 0;
+};
+
+} // namespace
+
 std::uint64_t decodeStream(const ReadFn& read, const WriteFn& write, const std::string& inName) {
     std::unique_ptr<std::uint8_t[]> in;
     std::unique_ptr<std::uint8_t[]> out;
@@ -382,30 +477,9 @@ std::uint64_t decodeStream(const ReadFn& read, const WriteFn& write, const std::
     } catch (const std::bad_alloc&) {
         throw ELzrw1Exception(text::noBuffers());
     }
-
-    std::uint8_t field[4];
-    if (read(field, 4) < 4) throw ELzrw1Exception(text::readError(inName));
-    if (std::memcmp(field, Signature, 4) != 0) throw ELzrw1Exception(text::noHeader(inName));
-    if (read(field, 4) < 4) throw ELzrw1Exception(text::readError(inName));
-    const std::uint64_t length = std::uint64_t{field[0]} | std::uint64_t{field[1]} << 8 |
-                                 std::uint64_t{field[2]} << 16 | std::uint64_t{field[3]} << 24;
-
-    std::uint64_t total = 0;
-    for (;;) {
-        if (read(field, 2) < 2) throw ELzrw1Exception(text::readError(inName));
-        const std::size_t n = std::size_t{field[0]} | std::size_t{field[1]} << 8;
-        if (n > MaxBodySize) throw ELzrw1Exception(text::corruptBlock(inName));
-        if (read(in.get(), n) < n) throw ELzrw1Exception(text::readError(inName));
-        const std::optional<std::size_t> produced = decompressBlock({in.get(), n}, out.get());
-        if (!produced) throw ELzrw1Exception(text::corruptBlock(inName));
-        total += *produced;
-        // More data than the header promised can only end in a mismatch: stop writing now.
-        if (total > length) throw ELzrw1Exception(text::sizeMismatch());
-        write(out.get(), *produced);
-        if (*produced < BlockSize) break;
-    }
-    if (total != length) throw ELzrw1Exception(text::sizeMismatch());
-    return total;
+    StreamSource source(read, in.get());
+    StreamSink sink(write, out.get());
+    return decodeContainer(source, sink, inName);
 }
 
 namespace {
@@ -440,9 +514,12 @@ std::vector<std::uint8_t> decompress(std::span<const std::uint8_t> data, const s
         // The header's length is only a hint: a damaged one must not reserve gigabytes.
         const std::size_t hint = std::size_t{data[4]} | std::size_t{data[5]} << 8 |
                                  std::size_t{data[6]} << 16 | std::size_t{data[7]} << 24;
-        result.reserve(std::min(hint, data.size() * 64));
+        result.reserve(std::min(hint, data.size() * 64) + BufferSize);
     }
-    decodeStream(memoryReader(data), vectorWriter(result), name);
+    MemorySource source(data);
+    VectorSink sink(result);
+    decodeContainer(source, sink, name);
+    sink.finish();
     return result;
 }
 

@@ -23,7 +23,7 @@ namespace pelvo::lzrw1 {
 
 inline constexpr std::size_t BlockSize = 32768;
 // Room a block buffer needs: a block plus spare bytes that the coders may run over by.
-inline constexpr std::size_t BufferSize = BlockSize + 16;
+inline constexpr std::size_t BufferSize = BlockSize + 32;
 // The longest body a block can have: a stored full block.
 inline constexpr std::size_t MaxBodySize = BlockSize + 1;
 inline constexpr std::size_t HashSize = 4096;
