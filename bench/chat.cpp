@@ -5,8 +5,9 @@
 #include "client/ClientContext.h"
 #include "client/chat/ChatPanel.h"
 
-#include <QApplication>
 #include <QFile>
+
+#include "QtBenchmarkMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -111,11 +112,5 @@ BENCHMARK(BM_RecolourSender)->Iterations(10)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return pelvo::bench::runWithQApplication(argc, argv);
 }

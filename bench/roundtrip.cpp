@@ -12,13 +12,14 @@
 #include "windows/Tgamestart.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QMouseEvent>
+
+#include "QtBenchmarkMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -183,12 +184,6 @@ BENCHMARK(GridClickToShown)->UseManualTime()->Iterations(200)->Unit(benchmark::k
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    game.reset(); // the windows go before the application object
-    return 0;
+    // The windows go before the application object.
+    return pelvo::bench::runWithQApplication(argc, argv, [] { game.reset(); });
 }

@@ -5,7 +5,7 @@
 #include "client/Tchat.h"
 #include "protocol/LineQueue.h"
 
-#include <QApplication>
+#include "QtBenchmarkMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,10 +33,5 @@ BENCHMARK(BM_DispatchOneLine);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return pelvo::bench::runWithQApplication(argc, argv);
 }
