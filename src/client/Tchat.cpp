@@ -207,12 +207,6 @@ void Tchat::buildMenu() {
     justWatch1_ = addItem(options, "JustWatch1", "Just Watch");
     justWatch1_->setCheckable(true);
     connect(reset, &QAction::triggered, this, &Tchat::ResetScreenLocation1Click);
-    // The board plays the turn sound that "Turn Sound" selects.
-    for (const char* name : {"Classic1", "New1"}) {
-        if (QAction* turn = sounds_->findChild<QAction*>(name))
-            connect(turn, &QAction::triggered, this,
-                    [this] { board_->setTurnSoundNew(sounds_->turnSound() == 1); });
-    }
     connect(justWatch1_, &QAction::triggered, this, [this](bool checked) {
         // The check mark follows the host's announcement, not the click.
         justWatch1_->setChecked(!checked);
@@ -420,8 +414,7 @@ int Tchat::turnSound() const {
     return sounds_->turnSound();
 }
 void Tchat::setTurnSound(int tag) {
-    sounds_->setTurnSound(tag);
-    board_->setTurnSoundNew(sounds_->turnSound() == 1);
+    sounds_->setTurnSound(tag); // the board reads the choice through turnSound()
 }
 void Tchat::setPhrase(int n, const QString& phrase) {
     phraseBar_->setPhrase(n, phrase);

@@ -4,6 +4,8 @@
 #include "client/mainwindow/Support.h"
 
 #include "client/board/Board.h"
+#include "client/sound/SoundOptions.h"
+#include "client/sound/SoundPlayer.h"
 #include "windows/Tgamestart.h"
 #include "windows/Tspylist.h"
 #include "windows/Ttallylist.h"
@@ -219,4 +221,26 @@ TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
 
     emit w.board()->gameRecorded("addtomine");
     EXPECT_EQ(w.tallylist()->recordedGames(), QStringList({"addtomine"}));
+}
+
+TEST_F(TchatTest, TheTurnSoundMenuChoosesTheOwnTurnsClip) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Anna", "127.0.0.1", "join"});
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->write("CMD_sendlogininfo+2\xFF");
+    readUntil(peer, 28);
+    feed(w, {"CMD_nextplayer+2+0+"});
+    EXPECT_EQ(w.sounds()->player().lastRequested(), "turn");
+
+    w.findChild<QAction*>("New1")->trigger();
+    feed(w, {"CMD_nextplayer+2+0+"});
+    EXPECT_EQ(w.sounds()->player().lastRequested(), "turnnew");
+    feed(w, {"CMD_nextplayer+2+1+"});
+    EXPECT_EQ(w.sounds()->player().lastRequested(), "lastturn");
+
+    w.findChild<QAction*>("Classic1")->trigger();
+    feed(w, {"CMD_nextplayer+2+0+"});
+    EXPECT_EQ(w.sounds()->player().lastRequested(), "turn");
 }
