@@ -110,6 +110,20 @@ QPixmap logoPicture(const QSize& size, qreal ratio) {
     return pm;
 }
 
+void paintPlate(QPainter& painter, const QRectF& area, qreal radius, const Plate& plate) {
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(plate.shadow);
+    painter.drawRoundedRect(area.translated(plate.shadowOffset), radius, radius);
+    QLinearGradient fill(area.topLeft(), area.bottomLeft());
+    fill.setColorAt(0, plate.top);
+    fill.setColorAt(1, plate.bottom);
+    painter.setBrush(fill);
+    painter.setPen(plate.border);
+    painter.drawRoundedRect(area, radius, radius);
+    painter.restore();
+}
+
 void paintStartButton(QPainter& painter, const QRectF& area, const QString& text, bool hover,
                       bool down) {
     QPainter& p = painter;

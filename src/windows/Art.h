@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPen>
 #include <QPixmap>
 
 class QPainter;
@@ -36,5 +37,14 @@ QPixmap logoPicture(const QSize& size, qreal ratio = paintRatio());
 // The yellow start button filling `area`, its text sized to the button.
 void paintStartButton(QPainter& painter, const QRectF& area, const QString& text, bool hover,
                       bool down);
+
+// A raised rounded plate: a soft shadow below and right, a top-to-bottom gradient, a border.
+struct Plate {
+    QColor top, bottom;
+    QPen border;
+    QColor shadow;
+    QPointF shadowOffset;
+};
+void paintPlate(QPainter& painter, const QRectF& area, qreal radius, const Plate& plate);
 
 } // namespace pelvo::art

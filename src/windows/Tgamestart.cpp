@@ -28,15 +28,9 @@ QPixmap boxPicture(int index) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF box(5.5, 3.5, 24, 24);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 60));
-    p.drawRoundedRect(box.translated(1, 1.5), 5, 5);
-    QLinearGradient g(box.topLeft(), box.bottomLeft());
-    g.setColorAt(0, QColor(255, 255, 250));
-    g.setColorAt(1, QColor(226, 230, 214));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(50, 60, 30), 1.4));
-    p.drawRoundedRect(box, 5, 5);
+    art::paintPlate(p, box, 5,
+                    {QColor(255, 255, 250), QColor(226, 230, 214), QPen(QColor(50, 60, 30), 1.4),
+                     QColor(0, 0, 0, 60), QPointF(1, 1.5)});
     if (index == 1) {
         QPainterPath tick;
         tick.moveTo(box.left() + 5, box.top() + 12.5);

@@ -306,15 +306,9 @@ QPixmap penaltyMarker() {
     smooth(p);
     // The tag keeps to the upper rows: the name label starts just below this marker.
     const QRectF tag(4.5, 1.5, 90, 18);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 70));
-    p.drawRoundedRect(tag.translated(1, 1.5), 5, 5);
-    QLinearGradient g(tag.topLeft(), tag.bottomLeft());
-    g.setColorAt(0, QColor(236, 64, 52));
-    g.setColorAt(1, QColor(170, 20, 24));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(255, 255, 255, 220), 1));
-    p.drawRoundedRect(tag, 5, 5);
+    art::paintPlate(p, tag, 5,
+                    {QColor(236, 64, 52), QColor(170, 20, 24), QPen(QColor(255, 255, 255, 220), 1),
+                     QColor(0, 0, 0, 70), QPointF(1, 1.5)});
     p.setPen(Qt::white);
     p.setFont(art::pixelFont(11, true));
     p.drawText(tag, Qt::AlignCenter, QStringLiteral("+25 PENALTY"));
