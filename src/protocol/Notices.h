@@ -1,0 +1,180 @@
+#pragma once
+// Typed notices, host to client: one plain struct per notice the client handles, decoded once
+// from the payload (the text after "CMD_name+") and encoded by the builders of Messages.h.
+// A decoder either reads the whole notice or fails as a whole (std::nullopt), so a malformed
+// notice changes nothing on the client.
+
+// own
+#include "protocol/Messages.h"
+
+// Qt
+#include <QList>
+#include <QString>
+
+// std
+#include <optional>
+
+namespace pelvo::notice {
+
+// A card at a grid position: position 1..9, code 0..53.
+struct Placed {
+    int position = 0;
+    int code = 0;
+    friend bool operator==(const Placed&, const Placed&) = default;
+};
+
+struct SendLoginInfo { // CMD_sendlogininfo: slot (1..9) given to this connection
+    int slot = 0;
+    friend bool operator==(const SendLoginInfo&, const SendLoginInfo&) = default;
+};
+// CMD_newplayerinfo, CMD_existingplayers and CMD_playerdisconnected: slot (1..9), name.
+struct PlayerInfo {
+    int slot = 0;
+    QString name;
+    friend bool operator==(const PlayerInfo&, const PlayerInfo&) = default;
+};
+struct HaveWrongVersion { // CMD_havewrongversion: the name of the player with the other version
+    QString name;
+    friend bool operator==(const HaveWrongVersion&, const HaveWrongVersion&) = default;
+};
+struct WrongVersion { // CMD_wrongversion
+    friend bool operator==(const WrongVersion&, const WrongVersion&) = default;
+};
+struct Full { // CMD_full
+    friend bool operator==(const Full&, const Full&) = default;
+};
+// CMD_justwatching: seat (any number; the client checks it against its seats), mode text
+// ("1" watching, anything else playing again).
+struct JustWatching {
+    int seat = 0;
+    QString mode;
+    friend bool operator==(const JustWatching&, const JustWatching&) = default;
+};
+// CMD_chat and CMD_action: sender (0..9) "+" text, then "|" and a colour text. Without "|" (or
+// with a colour that cannot be read) the colour is 255 (red).
+struct ChatText {
+    int sender = 0;
+    QString text;
+    quint32 colour = 255;
+    friend bool operator==(const ChatText&, const ChatText&) = default;
+};
+// CMD_playasound: slot text "+" clip name ["+"]. The slot is a number only when it reads as one.
+struct PlayASound {
+    std::optional<int> slot;
+    QString clip;
+    friend bool operator==(const PlayASound&, const PlayASound&) = default;
+};
+struct StartGame { // CMD_startgame: starter, rounds (>= 0), seat 3 and seat 4 flags ("f" = out)
+    QString starter;
+    int rounds = 0;
+    bool seat3Plays = true;
+    bool seat4Plays = true;
+    friend bool operator==(const StartGame&, const StartGame&) = default;
+};
+struct RoundStarting { // round (>= 0), discard top (0..53)
+    int round = 0;
+    int discardTop = 0;
+    friend bool operator==(const RoundStarting&, const RoundStarting&) = default;
+};
+struct MyCards { // seat (1..4), then position/code pairs
+    int seat = 0;
+    QList<Placed> cards;
+    friend bool operator==(const MyCards&, const MyCards&) = default;
+};
+struct GameStats { // the late joiner's snapshot; seat-0 triples are padding and are dropped
+    int addressee = 0;
+    int rounds = 0;
+    int round = 0;
+    int turnSeat = 0; // 0..4
+    int discardTop = 0;
+    std::array<int, 4> totals{}; // seats 1..4
+    bool seat3Out = false;
+    bool seat4Out = false;
+    QList<msg::FaceUpCard> faceUp;
+    friend bool operator==(const GameStats& a, const GameStats& b) {
+        if (a.faceUp.size() != b.faceUp.size()) return false;
+        for (qsizetype i = 0; i < a.faceUp.size(); ++i) {
+            const auto &x = a.faceUp[i], &y = b.faceUp[i];
+            if (x.seat != y.seat || x.position != y.position || x.code != y.code) return false;
+        }
+        return a.addressee == b.addressee && a.rounds == b.rounds && a.round == b.round &&
+               a.turnSeat == b.turnSeat && a.discardTop == b.discardTop && a.totals == b.totals &&
+               a.seat3Out == b.seat3Out && a.seat4Out == b.seat4Out;
+    }
+};
+struct PostScores { // seat (1..4), round points, total, then position/code pairs
+    int seat = 0;
+    int points = 0;
+    int total = 0;
+    QList<Placed> cards;
+    friend bool operator==(const PostScores&, const PostScores&) = default;
+};
+struct Penalty { // seat (1..4), new total
+    int seat = 0;
+    int total = 0;
+    friend bool operator==(const Penalty&, const Penalty&) = default;
+};
+struct NextPlayer { // seat (1..4), went-out flag (non-zero: the last turn)
+    int seat = 0;
+    int lastTurn = 0;
+    friend bool operator==(const NextPlayer&, const NextPlayer&) = default;
+};
+struct Winner { // the winner's name
+    QString name;
+    friend bool operator==(const Winner&, const Winner&) = default;
+};
+struct DrawACard { // seat (1..4), the drawn card (0..53)
+    int seat = 0;
+    int code = 0;
+    friend bool operator==(const DrawACard&, const DrawACard&) = default;
+};
+struct HeFlipped { // seat (1..4), position (1..9), code (0..53)
+    int seat = 0;
+    int position = 0;
+    int code = 0;
+    friend bool operator==(const HeFlipped&, const HeFlipped&) = default;
+};
+// CMD_replaceadraw and CMD_replaceadiscard: seat, position, new discard top, the card placed.
+struct Replaced {
+    int seat = 0;
+    int position = 0;
+    int discardTop = 0;
+    int taken = 0;
+    friend bool operator==(const Replaced&, const Replaced&) = default;
+};
+struct DiscardADrawn { // seat (1..4), new discard top
+    int seat = 0;
+    int discardTop = 0;
+    friend bool operator==(const DiscardADrawn&, const DiscardADrawn&) = default;
+};
+
+// The decoder of each notice: the whole payload, or nothing.
+template <class Notice> std::optional<Notice> decode(const QString& payload);
+
+// The encoders: exactly the frames of Messages.h (command, payload, terminator).
+QByteArray encode(const SendLoginInfo& n);
+QByteArray encodeNew(const PlayerInfo& n);      // CMD_newplayerinfo
+QByteArray encodeExisting(const PlayerInfo& n); // CMD_existingplayers
+QByteArray encodeGone(const PlayerInfo& n);     // CMD_playerdisconnected
+QByteArray encode(const HaveWrongVersion& n);
+QByteArray encode(const WrongVersion& n);
+QByteArray encode(const Full& n);
+QByteArray encode(const JustWatching& n);
+QByteArray encodeChat(const ChatText& n);   // CMD_chat
+QByteArray encodeAction(const ChatText& n); // CMD_action
+QByteArray encode(const PlayASound& n);
+QByteArray encode(const StartGame& n);
+QByteArray encode(const RoundStarting& n);
+QByteArray encode(const MyCards& n); // exactly nine cards, positions 1..9 in order
+QByteArray encode(const GameStats& n);
+QByteArray encode(const PostScores& n); // exactly nine cards, positions 1..9 in order
+QByteArray encode(const Penalty& n);
+QByteArray encode(const NextPlayer& n);
+QByteArray encode(const Winner& n);
+QByteArray encode(const DrawACard& n);
+QByteArray encode(const HeFlipped& n);
+QByteArray encodeDraw(const Replaced& n);    // CMD_replaceadraw
+QByteArray encodeDiscard(const Replaced& n); // CMD_replaceadiscard
+QByteArray encode(const DiscardADrawn& n);
+
+} // namespace pelvo::notice
