@@ -9,11 +9,7 @@
 #include "client/sound/SoundOptions.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
-#include "protocol/Commands.h"
 #include "protocol/Fields.h"
-#include "protocol/Messages.h"
-#include "protocol/Ports.h"
-#include "protocol/WireText.h"
 #include "windows/Art.h"
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
@@ -24,7 +20,6 @@
 #include "windows/Ttallylist.h"
 
 // Qt
-#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
@@ -38,9 +33,6 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-// std
-#include <utility>
-
 Q_LOGGING_CATEGORY(lcClient, "pelvo.client")
 
 namespace pelvo {
@@ -49,11 +41,8 @@ namespace {
 
 constexpr int BoardWidth = 765;
 constexpr int BoardHeight = 542;
-constexpr char Waiting[] = "<Waiting>";
 
 // The lowest seat or slot a message may name, and the highest slot the host hands out.
-constexpr int FirstSlot = 1;
-constexpr int LastSlot = 9;
 
 QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* item = menu->addAction(caption);
@@ -72,7 +61,7 @@ QString spectatorEntry(int slot, const QString& name) {
 } // namespace
 
 Tchat::Tchat(const QStringList& params, QWidget* parent)
-    : QMainWindow(parent), params_(params),
+    : QMainWindow(parent), params_(params), session_(new ClientSession(this)),
       chatDumpPath_(qEnvironmentVariable("PELVO_TEST_DUMP_CHAT")) {
     setObjectName("chat");
     setWindowTitle("Pelvo");
@@ -80,13 +69,12 @@ Tchat::Tchat(const QStringList& params, QWidget* parent)
     buildMenu();
     FormCreate();
     createSideWindows();
-    buildDispatchTable();
+    connectSession();
 }
 
 Tchat::~Tchat() {
-    // The sockets close while the window is being taken apart; their notices must not reach it.
-    sock_->OnInfo = nullptr;
-    sock_->OnRead = nullptr;
+    // The session's socket closes while the window is being taken apart: nothing reaches it.
+    session_->disconnect(this);
     // The parts keep a reference to this window: take them down while it is still whole,
     // the host first, then the side windows in reverse order of creation.
     delete server_;
@@ -129,31 +117,25 @@ void Tchat::buildParts() {
 
     sounds_ = new SoundOptions(*this, this);
 
-    board_ = new Board(*this, client);
+    board_ = new Board(*session_, client);
     board_->move(1, 1);
 
     // Lower right of the board, clear of seat 1's cards and labels.
     phraseBar_ = new PhraseBar(*this, *sounds_, client);
     phraseBar_->setGeometry(485, 269, 280, 20);
-    chat_ = new ChatPanel(*this, client);
+    chat_ = new ChatPanel(*this, session_->chat(), client);
     chat_->setGeometry(485, 291, 280, 250);
     phraseBar_->raise();
     chat_->raise();
 
     connect(board_, &Board::startClicked, this, &Tchat::button_startClick);
-    connect(board_, &Board::gameRecorded, this, [this](const QString& winner) {
-        loadchecklist();
-        tallylist_->addgame(winner);
-    });
     connect(board_, &Board::nameLabelMenuRequested, this, [this](int seat, const QPoint& at) {
         label_playername1ContextPopup(seat);
         popupKick_->popup(at);
     });
-    connect(board_, &Board::gameStarted, this, [this] { justWatch1_->setChecked(false); });
     connect(board_, &Board::logoClicked, this, [this] { about_->label_urlClick(); });
 
     // One way to show a message box, so that tests and the desktop see the same thing.
-    board_->setMessageBox([this](const QString& text) { showMessage(this, text); });
     chat_->setMessageBox([this](const QString& text) { showMessage(this, text); });
 
     popupKick_ = new QMenu(this);
@@ -161,28 +143,15 @@ void Tchat::buildParts() {
     removeFromGame1_ = addItem(popupKick_, "RemoveFromGame1", "Remove From Game");
     settoJustWatch1_ = addItem(popupKick_, "SettoJustWatch1", "Set to Just Watch");
     unsetJustWatch1_ = addItem(popupKick_, "UnsetJustWatch1", "Unset Just Watch");
-    popupKick_->setProperty("Tag", 0);
     connect(removeFromGame1_, &QAction::triggered, this, &Tchat::RemoveFromGame1Click);
     connect(settoJustWatch1_, &QAction::triggered, this, &Tchat::SettoJustWatch1Click);
     connect(unsetJustWatch1_, &QAction::triggered, this, &Tchat::UnsetJustWatch1Click);
-
-    sock_ = new TSock(this);
-    sock_->setObjectName("sock");
-    sock_->setPortName(gamePortName());
-    sock_->OnRead = [this](TSock*, int) { sockRead(); };
-    sock_->OnInfo = [this](TSock*, int code, const QString& text) { sockInfo(code, text); };
 
     // For the lobby program that started us; nothing is sent or read on it.
     sock11_ = new TSock(this);
     sock11_->setObjectName("Sock11");
     sock11_->setHostName("127.0.0.1");
     sock11_->setPortName("9001");
-
-    // Dispatch runs only while lines wait, so an idle client costs nothing.
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName("Timer1");
-    timer1_->setInterval(1);
-    connect(timer1_, &QTimer::timeout, this, &Tchat::Timer1Timer);
 }
 
 void Tchat::buildMenu() {
@@ -207,9 +176,9 @@ void Tchat::buildMenu() {
     justWatch1_ = addItem(options, "JustWatch1", "Just Watch");
     justWatch1_->setCheckable(true);
     connect(reset, &QAction::triggered, this, &Tchat::ResetScreenLocation1Click);
-    connect(justWatch1_, &QAction::triggered, this, [this](bool checked) {
+    connect(justWatch1_, &QAction::triggered, this, [this] {
         // The check mark follows the host's announcement, not the click.
-        justWatch1_->setChecked(!checked);
+        justWatch1_->setChecked(session_->table().justWatching);
         JustWatch1Click();
     });
 
@@ -233,19 +202,18 @@ void Tchat::buildMenu() {
 }
 
 void Tchat::FormCreate() {
-    state_.gamename = "Pelvo";
+    ClientState& st = session_->state();
+    st.gamename = "Pelvo";
     mutex_ = std::make_unique<NamedMutex>("pelvo");
-    state_.defaultwidth = 772;
-    state_.defaultheight = 580;
-    state_.phraseready = true;
-    state_.syscolour = 0xFF0000;
-    state_.maxseats = 4;
-    board_->clearall();
+    st.defaultwidth = 772;
+    st.defaultheight = 580;
+    st.phraseready = true;
+    st.syscolour = 0xFF0000;
+    st.maxseats = 4;
     random_.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
-    state_.ishost = false;
-    state_.turnseat = 0;
+    st.ishost = false;
     // The chat view's link counter starts at -1 inside the chat panel itself.
-    state_.seatnames = {QString(), "You", "Klot", "Klick", "Kling"};
+    st.seatnames = {QString(), "You", "Klot", "Klick", "Kling"};
 
     // Design place: left 3, top 3, a client area of 767 by 544 (the minimum then rounds it up).
     move(3, 3);
@@ -260,7 +228,7 @@ void Tchat::createSideWindows() {
     phrases_ = new Tphrases(this);
     download_ = new Tdownload(this);
     // The tally file sits beside the settings file: "Pelvo" + "tally.tld".
-    tallylist_ = new Ttallylist(QDir(dataFolder()).filePath(state_.gamename + "tally.tld"), this);
+    tallylist_ = new Ttallylist(QDir(dataFolder()).filePath(session_->state().gamename + "tally.tld"), this);
     server_ = new TServer(this);
     server_->botSpeed = [this] { return sounds_->botSpeed(); };
 
@@ -268,7 +236,7 @@ void Tchat::createSideWindows() {
     connect(phrases_, &Tphrases::done, this, [this](const QStringList& phrases) {
         for (int n = 1; n <= 9; ++n) phraseBar_->setPhrase(n, phrases.value(n - 1));
         try {
-            writePhrases(settingsPath(), state_.gamename, phrases);
+            writePhrases(settingsPath(), session_->state().gamename, phrases);
         } catch (const SettingsWriteError& e) {
             showMessage(this, QString::fromUtf8(e.what()));
         }
@@ -280,58 +248,44 @@ void Tchat::createSideWindows() {
     connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
 }
 
-void Tchat::buildDispatchTable() {
-    table_.add(cmd::sendlogininfo, [this](const QString& p) { sendloginfo(p); });
-    table_.add(cmd::chat, [this](const QString& p) { chat_->chatrecieved(p); });
-    table_.add(cmd::action, [this](const QString& p) { chat_->chatrecieved(p); });
-    table_.add(cmd::playasound, [this](const QString& p) { phraseBar_->playasound(p); });
-    table_.add(cmd::newplayerinfo, [this](const QString& p) { newplayerinfo(p); });
-    table_.add(cmd::havewrongversion, [this](const QString& p) {
-        addlinetochat("0+" + p + " has a different version of the game then you.",
-                      state_.syscolour);
+void Tchat::connectSession() {
+    ClientSession* s = session_;
+    connect(s, &ClientSession::message, this, [this](const QString& text) { showMessage(this, text); });
+    connect(s, &ClientSession::sound, this, &Tchat::playsounds);
+    connect(s, &ClientSession::clip, sounds_, &SoundOptions::playclip);
+    connect(s, &ClientSession::joined, this, &Tchat::loadinifile);
+    connect(s, &ClientSession::closeRequested, this, &Tchat::close);
+    connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
+    connect(s, &ClientSession::gameRecorded, this, [this](const QString& winner) {
+        loadchecklist();
+        tallylist_->addgame(winner);
     });
-    table_.add(cmd::wrongversion, [this](const QString&) {
-        addlinetochat("0+You have a differnt version of the game then the host.", state_.syscolour);
-    });
-    table_.add(cmd::existingplayers, [this](const QString& p) { newplayerinfo(p); });
-    table_.add(cmd::playerdisconnected, [this](const QString& p) { playerdisconnected(p); });
-    table_.add(cmd::full, [this](const QString&) {
-        // The window closes anyway: nothing queued after this matters.
-        timer1_->stop();
-        receivedlist_.clear();
-        showMessage(this, "Game is full");
-        close();
-    });
-    table_.add(cmd::justwatching, [this](const QString& p) { justwatching(p); });
-    table_.add(cmd::startgame, [this](const QString& p) { board_->startthegame(p); });
-    table_.add(cmd::nextplayer, [this](const QString& p) { board_->getnextplayer(p); });
-    table_.add(cmd::winner, [this](const QString& p) { board_->winner(p); });
-    table_.add(cmd::mycards, [this](const QString& p) { board_->mycards(p); });
-    table_.add(cmd::heflipped, [this](const QString& p) { board_->heflipped(p); });
-    table_.add(cmd::drawacard, [this](const QString& p) { board_->drawacard(p); });
-    table_.add(cmd::replaceadraw, [this](const QString& p) { board_->replaceadraw(p); });
-    table_.add(cmd::discardadrawn, [this](const QString& p) { board_->discardadrawn(p); });
-    table_.add(cmd::replaceadiscard, [this](const QString& p) { board_->replaceadiscard(p); });
-    table_.add(cmd::postscores, [this](const QString& p) { board_->postscores(p); });
-    table_.add(cmd::roundstarting, [this](const QString& p) { board_->roundstarting(p); });
-    table_.add(cmd::penalty, [this](const QString& p) { board_->penalty(p); });
-    table_.add(cmd::gamestats, [this](const QString& p) { board_->gamestats(p); });
+    if (!chatDumpPath_.isEmpty()) connect(&s->chat(), &ChatHistory::lineAdded, this, &Tchat::dumpChat);
+}
+
+// What the window itself shows of the table: the Just Watch check mark and the spectators.
+void Tchat::showTable() {
+    const TableModel& t = session_->table();
+    justWatch1_->setChecked(t.justWatching);
+    QStringList entries;
+    for (const Spectator& spy : t.spectators) entries << spectatorEntry(spy.slot, spy.name);
+    QListWidget* spys = spylist_->listbox_spys();
+    QStringList shown;
+    for (int i = 0; i < spys->count(); ++i) shown << spys->item(i)->text();
+    if (shown == entries) return;
+    spys->clear();
+    spys->addItems(entries);
 }
 
 // ---------------------------------------------------------------- ClientContext
 
 bool Tchat::sendToHost(const QByteArray& frame) {
-    try {
-        return sock_->Send(frame);
-    } catch (const ESockException& e) {
-        qCDebug(lcClient) << "send refused:" << e.what();
-        return false;
-    }
+    return session_->sendToHost(frame);
 }
 
 void Tchat::addlinetochat(const QString& line, quint32 colour) {
-    chat_->addlinetochat(line, colour);
-    if (!chatDumpPath_.isEmpty()) dumpChat();
+    session_->addlinetochat(line, colour,
+                            line.startsWith(u'0') ? ChatLine::Kind::System : ChatLine::Kind::Chat);
 }
 
 void Tchat::playsounds(const QString& name) {
@@ -340,7 +294,7 @@ void Tchat::playsounds(const QString& name) {
 
 void Tchat::saveinifile() {
     try {
-        pelvo::saveinifile(settingsPath(), state_.gamename, *this);
+        pelvo::saveinifile(settingsPath(), session_->state().gamename, *this);
     } catch (const SettingsWriteError& e) {
         showMessage(this, QString::fromUtf8(e.what()));
     }
@@ -351,8 +305,8 @@ quint32 Tchat::chatColour() const {
 }
 
 QString Tchat::seatCaption(int seat) const {
-    const QLabel* label = board_->label_playername(seat);
-    return label ? label->text() : QString();
+    if (seat < 1 || seat > TableSeats) return QString();
+    return session_->table().seats[std::size_t(seat)].caption();
 }
 
 void Tchat::closeMainWindow() {
@@ -378,7 +332,7 @@ WindowPlace Tchat::windowPlace() const {
 }
 
 void Tchat::setWindowPlace(const WindowPlace& place) {
-    state_.savedplace = place;
+    session_->state().savedplace = place;
     placeWindow(place);
 }
 
@@ -443,22 +397,22 @@ void Tchat::showEvent(QShowEvent* event) {
 }
 
 void Tchat::processparams() {
-    board_->button_start()->hide();
+    session_->setStartShown(false);
     startGame1_->setEnabled(false);
-    state_.loginfield.clear();
+    session_->state().loginfield.clear();
 
     if (params_.isEmpty()) {
-        addlinetochat("0+Loading Solo Game..Please wait.", state_.syscolour);
+        addlinetochat("0+Loading Solo Game..Please wait.", session_->state().syscolour);
         download_->show();
-        state_.hostaddress = "127.0.0.1";
-        state_.playername = "You";
+        session_->state().hostaddress = "127.0.0.1";
+        session_->state().playername = "You";
         hostpress();
         return;
     }
-    addlinetochat("0+Loading Multi-player Game.. Please Wait.", state_.syscolour);
+    addlinetochat("0+Loading Multi-player Game.. Please Wait.", session_->state().syscolour);
     if (params_.size() < 3) return; // without a host/join flag the client stays unconnected
-    state_.playername = params_.at(0);
-    state_.hostaddress = params_.at(1);
+    session_->state().playername = params_.at(0);
+    session_->state().hostaddress = params_.at(1);
     if (params_.at(2) == QLatin1String("true"))
         hostpress();
     else
@@ -477,11 +431,10 @@ void Tchat::openLobbyLink() {
 void Tchat::hostpress() {
     try {
         server_->Sock1->setListen(true);
-        state_.loginfield = state_.playername;
-        state_.ishost = true;
-        sock_->setHostName("127.0.0.1");
-        sock_->Open();
-        board_->button_start()->show();
+        session_->state().loginfield = session_->state().playername;
+        session_->state().ishost = true;
+        session_->connectToHost("127.0.0.1", session_->state().playername);
+        session_->setStartShown(true);
         startGame1_->setEnabled(true);
         spylist_->popup_kickhim()->setEnabled(true);
     } catch (const ESockException& e) {
@@ -492,113 +445,16 @@ void Tchat::hostpress() {
 
 void Tchat::joinpress() {
     try {
-        state_.loginfield = state_.playername;
-        sock_->setHostName(state_.hostaddress);
-        sock_->Open();
-        board_->button_start()->hide();
+        session_->connectToHost(session_->state().hostaddress, session_->state().playername);
+        session_->setStartShown(false);
         startGame1_->setEnabled(false);
     } catch (const ESockException& e) {
         showMessage(this, QString::fromUtf8(e.what()));
     }
 }
 
-void Tchat::sockRead() {
-    QList<QByteArray> frames;
-    const bool intact = splitter_.feed(sock_->Receive(), frames);
-    for (const QByteArray& frame : frames) receivedlist_.append(decodeWire(frame));
-    if (!receivedlist_.isEmpty() && !timer1_->isActive()) timer1_->start();
-    if (!intact) {
-        qCWarning(lcClient) << "the host sent an endless frame; closing";
-        sockInfo(InfoClosed, "Socket Closed");
-    }
-}
-
-void Tchat::sockInfo(int, const QString& text) {
-    if (text != QLatin1String("Socket Closed")) return;
-    // A handler waiting on the player (a message box) finishes first; then the window closes.
-    if (dispatching_ > 0) {
-        hangUpPending_ = true;
-        return;
-    }
-    // What arrived before the close is still handled: a full table sends "CMD_full" and
-    // closes at once, and the player must see why the game ends.
-    while (!receivedlist_.isEmpty() && !closing_) processsocktimer();
-    close();
-}
-
-void Tchat::Timer1Timer() {
-    processsocktimer();
-    if (receivedlist_.isEmpty()) timer1_->stop();
-}
-
-void Tchat::processsocktimer() {
-    ++dispatching_;
-    table_.dispatch(receivedlist_.takeFirst());
-    --dispatching_;
-    if (dispatching_ == 0 && std::exchange(hangUpPending_, false))
-        sockInfo(InfoClosed, "Socket Closed");
-}
-
-void Tchat::sendloginfo(const QString& payload) {
-    const int seat = toIntOrThrow(payload);
-    if (seat < FirstSlot || seat > LastSlot) throw BadField("seat out of range");
-    state_.myseat = seat;
-    state_.connected = true;
-    sendToHost(msg::logininfo(seat, about_->versionText(), state_.loginfield));
-    board_->sortstuff(seat);
-}
-
-void Tchat::newplayerinfo(const QString& payload) {
-    FieldReader fields(payload);
-    const int seat = fields.nextInt(FirstSlot, LastSlot);
-    const QString name = fields.remainder();
-
-    if (seat == state_.myseat) {
-        addlinetochat("0+You are Connected.", state_.syscolour);
-        loadinifile();
-    } else {
-        addlinetochat("0+" + name + " is Connected.", state_.syscolour);
-    }
-    if (seat <= state_.maxseats) {
-        if (QLabel* label = board_->label_playername(seat)) {
-            label->setText(name);
-            label->show();
-        }
-        if (QLabel* score = board_->label_score(seat)) score->show();
-    } else {
-        spylist_->listbox_spys()->addItem(spectatorEntry(seat, name));
-        addlinetochat(seat == state_.myseat ? QString("0+You are spying.")
-                                            : "0+" + name + " is spying.",
-                      state_.syscolour);
-    }
-    playsounds("entered");
-}
-
-void Tchat::playerdisconnected(const QString& payload) {
-    FieldReader fields(payload);
-    const int seat = fields.nextInt(FirstSlot, LastSlot);
-    const QString name = fields.remainder();
-
-    if (seat <= state_.maxseats) {
-        QLabel* label = board_->label_playername(seat);
-        if (!label) return;
-        const QString caption = label->text();
-        const QString defaultName = label->property("Hint").toString(); // the default name
-        if (caption != QLatin1String(Waiting) && caption != defaultName)
-            addlinetochat("0+" + caption + " disconnected.", state_.syscolour);
-        label->setText(defaultName);
-        if (QLabel* eyes = board_->image_eyes(seat)) eyes->hide();
-        return;
-    }
-    QListWidget* spys = spylist_->listbox_spys();
-    const auto found = spys->findItems(spectatorEntry(seat, name), Qt::MatchExactly);
-    if (found.isEmpty()) return;
-    addlinetochat("0+" + name + " has left.", state_.syscolour);
-    delete found.first();
-}
-
 void Tchat::loadinifile() {
-    pelvo::loadinifile(settingsPath(), state_.gamename, *this);
+    pelvo::loadinifile(settingsPath(), session_->state().gamename, *this);
 }
 
 void Tchat::closeEvent(QCloseEvent* event) {
@@ -608,27 +464,27 @@ void Tchat::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     WindowPlace place = windowPlace();
-    if (!(place == state_.savedplace)) {
+    if (!(place == session_->state().savedplace)) {
         // A window larger than the work area is made a little smaller, once per dimension.
         const QRect work = screen() ? screen()->availableGeometry() : QRect();
         if (place.width > work.width()) place.width -= 15;
         if (place.height > work.height()) place.height -= 15;
-        state_.savedplace = place;
+        session_->state().savedplace = place;
         closingPlace_ = place;
         saveinifile();
         closingPlace_.reset();
     }
-    timer1_->stop();
+    session_->stop();
     event->accept();
     emit mainWindowClosed();
 }
 
 void Tchat::ResetScreenLocation1Click() {
-    placeWindow({3, 3, state_.defaultwidth, state_.defaultheight});
+    placeWindow({3, 3, session_->state().defaultwidth, session_->state().defaultheight});
 }
 
 void Tchat::button_startClick() {
-    if (state_.connected)
+    if (session_->state().connected)
         gamestart_->show();
     else
         showMessage(this, "You are not connected");
@@ -655,48 +511,32 @@ void Tchat::dumpChat() const {
 // ---------------------------------------------------------------- spectators and removal
 
 void Tchat::JustWatch1Click() {
-    if (!state_.connected || state_.myseat < FirstSlot || state_.myseat > state_.maxseats) return;
-    sendToHost(msg::justwatch(state_.myseat, justWatch1_->isChecked() ? 2 : 1));
+    session_->justWatch();
 }
 
 void Tchat::label_playername1ContextPopup(int seat) {
     for (QAction* item : {removeFromGame1_, settoJustWatch1_, unsetJustWatch1_})
-        item->setEnabled(state_.ishost);
-    if (seatCaption(seat) == QLatin1String(Waiting)) removeFromGame1_->setEnabled(false);
-    popupKick_->setProperty("Tag", seat);
+        item->setEnabled(session_->state().ishost);
+    const bool waiting = seat >= 1 && seat <= TableSeats &&
+                         session_->table().seats[std::size_t(seat)].occupant == Occupant::Waiting;
+    if (waiting) removeFromGame1_->setEnabled(false);
+    kickSeat_ = seat;
 }
 
 void Tchat::SettoJustWatch1Click() {
-    const int seat = popupKick_->property("Tag").toInt();
-    if (state_.connected && seat >= FirstSlot && seat <= state_.maxseats)
-        sendToHost(msg::justwatch(seat, 1));
+    session_->setJustWatch(kickSeat_, true);
 }
 
 void Tchat::UnsetJustWatch1Click() {
-    const int seat = popupKick_->property("Tag").toInt();
-    if (state_.connected && seat >= FirstSlot && seat <= state_.maxseats)
-        sendToHost(msg::justwatch(seat, 2));
+    session_->setJustWatch(kickSeat_, false);
 }
 
 void Tchat::RemoveFromGame1Click() {
-    kicking(popupKick_->property("Tag").toInt());
+    kicking(kickSeat_);
 }
 
 void Tchat::kicking(int slot) {
-    if (state_.ishost && state_.connected) sendToHost(msg::kickhim(state_.myseat, slot));
-}
-
-void Tchat::justwatching(const QString& payload) {
-    FieldReader fields(payload);
-    const int seat = fields.nextInt();
-    const QString mode = fields.remainder();
-    if (seat < FirstSlot || seat > state_.maxseats) return;
-    const bool watching = mode == QLatin1String("1");
-    if (seat == state_.myseat) justWatch1_->setChecked(watching);
-    addlinetochat("0+" + seatCaption(seat) +
-                      (watching ? " is just watching" : " is now playing again"),
-                  state_.syscolour);
-    if (QLabel* eyes = board_->image_eyes(seat)) eyes->setVisible(watching);
+    session_->remove(slot);
 }
 
 void Tchat::SpyList1Click() {
@@ -706,10 +546,10 @@ void Tchat::SpyList1Click() {
 void Tchat::loadchecklist() {
     QListWidget* checklist = tallylist_->checklist();
     checklist->clear();
-    for (int seat = 1; seat <= state_.maxseats; ++seat) {
-        if (seat == state_.myseat) continue;
+    for (int seat = 1; seat <= session_->state().maxseats; ++seat) {
+        if (seat == session_->state().myseat) continue;
+        if (session_->table().seats[std::size_t(seat)].occupant == Occupant::Waiting) continue;
         const QString name = seatCaption(seat);
-        if (name == QLatin1String(Waiting)) continue;
         auto* item = new QListWidgetItem(name, checklist);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         const bool followed =

@@ -1,15 +1,12 @@
 #pragma once
-// The main window: board, chat and phrase bar, the menu bar, the game connection `sock`, the
-// queue of received lines and the table that hands each line to the part that handles it.
+// The main window: the shell that wires the session (connection, notices, table model, chat
+// history) to its views — board, chat and phrase bar, the menu bar and the side windows.
 // It is the ClientContext of every client part and the target of the settings file.
 
 // own
 #include "client/ClientContext.h"
-#include "client/ClientState.h"
 #include "client/settings/SettingsFile.h"
-#include "protocol/CommandTable.h"
-#include "protocol/FrameSplitter.h"
-#include "protocol/LineQueue.h"
+#include "session/ClientSession.h"
 
 // Qt
 #include <QMainWindow>
@@ -50,7 +47,7 @@ public:
     ~Tchat() override;
 
     // ---- ClientContext ----
-    ClientState& state() override { return state_; }
+    ClientState& state() override { return session_->state(); }
     bool sendToHost(const QByteArray& frame) override;
     // PELVO_TEST_DUMP_CHAT=<file> (whole-program tests): after every line the chat view's plain
     // text is written to <file>.
@@ -86,13 +83,8 @@ public:
     void processparams();
     void hostpress();
     void joinpress();
-    void sockRead();
-    void sockInfo(int code, const QString& text);
-    void Timer1Timer();
-    void processsocktimer();
-    void sendloginfo(const QString& payload);
-    void newplayerinfo(const QString& payload);
-    void playerdisconnected(const QString& payload);
+    void Timer1Timer() { session_->Timer1Timer(); }
+    void processsocktimer() { session_->processsocktimer(); }
     void loadinifile();
     void ResetScreenLocation1Click();
     void button_startClick();
@@ -107,7 +99,6 @@ public:
     void UnsetJustWatch1Click();
     void RemoveFromGame1Click();
     void kicking(int slot);
-    void justwatching(const QString& payload);
     void SpyList1Click();
     void loadchecklist();
     void ViewTally1Click();
@@ -116,15 +107,16 @@ public:
     void About1Click();
 
     // ---- parts, for the program and for tests ----
+    ClientSession& session() const { return *session_; }
     Board* board() const { return board_; }
     ChatPanel* chat() const { return chat_; }
     PhraseBar* phraseBar() const { return phraseBar_; }
     SoundOptions* sounds() const { return sounds_; }
-    TSock* sock() const { return sock_; }
+    TSock* sock() const { return session_->sock(); }
     TSock* Sock11() const { return sock11_; }
     TServer* server() const { return server_; }
-    QTimer* Timer1() const { return timer1_; }
-    LineQueue& receivedlist() { return receivedlist_; }
+    QTimer* Timer1() const { return session_->Timer1(); }
+    LineQueue& receivedlist() { return session_->receivedlist(); }
     QMenu* popup_kick() const { return popupKick_; }
     Tabout* about() const { return about_; }
     Tspylist* spylist() const { return spylist_; }
@@ -148,32 +140,27 @@ private:
     void buildMenu();
     void FormCreate();
     void createSideWindows();
-    void buildDispatchTable();
+    void connectSession();
+    void showTable();
     void openLobbyLink();
     void placeWindow(const WindowPlace& place);
     void dumpChat() const;
 
     QStringList params_;
-    ClientState state_;
-    LineQueue receivedlist_;
-    FrameSplitter splitter_;
-    CommandTable table_;
+    ClientSession* session_ = nullptr;
     QRandomGenerator random_;
     std::unique_ptr<NamedMutex> mutex_;
     std::optional<WindowPlace> closingPlace_;
     bool shown_ = false;
     bool closing_ = false;
-    int dispatching_ = 0;        // handlers of received lines running (a message box nests them)
-    bool hangUpPending_ = false; // the host hung up during a handler
+    int kickSeat_ = 0; // the seat whose name label opened popup_kick
     QString chatDumpPath_;
 
     Board* board_ = nullptr;
     ChatPanel* chat_ = nullptr;
     PhraseBar* phraseBar_ = nullptr;
     SoundOptions* sounds_ = nullptr;
-    TSock* sock_ = nullptr;
     TSock* sock11_ = nullptr;
-    QTimer* timer1_ = nullptr;
     QMenu* popupKick_ = nullptr;
     QAction* startGame1_ = nullptr;
     QAction* justWatch1_ = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
-// The values every part of the player client shares, one set per process, owned by the main
-// window for the whole run.
+// What the player client knows of its own connection: its slot, whether it hosts, the names it
+// uses. One set per process, held by the session.
 
 #include <QString>
 
@@ -17,10 +17,7 @@ struct ClientState {
     int myseat = 0;          // slot the host gave us; 1-4 seats, 5 and up spectators
     bool connected = false;  // set when the seat has arrived and the login went out; never cleared
     bool ishost = false;
-    int turnseat = 0;        // seat whose move the board expects; 0 = none
-    int flipsleft = 0;       // opening flips this client may still request
-    std::array<bool, 5> seatplaying{};                                  // index 1..4
-    std::array<QString, 5> seatnames{QString(), "You", "Klot", "Klick", "Kling"}; // index 1..4
+    std::array<QString, 5> seatnames{QString(), "You", "Klot", "Klick", "Kling"}; // 1..4
     int maxseats = 4;
     QString playername;
     QString hostaddress;

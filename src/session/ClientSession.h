@@ -1,0 +1,155 @@
+#pragma once
+// The player client without its windows: the game connection `sock`, the queue of received
+// lines and its dispatch timer, the typed notices and their handlers, what the client knows of
+// the table (TableModel), the chat history and the settings. Views paint what it holds and hand
+// the player's intents to it; it sends exactly the requests the host expects.
+//
+// Links Qt Core and Network only, so a headless player, a replay or a test drives it without a
+// widget.
+
+// own
+#include "protocol/CommandTable.h"
+#include "protocol/FrameSplitter.h"
+#include "protocol/LineQueue.h"
+#include "protocol/Notices.h"
+#include "session/ChatHistory.h"
+#include "session/ClientState.h"
+#include "session/Settings.h"
+#include "session/TableModel.h"
+
+// Qt
+#include <QObject>
+#include <QStringList>
+
+// std
+#include <functional>
+
+class QTimer;
+
+namespace pelvo {
+
+class TSock;
+
+class ClientSession : public QObject {
+    Q_OBJECT
+public:
+    explicit ClientSession(QObject* parent = nullptr);
+    ~ClientSession() override;
+
+    ClientState& state() { return state_; }
+    const ClientState& state() const { return state_; }
+    const TableModel& table() const { return table_; }
+    ChatHistory& chat() { return chat_; }
+    Settings& settings() { return settings_; }
+    const Settings& settings() const { return settings_; }
+
+    // ---- Connection ----
+    // Connects `sock` to the host at `address` on the game port, to log in as `name`.
+    // Throws ESockException when the socket cannot even start.
+    void connectToHost(const QString& address, const QString& name);
+    // Hands one frame to the host. False when nothing could go out (no connection).
+    bool sendToHost(const QByteArray& frame);
+    // Replaces the socket as the way out (tests, replays). Empty: the socket again.
+    void setTransport(std::function<bool(const QByteArray&)> send);
+
+    TSock* sock() const { return sock_; }
+    QTimer* Timer1() const { return timer1_; }
+    LineQueue& receivedlist() { return receivedlist_; }
+
+    // The window is closing: no more dispatch.
+    void stop();
+    void sockRead();
+    void sockInfo(int code, const QString& text);
+    void Timer1Timer();
+    // Hands the oldest received line to its handler.
+    void processsocktimer();
+    // Handles one line at once, as the dispatch timer would (replays, tests).
+    CommandTable::Outcome handleLine(const QString& line);
+
+    // ---- Notices ----
+    void sendloginfo(const notice::SendLoginInfo& n);
+    void newplayerinfo(const notice::PlayerInfo& n);
+    void playerdisconnected(const notice::PlayerInfo& n);
+    void justwatching(const notice::JustWatching& n);
+    void chatrecieved(const notice::ChatText& n, ChatLine::Kind kind);
+    void playasound(const notice::PlayASound& n);
+    void startthegame(const notice::StartGame& n);
+    void roundstarting(const notice::RoundStarting& n);
+    void mycards(const notice::MyCards& n);
+    void gamestats(const notice::GameStats& n);
+    void postscores(const notice::PostScores& n);
+    void penalty(const notice::Penalty& n);
+    void getnextplayer(const notice::NextPlayer& n);
+    void winner(const notice::Winner& n);
+    void drawacard(const notice::DrawACard& n);
+    void heflipped(const notice::HeFlipped& n);
+    void replaceadraw(const notice::Replaced& n);
+    void discardadrawn(const notice::DiscardADrawn& n);
+    void replaceadiscard(const notice::Replaced& n);
+
+    // ---- Seats ----
+    // The seat rotation starts from here: default names of the four seats.
+    void sortstuff(int myseat);
+    // Offers or withdraws the Start button (the host's window and the winner's banner).
+    void setStartShown(bool shown);
+    // A system line in the chat ("0+" lines): this client's own note in the system colour.
+    void note(const QString& text);
+    // sender "+" text in a colour; throws BadField for a sender that is no number from 0 to 9.
+    void addlinetochat(const QString& line, quint32 colour, ChatLine::Kind kind);
+
+    // ---- The player's intents ----
+    void chooseCell(int position); // one of the own nine cards (card19Click)
+    void drawFromPile();           // image_drawClick
+    void pickDiscard();            // image_discardClick
+    void startGame(const QString& starter, const QString& rounds, int bot3, int bot4);
+    // The chat entry's text: a chat line, "/me " an action; other "/" commands go nowhere.
+    void sendChat(const QString& text);
+    // A phrase button's text; false when nothing went out.
+    bool sendPhrase(const QString& phrase);
+    void playChatterSound(int wave); // 1..20
+    void justWatch();                // toggles the own seat
+    void setJustWatch(int seat, bool watching);
+    void remove(int slot);           // kicking
+
+    // The chatter sounds: clip names "wave1".."wave20" and their captions; index 0 "<Cancel>".
+    static QStringList chatterCaptions();
+
+signals:
+    // The table model changed; views repaint from it.
+    void tableChanged();
+    // An event sound by name ("flip", "turn", ...); the player decides whether it plays.
+    void sound(const QString& name);
+    // A chatter clip to play whatever "Play Sounds" says.
+    void clip(const QString& name);
+    // A message the player must confirm; the handler returns once it is confirmed.
+    void message(const QString& text);
+    // This client's own seat has arrived: its settings are loaded now.
+    void joined();
+    // A game ended with a winner: the winner's name, or "addtomine" when it is this player.
+    void gameRecorded(const QString& winner);
+    // The host went away or refused us: the window closes.
+    void closeRequested();
+
+private:
+    void buildDispatchTable();
+    template <class Notice, class Handler> void on(const char* command, Handler handler);
+    SeatModel& seat(int s) { return table_.seats[std::size_t(s)]; }
+    bool myTurn() const;
+    void changed() { emit tableChanged(); }
+
+    ClientState state_;
+    TableModel table_;
+    ChatHistory chat_;
+    Settings settings_;
+    LineQueue receivedlist_;
+    FrameSplitter splitter_;
+    CommandTable commands_;
+    TSock* sock_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    std::function<bool(const QByteArray&)> transport_;
+    int dispatching_ = 0;        // handlers running (a message box nests them)
+    bool hangUpPending_ = false; // the host hung up during a handler
+    bool closing_ = false;
+};
+
+} // namespace pelvo

@@ -1,0 +1,29 @@
+#pragma once
+// The player's settings as a value: what the settings file holds for this game, and what the
+// menus and windows show. The session owns one; the settings file reads into it and writes it.
+
+// own
+#include "session/ClientState.h"
+
+// Qt
+#include <QString>
+#include <QStringList>
+
+namespace pelvo {
+
+struct Settings {
+    int textSize = 10;         // chat text, points
+    WindowPlace place;         // all 0 until loaded
+    quint32 chatColour = 0;    // 0x00BBGGRR, black
+    int playtoscore = 5;       // rounds offered by the game start window (3..9)
+    int bot3 = 0, bot4 = 0;    // computer players may take seats 3 and 4 (0/1)
+    int botSpeed = 0;          // ms; 0 until loaded (the host then plays at normal speed)
+    int turnSound = 0;         // 0 Classic, 1 New
+    QStringList phrases;       // nine phrase button texts
+    bool playSounds = true;
+    bool playerPhraseSounds = true;
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+} // namespace pelvo
