@@ -2,7 +2,7 @@
 // What the parts of the player client (board, chat, phrases, settings, side windows) may ask of
 // the main window. The main window `Tchat` implements it; widget tests can supply their own.
 
-#include "client/ClientState.h"
+#include "session/ClientState.h"
 
 #include <QByteArray>
 #include <QString>

@@ -115,13 +115,13 @@ void Tchat::buildParts() {
     client->setMinimumSize(BoardWidth + 4, BoardHeight + 4);
     setCentralWidget(client);
 
-    sounds_ = new SoundOptions(*this, this);
+    sounds_ = new SoundOptions(*session_, *this, this);
 
     board_ = new Board(*session_, client);
     board_->move(1, 1);
 
     // Lower right of the board, clear of seat 1's cards and labels.
-    phraseBar_ = new PhraseBar(*this, *sounds_, client);
+    phraseBar_ = new PhraseBar(*session_, client);
     phraseBar_->setGeometry(485, 269, 280, 20);
     chat_ = new ChatPanel(*this, session_->chat(), client);
     chat_->setGeometry(485, 291, 280, 250);
@@ -224,7 +224,8 @@ void Tchat::createSideWindows() {
     about_ = new Tabout(this);
     spylist_ = new Tspylist(this);
     help_ = new Thelp(this);
-    gamestart_ = new Tgamestart(*this, this);
+    gamestart_ = new Tgamestart(*session_, this);
+    connect(gamestart_, &Tgamestart::started, this, &Tchat::saveinifile);
     phrases_ = new Tphrases(this);
     download_ = new Tdownload(this);
     // The tally file sits beside the settings file: "Pelvo" + "tally.tld".
@@ -293,8 +294,14 @@ void Tchat::playsounds(const QString& name) {
 }
 
 void Tchat::saveinifile() {
+    // The chat's text size and colour and the window's place join the session's settings.
+    Settings settings = session_->settings();
+    settings.textSize = chat_->textSize();
+    settings.chatColour = chat_->chatColour();
+    settings.place = windowPlace();
+    session_->setSettings(settings);
     try {
-        pelvo::saveinifile(settingsPath(), session_->state().gamename, *this);
+        pelvo::saveinifile(settingsPath(), session_->state().gamename, settings);
     } catch (const SettingsWriteError& e) {
         showMessage(this, QString::fromUtf8(e.what()));
     }
@@ -313,18 +320,7 @@ void Tchat::closeMainWindow() {
     close();
 }
 
-// ---------------------------------------------------------------- SettingsTarget
-
-int Tchat::textSize() const {
-    return chat_->textSize();
-}
-void Tchat::setTextSize(int points) {
-    chat_->setTextSize(points);
-    chat_->reformat(); // a loaded size shows at once, unlike a menu choice
-}
-void Tchat::checkSizeItem(int points) {
-    chat_->checkSizeItem(points);
-}
+// ---------------------------------------------------------------- window place
 
 WindowPlace Tchat::windowPlace() const {
     if (closingPlace_) return *closingPlace_;
@@ -341,49 +337,6 @@ void Tchat::placeWindow(const WindowPlace& place) {
     const QPoint frameOffset = geometry().topLeft() - pos();
     setGeometry(
         QRect(QPoint(place.left, place.top) + frameOffset, QSize(place.width, place.height)));
-}
-
-void Tchat::setChatColour(quint32 colour) {
-    chat_->setChatColour(colour);
-}
-int Tchat::playtoscore() const {
-    return gamestart_->rounds();
-}
-void Tchat::setPlaytoscore(int position) {
-    gamestart_->setRounds(position);
-}
-int Tchat::botBox(int seat) const {
-    return gamestart_->boxTag(seat == 3 ? "image_bot3" : "image_bot4");
-}
-void Tchat::changebox(int seat, int value) {
-    gamestart_->changebox(seat == 3 ? "image_bot3" : "image_bot4", value);
-}
-int Tchat::botSpeed() const {
-    return sounds_->botSpeed();
-}
-void Tchat::setBotSpeed(int ms) {
-    sounds_->setBotSpeed(ms);
-}
-int Tchat::turnSound() const {
-    return sounds_->turnSound();
-}
-void Tchat::setTurnSound(int tag) {
-    sounds_->setTurnSound(tag); // the board reads the choice through turnSound()
-}
-void Tchat::setPhrase(int n, const QString& phrase) {
-    phraseBar_->setPhrase(n, phrase);
-}
-bool Tchat::playSounds() const {
-    return sounds_->playSounds();
-}
-void Tchat::setPlaySounds(bool on) {
-    sounds_->setPlaySounds(on);
-}
-bool Tchat::playerPhraseSounds() const {
-    return sounds_->playerPhraseSounds();
-}
-void Tchat::setPlayerPhraseSounds(bool on) {
-    sounds_->setPlayerPhraseSounds(on);
 }
 
 // ---------------------------------------------------------------- start-up and connection
@@ -454,7 +407,14 @@ void Tchat::joinpress() {
 }
 
 void Tchat::loadinifile() {
-    pelvo::loadinifile(settingsPath(), session_->state().gamename, *this);
+    Settings settings = session_->settings();
+    pelvo::loadinifile(settingsPath(), session_->state().gamename, settings);
+    session_->setSettings(settings);
+    chat_->setTextSize(settings.textSize);
+    chat_->reformat(); // a loaded size shows at once, unlike a menu choice
+    setWindowPlace(settings.place);
+    chat_->checkSizeItem(settings.textSize);
+    chat_->setChatColour(settings.chatColour);
 }
 
 void Tchat::closeEvent(QCloseEvent* event) {

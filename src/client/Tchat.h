@@ -5,7 +5,7 @@
 
 // own
 #include "client/ClientContext.h"
-#include "client/settings/SettingsFile.h"
+#include "session/settings/SettingsFile.h"
 #include "session/ClientSession.h"
 
 // Qt
@@ -38,7 +38,7 @@ class Tphrases;
 class Tspylist;
 class Ttallylist;
 
-class Tchat : public QMainWindow, public ClientContext, public SettingsTarget {
+class Tchat : public QMainWindow, public ClientContext {
     Q_OBJECT
 public:
     // `params`: the command line without the program's own name. Creates the window, then the
@@ -58,26 +58,10 @@ public:
     QString seatCaption(int seat) const override;
     void closeMainWindow() override;
 
-    // ---- SettingsTarget ----
-    int textSize() const override;
-    void setTextSize(int points) override;
-    void checkSizeItem(int points) override;
-    WindowPlace windowPlace() const override;
-    void setWindowPlace(const WindowPlace& place) override;
-    void setChatColour(quint32 colour) override;
-    int playtoscore() const override;
-    void setPlaytoscore(int position) override;
-    int botBox(int seat) const override;
-    void changebox(int seat, int value) override;
-    int botSpeed() const override;
-    void setBotSpeed(int ms) override;
-    int turnSound() const override;
-    void setTurnSound(int tag) override;
-    void setPhrase(int n, const QString& phrase) override;
-    bool playSounds() const override;
-    void setPlaySounds(bool on) override;
-    bool playerPhraseSounds() const override;
-    void setPlayerPhraseSounds(bool on) override;
+    // ---- window place (left, top, width, height of the outer frame) ----
+    WindowPlace windowPlace() const;
+    // Moves the window there; it also becomes `savedplace`.
+    void setWindowPlace(const WindowPlace& place);
 
     // ---- start-up and connection ----
     void processparams();

@@ -62,6 +62,12 @@ QStringList ClientSession::chatterCaptions() {
             "Crying"};
 }
 
+void ClientSession::setSettings(const Settings& settings) {
+    if (settings == settings_) return;
+    settings_ = settings;
+    emit settingsChanged();
+}
+
 // ---------------------------------------------------------------- connection
 
 void ClientSession::connectToHost(const QString& address, const QString& name) {

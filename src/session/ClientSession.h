@@ -40,8 +40,9 @@ public:
     const ClientState& state() const { return state_; }
     const TableModel& table() const { return table_; }
     ChatHistory& chat() { return chat_; }
-    Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
+    // Replaces the settings; views follow through settingsChanged.
+    void setSettings(const Settings& settings);
 
     // ---- Connection ----
     // Connects `sock` to the host at `address` on the game port, to log in as `name`.
@@ -123,6 +124,8 @@ signals:
     void clip(const QString& name);
     // A message the player must confirm; the handler returns once it is confirmed.
     void message(const QString& text);
+    // The settings value changed (loaded, or changed through a menu or window).
+    void settingsChanged();
     // This client's own seat has arrived: its settings are loaded now.
     void joined();
     // A game ended with a winner: the winner's name, or "addtomine" when it is this player.

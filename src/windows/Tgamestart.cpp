@@ -1,7 +1,6 @@
 #include "windows/Tgamestart.h"
 
-#include "client/ClientContext.h"
-#include "protocol/Messages.h"
+#include "session/ClientSession.h"
 #include "windows/Art.h"
 
 #include <QKeyEvent>
@@ -98,8 +97,8 @@ public:
         down_->setObjectName(QStringLiteral("UpDown1_down"));
         down_->setArrowType(Qt::DownArrow);
         down_->setAutoRepeat(true);
-        connect(up_, &QToolButton::clicked, this, [this] { setPosition(position_ + 1); });
-        connect(down_, &QToolButton::clicked, this, [this] { setPosition(position_ - 1); });
+        connect(up_, &QToolButton::clicked, this, [this] { step(1); });
+        connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
     }
     void resizeEvent(QResizeEvent*) override {
         const int h = height() / 2;
@@ -107,6 +106,12 @@ public:
         down_->setGeometry(0, h, width(), height() - h);
     }
     int position() const { return position_; }
+    // A step by the player; `changed` hears of it.
+    void step(int by) {
+        setPosition(position_ + by);
+        if (changed) changed(position_);
+    }
+    std::function<void(int)> changed;
     void setPosition(int value) {
         position_ = std::clamp(value, minRounds, maxRounds);
         buddy_->setText(QString::number(position_));
@@ -140,8 +145,8 @@ protected:
 } // namespace
 
 struct Tgamestart::Impl {
-    explicit Impl(ClientContext& context) : ctx(context) {}
-    ClientContext& ctx;
+    explicit Impl(ClientSession& s) : session(s) {}
+    ClientSession& session;
     RoundsField* edit = nullptr;
     UpDown* updown = nullptr;
     QLabel* bot3 = nullptr;
@@ -155,8 +160,8 @@ struct Tgamestart::Impl {
     }
 };
 
-Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
-    : SideWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), d(new Impl(ctx)) {
+Tgamestart::Tgamestart(ClientSession& session, QWidget* parent)
+    : SideWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), d(new Impl(session)) {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Pelvo - Game Start"));
     setFixedSize(257, 209);
@@ -187,8 +192,8 @@ Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
     d->edit->setGeometry(128, 50, 40, 28);
     d->updown = new UpDown(this, d->edit);
     d->updown->setGeometry(168, 50, 20, 28);
-    d->updown->setPosition(5);
-    d->edit->step = [this](int by) { d->updown->setPosition(d->updown->position() + by); };
+    d->updown->changed = [this](int position) { setRounds(position); };
+    d->edit->step = [this](int by) { d->updown->step(by); };
 
     const auto makeBox = [this](const QString& name, const QString& caption, int top) {
         auto* box = new ClickPicture(this, [this, name] {
@@ -204,13 +209,26 @@ Tgamestart::Tgamestart(ClientContext& ctx, QWidget* parent)
     };
     d->bot3 = makeBox(QStringLiteral("image_bot3"), QStringLiteral("Bot for Player 3"), 88);
     d->bot4 = makeBox(QStringLiteral("image_bot4"), QStringLiteral("Bot for Player 4"), 124);
-    changebox(QStringLiteral("image_bot3"), 1);
-    changebox(QStringLiteral("image_bot4"), 1);
 
     d->start = new StartButton(this);
     d->start->setObjectName(QStringLiteral("button_start"));
     d->start->setGeometry(78, 164, 100, 36);
     connect(d->start, &QAbstractButton::clicked, this, &Tgamestart::button_startClick);
+
+    // Rounds and boxes show the session's settings.
+    showSettings();
+    connect(&session, &ClientSession::settingsChanged, this, &Tgamestart::showSettings);
+}
+
+void Tgamestart::showSettings() {
+    const Settings& s = d->session.settings();
+    d->updown->setPosition(s.playtoscore);
+    for (QLabel* box : {d->bot3, d->bot4}) {
+        const int index = (box == d->bot3 ? s.bot3 : s.bot4) == 1 ? 1 : 0; // two pictures only
+        box->clear();
+        box->setPixmap(boxPicture(index));
+        box->setProperty("Tag", index);
+    }
 }
 
 Tgamestart::~Tgamestart() {
@@ -220,30 +238,31 @@ Tgamestart::~Tgamestart() {
 void Tgamestart::changebox(const QString& name, int value) {
     QLabel* box = d->box(name);
     if (!box) return;
-    const int index = value == 1 ? 1 : 0; // only two pictures exist
-    box->clear();
-    box->setPixmap(boxPicture(index));
-    box->setProperty("Tag", index);
+    Settings s = d->session.settings();
+    (box == d->bot3 ? s.bot3 : s.bot4) = value == 1 ? 1 : 0; // only two pictures exist
+    d->session.setSettings(s);
 }
 
 int Tgamestart::boxTag(const QString& name) const {
     const QLabel* box = d->box(name);
-    return box ? box->property("Tag").toInt() : 0;
+    if (!box) return 0;
+    return box == d->bot3 ? d->session.settings().bot3 : d->session.settings().bot4;
 }
 
 int Tgamestart::rounds() const {
-    return d->updown->position();
+    return d->session.settings().playtoscore;
 }
 void Tgamestart::setRounds(int position) {
-    d->updown->setPosition(position);
+    Settings s = d->session.settings();
+    s.playtoscore = std::clamp(position, minRounds, maxRounds);
+    d->session.setSettings(s);
 }
 
 void Tgamestart::button_startClick() {
-    const ClientState& st = d->ctx.state();
-    d->ctx.sendToHost(
-        msg::startgame(st.playername, d->edit->text(), boxTag("image_bot3"), boxTag("image_bot4")));
+    const Settings& s = d->session.settings();
+    d->session.startGame(d->session.state().playername, d->edit->text(), s.bot3, s.bot4);
     hide();
-    d->ctx.saveinifile();
+    emit started();
 }
 
 } // namespace pelvo

@@ -6,12 +6,13 @@
 
 namespace pelvo {
 
-class ClientContext;
+class ClientSession;
 
 class Tgamestart : public SideWindow {
     Q_OBJECT
 public:
-    explicit Tgamestart(ClientContext& ctx, QWidget* parent = nullptr);
+    // Rounds and boxes are the session's settings; Start sends the request.
+    explicit Tgamestart(ClientSession& session, QWidget* parent = nullptr);
     ~Tgamestart() override;
 
     // Sets the check box `image_bot3` or `image_bot4` to 0 or 1 (picture and tag).
@@ -21,6 +22,13 @@ public:
     void setRounds(int position); // kept within 3..9
 
     void button_startClick();
+
+signals:
+    // The game start request went out (the main window saves the settings).
+    void started();
+
+private slots:
+    void showSettings();
 
 private:
     struct Impl;

@@ -1,9 +1,6 @@
 #include "client/sound/PhraseBar.h"
 
-#include "client/ClientContext.h"
-#include "client/chat/ColourText.h"
-#include "client/sound/SoundOptions.h"
-#include "protocol/Messages.h"
+#include "session/ClientSession.h"
 
 #include <QAction>
 #include <QMenu>
@@ -13,7 +10,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <algorithm>
 #include <array>
 
 namespace pelvo {
@@ -81,32 +77,25 @@ QPixmap speakerIcon(qreal dpr) {
 } // namespace
 
 struct PhraseBar::Impl {
-    Impl(ClientContext& c, SoundOptions& s) : ctx(c), sounds(s) {}
-    ClientContext& ctx;
-    SoundOptions& sounds;
+    explicit Impl(ClientSession& s) : session(s) {}
+    ClientSession& session;
     std::array<QToolButton*, 11> buttons{}; // 1..10
     QMenu* popup = nullptr;
     QTimer cooldown;
 };
 
 QStringList PhraseBar::designPhrases() {
-    return {"Way To Go!", "Good One!", "Nice Try!",         "Excellent!",         "Brilliant!",
-            "Wow, WTG!",  "Thanks!",   "Way To Go Teamie!", "Good Game Everyone!"};
+    return Settings::designPhrases();
 }
 
 QStringList PhraseBar::chatterCaptions() {
-    return {
-        "<Cancel>",       "Doh",          "Cough", "Hello",   "Thank You", "Where have you been?",
-        "Snoring",        "Sneezing",     "Sorry", "Welcome", "Yeehaa",    "Yippee",
-        "Oh No",          "Applause",     "Honk",  "Oooh",    "Razzberry", "Cheer",
-        "Woman Laughing", "Man Laughing", "Crying"};
+    return ClientSession::chatterCaptions();
 }
 
-PhraseBar::PhraseBar(ClientContext& ctx, SoundOptions& sounds, QWidget* parent)
-    : QWidget(parent), d(new Impl(ctx, sounds)) {
+PhraseBar::PhraseBar(ClientSession& session, QWidget* parent)
+    : QWidget(parent), d(new Impl(session)) {
     setFixedSize(buttonStep * 9 + buttonWidth + 2, buttonHeight);
     const qreal dpr = devicePixelRatioF() < 2 ? 2 : devicePixelRatioF();
-    const QStringList phrases = designPhrases();
     for (int n = 1; n <= 10; ++n) {
         auto* b = new QToolButton(this);
         b->setObjectName(QStringLiteral("b_phrase%1").arg(n));
@@ -115,7 +104,7 @@ PhraseBar::PhraseBar(ClientContext& ctx, SoundOptions& sounds, QWidget* parent)
         b->setGeometry((n - 1) * buttonStep, 0, buttonWidth, buttonHeight);
         b->setIconSize(QSize(21, 15));
         b->setIcon(QIcon(n == 10 ? speakerIcon(dpr) : bubbleIcon(n, dpr)));
-        b->setToolTip(n == 10 ? QStringLiteral("Chatter Sounds") : phrases[n - 1]);
+        if (n == 10) b->setToolTip(QStringLiteral("Chatter Sounds"));
         if (n < 10) connect(b, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
         d->buttons[n] = b;
     }
@@ -139,9 +128,17 @@ PhraseBar::PhraseBar(ClientContext& ctx, SoundOptions& sounds, QWidget* parent)
     d->cooldown.setSingleShot(true);
     d->cooldown.setInterval(2000);
     connect(&d->cooldown, &QTimer::timeout, this, [this] {
-        d->ctx.state().phraseready = true;
-        d->ctx.state().phraseticks = 0;
+        d->session.state().phraseready = true;
+        d->session.state().phraseticks = 0;
     });
+
+    // The buttons' hints are the phrases of the settings.
+    const auto showPhrases = [this] {
+        const QStringList& phrases = d->session.settings().phrases;
+        for (int n = 1; n <= 9; ++n) d->buttons[n]->setToolTip(phrases.value(n - 1));
+    };
+    showPhrases();
+    connect(&session, &ClientSession::settingsChanged, this, showPhrases);
 }
 
 PhraseBar::~PhraseBar() {
@@ -149,11 +146,15 @@ PhraseBar::~PhraseBar() {
 }
 
 QString PhraseBar::phrase(int n) const {
-    return n >= 1 && n <= 9 ? d->buttons[n]->toolTip() : QString();
+    return n >= 1 && n <= 9 ? d->session.settings().phrases.value(n - 1) : QString();
 }
 
 void PhraseBar::setPhrase(int n, const QString& text) {
-    if (n >= 1 && n <= 9) d->buttons[n]->setToolTip(text);
+    if (n < 1 || n > 9) return;
+    Settings settings = d->session.settings();
+    while (settings.phrases.size() < 9) settings.phrases.append(QString());
+    settings.phrases[n - 1] = text;
+    d->session.setSettings(settings);
 }
 
 QStringList PhraseBar::phrases() const {
@@ -175,14 +176,9 @@ QMenu* PhraseBar::popupSounds() const {
 
 void PhraseBar::b_phrase1Click(int n) {
     if (n < 1 || n > 9) return;
-    ClientState& st = d->ctx.state();
+    ClientState& st = d->session.state();
     if (!st.phraseready) return;
-    const QString text = phrase(n);
-    // Exactly "/me " makes an action; "/meow" is an ordinary phrase.
-    const QString body =
-        text.startsWith(QStringLiteral("/me ")) ? text.mid(4) : QStringLiteral("says: ") + text;
-    if (!d->ctx.sendToHost(msg::action(st.myseat, body, colourToText(d->ctx.chatColour()))))
-        return; // nothing went out, so the button stays ready
+    if (!d->session.sendPhrase(phrase(n))) return; // nothing went out: the button stays ready
     st.phraseready = false;
     d->cooldown.start();
 }
@@ -193,35 +189,7 @@ void PhraseBar::b_phrase10MouseUp() {
 }
 
 void PhraseBar::wave4Click(QAction* item) {
-    const int tag = item ? item->data().toInt() : 0;
-    const ClientState& st = d->ctx.state();
-    if (tag == 0 || !st.connected) return;
-    d->ctx.sendToHost(msg::playasound(st.myseat, tag));
-}
-
-void PhraseBar::playasound(const QString& payload) {
-    const int plus = payload.indexOf(u'+');
-    if (plus < 0) return;
-    const QString slotText = payload.left(plus);
-    const QString rest = payload.mid(plus + 1);
-    const QString clip = rest.left(rest.indexOf(u'+')); // whole rest when there is no "+"
-
-    if (d->sounds.playerPhraseSounds()) {
-        d->sounds.playclip(clip);
-        return;
-    }
-    // Only seats have name labels; anything else shows nothing.
-    bool ok = false;
-    const int slot = slotText.toInt(&ok);
-    if (!ok || slot < 1 || slot > 4) return;
-    const QList<QAction*> items = d->popup->actions();
-    const auto it = std::find_if(items.begin(), items.end(), [&](const QAction* a) {
-        return a->objectName().compare(clip, Qt::CaseInsensitive) == 0;
-    });
-    if (it == items.end()) return;
-    d->ctx.addlinetochat(QStringLiteral("0+") + d->ctx.seatCaption(slot) +
-                             QStringLiteral(": <Chatter Sound> ") + (*it)->text(),
-                         d->ctx.state().syscolour);
+    d->session.playChatterSound(item ? item->data().toInt() : 0);
 }
 
 bool PhraseBar::eventFilter(QObject* watched, QEvent* event) {

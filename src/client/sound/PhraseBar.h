@@ -10,19 +10,16 @@ class QMenu;
 
 namespace pelvo {
 
-class ClientContext;
-class SoundOptions;
+class ClientSession;
 
 class PhraseBar : public QWidget {
     Q_OBJECT
 public:
-    PhraseBar(ClientContext& ctx, SoundOptions& sounds, QWidget* parent = nullptr);
+    explicit PhraseBar(ClientSession& session, QWidget* parent = nullptr);
     ~PhraseBar() override;
 
-    // Handler of CMD_playasound: slot "+" clip name "+".
-    void playasound(const QString& payload);
-
-    QString phrase(int n) const; // hint of b_phrase<n>, n = 1..9
+    // The phrases are the session's settings; the buttons' hints show them.
+    QString phrase(int n) const; // n = 1..9
     void setPhrase(int n, const QString& text);
     // All nine phrases at once, empty ones included (the phrase editor's "Done").
     QStringList phrases() const;

@@ -1,6 +1,7 @@
 #include "client/sound/SoundOptions.h"
 
 #include "client/ClientContext.h"
+#include "session/ClientSession.h"
 #include "client/sound/SoundPlayer.h"
 
 #include <QAction>
@@ -11,7 +12,8 @@
 namespace pelvo {
 
 struct SoundOptions::Impl {
-    explicit Impl(ClientContext& c) : ctx(c) {}
+    Impl(ClientSession& s, ClientContext& c) : session(s), ctx(c) {}
+    ClientSession& session;
     ClientContext& ctx;
     SoundPlayer* player = nullptr;
     QAction* playSounds = nullptr;
@@ -24,8 +26,6 @@ struct SoundOptions::Impl {
     QActionGroup* turnGroup = nullptr;
     QActionGroup* speedGroup = nullptr;
     QPointer<QMenu> turnMenu, speedMenu; // exist once added to a menu bar
-    int turnTag = 0;
-    int speedTag = 0; // the host reads anything below 1 as the normal speed
 };
 
 namespace {
@@ -41,8 +41,8 @@ QAction* makeItem(QObject* owner, const char* name, const QString& caption, bool
 }
 } // namespace
 
-SoundOptions::SoundOptions(ClientContext& ctx, QObject* parent)
-    : QObject(parent), d(new Impl(ctx)) {
+SoundOptions::SoundOptions(ClientSession& session, ClientContext& ctx, QObject* parent)
+    : QObject(parent), d(new Impl(session, ctx)) {
     d->player = new SoundPlayer(this);
     d->playSounds = makeItem(this, "PlaySounds1", QStringLiteral("Play Sounds"), true);
     d->phraseSounds =
@@ -61,6 +61,25 @@ SoundOptions::SoundOptions(ClientContext& ctx, QObject* parent)
     connect(d->phraseSounds, &QAction::triggered, this, &SoundOptions::PlayerPhraseSounds1Click);
     connect(d->turnGroup, &QActionGroup::triggered, this, &SoundOptions::Classic1Click);
     connect(d->speedGroup, &QActionGroup::triggered, this, &SoundOptions::Fast1Click);
+    showSettings();
+    connect(&session, &ClientSession::settingsChanged, this, &SoundOptions::showSettings);
+}
+
+void SoundOptions::showSettings() {
+    const Settings& s = d->session.settings();
+    d->playSounds->setChecked(s.playSounds);
+    d->phraseSounds->setChecked(s.playerPhraseSounds);
+    (s.turnSound == 1 ? d->newTurn : d->classic)->setChecked(true); // the group clears the other
+    if (d->turnMenu) d->turnMenu->menuAction()->setData(s.turnSound);
+    if (s.botSpeed == 2000 || s.botSpeed == 500 || s.botSpeed == 1000)
+        (s.botSpeed == 2000 ? d->slow : s.botSpeed == 500 ? d->fast : d->normal)->setChecked(true);
+    if (d->speedMenu) d->speedMenu->menuAction()->setData(s.botSpeed);
+}
+
+void SoundOptions::change(const std::function<void(Settings&)>& edit) {
+    Settings s = d->session.settings();
+    edit(s);
+    d->session.setSettings(s);
 }
 
 SoundOptions::~SoundOptions() {
@@ -84,12 +103,11 @@ void SoundOptions::addOptionsItems(QMenu* options) {
     d->speedMenu->addAction(d->normal);
     d->speedMenu->addAction(d->fast);
 
-    setTurnSound(d->turnTag);
-    d->speedMenu->menuAction()->setData(d->speedTag);
+    showSettings();
 }
 
 void SoundOptions::playsounds(const QString& name) {
-    if (d->playSounds->isChecked()) d->player->play(name);
+    if (d->session.settings().playSounds) d->player->play(name);
 }
 
 void SoundOptions::playclip(const QString& name) {
@@ -97,36 +115,30 @@ void SoundOptions::playclip(const QString& name) {
 }
 
 bool SoundOptions::playSounds() const {
-    return d->playSounds->isChecked();
+    return d->session.settings().playSounds;
 }
 void SoundOptions::setPlaySounds(bool on) {
-    d->playSounds->setChecked(on);
+    change([on](Settings& s) { s.playSounds = on; });
 }
 bool SoundOptions::playerPhraseSounds() const {
-    return d->phraseSounds->isChecked();
+    return d->session.settings().playerPhraseSounds;
 }
 void SoundOptions::setPlayerPhraseSounds(bool on) {
-    d->phraseSounds->setChecked(on);
+    change([on](Settings& s) { s.playerPhraseSounds = on; });
 }
 int SoundOptions::turnSound() const {
-    return d->turnTag;
+    return d->session.settings().turnSound;
 }
 int SoundOptions::botSpeed() const {
-    return d->speedTag;
+    return d->session.settings().botSpeed;
 }
 
 void SoundOptions::setTurnSound(int tag) {
-    QAction* item = tag == 1 ? d->newTurn : d->classic;
-    item->setChecked(true); // the exclusive group clears the other
-    d->turnTag = item->data().toInt();
-    if (d->turnMenu) d->turnMenu->menuAction()->setData(d->turnTag);
+    change([tag](Settings& s) { s.turnSound = tag == 1 ? 1 : 0; });
 }
 
 void SoundOptions::setBotSpeed(int ms) {
-    QAction* item = ms == 2000 ? d->slow : ms == 500 ? d->fast : d->normal;
-    item->setChecked(true);
-    d->speedTag = item->data().toInt();
-    if (d->speedMenu) d->speedMenu->menuAction()->setData(d->speedTag);
+    change([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; });
 }
 
 SoundPlayer& SoundOptions::player() {
@@ -134,9 +146,11 @@ SoundPlayer& SoundOptions::player() {
 }
 
 void SoundOptions::PlaySounds1Click() {
+    setPlaySounds(d->playSounds->isChecked());
     d->ctx.saveinifile();
 }
 void SoundOptions::PlayerPhraseSounds1Click() {
+    setPlayerPhraseSounds(d->phraseSounds->isChecked());
     d->ctx.saveinifile();
 }
 

@@ -4,18 +4,23 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 
 namespace pelvo {
 
 class ClientContext;
+class ClientSession;
 class SoundPlayer;
+struct Settings;
 
 class SoundOptions : public QObject {
     Q_OBJECT
 public:
-    explicit SoundOptions(ClientContext& ctx, QObject* parent = nullptr);
+    // The check marks show the session's settings; a choice changes them and saves the file.
+    SoundOptions(ClientSession& session, ClientContext& ctx, QObject* parent = nullptr);
     ~SoundOptions() override;
 
     // Appends PlaySounds1, PlayerPhraseSounds1, TurnSound1 (Classic1, New1) and BotSpeed1
@@ -27,7 +32,7 @@ public:
     // Any clip by name (chatter sounds), regardless of "Play Sounds".
     void playclip(const QString& name);
 
-    // Setters take loaded settings; they neither write the settings file nor play anything.
+    // Setters change the session's settings; they neither write the settings file nor play.
     bool playSounds() const;
     void setPlaySounds(bool on);
     bool playerPhraseSounds() const;
@@ -40,6 +45,7 @@ public:
     SoundPlayer& player();
 
 private slots:
+    void showSettings();
     // Menu handlers; a checkable item has already flipped its own check mark when they run.
     void PlaySounds1Click();
     void PlayerPhraseSounds1Click();
@@ -47,6 +53,7 @@ private slots:
     void Fast1Click(QAction* item);
 
 private:
+    void change(const std::function<void(Settings&)>& edit);
     struct Impl;
     Impl* d;
 };

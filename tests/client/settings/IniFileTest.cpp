@@ -1,4 +1,4 @@
-#include "client/settings/IniFile.h"
+#include "session/settings/IniFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "SettingsTestSupport.h"
 
-#include "client/settings/IniFile.h"
-#include "client/settings/SettingsFile.h"
+#include "session/settings/IniFile.h"
+#include "session/settings/SettingsFile.h"
 
 // Qt
 #include <QDir>

@@ -2,7 +2,7 @@
 // A plain SettingsTarget with the main window's design values, and file helpers for the
 // settings tests.
 
-#include "client/settings/SettingsFile.h"
+#include "session/settings/SettingsFile.h"
 
 // Qt
 #include <QByteArray>

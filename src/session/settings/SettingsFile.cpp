@@ -1,7 +1,7 @@
-#include "client/settings/SettingsFile.h"
+#include "session/settings/SettingsFile.h"
 
-#include "client/chat/ColourText.h"
-#include "client/settings/IniFile.h"
+#include "protocol/ColourText.h"
+#include "session/settings/IniFile.h"
 #include "protocol/Fields.h"
 
 // Qt
@@ -19,6 +19,9 @@ constexpr int defaultTextSize = 8;
 constexpr int minTextSize = 1;
 constexpr int maxTextSize = 72;
 constexpr WindowPlace defaultPlace{3, 3, 772, 580}; // left, top, defaultwidth, defaultheight
+// The game start window offers 3 to 9 rounds.
+constexpr int minRounds = 3;
+constexpr int maxRounds = 9;
 
 // Reads key by key, each read loading the file afresh.
 class Reader {
@@ -42,9 +45,12 @@ private:
 // Writes key by key; a refused write raises the error that stops the save.
 class Writer {
 public:
-    Writer(const QString& path, const QString& section) : file_(path), section_(section) {}
+    Writer(const QString& path, const QString& section,
+           std::function<void(const QString&)> beforeKey = {})
+        : file_(path), section_(section), beforeKey_(std::move(beforeKey)) {}
 
     void text(const QString& key, const QString& value) {
+        if (beforeKey_) beforeKey_(key);
         if (!file_.writeString(section_, key, value))
             throw SettingsWriteError(
                 ("Unable to write to " + QFileInfo(file_.path()).absoluteFilePath()).toStdString());
@@ -55,6 +61,7 @@ public:
 private:
     IniFile file_;
     QString section_;
+    std::function<void(const QString&)> beforeKey_;
 };
 
 bool isWritableFolder(const QString& folder) {
@@ -83,62 +90,62 @@ QString settingsPath() {
     return QDir(dataFolder()).filePath("kavrelhub.ini");
 }
 
-void loadinifile(const QString& path, const QString& section, SettingsTarget& target) {
+void loadinifile(const QString& path, const QString& section, Settings& settings) {
     const Reader ini(path, section);
 
     int size = ini.integer("Textsize", defaultTextSize);
     if (size < minTextSize || size > maxTextSize) size = defaultTextSize;
-    target.setTextSize(size);
+    settings.textSize = size;
 
-    WindowPlace place;
-    place.top = ini.integer("Top", defaultPlace.top);
-    place.left = ini.integer("Left", defaultPlace.left);
-    place.width = ini.integer("Width", defaultPlace.width);
-    place.height = ini.integer("Height", defaultPlace.height);
-    target.setWindowPlace(place);
-    target.checkSizeItem(size);
+    settings.place.top = ini.integer("Top", defaultPlace.top);
+    settings.place.left = ini.integer("Left", defaultPlace.left);
+    settings.place.width = ini.integer("Width", defaultPlace.width);
+    settings.place.height = ini.integer("Height", defaultPlace.height);
 
     // A colour that cannot be read gives black.
-    target.setChatColour(textToColour(ini.text("Textcolor", "clblack")).value_or(0));
+    settings.chatColour = textToColour(ini.text("Textcolor", "clblack")).value_or(0);
 
-    if (const auto rounds = toInt(ini.text("Playtoscore", "5"))) target.setPlaytoscore(*rounds);
+    if (const auto rounds = toInt(ini.text("Playtoscore", "5")))
+        settings.playtoscore = qBound(minRounds, *rounds, maxRounds);
 
-    target.changebox(3, ini.integer("Bot3", 0));
-    target.changebox(4, ini.integer("Bot4", 0));
+    // Each box has two pictures only: anything but 1 is the empty box.
+    settings.bot3 = ini.integer("Bot3", 0) == 1 ? 1 : 0;
+    settings.bot4 = ini.integer("Bot4", 0) == 1 ? 1 : 0;
 
     const QString speed = ini.text("Botspeed");
-    target.setBotSpeed(speed == "2000" ? 2000 : speed == "500" ? 500 : 1000);
-    target.setTurnSound(ini.text("Turnsound", "0") == "1" ? 1 : 0);
+    settings.botSpeed = speed == "2000" ? 2000 : speed == "500" ? 500 : 1000;
+    settings.turnSound = ini.text("Turnsound", "0") == "1" ? 1 : 0;
 
+    while (settings.phrases.size() < 9) settings.phrases.append(QString());
     for (int n = 1; n <= 9; ++n) {
         const QString phrase = ini.text("Phrase" + QString::number(n));
-        if (!phrase.isEmpty()) target.setPhrase(n, phrase);
+        if (!phrase.isEmpty()) settings.phrases[n - 1] = phrase;
     }
 
-    target.setPlaySounds(ini.text("Playsounds", "true") != "false");
-    target.setPlayerPhraseSounds(ini.text("Playerphrasesounds", "true") != "false");
+    settings.playSounds = ini.text("Playsounds", "true") != "false";
+    settings.playerPhraseSounds = ini.text("Playerphrasesounds", "true") != "false";
 }
 
-void saveinifile(const QString& path, const QString& section, const SettingsTarget& target) {
-    Writer ini(path, section);
-    ini.integer("Textsize", target.textSize());
-    const WindowPlace place = target.windowPlace();
-    ini.integer("Top", place.top);
-    ini.integer("Left", place.left);
-    ini.integer("Width", place.width);
-    ini.integer("Height", place.height);
+void saveinifile(const QString& path, const QString& section, const Settings& settings,
+                 const std::function<void(const QString& key)>& beforeKey) {
+    Writer ini(path, section, beforeKey);
+    ini.integer("Textsize", settings.textSize);
+    ini.integer("Top", settings.place.top);
+    ini.integer("Left", settings.place.left);
+    ini.integer("Width", settings.place.width);
+    ini.integer("Height", settings.place.height);
     try {
-        ini.text("Textcolor", colourToText(target.chatColour()));
+        ini.text("Textcolor", colourToText(settings.chatColour));
     } catch (const std::exception&) {
         // The colour is the one key whose failure must not stop the save.
     }
-    ini.integer("Playtoscore", target.playtoscore());
-    ini.integer("Bot3", target.botBox(3));
-    ini.integer("Bot4", target.botBox(4));
-    ini.integer("Botspeed", target.botSpeed());
-    ini.integer("Turnsound", target.turnSound());
-    ini.flag("Playerphrasesounds", target.playerPhraseSounds());
-    ini.flag("Playsounds", target.playSounds());
+    ini.integer("Playtoscore", settings.playtoscore);
+    ini.integer("Bot3", settings.bot3);
+    ini.integer("Bot4", settings.bot4);
+    ini.integer("Botspeed", settings.botSpeed);
+    ini.integer("Turnsound", settings.turnSound);
+    ini.flag("Playerphrasesounds", settings.playerPhraseSounds);
+    ini.flag("Playsounds", settings.playSounds);
 }
 
 void writePhrases(const QString& path, const QString& section, const QStringList& phrases) {
