@@ -12,6 +12,7 @@
 #include <QString>
 
 // std
+#include <array>
 #include <optional>
 
 namespace pelvo::notice {
@@ -150,6 +151,27 @@ struct DiscardADrawn { // seat (1..4), new discard top
 
 // The decoder of each notice: the whole payload, or nothing.
 template <class Notice> std::optional<Notice> decode(const QString& payload);
+// Declared here so every caller sees the specialisation, not the (undefined) primary template.
+template <> std::optional<SendLoginInfo> decode<SendLoginInfo>(const QString& payload);
+template <> std::optional<PlayerInfo> decode<PlayerInfo>(const QString& payload);
+template <> std::optional<HaveWrongVersion> decode<HaveWrongVersion>(const QString& payload);
+template <> std::optional<WrongVersion> decode<WrongVersion>(const QString& payload);
+template <> std::optional<Full> decode<Full>(const QString& payload);
+template <> std::optional<JustWatching> decode<JustWatching>(const QString& payload);
+template <> std::optional<ChatText> decode<ChatText>(const QString& payload);
+template <> std::optional<PlayASound> decode<PlayASound>(const QString& payload);
+template <> std::optional<StartGame> decode<StartGame>(const QString& payload);
+template <> std::optional<RoundStarting> decode<RoundStarting>(const QString& payload);
+template <> std::optional<MyCards> decode<MyCards>(const QString& payload);
+template <> std::optional<GameStats> decode<GameStats>(const QString& payload);
+template <> std::optional<PostScores> decode<PostScores>(const QString& payload);
+template <> std::optional<Penalty> decode<Penalty>(const QString& payload);
+template <> std::optional<NextPlayer> decode<NextPlayer>(const QString& payload);
+template <> std::optional<Winner> decode<Winner>(const QString& payload);
+template <> std::optional<DrawACard> decode<DrawACard>(const QString& payload);
+template <> std::optional<HeFlipped> decode<HeFlipped>(const QString& payload);
+template <> std::optional<Replaced> decode<Replaced>(const QString& payload);
+template <> std::optional<DiscardADrawn> decode<DiscardADrawn>(const QString& payload);
 
 // The encoders: exactly the frames of Messages.h (command, payload, terminator).
 QByteArray encode(const SendLoginInfo& n);
