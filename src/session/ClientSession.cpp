@@ -330,6 +330,7 @@ void ClientSession::roundstarting(const notice::RoundStarting& n) {
         seat(s).penalty = false;
     }
     table_.turnMarkerSeat = 0;
+    table_.wentOut = 0;
     table_.handShown = false;
     table_.drawPick = Pick::Open;
     table_.discardPick = Pick::Open;
@@ -404,6 +405,7 @@ void ClientSession::getnextplayer(const notice::NextPlayer& n) {
     table_.drawInHand = false;
     table_.turnSeat = n.seat;
     table_.turnMarkerSeat = n.seat;
+    table_.wentOut = n.lastTurn;
     if (n.seat != state_.myseat) {
         table_.status = seat(n.seat).caption() + "'s turn.";
         changed();

@@ -72,6 +72,7 @@ struct TableModel {
     bool handShown = false;  // the hand marks where the last card went:
     int handSeat = 0;        // a seat's card (0: the discard pile) ...
     int handPosition = 0;    // ... at this grid position
+    int wentOut = 0;         // the seat that went out this round (the last turn runs); 0 none
     int flipsLeft = 0;       // opening flips this client may still ask for
     std::bitset<GridSize + 1> askedToFlip; // own positions asked for this round
 
