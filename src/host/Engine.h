@@ -11,6 +11,7 @@
 // where a wire request arrives once its fields are read as numbers.
 
 // own
+#include "host/ComputerRules.h"
 #include "host/Model.h"
 #include "protocol/CommandTable.h"
 
@@ -99,7 +100,7 @@ public:
     bool advanceClock();
     std::int64_t clock() const { return now_; }
 
-    // ---- Computer players ----
+    // ---- Computer players (the decisions are in ComputerRules) ----
     bool computerflipcards(int seat);
     void computerplay(int seat);
     void computerdrew(int seat);
@@ -108,7 +109,7 @@ public:
     bool computershouldplace(int seat, int position, bool firm, int value) const;
     bool computervertcomplete(int seat, int position) const;
     int computergetscores(int seat) const;
-    int empty(int seat) const { return table.seats[seat].faceDownCount(); }
+    int empty(int seat) const { return computer::empty(table, seat); }
 
     // Sends to every slot in use, ascending.
     void broadcast(const QByteArray& frame);
@@ -145,12 +146,11 @@ private:
     void takeOver(int seat);
     void sendGamestats(int slot);
 
-    int circularSearch(int seat);
     void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);
     void stopTimer(TimerSeam& timer);
     int speed() const;
     // A computer player's move, as a request from slot Computer; true when it was taken.
-    template <class... Fields> bool submit(void (Engine::*move)(Fields...), Fields... fields);
+    bool submit(int seat, const ComputerMove& move);
 
     Outbox& outbox_;
     Random& random_;
