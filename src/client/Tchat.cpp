@@ -135,7 +135,7 @@ void Tchat::buildParts() {
     // Lower right of the board, clear of seat 1's cards and labels.
     phraseBar_ = new PhraseBar(*this, *sounds_, client);
     phraseBar_->setGeometry(485, 269, 280, 20);
-    chat_ = new ChatPanel(*this, client);
+    chat_ = new ChatPanel(*this, chatHistory_, client);
     chat_->setGeometry(485, 291, 280, 250);
     phraseBar_->raise();
     chat_->raise();
@@ -283,7 +283,8 @@ void Tchat::createSideWindows() {
 void Tchat::buildDispatchTable() {
     table_.add(cmd::sendlogininfo, [this](const QString& p) { sendloginfo(p); });
     table_.add(cmd::chat, [this](const QString& p) { chat_->chatrecieved(p); });
-    table_.add(cmd::action, [this](const QString& p) { chat_->chatrecieved(p); });
+    table_.add(cmd::action,
+               [this](const QString& p) { chat_->chatrecieved(p, ChatLine::Kind::Action); });
     table_.add(cmd::playasound, [this](const QString& p) { phraseBar_->playasound(p); });
     table_.add(cmd::newplayerinfo, [this](const QString& p) { newplayerinfo(p); });
     table_.add(cmd::havewrongversion, [this](const QString& p) {

@@ -10,6 +10,7 @@
 #include "protocol/CommandTable.h"
 #include "protocol/FrameSplitter.h"
 #include "protocol/LineQueue.h"
+#include "session/ChatHistory.h"
 
 // Qt
 #include <QMainWindow>
@@ -166,6 +167,7 @@ private:
     int dispatching_ = 0;        // handlers of received lines running (a message box nests them)
     bool hangUpPending_ = false; // the host hung up during a handler
     QString chatDumpPath_;
+    ChatHistory chatHistory_; // outlives the chat panel, which ~Tchat takes down first
 
     Board* board_ = nullptr;
     ChatPanel* chat_ = nullptr;
