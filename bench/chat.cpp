@@ -6,6 +6,7 @@
 #include "client/chat/ChatPanel.h"
 
 #include <QFile>
+#include <QTextBrowser>
 
 #include "QtBenchmarkMain.h"
 
@@ -69,7 +70,8 @@ void addLine(pelvo::ChatPanel& panel, int n) {
 
 struct FilledPanel {
     NullContext ctx;
-    pelvo::ChatPanel panel{ctx};
+    pelvo::ChatHistory history;
+    pelvo::ChatPanel panel{ctx, history};
     int lines = 0;
 
     explicit FilledPanel(int count) {
@@ -108,6 +110,47 @@ void BM_RecolourSender(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RecolourSender)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// 2,000 lines of one sender on a fresh panel, in one colour or alternating between two; the
+// view is brought up to date and painted at the end.
+void BM_SenderLines(benchmark::State& state) {
+    const bool alternate = state.range(0) == 2;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto chat = std::make_unique<FilledPanel>(0);
+        state.ResumeTiming();
+        for (int n = 0; n < 2000; ++n) {
+            const bool red = alternate && n % 2 == 1;
+            chat->panel.chatrecieved(
+                QStringLiteral("1+Anna chats: line %1 of a longer talk|%2")
+                    .arg(n)
+                    .arg(red ? QStringLiteral("clRed") : QStringLiteral("clNavy")));
+        }
+        chat->panel.flushColours();
+        QApplication::processEvents();
+        state.PauseTiming();
+        chat.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SenderLines)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Resident memory after 5,000 and after 50,000 lines of conversation.
+void BM_MemoryAfterLines(benchmark::State& state) {
+    for (auto _ : state) {
+        const double before = rssMiB();
+        FilledPanel chat(5000);
+        const double at5k = rssMiB();
+        while (chat.lines < 50000) addLine(chat.panel, ++chat.lines);
+        QApplication::processEvents();
+        const double at50k = rssMiB();
+        state.counters["rss_before_MiB"] = before;
+        state.counters["rss_5k_MiB"] = at5k;
+        state.counters["rss_50k_MiB"] = at50k;
+        state.counters["growth_5k_to_50k"] = (at50k - before) / (at5k - before);
+    }
+}
+BENCHMARK(BM_MemoryAfterLines)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

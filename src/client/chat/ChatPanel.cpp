@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -29,9 +30,9 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <deque>
 #include <map>
 #include <utility>
-#include <vector>
 
 namespace pelvo {
 
@@ -76,18 +77,28 @@ QString flatten(QString text) {
 
 } // namespace
 
+// A stretch of text drawn in a sender's style. Positions count every character the view has
+// held since it was last cleared, so they survive the oldest paragraphs being dropped: the
+// document position is the stored one minus `Impl::dropped`.
+struct StyledRun {
+    qint64 start = 0;
+    qint64 end = 0;
+    quint32 colour = 0; // what the run is drawn in now
+};
+
 struct SenderStyle {
     quint32 colour = 0;
     bool used = false;
-    // Document ranges [first, second) drawn in this sender's style; only ever appended, so the
-    // positions stay valid until the view is cleared.
-    std::vector<std::pair<int, int>> ranges;
+    bool stale = false; // some runs still show an earlier colour
+    // Oldest first; runs of dropped lines are forgotten. A run never spans two lines.
+    std::deque<StyledRun> runs;
 };
 
 struct ChatPanel::Impl {
-    explicit Impl(ClientContext& c) : ctx(c) {}
+    Impl(ClientContext& c, ChatHistory& h) : ctx(c), history(h) {}
 
     ClientContext& ctx;
+    ChatHistory& history;
     QFrame* flatPanel = nullptr;
     ChatView* view = nullptr;
     QLineEdit* entry = nullptr;
@@ -109,6 +120,10 @@ struct ChatPanel::Impl {
     int linkCounter = -1;
     std::array<QString, linkSlots> linkurls;
     std::map<int, SenderStyle> styles;
+    qint64 dropped = 0; // characters removed from the front since the view was last cleared
+    bool stale = false; // some sender is stale
+    QTimer* flushTimer = nullptr;
+    std::array<QMetaObject::Connection, 3> historyConnections;
 
     std::function<bool(const QUrl&)> opener = [](const QUrl& url) {
         return QDesktopServices::openUrl(url);
@@ -118,11 +133,16 @@ struct ChatPanel::Impl {
     QTextDocument* doc() const { return view->document(); }
     void applyDocumentLook();
     void applyPendingSize();
+    bool following() const { return !scrollChatOff1->isChecked(); }
     void insertStyled(QTextCursor& c, const QString& text, const QTextCharFormat& fmt,
                       SenderStyle& style);
     void addWords(QTextCursor& c, const QString& piece, const QTextCharFormat& fmt,
                   SenderStyle& style);
-    void recolour(SenderStyle& style, quint32 colour);
+    // The history's signals.
+    void render(const ChatLine& line);
+    void dropOldest(int count);
+    void clearView();
+    void flush();
 };
 
 void ChatPanel::Impl::applyDocumentLook() {
@@ -145,13 +165,14 @@ void ChatPanel::Impl::applyPendingSize() {
 
 void ChatPanel::Impl::insertStyled(QTextCursor& c, const QString& text, const QTextCharFormat& fmt,
                                    SenderStyle& style) {
-    const int start = c.position();
+    const qint64 start = c.position() + dropped;
     c.insertText(text, fmt);
-    const int end = c.position();
-    if (!style.ranges.empty() && style.ranges.back().second == start)
-        style.ranges.back().second = end;
+    const qint64 end = c.position() + dropped;
+    if (!style.runs.empty() && style.runs.back().end == start &&
+        style.runs.back().colour == style.colour)
+        style.runs.back().end = end;
     else
-        style.ranges.emplace_back(start, end);
+        style.runs.push_back({start, end, style.colour});
 }
 
 void ChatPanel::Impl::addWords(QTextCursor& c, const QString& piece, const QTextCharFormat& fmt,
@@ -183,20 +204,138 @@ void ChatPanel::Impl::addWords(QTextCursor& c, const QString& piece, const QText
     if (text.size() > plainStart) insertStyled(c, text.mid(plainStart), fmt, style);
 }
 
-void ChatPanel::Impl::recolour(SenderStyle& style, quint32 newColour) {
-    QTextCharFormat change;
-    change.setForeground(colourToQColor(newColour));
+void ChatPanel::Impl::render(const ChatLine& line) {
+    const QString text = flatten(line.text);
+    const qsizetype colon = text.indexOf(u':');
+    const QString speaker = text.left(colon + 1); // empty without a ":"
+    QString message = text.mid(colon + 1);
+
+    applyPendingSize();
+
+    // The sender's style takes the line's colour; its earlier lines follow at the next flush,
+    // so a colour that changes again before then costs nothing more.
+    SenderStyle& style = styles[line.sender];
+    if (style.used && style.colour != line.colour && !style.runs.empty()) {
+        style.stale = true;
+        stale = true;
+        flushTimer->start();
+    }
+    style.colour = line.colour;
+    style.used = true;
+
+    QTextCharFormat fmt;
+    fmt.setForeground(colourToQColor(line.colour));
+    fmt.setFontWeight(QFont::Bold);
+    fmt.setFontItalic(false);
+    fmt.setFontUnderline(false);
+    fmt.setFontStrikeOut(false);
+    fmt.setProperty(styleProperty, line.sender + 5);
+
     QTextCursor c(doc());
     c.beginEditBlock();
-    for (const auto& [first, last] : style.ranges) {
-        c.setPosition(first);
-        c.setPosition(last, QTextCursor::KeepAnchor);
-        c.mergeCharFormat(change);
+    c.movePosition(QTextCursor::End);
+    if (!doc()->isEmpty()) c.insertBlock(QTextBlockFormat(), fmt);
+    insertStyled(c, speaker + u' ', fmt, style);
+
+    qsizetype mark;
+    while ((mark = message.indexOf(smileyMark)) >= 0) {
+        const QString piece = message.left(mark);
+        const QString code = message.mid(mark + smileyMark.size(), 2);
+        message.remove(0, mark + smileyMark.size() + code.size());
+        addWords(c, piece, fmt, style);
+        const auto number = toInt(code);
+        const int index =
+            number && *number >= firstSmileyTag && *number - firstSmileyTag < smilies::count
+                ? *number - firstSmileyTag
+                : 0;
+        QTextImageFormat image;
+        image.setName(ChatView::smileyName(index));
+        image.setWidth(smilies::width);
+        image.setHeight(smilies::height);
+        image.setVerticalAlignment(QTextCharFormat::AlignBottom);
+        image.setToolTip(smilies::description(index));
+        c.insertImage(image);
+    }
+    if (!message.isEmpty()) addWords(c, message, fmt, style);
+    c.endEditBlock();
+
+    if (following()) {
+        QScrollBar* bar = view->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
+}
+
+void ChatPanel::Impl::dropOldest(int count) {
+    if (count <= 0) return;
+    QTextDocument* d = doc();
+    const QTextBlock keep = d->findBlockByNumber(count);
+    if (!keep.isValid()) {
+        clearView();
+        return;
+    }
+    QScrollBar* bar = view->verticalScrollBar();
+    // Someone reading back keeps their place: the view moves up by what went.
+    int shift = 0;
+    if (!following()) {
+        const QAbstractTextDocumentLayout* layout = d->documentLayout();
+        shift = qRound(layout->blockBoundingRect(keep).top() -
+                       layout->blockBoundingRect(d->begin()).top());
+    }
+    const int removed = keep.position();
+    // The first paragraph keeps its own paragraph format when those before it go; give it back
+    // the one it was drawn with.
+    const QTextCharFormat keptFormat = keep.charFormat();
+    QTextCursor c(d);
+    c.beginEditBlock();
+    c.setPosition(removed, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    c.setBlockCharFormat(keptFormat);
+    c.endEditBlock();
+    dropped += removed;
+    for (auto& [sender, style] : styles) {
+        while (!style.runs.empty() && style.runs.front().end <= dropped) style.runs.pop_front();
+    }
+    bar->setValue(following() ? bar->maximum() : bar->value() - shift);
+}
+
+void ChatPanel::Impl::clearView() {
+    view->clear();
+    applyPendingSize();
+    applyDocumentLook();
+    for (auto& [sender, style] : styles) {
+        style.runs.clear();
+        style.stale = false;
+    }
+    dropped = 0;
+    stale = false;
+    flushTimer->stop();
+    view->viewport()->update();
+}
+
+void ChatPanel::Impl::flush() {
+    if (!stale) return;
+    stale = false;
+    flushTimer->stop();
+    QTextCursor c(doc());
+    c.beginEditBlock();
+    for (auto& [sender, style] : styles) {
+        if (!style.stale) continue;
+        style.stale = false;
+        QTextCharFormat change;
+        change.setForeground(colourToQColor(style.colour));
+        for (StyledRun& run : style.runs) {
+            if (run.colour == style.colour) continue;
+            c.setPosition(int(run.start - dropped));
+            c.setPosition(int(run.end - dropped), QTextCursor::KeepAnchor);
+            c.mergeCharFormat(change);
+            run.colour = style.colour;
+        }
     }
     c.endEditBlock();
 }
 
-ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(new Impl(ctx)) {
+ChatPanel::ChatPanel(ClientContext& ctx, ChatHistory& history, QWidget* parent)
+    : QWidget(parent), d(new Impl(ctx, history)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -224,6 +363,7 @@ ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(n
     d->view->setPalette(viewPalette);
     d->view->setContextMenuPolicy(Qt::CustomContextMenu);
     d->applyDocumentLook();
+    d->view->viewport()->installEventFilter(this); // brings stale colours up to date
     panelLayout->addWidget(d->view);
     layout->addWidget(d->flatPanel, 1);
 
@@ -336,78 +476,55 @@ ChatPanel::ChatPanel(ClientContext& ctx, QWidget* parent) : QWidget(parent), d(n
     };
 
     setChatColour(d->colour);
+
+    d->flushTimer = new QTimer(this);
+    d->flushTimer->setSingleShot(true);
+    d->flushTimer->setInterval(0);
+    connect(d->flushTimer, &QTimer::timeout, this, [this] { d->flush(); });
+
+    for (const ChatLine& line : history.lines()) d->render(line);
+    d->historyConnections = {
+        connect(&history, &ChatHistory::lineAdded, this,
+                [this](const ChatLine& line) { d->render(line); }),
+        connect(&history, &ChatHistory::linesDropped, this,
+                [this](int count) { d->dropOldest(count); }),
+        connect(&history, &ChatHistory::cleared, this, [this] { d->clearView(); }),
+    };
 }
 
 ChatPanel::~ChatPanel() {
+    // The history may outlive the panel; the children, whose events pass the filter, do not
+    // outlive this body.
+    for (const auto& connection : d->historyConnections) disconnect(connection);
     delete d;
+    d = nullptr;
 }
 
-void ChatPanel::addlinetochat(const QString& line, quint32 colour) {
+void ChatPanel::addlinetochat(const QString& line, quint32 colour,
+                              std::optional<ChatLine::Kind> kind) {
     const qsizetype plus = line.indexOf(u'+');
     const int sender = toIntOrThrow(plus < 0 ? QStringView() : QStringView(line).left(plus));
     if (sender < 0 || sender > lastSlot) throw BadField("sender out of range");
-    const QString text = flatten(line.mid(plus + 1));
-    const qsizetype colon = text.indexOf(u':');
-    const QString speaker = text.left(colon + 1); // empty without a ":"
-    QString message = text.mid(colon + 1);
-
-    d->applyPendingSize();
-
-    // The sender's style takes the line's colour; its earlier lines follow.
-    SenderStyle& style = d->styles[sender];
-    if (style.used && style.colour != colour && !style.ranges.empty()) d->recolour(style, colour);
-    style.colour = colour;
-    style.used = true;
-
-    QTextCharFormat fmt;
-    fmt.setForeground(colourToQColor(colour));
-    fmt.setFontWeight(QFont::Bold);
-    fmt.setFontItalic(false);
-    fmt.setFontUnderline(false);
-    fmt.setFontStrikeOut(false);
-    fmt.setProperty(styleProperty, sender + 5);
-
-    QTextCursor c(d->doc());
-    c.beginEditBlock();
-    c.movePosition(QTextCursor::End);
-    if (!d->doc()->isEmpty()) c.insertBlock(QTextBlockFormat(), fmt);
-    d->insertStyled(c, speaker + u' ', fmt, style);
-
-    qsizetype mark;
-    while ((mark = message.indexOf(smileyMark)) >= 0) {
-        const QString piece = message.left(mark);
-        const QString code = message.mid(mark + smileyMark.size(), 2);
-        message.remove(0, mark + smileyMark.size() + code.size());
-        d->addWords(c, piece, fmt, style);
-        const auto number = toInt(code);
-        const int index =
-            number && *number >= firstSmileyTag && *number - firstSmileyTag < smilies::count
-                ? *number - firstSmileyTag
-                : 0;
-        QTextImageFormat image;
-        image.setName(ChatView::smileyName(index));
-        image.setWidth(smilies::width);
-        image.setHeight(smilies::height);
-        image.setVerticalAlignment(QTextCharFormat::AlignBottom);
-        image.setToolTip(smilies::description(index));
-        c.insertImage(image);
-    }
-    if (!message.isEmpty()) d->addWords(c, message, fmt, style);
-    c.endEditBlock();
-
-    if (!scrollChatOff()) {
-        QScrollBar* bar = d->view->verticalScrollBar();
-        bar->setValue(bar->maximum());
-    }
+    ChatLine entry;
+    entry.sender = sender;
+    entry.kind = kind.value_or(sender == 0 ? ChatLine::Kind::System : ChatLine::Kind::Chat);
+    entry.text = line.mid(plus + 1);
+    entry.colour = colour;
+    entry.time = QDateTime::currentDateTime();
+    d->history.append(std::move(entry));
 }
 
-void ChatPanel::chatrecieved(const QString& payload) {
+void ChatPanel::chatrecieved(const QString& payload, ChatLine::Kind kind) {
     const qsizetype bar = payload.indexOf(u'|');
     if (bar < 0) {
-        addlinetochat(payload, 255);
+        addlinetochat(payload, 255, kind);
         return;
     }
-    addlinetochat(payload.left(bar), textToColour(payload.mid(bar + 1)).value_or(255));
+    addlinetochat(payload.left(bar), textToColour(payload.mid(bar + 1)).value_or(255), kind);
+}
+
+void ChatPanel::flushColours() {
+    d->flush();
 }
 
 void ChatPanel::sendit() {
@@ -459,6 +576,7 @@ void ChatPanel::addOptionsItems(QMenu* options) {
 }
 
 QTextBrowser* ChatPanel::mainchat() const {
+    d->flush();
     return d->view;
 }
 QLineEdit* ChatPanel::mychat() const {
@@ -530,11 +648,7 @@ void ChatPanel::SelectAll1Click() {
 }
 
 void ChatPanel::ClearMainChat1Click() {
-    d->view->clear();
-    d->applyPendingSize();
-    d->applyDocumentLook();
-    for (auto& [sender, style] : d->styles) style.ranges.clear();
-    d->view->viewport()->update();
+    d->history.clear(); // the view empties itself on the history's signal
     d->entry->setFocus();
 }
 
@@ -577,6 +691,11 @@ void ChatPanel::setMessageBox(std::function<void(const QString&)> show) {
 }
 
 bool ChatPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (!d) return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::Paint && watched == d->view->viewport()) {
+        d->flush();
+        return false;
+    }
     if (watched == d->entry) {
         if (event->type() == QEvent::ShortcutOverride) {
             auto* key = static_cast<QKeyEvent*>(event);

@@ -1,10 +1,14 @@
 #pragma once
 // The chat panel: the chat view `mainchat` inside `FlatPanel1`, the entry line `mychat` and the
-// smilies button `button_smilies`, with their menus.
+// smilies button `button_smilies`, with their menus. The view shows a ChatHistory: lines go into
+// the history and everything visible is drawn from its signals.
+
+#include "session/ChatHistory.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QMenu;
 class QLineEdit;
@@ -18,14 +22,23 @@ class ClientContext;
 class ChatPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit ChatPanel(ClientContext& ctx, QWidget* parent = nullptr);
+    // Shows the lines `history` already holds; the history must outlive the panel's use of it
+    // (the panel's destructor does not touch it).
+    ChatPanel(ClientContext& ctx, ChatHistory& history, QWidget* parent = nullptr);
     ~ChatPanel() override;
 
-    // line = sender "+" text; colour 0x00BBGGRR.
+    // line = sender "+" text; colour 0x00BBGGRR. Appends the line to the history; `kind`
+    // defaults to System for sender 0 and Chat for the others.
     // Throws BadField when the sender is no decimal number; nothing is shown then.
-    void addlinetochat(const QString& line, quint32 colour);
-    // Handler of CMD_chat and CMD_action: slot "+" text ["|" colour text].
-    void chatrecieved(const QString& payload);
+    void addlinetochat(const QString& line, quint32 colour,
+                       std::optional<ChatLine::Kind> kind = std::nullopt);
+    // Handler of CMD_chat (kind Chat) and CMD_action (kind Action):
+    // slot "+" text ["|" colour text].
+    void chatrecieved(const QString& payload, ChatLine::Kind kind = ChatLine::Kind::Chat);
+
+    // A sender's new colour reaches its earlier lines lazily: once before the view is next
+    // painted or read through mainchat(). Brings them up to date now.
+    void flushColours();
     void sendit();
 
     // Point size of all chat styles; shows at the next added line or clear.
@@ -42,6 +55,7 @@ public:
     // to the main menu "Options", in that order.
     void addOptionsItems(QMenu* options);
 
+    // The view, with every sender's earlier lines in that sender's latest colour.
     QTextBrowser* mainchat() const;
     QLineEdit* mychat() const;
 

@@ -64,7 +64,8 @@ TEST(Smilies, EighteenDistinctPicturesOfSeventeenBySixteen) {
 
 TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
     test::RecordingContext ctx;
-    ChatPanel panel(ctx);
+    ChatHistory history;
+    ChatPanel panel(ctx, history);
     panel.resize(280, 260);
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));

@@ -35,7 +35,8 @@ const QColor green(0, 128, 0);
 class ChatPanelTest : public ::testing::Test {
 protected:
     test::RecordingContext ctx;
-    ChatPanel panel{ctx};
+    ChatHistory history;
+    ChatPanel panel{ctx, history};
     QList<QUrl> opened;
     QStringList messages;
 
@@ -338,9 +339,10 @@ TEST_F(ChatPanelTest, EnterSendsChatAndMeActionsAndDropsOtherCommands) {
 }
 
 TEST_F(ChatPanelTest, ScrollChatOffItemsMirrorEachOtherAndStopScrolling) {
+    ChatHistory ownHistory;
     QMainWindow window;
     QMenu* options = window.menuBar()->addMenu("Options");
-    auto* own = new ChatPanel(ctx);
+    auto* own = new ChatPanel(ctx, ownHistory);
     own->addOptionsItems(options);
     window.setCentralWidget(own);
     window.resize(280, 260);
