@@ -36,10 +36,11 @@ int computermatch(const Table& table, int seat, int value);
 // The face-up position of highest value not between a pair, else 0 (the first face-up card
 // counts even between a pair).
 int computergethighest(const Table& table, int seat);
-// A face-up card that must stay: its column is finished, or it is paired early in the round.
+// A face-up card that must stay: its column is finished, or it is paired while more than two
+// cards are face down and nobody has gone out.
 bool computervertcomplete(const Table& table, int seat, int position);
-// Whether a card worth `value` may go to `position`; `firm` skips the checks for face-down
-// positions.
+// Whether a card worth `value` may go to `position`. Unless `firm` or somebody has gone out, a
+// card that would be the grid's last must be low and leave the seat lowest by estimate.
 bool computershouldplace(const Table& table, int seat, int position, bool firm, int value);
 // The seat's score counting only face-up cards.
 int computergetscores(const Table& table, int seat);
