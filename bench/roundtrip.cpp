@@ -53,7 +53,6 @@ public:
         setMessageBoxHandler([](QWidget*, const QString&) {});
         w_ = std::make_unique<Tchat>(QStringList{});
         board_ = w_->board();
-        board_->setMessageBox([](const QString&) {});
         w_->server()->botSpeed = [] { return 1; };
         w_->show();
         if (!spinUntil([&] { return w_->state().connected; }))
@@ -99,11 +98,11 @@ public:
 private:
     int me() const { return w_->state().myseat; }
     bool gameOver() const { return board_->label_status()->text() == "Game Over!"; }
-    bool flipPhase() const { return w_->state().turnseat == me() && w_->state().flipsleft > 0; }
+    const TableModel& table() const { return w_->session().table(); }
+    bool flipPhase() const { return table().turnSeat == me() && table().flipsLeft > 0; }
     bool myTurn() const {
-        return w_->state().turnseat == me() && w_->state().flipsleft <= 0 &&
-               board_->label_status()->text() == "Your Turn." &&
-               drawPile()->property("Tag").toInt() == 0;
+        return table().turnSeat == me() && table().flipsLeft <= 0 &&
+               board_->label_status()->text() == "Your Turn." && table().drawPick == Pick::Open;
     }
     void startGame() {
         click(board_->button_start());

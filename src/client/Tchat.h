@@ -102,6 +102,7 @@ public:
     QTimer* Timer1() const { return session_->Timer1(); }
     LineQueue& receivedlist() { return session_->receivedlist(); }
     QMenu* popup_kick() const { return popupKick_; }
+    int kickSeat() const { return kickSeat_; } // the seat popup_kick was opened for
     Tabout* about() const { return about_; }
     Tspylist* spylist() const { return spylist_; }
     Thelp* help() const { return help_; }

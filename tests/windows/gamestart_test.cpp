@@ -1,6 +1,6 @@
 #include "windows/Tgamestart.h"
 
-#include "client/board/FakeContext.h"
+#include "session/ClientSession.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -16,8 +16,22 @@ namespace {
 
 class GameStart : public ::testing::Test {
 protected:
-    test::FakeContext ctx;
-    Tgamestart dialog{ctx};
+    // The session's way out is replaced by a list; "saves" counts the started signals.
+    struct Recorder {
+        ClientSession session;
+        ClientState& st = session.state();
+        QList<QByteArray> frames;
+        int saves = 0;
+        Recorder() {
+            session.setTransport([this](const QByteArray& f) {
+                frames << f;
+                return true;
+            });
+        }
+    } ctx;
+    Tgamestart dialog{ctx.session};
+
+    GameStart() { QObject::connect(&dialog, &Tgamestart::started, [this] { ++ctx.saves; }); }
 
     QLineEdit* field() { return dialog.findChild<QLineEdit*>("edit_playtoscore"); }
     QToolButton* arrow(const char* name) { return dialog.findChild<QToolButton*>(name); }
@@ -102,8 +116,8 @@ namespace {
 TEST(GameStartShot, Picture) {
     const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR");
     if (dir.isEmpty()) GTEST_SKIP() << "set PELVO_SHOT_DIR to write the picture";
-    test::FakeContext ctx;
-    Tgamestart dialog(ctx);
+    ClientSession session;
+    Tgamestart dialog(session);
     dialog.changebox("image_bot4", 0);
     EXPECT_TRUE(dialog.grab().save(dir + "/gamestart.png"));
 }

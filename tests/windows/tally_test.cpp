@@ -419,7 +419,7 @@ TEST_F(Tally, TheMainWindowKeepsTheTallyInTheDataFolder) {
     {
         Tchat main({});
         EXPECT_EQ(main.tallylist()->tallyFile(), tallyPath());
-        emit main.board()->gameRecorded("addtomine");
+        emit main.session().gameRecorded("addtomine");
     }
     qputenv("PELVO_HOME", previousHome);
     EXPECT_EQ(storedGridText(), crlf({"9", "1", "0", "1", "1", "0", "0", "0", "0", "0", "0"}));

@@ -58,14 +58,13 @@ TEST_F(TchatTest, NewPlayerInfoFillsSeatsAndTheSpyList) {
 
 TEST_F(TchatTest, DisconnectsAreAnnouncedOnlyForRealPlayersAndListedSpies) {
     Tchat w({});
-    const char* defaults[] = {"", "You", "Klot", "Klick", "Kling"};
-    for (int seat = 1; seat <= 4; ++seat)
-        w.board()->label_playername(seat)->setProperty("Hint", defaults[seat]);
-    w.board()->label_playername(2)->setText("Bo");
-    w.board()->image_eyes(2)->show();
-    w.board()->label_playername(3)->setText("<Waiting>");
-    w.board()->label_playername(4)->setText("Kling");
-    w.spylist()->listbox_spys()->addItem("6: Cy");
+    // Bo at seat 2, watching; seat 3 empty and out of the game; the computer at seat 4.
+    feed(w, {"CMD_newplayerinfo+2+Bo", "CMD_justwatching+2+1", "CMD_startgame+Anna+5+f+t+",
+             "CMD_newplayerinfo+6+Cy"});
+    ASSERT_EQ(w.seatCaption(3), "<Waiting>");
+    ASSERT_EQ(w.seatCaption(4), "Kling");
+    ASSERT_FALSE(w.board()->image_eyes(2)->isHidden());
+    ASSERT_EQ(spies(w), QStringList({"6: Cy"}));
 
     feed(w, {"CMD_playerdisconnected+2+Bo", "CMD_playerdisconnected+3+X",
              "CMD_playerdisconnected+4+Kling", "CMD_playerdisconnected+7+Zed",
@@ -113,7 +112,7 @@ TEST_F(TchatTest, JustWatchFollowsTheHostsAnnouncement) {
     ASSERT_NE(peer, nullptr);
     peer->write("CMD_sendlogininfo+3\xFF");
     readUntil(peer, 28);
-    w.board()->label_playername(3)->setText("Anna");
+    feed(w, {"CMD_newplayerinfo+3+Anna"});
 
     QAction* justWatch = w.findChild<QAction*>("JustWatch1");
     justWatch->trigger();
@@ -133,19 +132,18 @@ TEST_F(TchatTest, JustWatchFollowsTheHostsAnnouncement) {
     EXPECT_TRUE(chatText(w).contains("Anna is now playing again"));
 
     // Another seat's announcement leaves the own mark alone; a game start takes it off.
-    w.board()->label_playername(4)->setText("Bo");
-    feed(w, {"CMD_justwatching+3+1", "CMD_justwatching+4+1"});
+    feed(w, {"CMD_newplayerinfo+4+Bo", "CMD_justwatching+3+1", "CMD_justwatching+4+1"});
     EXPECT_TRUE(justWatch->isChecked());
     EXPECT_FALSE(w.board()->image_eyes(4)->isHidden());
     EXPECT_TRUE(chatText(w).contains("Bo is just watching"));
-    emit w.board()->gameStarted();
+    feed(w, {"CMD_startgame+Bo+5+t+t+"});
     EXPECT_FALSE(justWatch->isChecked());
 }
 
 TEST_F(TchatTest, NameLabelMenuIsForTheHostOnly) {
     Tchat w({});
-    w.board()->label_playername(2)->setText("<Waiting>");
-    w.board()->label_playername(3)->setText("Bo");
+    feed(w, {"CMD_newplayerinfo+3+Bo"});
+    ASSERT_EQ(w.seatCaption(2), "<Waiting>");
     w.label_playername1ContextPopup(3);
     for (const char* name : {"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"})
         EXPECT_FALSE(popupItem(w, name)->isEnabled()) << name;
@@ -155,7 +153,7 @@ TEST_F(TchatTest, NameLabelMenuIsForTheHostOnly) {
     EXPECT_FALSE(popupItem(w, "RemoveFromGame1")->isEnabled());
     EXPECT_TRUE(popupItem(w, "SettoJustWatch1")->isEnabled());
     EXPECT_TRUE(popupItem(w, "UnsetJustWatch1")->isEnabled());
-    EXPECT_EQ(w.popup_kick()->property("Tag").toInt(), 2);
+    EXPECT_EQ(w.kickSeat(), 2);
     w.label_playername1ContextPopup(3);
     EXPECT_TRUE(popupItem(w, "RemoveFromGame1")->isEnabled());
 }
@@ -205,10 +203,7 @@ TEST_F(TchatTest, StartNeedsAConnection) {
 TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
     Tchat w({});
     w.state().myseat = 1;
-    w.board()->label_playername(1)->setText("Me");
-    w.board()->label_playername(2)->setText("Bo");
-    w.board()->label_playername(3)->setText("<Waiting>");
-    w.board()->label_playername(4)->setText("Cy");
+    feed(w, {"CMD_newplayerinfo+1+Me", "CMD_newplayerinfo+2+Bo", "CMD_newplayerinfo+4+Cy"});
     w.tallylist()->listbox_tally()->addItem("Cy");
     w.ViewTally1Click();
     QListWidget* list = w.tallylist()->checklist();
@@ -219,7 +214,7 @@ TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
     EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
     EXPECT_TRUE(w.tallylist()->isVisible());
 
-    emit w.board()->gameRecorded("addtomine");
+    emit w.session().gameRecorded("addtomine");
     EXPECT_EQ(w.tallylist()->recordedGames(), QStringList({"addtomine"}));
 }
 

@@ -22,10 +22,16 @@ QByteArray wire(const char* text) {
 
 struct PhraseBarTest : ::testing::Test {
     RecordingContext ctx;
-    SoundOptions sounds{ctx};
-    PhraseBar bar{ctx, sounds};
+    SoundOptions sounds{ctx.session, ctx};
+    PhraseBar bar{ctx.session};
 
-    PhraseBarTest() { ctx.st.myseat = 2; }
+    PhraseBarTest() {
+        ctx.st.myseat = 2;
+        QObject::connect(&ctx.session, &ClientSession::clip, &sounds, &SoundOptions::playclip);
+    }
+    void playasound(const char* payload) {
+        ctx.session.handleLine(QStringLiteral("CMD_playasound+") + QLatin1String(payload));
+    }
     QAction* item(const char* name) { return bar.popupSounds()->findChild<QAction*>(name); }
     QToolButton* button(int n) {
         return bar.findChild<QToolButton*>(QStringLiteral("b_phrase%1").arg(n));
@@ -64,7 +70,7 @@ TEST_F(PhraseBarTest, ButtonsCarryDesignPhrasesAndSendOnClick) {
     EXPECT_EQ(button(10)->toolTip(), "Chatter Sounds");
     EXPECT_LT(button(1)->x(), button(2)->x());
 
-    ctx.colour = 0x00FF8000; // no colour name: written as hex
+    ctx.setColour(0x00FF8000); // no colour name: written as hex
     QTest::mouseClick(button(3), Qt::LeftButton);
     ASSERT_EQ(ctx.frames.size(), 1);
     EXPECT_EQ(ctx.frames[0], wire("CMD_action+2+says: Nice Try!|$00FF8000"));
@@ -142,14 +148,14 @@ TEST_F(PhraseBarTest, AnyMouseButtonReleasedOnTheSpeakerOpensTheMenuAtItsCorner)
 
 TEST_F(PhraseBarTest, ReceivedChatterSoundPlaysEvenWithEventSoundsOff) {
     sounds.setPlaySounds(false);
-    bar.playasound("2+wave4+");
+    playasound("2+wave4+");
     EXPECT_EQ(sounds.player().lastRequested(), "wave4");
     EXPECT_TRUE(ctx.lines.isEmpty());
 }
 
 TEST_F(PhraseBarTest, WithPhraseSoundsOffTheChatterBecomesASystemLine) {
     sounds.setPlayerPhraseSounds(false);
-    bar.playasound("2+wave4+");
+    playasound("2+wave4+");
     ASSERT_EQ(ctx.lines.size(), 1);
     EXPECT_EQ(ctx.lines[0].first, "0+Anna: <Chatter Sound> Thank You");
     EXPECT_EQ(ctx.lines[0].second, ctx.st.syscolour);
@@ -157,7 +163,7 @@ TEST_F(PhraseBarTest, WithPhraseSoundsOffTheChatterBecomesASystemLine) {
 
     // No name label, no such item, no fields: nothing at all.
     for (const char* bad : {"5+wave4+", "0+wave4+", "x+wave4+", "2+wave21+", "2+Honk+", "2", ""})
-        bar.playasound(bad);
+        playasound(bad);
     EXPECT_EQ(ctx.lines.size(), 1);
 }
 
