@@ -63,10 +63,10 @@ TEST_F(SessionGameTest, AWindowlessSessionPlaysAWholeGameToTheWinner) {
     BotPlayer bot(session, 7);
     QSignalSpy recorded(&session, &ClientSession::gameRecorded);
     QStringList sounds;
-    connect(&session, &ClientSession::sound, [&](const QString& s) { sounds << s; });
+    QObject::connect(&session, &ClientSession::sound, [&](const QString& s) { sounds << s; });
     int changes = 0;
     bool plausible = true;
-    connect(&session, &ClientSession::tableChanged, [&] {
+    QObject::connect(&session, &ClientSession::tableChanged, [&] {
         ++changes;
         if (changes % 7 == 0) {
             expectPlausible(session);
