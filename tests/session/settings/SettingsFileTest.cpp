@@ -6,10 +6,13 @@
 // Qt
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // std
+#include <optional>
 #include <random>
+#include <utility>
 
 #include <gtest/gtest.h>
 
