@@ -6,17 +6,20 @@
 // Qt
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // std
+#include <optional>
 #include <random>
+#include <utility>
 
 #include <gtest/gtest.h>
 
 namespace pelvo {
 namespace {
 
-using test::FakeTarget;
+using test::designSettings;
 using test::readBytes;
 using test::writeBytes;
 
@@ -27,71 +30,74 @@ protected:
     QTemporaryDir dir;
     QString path = dir.filePath("kavrelhub.ini");
 
-    FakeTarget loaded(const QByteArray& contents) {
+    Settings loaded(const QByteArray& contents, Settings start = designSettings()) {
         writeBytes(path, contents);
-        FakeTarget target;
-        loadinifile(path, section, target);
-        return target;
+        loadinifile(path, section, start);
+        return start;
     }
     std::optional<QByteArray> stored(const char* key) const {
         return ini::value(readBytes(path), "Pelvo", key);
     }
 };
 
-TEST_F(SettingsFileTest, NoFileGivesEveryDefaultInReadingOrderAndCreatesNothing) {
-    FakeTarget target;
-    target.colour = 0x123456;
+TEST_F(SettingsFileTest, NoFileGivesEveryDefaultAndCreatesNothing) {
+    // Every field starts away from its file default, so each one must be read.
+    Settings target;
+    target.textSize = 14;
+    target.place = {1, 2, 3, 4};
+    target.chatColour = 0x123456;
+    target.playtoscore = 7;
+    target.botSpeed = 500;
+    target.turnSound = 1;
+    target.playSounds = target.playerPhraseSounds = false;
     loadinifile(path, section, target);
 
-    EXPECT_EQ(target.size, 8);
-    EXPECT_EQ(target.checkedSize, 8);
-    EXPECT_EQ(target.place, (WindowPlace{3, 3, 772, 580}));
-    EXPECT_EQ(target.colour, 0u);
-    EXPECT_EQ(target.rounds, 5);
-    EXPECT_EQ(target.bot3, 0);
-    EXPECT_EQ(target.bot4, 0);
-    EXPECT_EQ(target.speed, 1000);
-    EXPECT_EQ(target.turn, 0);
-    EXPECT_EQ(target.phrases[3], "Nice Try!");
-    EXPECT_TRUE(target.sounds);
-    EXPECT_TRUE(target.phraseSounds);
-    EXPECT_EQ(target.calls,
-              (QStringList{"setTextSize", "setWindowPlace", "checkSizeItem", "setChatColour",
-                           "setPlaytoscore", "changebox3", "changebox4", "setBotSpeed",
-                           "setTurnSound", "setPlaySounds", "setPlayerPhraseSounds"}));
+    Settings expected;
+    expected.textSize = 8;
+    expected.place = {3, 3, 772, 580};
+    expected.chatColour = 0;
+    expected.playtoscore = 5;
+    expected.bot3 = expected.bot4 = 0;
+    expected.botSpeed = 1000;
+    expected.turnSound = 0;
+    expected.phrases = Settings::designPhrases();
+    expected.playSounds = expected.playerPhraseSounds = true;
+    EXPECT_EQ(target, expected);
     EXPECT_FALSE(QFileInfo::exists(path));
 }
 
 TEST_F(SettingsFileTest, FirstSaveCreatesTheFileWithEveryKeyInWritingOrder) {
-    FakeTarget target;
+    Settings target = designSettings();
     target.place = {10, 20, 800, 600};
-    target.colour = 0x0000FF;
+    target.chatColour = 0x0000FF;
     target.bot4 = 0;
-    target.speed = 500;
-    target.turn = 1;
-    target.phraseSounds = false;
-    saveinifile(path, section, target);
+    target.botSpeed = 500;
+    target.turnSound = 1;
+    target.playerPhraseSounds = false;
+    QStringList keys;
+    saveinifile(path, section, target, [&](const QString& key) { keys << key; });
+
+    EXPECT_EQ(keys, (QStringList{"Textsize", "Top", "Left", "Width", "Height", "Textcolor",
+                                 "Playtoscore", "Bot3", "Bot4", "Botspeed", "Turnsound",
+                                 "Playerphrasesounds", "Playsounds"}));
 
     EXPECT_EQ(readBytes(path), "[Pelvo]\nTextsize=10\nTop=20\nLeft=10\nWidth=800\nHeight=600\n"
                                "Textcolor=clRed\nPlaytoscore=5\nBot3=1\nBot4=0\nBotspeed=500\n"
                                "Turnsound=1\nPlayerphrasesounds=false\nPlaysounds=true\n");
 
-    FakeTarget back;
+    Settings back = designSettings();
+    back.textSize = 12;
     loadinifile(path, section, back);
-    EXPECT_EQ(back.place, target.place);
-    EXPECT_EQ(back.colour, 0x0000FFu);
-    EXPECT_EQ(back.speed, 500);
-    EXPECT_EQ(back.turn, 1);
-    EXPECT_FALSE(back.phraseSounds);
+    EXPECT_EQ(back, target);
 }
 
 TEST_F(SettingsFileTest, OptionTextsCompareExactlyAndSaveTheTagsBack) {
-    FakeTarget target = loaded("[Pelvo]\nBotspeed=750\nTurnsound=2\nPlaysounds=False\n"
-                               "Playerphrasesounds=false\n");
-    EXPECT_EQ(target.speed, 1000);
-    EXPECT_EQ(target.turn, 0);
-    EXPECT_TRUE(target.sounds);
-    EXPECT_FALSE(target.phraseSounds);
+    Settings target = loaded("[Pelvo]\nBotspeed=750\nTurnsound=2\nPlaysounds=False\n"
+                             "Playerphrasesounds=false\n");
+    EXPECT_EQ(target.botSpeed, 1000);
+    EXPECT_EQ(target.turnSound, 0);
+    EXPECT_TRUE(target.playSounds);
+    EXPECT_FALSE(target.playerPhraseSounds);
     saveinifile(path, section, target);
     EXPECT_EQ(stored("Botspeed"), "1000");
     EXPECT_EQ(stored("Turnsound"), "0");
@@ -101,38 +107,36 @@ TEST_F(SettingsFileTest, OptionTextsCompareExactlyAndSaveTheTagsBack) {
     const std::pair<const char*, int> speeds[] = {{"2000", 2000}, {"500", 500},   {"  500  ", 500},
                                                   {"0500", 1000}, {"fast", 1000}, {"", 1000}};
     for (const auto& [text, ms] : speeds)
-        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nBotspeed=") + text).speed, ms) << text;
-    EXPECT_EQ(loaded("[Pelvo]\nTurnsound=1").turn, 1);
-    EXPECT_EQ(loaded("[Pelvo]\nTurnsound=01").turn, 0);
-    EXPECT_FALSE(loaded("[Pelvo]\nPlaysounds=false").sounds);
-    EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=FALSE").sounds);
-    EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=").sounds);
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nBotspeed=") + text).botSpeed, ms) << text;
+    EXPECT_EQ(loaded("[Pelvo]\nTurnsound=1").turnSound, 1);
+    EXPECT_EQ(loaded("[Pelvo]\nTurnsound=01").turnSound, 0);
+    EXPECT_FALSE(loaded("[Pelvo]\nPlaysounds=false").playSounds);
+    EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=FALSE").playSounds);
+    EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=").playSounds);
 }
 
 TEST_F(SettingsFileTest, TextSizeWithoutMenuItemIsKeptAndUnusableSizesGiveTheDefault) {
-    FakeTarget target = loaded("[Pelvo]\nTextsize=11\n");
-    EXPECT_EQ(target.size, 11);
-    EXPECT_EQ(target.checkedSize, 11); // the window checks N11, which does not exist
+    Settings target = loaded("[Pelvo]\nTextsize=11\n");
+    EXPECT_EQ(target.textSize, 11); // no menu item has 11; the size is kept all the same
     saveinifile(path, section, target);
     EXPECT_EQ(stored("Textsize"), "11");
 
     for (const char* text : {"0", "-4", "9999", "big", "12pt", ""})
-        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nTextsize=") + text).size, 8) << text;
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nTextsize=") + text).textSize, 8) << text;
 }
 
 TEST_F(SettingsFileTest, IntegerKeysTakeTheirDefaultForTextThatIsNoNumber) {
-    FakeTarget target =
-        loaded("[Pelvo]\nTop=abc\nLeft=-20\nWidth=12x\nHeight=\nBot3=yes\nBot4=1\n");
+    Settings target = loaded("[Pelvo]\nTop=abc\nLeft=-20\nWidth=12x\nHeight=\nBot3=yes\nBot4=1\n");
     EXPECT_EQ(target.place, (WindowPlace{-20, 3, 772, 580}));
     EXPECT_EQ(target.bot3, 0);
     EXPECT_EQ(target.bot4, 1);
 
-    // Rounds that are empty or no number leave the dialog alone.
-    for (const char* text : {"", "abc", "7.5"}) {
-        FakeTarget kept = loaded(QByteArray("[Pelvo]\nPlaytoscore=") + text);
-        EXPECT_FALSE(kept.calls.contains("setPlaytoscore")) << text;
-    }
-    EXPECT_EQ(loaded("[Pelvo]\nPlaytoscore=8").rounds, 8);
+    // Rounds that are empty or no number leave the value alone.
+    Settings seven = designSettings();
+    seven.playtoscore = 7;
+    for (const char* text : {"", "abc", "7.5"})
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nPlaytoscore=") + text, seven).playtoscore, 7) << text;
+    EXPECT_EQ(loaded("[Pelvo]\nPlaytoscore=8").playtoscore, 8);
 }
 
 TEST_F(SettingsFileTest, ColourTextRoundTripsAndUnreadableColourIsBlack) {
@@ -144,18 +148,18 @@ TEST_F(SettingsFileTest, ColourTextRoundTripsAndUnreadableColourIsBlack) {
     for (const Case& c :
          {Case{"$000080FF", 0x000080FF, "$000080FF"}, Case{"clred", 0x0000FF, "clRed"},
           Case{"orange", 0, "clBlack"}, Case{"", 0, "clBlack"}}) {
-        FakeTarget target = loaded(QByteArray("[Pelvo]\nTextcolor=") + c.text + "\n");
-        EXPECT_EQ(target.colour, c.colour) << c.text;
+        Settings target = loaded(QByteArray("[Pelvo]\nTextcolor=") + c.text + "\n");
+        EXPECT_EQ(target.chatColour, c.colour) << c.text;
         saveinifile(path, section, target);
         EXPECT_EQ(stored("Textcolor"), c.saved) << c.text;
     }
 }
 
 TEST_F(SettingsFileTest, PhrasesAreReadWhenNotEmptyAndWrittenOnlyByThePhraseEditor) {
-    FakeTarget target = loaded("[Pelvo]\nPhrase1=Hello there\nPhrase3=\nPhrase9=Bye\n");
-    EXPECT_EQ(target.phrases[1], "Hello there");
-    EXPECT_EQ(target.phrases[3], "Nice Try!");
-    EXPECT_EQ(target.phrases[9], "Bye");
+    Settings target = loaded("[Pelvo]\nPhrase1=Hello there\nPhrase3=\nPhrase9=Bye\n");
+    EXPECT_EQ(target.phrases[0], "Hello there");
+    EXPECT_EQ(target.phrases[2], "Nice Try!");
+    EXPECT_EQ(target.phrases[8], "Bye");
 
     saveinifile(path, section, target);
     EXPECT_FALSE(stored("Phrase2"));
@@ -166,24 +170,30 @@ TEST_F(SettingsFileTest, PhrasesAreReadWhenNotEmptyAndWrittenOnlyByThePhraseEdit
     for (const char* key : {"Phrase2", "Phrase4", "Phrase9"}) EXPECT_EQ(stored(key), "") << key;
     EXPECT_EQ(stored("Textsize"), "8"); // the other writer's keys stay
 
-    FakeTarget back;
+    Settings back = designSettings();
     loadinifile(path, section, back);
-    EXPECT_EQ(back.phrases[1], "Gut gemacht, Käpt'n!");
-    EXPECT_EQ(back.phrases[2], "Good One!");
-    EXPECT_EQ(back.phrases[3], "Third");
+    EXPECT_EQ(back.phrases[0], "Gut gemacht, Käpt'n!");
+    EXPECT_EQ(back.phrases[1], "Good One!");
+    EXPECT_EQ(back.phrases[2], "Third");
+
+    // A value holding fewer than nine phrases still gets all nine.
+    Settings few = designSettings();
+    few.phrases = {"Only"};
+    EXPECT_EQ(loaded("[Pelvo]\nPhrase9=Bye\n", few).phrases,
+              (QStringList{"Only", "", "", "", "", "", "", "", "Bye"}));
 }
 
 TEST_F(SettingsFileTest, TextThatIsNotUtf8IsReadAsLatin1) {
-    EXPECT_EQ(loaded("[Pelvo]\nPhrase2=K\xE4pt'n\n").phrases[2], "K\u00E4pt'n");
+    EXPECT_EQ(loaded("[Pelvo]\nPhrase2=K\xE4pt'n\n").phrases[1], "K\u00E4pt'n");
 }
 
 TEST_F(SettingsFileTest, APhraseCannotAddLinesToTheFile) {
     writePhrases(path, section, {"hi\r\n[Pelvo]\nTextsize=40\nPlaysounds=false"});
-    FakeTarget target;
+    Settings target = designSettings();
     loadinifile(path, section, target);
-    EXPECT_EQ(target.size, 8);
-    EXPECT_TRUE(target.sounds);
-    EXPECT_EQ(target.phrases[1], "hi  [Pelvo] Textsize=40 Playsounds=false");
+    EXPECT_EQ(target.textSize, 8);
+    EXPECT_TRUE(target.playSounds);
+    EXPECT_EQ(target.phrases[0], "hi  [Pelvo] Textsize=40 Playsounds=false");
 }
 
 // The file the lobby program shares: its section, comments, odd spacing, unknown keys and
@@ -207,10 +217,10 @@ TEST_F(SettingsFileTest, OtherSectionsAndUnknownKeysSurviveEverySaveByteForByte)
                             "x=2";
     writeBytes(path, head + tail);
 
-    FakeTarget target;
+    Settings target = designSettings();
     loadinifile(path, section, target);
     EXPECT_EQ(target.place.top, 40);
-    EXPECT_EQ(target.size, 8);
+    EXPECT_EQ(target.textSize, 8);
 
     auto pelvoLines = [](int top, const char* speed, const QByteArray& phrases) {
         return QByteArray("; my window\r\n\tTop =  ") + QByteArray::number(top) +
@@ -226,7 +236,7 @@ TEST_F(SettingsFileTest, OtherSectionsAndUnknownKeysSurviveEverySaveByteForByte)
     EXPECT_EQ(readBytes(path), lobby + pelvoLines(40, "1000", "") + tail);
 
     target.place.top = 7;
-    target.speed = 2000;
+    target.botSpeed = 2000;
     saveinifile(path, section, target);
     writePhrases(path, section, {"One"});
     QByteArray phrases = "Phrase1=One\r\n";
@@ -235,11 +245,11 @@ TEST_F(SettingsFileTest, OtherSectionsAndUnknownKeysSurviveEverySaveByteForByte)
 }
 
 TEST_F(SettingsFileTest, SectionAndKeyNamesIgnoreLetterCase) {
-    FakeTarget target = loaded("[ pelvo ]\nTEXTSIZE=12\nplaysounds=false\n");
-    EXPECT_EQ(target.size, 12);
-    EXPECT_FALSE(target.sounds);
+    Settings target = loaded("[ pelvo ]\nTEXTSIZE=12\nplaysounds=false\n");
+    EXPECT_EQ(target.textSize, 12);
+    EXPECT_FALSE(target.playSounds);
 
-    target.size = 14;
+    target.textSize = 14;
     saveinifile(path, section, target);
     const QByteArray text = readBytes(path);
     EXPECT_TRUE(text.startsWith("[ pelvo ]\nTEXTSIZE=14\nplaysounds=false\n")) << text.constData();
@@ -254,36 +264,51 @@ TEST_F(SettingsFileTest, MalformedFilesReadAsDefaultsOrSensibleValues) {
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i) garbage += char(random() & 0xFF);
     garbage.replace('[', '.'); // no chance of a section of that name
-    FakeTarget target = loaded(garbage);
-    EXPECT_EQ(target.size, 8);
-    EXPECT_EQ(target.speed, 1000);
-    target.size = 12;
+    Settings target = loaded(garbage);
+    EXPECT_EQ(target.textSize, 8);
+    EXPECT_EQ(target.botSpeed, 1000);
+    target.textSize = 12;
     saveinifile(path, section, target);
     EXPECT_TRUE(readBytes(path).startsWith(garbage));
     EXPECT_EQ(stored("Textsize"), "12");
 
     // Lines without "=", an empty key name, and a header without its bracket.
     target = loaded("[Pelvo]\nTextsize\n=12\nTop 5\n[Other\nWidth=900\n");
-    EXPECT_EQ(target.size, 8);
+    EXPECT_EQ(target.textSize, 8);
     EXPECT_EQ(target.place, (WindowPlace{3, 3, 772, 580}));
 
     // Duplicates: the first key and the first section count, for reading and writing.
     target = loaded("[Pelvo]\nTextsize=12\nTextsize=14\n[Pelvo]\nLeft=30\n");
-    EXPECT_EQ(target.size, 12);
+    EXPECT_EQ(target.textSize, 12);
     EXPECT_EQ(target.place.left, 3);
-    target.size = 10;
+    target.textSize = 10;
     saveinifile(path, section, target);
     EXPECT_TRUE(readBytes(path).startsWith("[Pelvo]\nTextsize=10\nTextsize=14\n"));
     EXPECT_TRUE(readBytes(path).endsWith("[Pelvo]\nLeft=30\n"));
 
     // Only another section.
-    EXPECT_EQ(loaded("[Lobby]\nTextsize=12\n").size, 8);
+    EXPECT_EQ(loaded("[Lobby]\nTextsize=12\n").textSize, 8);
+
+    // Rounds outside what the game start window offers come to its nearest end, and a save
+    // writes them back in range; a computer box is empty for anything but 1.
+    const std::pair<const char*, int> rounds[] = {{"0", 3}, {"-5", 3}, {"2", 3},    {"3", 3},
+                                                  {"9", 9}, {"10", 9}, {"99999", 9}};
+    for (const auto& [text, expected] : rounds)
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nPlaytoscore=") + text).playtoscore, expected) << text;
+    target = loaded("[Pelvo]\nPlaytoscore=12\n");
+    saveinifile(path, section, target);
+    EXPECT_EQ(stored("Playtoscore"), "9");
+    for (const char* text : {"0", "2", "-1", "11", "true"}) {
+        const Settings boxes = loaded(QByteArray("[Pelvo]\nBot3=") + text + "\nBot4=" + text);
+        EXPECT_EQ(boxes.bot3, 0) << text;
+        EXPECT_EQ(boxes.bot4, 0) << text;
+    }
 
     // A 5 MB file with the section at its end.
     QByteArray big = "[Lobby]\n";
     while (big.size() < 5 * 1024 * 1024) big += "Key" + QByteArray::number(big.size()) + "=x\n";
     target = loaded(big + "[Pelvo]\nTextsize=12\n");
-    EXPECT_EQ(target.size, 12);
+    EXPECT_EQ(target.textSize, 12);
     saveinifile(path, section, target);
     EXPECT_TRUE(readBytes(path).startsWith(big));
     EXPECT_EQ(stored("Playsounds"), "true");
@@ -293,7 +318,7 @@ TEST_F(SettingsFileTest, ALinkedFileIsWrittenThroughItsLink) {
     const QString shared = dir.filePath("lobby.ini");
     writeBytes(shared, "[Lobby]\nName=Ann\n");
     ASSERT_TRUE(QFile::link(shared, path));
-    FakeTarget target;
+    Settings target = designSettings();
     saveinifile(path, section, target);
     EXPECT_TRUE(QFileInfo(path).isSymLink());
     EXPECT_TRUE(readBytes(shared).startsWith("[Lobby]\nName=Ann\n[Pelvo]\nTextsize=10\n"));
@@ -306,19 +331,19 @@ TEST_F(SettingsFileTest, AHugeFileIsNeitherReadNorRewritten) {
         file.write("[Pelvo]\nTextsize=12\n");
         ASSERT_TRUE(file.resize(IniFile::maxFileSize + 1));
     }
-    FakeTarget target;
+    Settings target = designSettings();
     loadinifile(path, section, target);
-    EXPECT_EQ(target.size, 8);
+    EXPECT_EQ(target.textSize, 8);
     EXPECT_THROW(saveinifile(path, section, target), SettingsWriteError);
     EXPECT_EQ(QFileInfo(path).size(), IniFile::maxFileSize + 1);
 }
 
 TEST_F(SettingsFileTest, AFileThatCannotBeReadGivesTheDefaults) {
     ASSERT_TRUE(QDir().mkpath(path)); // the settings "file" is a folder
-    FakeTarget target;
+    Settings target = designSettings();
     loadinifile(path, section, target);
-    EXPECT_EQ(target.size, 8);
-    EXPECT_EQ(target.speed, 1000);
+    EXPECT_EQ(target.textSize, 8);
+    EXPECT_EQ(target.botSpeed, 1000);
 }
 
 class RefusedWriteTest : public SettingsFileTest {
@@ -338,7 +363,7 @@ protected:
 TEST_F(RefusedWriteTest, AFileThatCannotBeCreatedRaisesTheErrorWithTheFullPath) {
     writeBytes(dir.filePath("plain"), "not a folder");
     const QString blocked = dir.filePath("plain/kavrelhub.ini");
-    FakeTarget target;
+    Settings target = designSettings();
     try {
         saveinifile(blocked, section, target);
         FAIL() << "no error";
@@ -354,12 +379,12 @@ TEST_F(RefusedWriteTest, AFileThatCannotBeCreatedRaisesTheErrorWithTheFullPath) 
 
 TEST_F(RefusedWriteTest, TheSaveStopsAtTheRefusedKey) {
     writeBytes(path, "[Lobby]\nName=Ann\n");
-    FakeTarget target;
-    target.speed = 2000;
-    target.beforeRead = [&](const QString& getter) {
-        if (getter == "turnSound") block();
+    Settings target = designSettings();
+    target.botSpeed = 2000;
+    const auto refuseTheTurnSound = [&](const QString& key) {
+        if (key == "Turnsound") block();
     };
-    EXPECT_THROW(saveinifile(path, section, target), SettingsWriteError);
+    EXPECT_THROW(saveinifile(path, section, target, refuseTheTurnSound), SettingsWriteError);
     unblock();
     EXPECT_EQ(stored("Botspeed"), "2000");
     EXPECT_FALSE(stored("Turnsound"));
@@ -370,12 +395,12 @@ TEST_F(RefusedWriteTest, TheSaveStopsAtTheRefusedKey) {
 
 TEST_F(RefusedWriteTest, ARefusedColourIsSkippedAndTheSaveGoesOn) {
     writeBytes(path, "");
-    FakeTarget target;
-    target.beforeRead = [&](const QString& getter) {
-        if (getter == "chatColour") block();
-        if (getter == "playtoscore") unblock();
+    Settings target = designSettings();
+    const auto refuseTheColourOnly = [&](const QString& key) {
+        if (key == "Textcolor") block();
+        if (key == "Playtoscore") unblock();
     };
-    EXPECT_NO_THROW(saveinifile(path, section, target));
+    EXPECT_NO_THROW(saveinifile(path, section, target, refuseTheColourOnly));
     EXPECT_EQ(stored("Height"), "580");
     EXPECT_FALSE(stored("Textcolor"));
     EXPECT_EQ(stored("Playtoscore"), "5");
@@ -387,7 +412,7 @@ TEST_F(RefusedWriteTest, AReadOnlyFileIsRefused) {
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     if (QFile file(path); file.open(QIODevice::WriteOnly | QIODevice::Append))
         GTEST_SKIP() << "this user writes read-only files";
-    FakeTarget target;
+    Settings target = designSettings();
     EXPECT_THROW(saveinifile(path, section, target), SettingsWriteError);
     EXPECT_EQ(readBytes(path), "[Pelvo]\nTextsize=12\n");
 }
