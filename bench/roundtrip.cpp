@@ -80,7 +80,7 @@ public:
     }
 
     QWidget* drawPile() const { return board_->findChild<QWidget*>("image_draw"); }
-    bool cardInHand() const { return drawPile()->property("Tag").toInt() == 1; }
+    bool cardInHand() const { return table().drawPick == Pick::Picked; }
     bool moveShown() const { return board_->label_status()->text() == "You used the drawn card."; }
     QWidget* gridCard(int position) const { return board_->card(me(), position); }
     // A left click as the window system delivers it: press, then release, at the middle.

@@ -37,7 +37,9 @@ void expectPlausible(const ClientSession& s) {
             const CardView& c = t.seats[std::size_t(seat)].cards[std::size_t(g)];
             ASSERT_GE(c.picture, -1);
             ASSERT_LE(c.picture, 53);
-            if (seat != s.state().myseat) ASSERT_EQ(c.code, 0) << "a hidden card reached us";
+            if (seat != s.state().myseat) {
+                ASSERT_EQ(c.code, 0) << "a hidden card reached us";
+            }
         }
 }
 
