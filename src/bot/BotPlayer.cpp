@@ -57,7 +57,7 @@ Table BotPlayer::knownTable() const {
 
 QByteArray BotPlayer::stamp() const {
     const TableModel& t = session_.table();
-    return QByteArray::number(t.turnSeat) + ' ' + QByteArray::number(t.flipsLeft) + ' ' +
+    return QByteArray::number(t.turnNumber) + ' ' + QByteArray::number(t.flipsLeft) + ' ' +
            QByteArray::number(int(t.drawPick)) + ' ' + QByteArray::number(int(t.discardPick)) +
            ' ' + QByteArray::number(t.drawPicture) + ' ' + QByteArray::number(t.round) + ' ' +
            QByteArray::number(qulonglong(t.askedToFlip.to_ulong()));

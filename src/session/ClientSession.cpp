@@ -348,6 +348,7 @@ void ClientSession::mycards(const notice::MyCards& n) {
     for (const notice::Placed& c : n.cards) seat(n.seat).cards[std::size_t(c.position)] = {0, c.code};
     table_.flipsLeft = 2;
     table_.turnSeat = state_.myseat;
+    ++table_.turnNumber;
     table_.askedToFlip.reset();
     if (state_.myseat <= state_.maxseats) table_.status = "Choose 2 cards to flip over.";
     changed();
@@ -404,6 +405,7 @@ void ClientSession::getnextplayer(const notice::NextPlayer& n) {
     table_.discardInHand = false;
     table_.drawInHand = false;
     table_.turnSeat = n.seat;
+    ++table_.turnNumber;
     table_.turnMarkerSeat = n.seat;
     table_.wentOut = n.lastTurn;
     if (n.seat != state_.myseat) {

@@ -68,6 +68,7 @@ struct TableModel {
     Pick discardPick = Pick::Open;
 
     int turnSeat = 0;        // seat whose move the board expects; 0 none
+    int turnNumber = 0;      // counts the turns handed out (deals and next players)
     int turnMarkerSeat = 0;  // seat the turn marker points at; 0 hidden
     bool handShown = false;  // the hand marks where the last card went:
     int handSeat = 0;        // a seat's card (0: the discard pile) ...
