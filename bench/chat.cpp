@@ -1,6 +1,7 @@
 // Cost of one chat line as the conversation grows: the time to add line 1,000 and line 20,000
-// (both should be flat), and the memory the view holds after 20,000 lines. Lines mix system
-// notices, four senders, links and smilies, and the panel is shown and painted as in play.
+// (both should be flat), the memory held after 5,000 and 50,000 lines (the history keeps the
+// last 5,000), and the cost of a sender's colour changes. Lines mix system notices, four
+// senders, links and smilies, and the panel is shown and painted as in play.
 
 #include "client/ClientContext.h"
 #include "client/chat/ChatPanel.h"
@@ -97,8 +98,8 @@ void BM_AddLine(benchmark::State& state) {
 }
 BENCHMARK(BM_AddLine)->Arg(1000)->Arg(20000)->Iterations(300)->Unit(benchmark::kMicrosecond);
 
-// A sender's line in a new colour after 20,000 lines: all of that sender's earlier lines
-// (about 5,000) are recoloured once.
+// A sender's line in a new colour after 20,000 lines: that sender's lines still shown (about
+// 1,250 of the last 5,000) are recoloured once, before the next paint.
 void BM_RecolourSender(benchmark::State& state) {
     FilledPanel chat(20000);
     bool flip = false;
@@ -111,8 +112,8 @@ void BM_RecolourSender(benchmark::State& state) {
 }
 BENCHMARK(BM_RecolourSender)->Iterations(10)->Unit(benchmark::kMillisecond);
 
-// 2,000 lines of one sender on a fresh panel, in one colour or alternating between two; the
-// view is brought up to date and painted at the end.
+// 2,000 lines of one sender on a fresh panel, in one colour (1) or alternating between two (2);
+// the earlier lines' colours are brought up to date and the view painted at the end.
 void BM_SenderLines(benchmark::State& state) {
     const bool alternate = state.range(0) == 2;
     for (auto _ : state) {
