@@ -3,8 +3,8 @@
 // last 5,000), and the cost of a sender's colour changes. Lines mix system notices, four
 // senders, links and smilies, and the panel is shown and painted as in play.
 
-#include "client/ClientContext.h"
 #include "client/chat/ChatPanel.h"
+#include "session/ClientSession.h"
 
 #include <QFile>
 #include <QTextBrowser>
@@ -16,19 +16,6 @@
 #include <memory>
 
 namespace {
-
-class NullContext : public pelvo::ClientContext {
-public:
-    pelvo::ClientState st;
-    pelvo::ClientState& state() override { return st; }
-    bool sendToHost(const QByteArray&) override { return true; }
-    void addlinetochat(const QString&, quint32) override {}
-    void playsounds(const QString&) override {}
-    void saveinifile() override {}
-    quint32 chatColour() const override { return 0; }
-    QString seatCaption(int) const override { return {}; }
-    void closeMainWindow() override {}
-};
 
 double rssMiB() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -70,9 +57,8 @@ void addLine(pelvo::ChatPanel& panel, int n) {
 }
 
 struct FilledPanel {
-    NullContext ctx;
-    pelvo::ChatHistory history;
-    pelvo::ChatPanel panel{ctx, history};
+    pelvo::ClientSession session;
+    pelvo::ChatPanel panel{session};
     int lines = 0;
 
     explicit FilledPanel(int count) {

@@ -5,7 +5,7 @@
 // Each includes both dispatch timers (the host's 10 ms queue tick and the client's 1 ms tick).
 // Counters p50_ms / p99_ms / max_ms summarise the samples of the run.
 
-#include "client/MessageBox.h"
+#include "windows/MessageBox.h"
 #include "client/Tchat.h"
 #include "client/board/Board.h"
 #include "host/TServer.h"

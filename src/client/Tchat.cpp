@@ -1,7 +1,7 @@
 #include "client/Tchat.h"
 
 // own
-#include "client/MessageBox.h"
+#include "windows/MessageBox.h"
 #include "client/SingleInstance.h"
 #include "client/board/Board.h"
 #include "client/chat/ChatPanel.h"
@@ -115,7 +115,7 @@ void Tchat::buildParts() {
     client->setMinimumSize(BoardWidth + 4, BoardHeight + 4);
     setCentralWidget(client);
 
-    sounds_ = new SoundOptions(*session_, *this, this);
+    sounds_ = new SoundOptions(*session_, this);
 
     board_ = new Board(*session_, client);
     board_->move(1, 1);
@@ -123,7 +123,7 @@ void Tchat::buildParts() {
     // Lower right of the board, clear of seat 1's cards and labels.
     phraseBar_ = new PhraseBar(*session_, client);
     phraseBar_->setGeometry(485, 269, 280, 20);
-    chat_ = new ChatPanel(*this, session_->chat(), client);
+    chat_ = new ChatPanel(*session_, client);
     chat_->setGeometry(485, 291, 280, 250);
     phraseBar_->raise();
     chat_->raise();
@@ -135,8 +135,6 @@ void Tchat::buildParts() {
     });
     connect(board_, &Board::logoClicked, this, [this] { about_->label_urlClick(); });
 
-    // One way to show a message box, so that tests and the desktop see the same thing.
-    chat_->setMessageBox([this](const QString& text) { showMessage(this, text); });
 
     popupKick_ = new QMenu(this);
     popupKick_->setObjectName("popup_kick");
@@ -245,14 +243,14 @@ void Tchat::createSideWindows() {
     connect(help_, &Thelp::aboutRequested, this, &Tchat::About1Click);
     // The installer is saved beside the settings file; running it closes the game.
     download_->setDataFolder(dataFolder());
-    download_->setMessageBox([this](const QString& text) { showMessage(this, text); });
     connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
 }
 
 void Tchat::connectSession() {
     ClientSession* s = session_;
     connect(s, &ClientSession::message, this, [this](const QString& text) { showMessage(this, text); });
-    connect(s, &ClientSession::sound, this, &Tchat::playsounds);
+    connect(s, &ClientSession::sound, sounds_, &SoundOptions::playsounds);
+    connect(s, &ClientSession::settingsChosen, this, &Tchat::saveinifile);
     connect(s, &ClientSession::clip, sounds_, &SoundOptions::playclip);
     connect(s, &ClientSession::joined, this, &Tchat::loadinifile);
     connect(s, &ClientSession::closeRequested, this, &Tchat::close);
@@ -278,26 +276,16 @@ void Tchat::showTable() {
     spys->addItems(entries);
 }
 
-// ---------------------------------------------------------------- ClientContext
-
-bool Tchat::sendToHost(const QByteArray& frame) {
-    return session_->sendToHost(frame);
-}
+// ---------------------------------------------------------------- chat and settings
 
 void Tchat::addlinetochat(const QString& line, quint32 colour) {
     session_->addlinetochat(line, colour,
                             line.startsWith(u'0') ? ChatLine::Kind::System : ChatLine::Kind::Chat);
 }
 
-void Tchat::playsounds(const QString& name) {
-    sounds_->playsounds(name);
-}
-
 void Tchat::saveinifile() {
-    // The chat's text size and colour and the window's place join the session's settings.
+    // The window's place joins the session's settings.
     Settings settings = session_->settings();
-    settings.textSize = chat_->textSize();
-    settings.chatColour = chat_->chatColour();
     settings.place = windowPlace();
     session_->setSettings(settings);
     try {
@@ -307,17 +295,9 @@ void Tchat::saveinifile() {
     }
 }
 
-quint32 Tchat::chatColour() const {
-    return chat_->chatColour();
-}
-
 QString Tchat::seatCaption(int seat) const {
     if (seat < 1 || seat > TableSeats) return QString();
     return session_->table().seats[std::size_t(seat)].caption();
-}
-
-void Tchat::closeMainWindow() {
-    close();
 }
 
 // ---------------------------------------------------------------- window place
@@ -410,11 +390,9 @@ void Tchat::loadinifile() {
     Settings settings = session_->settings();
     pelvo::loadinifile(settingsPath(), session_->state().gamename, settings);
     session_->setSettings(settings);
-    chat_->setTextSize(settings.textSize);
     chat_->reformat(); // a loaded size shows at once, unlike a menu choice
     setWindowPlace(settings.place);
     chat_->checkSizeItem(settings.textSize);
-    chat_->setChatColour(settings.chatColour);
 }
 
 void Tchat::closeEvent(QCloseEvent* event) {

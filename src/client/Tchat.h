@@ -1,10 +1,9 @@
 #pragma once
 // The main window: the shell that wires the session (connection, notices, table model, chat
 // history) to its views — board, chat and phrase bar, the menu bar and the side windows.
-// It is the ClientContext of every client part and the target of the settings file.
+// It writes the settings file and shows the message boxes the session asks for.
 
 // own
-#include "client/ClientContext.h"
 #include "session/settings/SettingsFile.h"
 #include "session/ClientSession.h"
 
@@ -38,7 +37,7 @@ class Tphrases;
 class Tspylist;
 class Ttallylist;
 
-class Tchat : public QMainWindow, public ClientContext {
+class Tchat : public QMainWindow {
     Q_OBJECT
 public:
     // `params`: the command line without the program's own name. Creates the window, then the
@@ -46,17 +45,15 @@ public:
     explicit Tchat(const QStringList& params, QWidget* parent = nullptr);
     ~Tchat() override;
 
-    // ---- ClientContext ----
-    ClientState& state() override { return session_->state(); }
-    bool sendToHost(const QByteArray& frame) override;
-    // PELVO_TEST_DUMP_CHAT=<file> (whole-program tests): after every line the chat view's plain
-    // text is written to <file>.
-    void addlinetochat(const QString& line, quint32 colour) override;
-    void playsounds(const QString& name) override;
-    void saveinifile() override;
-    quint32 chatColour() const override;
-    QString seatCaption(int seat) const override;
-    void closeMainWindow() override;
+    // ---- the session's state, for the window's own parts and for tests ----
+    ClientState& state() { return session_->state(); }
+    // A line in the chat: sender "+" text in a 0x00BBGGRR colour. PELVO_TEST_DUMP_CHAT=<file>
+    // (whole-program tests): after every line the chat view's plain text is written to <file>.
+    void addlinetochat(const QString& line, quint32 colour);
+    // Writes the settings file: the session's settings with the window's place.
+    void saveinifile();
+    // Caption of `label_playername`<seat>; empty when there is no such seat.
+    QString seatCaption(int seat) const;
 
     // ---- window place (left, top, width, height of the outer frame) ----
     WindowPlace windowPlace() const;

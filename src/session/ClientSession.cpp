@@ -68,6 +68,11 @@ void ClientSession::setSettings(const Settings& settings) {
     emit settingsChanged();
 }
 
+void ClientSession::chooseSettings(const Settings& settings) {
+    setSettings(settings);
+    emit settingsChosen();
+}
+
 // ---------------------------------------------------------------- connection
 
 void ClientSession::connectToHost(const QString& address, const QString& name) {

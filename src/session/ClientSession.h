@@ -43,6 +43,9 @@ public:
     const Settings& settings() const { return settings_; }
     // Replaces the settings; views follow through settingsChanged.
     void setSettings(const Settings& settings);
+    // The player chose new settings in a menu or window: as setSettings, then settingsChosen
+    // (the window writes the settings file).
+    void chooseSettings(const Settings& settings);
 
     // ---- Connection ----
     // Connects `sock` to the host at `address` on the game port, to log in as `name`.
@@ -126,6 +129,8 @@ signals:
     void message(const QString& text);
     // The settings value changed (loaded, or changed through a menu or window).
     void settingsChanged();
+    // The player changed a setting; it is to be written to the settings file.
+    void settingsChosen();
     // This client's own seat has arrived: its settings are loaded now.
     void joined();
     // A game ended with a winner: the winner's name, or "addtomine" when it is this player.

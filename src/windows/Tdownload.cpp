@@ -1,5 +1,7 @@
 #include "windows/Tdownload.h"
 
+#include "windows/MessageBox.h"
+
 // own
 #include "windows/Art.h"
 #include "windows/help/SideWindowArt.h"
@@ -10,7 +12,6 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -191,11 +192,6 @@ Tdownload::Launcher Tdownload::setLauncher(Launcher launcher) {
     return launcher;
 }
 
-Tdownload::MessageBox Tdownload::setMessageBox(MessageBox messageBox) {
-    std::swap(messageBox_, messageBox);
-    return messageBox;
-}
-
 int Tdownload::downloadState() const {
     return infolabel_->property("Tag").toInt();
 }
@@ -205,10 +201,7 @@ void Tdownload::setState(int state) {
 }
 
 void Tdownload::message(const QString& text) {
-    if (messageBox_)
-        messageBox_(text);
-    else
-        QMessageBox::information(this, QStringLiteral("Pelvo"), text);
+    showMessage(this, text);
 }
 
 bool Tdownload::launch(const QString& program, const QStringList& arguments) {

@@ -23,8 +23,6 @@ class Tdownload : public QDialog {
 public:
     // Starts a program with arguments without waiting for it; false if it could not be started.
     using Launcher = std::function<bool(const QString& program, const QStringList& arguments)>;
-    // Shows a message box (the default blocks until confirmed).
-    using MessageBox = std::function<void(const QString& text)>;
 
     // Download states, held in the tag of `infolabel`.
     static constexpr int Downloading = 1;
@@ -54,10 +52,8 @@ public:
     // Full path the installer is (or was last) written to.
     QString installerPath() const;
 
-    // Replace the program starter and the message box (empty: the defaults); each returns the
-    // previous one.
+    // Replaces the program starter (empty: the default); returns the previous one.
     Launcher setLauncher(Launcher launcher);
-    MessageBox setMessageBox(MessageBox messageBox);
 
     // Tag of `infolabel`: 0 before any download, then Downloading or Aborted.
     int downloadState() const;
@@ -92,7 +88,6 @@ private:
     QString folder_;
     QString lobbyProgram_;
     Launcher launcher_;
-    MessageBox messageBox_;
 
     QNetworkAccessManager* http_ = nullptr;
     QPointer<QNetworkReply> reply_;

@@ -1,5 +1,7 @@
 #include "windows/Ttallylist.h"
 
+#include "windows/MessageBox.h"
+
 #include "compression/Lzrw1.h"
 #include "compression/Lzrw1Codec.h"
 #include "protocol/WireText.h"
@@ -11,7 +13,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
@@ -63,22 +64,6 @@ private:
     QListWidget* list_;
     std::function<void(QListWidgetItem*)> ticked_;
 };
-
-Ttallylist::InformHandler& informSlot() {
-    static Ttallylist::InformHandler handler;
-    return handler;
-}
-Ttallylist::ConfirmHandler& confirmSlot() {
-    static Ttallylist::ConfirmHandler handler;
-    return handler;
-}
-
-bool autoAccept(const QString& text) {
-    if (!qEnvironmentVariableIsSet("PELVO_TEST_AUTO_ACCEPT")) return false;
-    std::fprintf(stderr, "pelvo: message box: %s\n", qPrintable(text));
-    std::fflush(stderr);
-    return true;
-}
 
 // Decompresses the tally file through a private scratch file and reads the grid from it.
 // Throws ELzrw1Exception or std::runtime_error with the text for the user.
@@ -216,32 +201,6 @@ Ttallylist::~Ttallylist() {
     FormDestroy();
 }
 
-Ttallylist::InformHandler Ttallylist::setInformHandler(InformHandler handler) {
-    return std::exchange(informSlot(), std::move(handler));
-}
-Ttallylist::ConfirmHandler Ttallylist::setConfirmHandler(ConfirmHandler handler) {
-    return std::exchange(confirmSlot(), std::move(handler));
-}
-
-void Ttallylist::inform(QWidget* parent, const QString& text) {
-    if (const InformHandler& handler = informSlot()) return handler(parent, text);
-    if (autoAccept(text)) return;
-    // Shown without waiting: the window is created before the main window is on screen.
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Pelvo"), text,
-                                QMessageBox::Ok, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
-    box->show();
-}
-
-bool Ttallylist::confirm(QWidget* parent, const QString& text) {
-    if (const ConfirmHandler& handler = confirmSlot()) return handler(parent, text);
-    if (autoAccept(text)) return true;
-    return QMessageBox::question(parent, QStringLiteral("Confirm"), text,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
-}
-
 void Ttallylist::buildControls() {
     setObjectName(QStringLiteral("tallylist"));
     setWindowTitle(QStringLiteral("Pelvo - Tally List"));
@@ -375,7 +334,8 @@ void Ttallylist::FormCreate() {
             grid_ = StringGrid();
             for (int col = 0; col < StringGrid::ColCount; ++col)
                 grid_.setCell(col, 0, QStringLiteral("0"));
-            inform(this, QString::fromStdString(e.what()));
+            // Shown without waiting: the window is created before the main window is on screen.
+            showNotice(this, "Pelvo", QString::fromStdString(e.what()), NoticeIcon::Warning);
         }
     }
     loadtally();
@@ -503,7 +463,7 @@ void Ttallylist::listbox_tallyClick() {
 void Ttallylist::listbox_tallyClickCheck(QListWidgetItem* item) {
     if (item == nullptr || item->checkState() != Qt::Unchecked) return;
     const QString name = item->text();
-    if (!confirm(this, "This will delete " + name + "'s Tally, Are you want to delete it?")) {
+    if (!askQuestion(this, "Confirm", "This will delete " + name + "'s Tally, Are you want to delete it?")) {
         item->setCheckState(Qt::Checked);
         return;
     }
@@ -525,7 +485,7 @@ void Ttallylist::moverow(int row) {
 }
 
 void Ttallylist::button_resetClick() {
-    if (!confirm(this, QStringLiteral("Are you sure you want to reset the Tally?"))) return;
+    if (!askQuestion(this, "Confirm", QStringLiteral("Are you sure you want to reset the Tally?"))) return;
     for (int col = 1; col <= 4; ++col) {
         label(QStringLiteral("mylabel_%1").arg(col))->setText(QStringLiteral("0"));
         grid_.setCell(col, 0, QStringLiteral("0"));

@@ -63,14 +63,6 @@ public:
     explicit Ttallylist(const QString& tallyFile, QWidget* parent = nullptr);
     ~Ttallylist() override;
 
-    // Every message box of the tally window goes through these, so tests can answer them.
-    // Inform never blocks; Confirm asks Yes/No and returns true for Yes. Empty: the default.
-    // PELVO_TEST_AUTO_ACCEPT=1 prints "pelvo: message box: <text>" and answers Yes.
-    using InformHandler = std::function<void(QWidget* parent, const QString& text)>;
-    using ConfirmHandler = std::function<bool(QWidget* parent, const QString& text)>;
-    static InformHandler setInformHandler(InformHandler handler);
-    static ConfirmHandler setConfirmHandler(ConfirmHandler handler);
-
     // "Players In Current Game": the main window fills it (ticked = already followed).
     QListWidget* checklist() const { return checklist_; }
     // "Players Being Tallied": entry i belongs to grid row i + 1.
@@ -115,8 +107,6 @@ private:
     // The ticks of "Players In Current Game" show who is followed.
     void syncChecklist();
     void showMine();
-    static void inform(QWidget* parent, const QString& text);
-    static bool confirm(QWidget* parent, const QString& text);
 
     QString tallyFile_;
     StringGrid grid_;

@@ -1,4 +1,4 @@
-#include "client/MessageBox.h"
+#include "windows/MessageBox.h"
 #include "client/Tchat.h"
 #include "support/TestEnv.h"
 #include "windows/Tabout.h"
@@ -92,8 +92,10 @@ struct DownloadTest : ::testing::Test {
             launched.append({program, arguments});
             return launchWorks;
         });
-        window.setMessageBox([this](const QString& text) { messages << text; });
+        previous = setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
     }
+    ~DownloadTest() override { setMessageBoxHandler(previous); }
+    MessageBoxHandler previous;
     QString label(const char* name) const {
         auto* l = window.findChild<QLabel*>(name);
         return l ? l->text() : QStringLiteral("<missing>");

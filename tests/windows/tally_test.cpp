@@ -1,3 +1,4 @@
+#include "windows/MessageBox.h"
 #include "windows/Ttallylist.h"
 
 #include "client/Tchat.h"
@@ -39,16 +40,16 @@ protected:
         previousTmp = qgetenv("TMPDIR");
         qputenv("TMPDIR", scratch.path().toUtf8());
         previousInform =
-            Ttallylist::setInformHandler([this](QWidget*, const QString& t) { informed << t; });
-        previousConfirm = Ttallylist::setConfirmHandler([this](QWidget*, const QString& t) {
+            setMessageBoxHandler([this](QWidget*, const QString& t) { informed << t; });
+        previousConfirm = setQuestionHandler([this](QWidget*, const QString& t) {
             asked << t;
             return answer;
         });
     }
     void TearDown() override {
         window.reset();
-        Ttallylist::setInformHandler(previousInform);
-        Ttallylist::setConfirmHandler(previousConfirm);
+        setMessageBoxHandler(previousInform);
+        setQuestionHandler(previousConfirm);
         qputenv("TMPDIR", previousTmp);
         EXPECT_EQ(scratchFiles(), QStringList()) << "scratch files left behind";
     }
@@ -127,8 +128,8 @@ protected:
 
     QTemporaryDir home, scratch;
     QByteArray previousTmp;
-    Ttallylist::InformHandler previousInform;
-    Ttallylist::ConfirmHandler previousConfirm;
+    MessageBoxHandler previousInform;
+    QuestionHandler previousConfirm;
     QStringList informed, asked;
     bool answer = true;
     std::unique_ptr<Ttallylist> window;

@@ -1,6 +1,8 @@
 #include "client/chat/ChatPanel.h"
 
-#include "client/ClientContext.h"
+#include "session/ClientSession.h"
+#include "windows/MessageBox.h"
+
 #include "client/chat/ChatView.h"
 #include "client/chat/ColourText.h"
 #include "client/chat/Smilies.h"
@@ -18,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTextBlock>
@@ -95,9 +96,9 @@ struct SenderStyle {
 };
 
 struct ChatPanel::Impl {
-    Impl(ClientContext& c, ChatHistory& h) : ctx(c), history(h) {}
+    explicit Impl(ClientSession& s) : session(s), history(s.chat()) {}
 
-    ClientContext& ctx;
+    ClientSession& session;
     ChatHistory& history;
     QFrame* flatPanel = nullptr;
     ChatView* view = nullptr;
@@ -114,9 +115,7 @@ struct ChatPanel::Impl {
     std::array<QAction*, 4> sizeItems{};
     QColorDialog* colorDialog = nullptr;
 
-    int size = 10;        // what the styles hold
-    int appliedSize = 10; // what the view shows
-    quint32 colour = 0;   // the player's chat text colour, clBlack until the settings load
+    int appliedSize = 10; // what the view shows; the settings hold what it is to show
     int linkCounter = -1;
     std::array<QString, linkSlots> linkurls;
     std::map<int, SenderStyle> styles;
@@ -128,7 +127,6 @@ struct ChatPanel::Impl {
     std::function<bool(const QUrl&)> opener = [](const QUrl& url) {
         return QDesktopServices::openUrl(url);
     };
-    std::function<void(const QString&)> messageBox;
 
     QTextDocument* doc() const { return view->document(); }
     void applyDocumentLook();
@@ -157,6 +155,7 @@ void ChatPanel::Impl::applyDocumentLook() {
 }
 
 void ChatPanel::Impl::applyPendingSize() {
+    const int size = session.settings().textSize;
     if (appliedSize == size) return;
     appliedSize = size;
     // All earlier lines take the new size, as the styles are shared; a one-off full layout.
@@ -334,8 +333,9 @@ void ChatPanel::Impl::flush() {
     c.endEditBlock();
 }
 
-ChatPanel::ChatPanel(ClientContext& ctx, ChatHistory& history, QWidget* parent)
-    : QWidget(parent), d(new Impl(ctx, history)) {
+ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
+    : QWidget(parent), d(new Impl(session)) {
+    ChatHistory& history = session.chat();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
@@ -468,14 +468,14 @@ ChatPanel::ChatPanel(ClientContext& ctx, ChatHistory& history, QWidget* parent)
         if (ok) mainchatJump(slot);
     });
 
-    d->messageBox = [this](const QString& text) {
-        auto* box = new QMessageBox(QMessageBox::NoIcon, d->ctx.state().gamename, text,
-                                    QMessageBox::Ok, window());
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+    // The entry line writes in the player's chat colour.
+    const auto showColour = [this] {
+        QPalette pal = d->entry->palette();
+        pal.setColor(QPalette::Text, colourToQColor(d->session.settings().chatColour));
+        d->entry->setPalette(pal);
     };
-
-    setChatColour(d->colour);
+    showColour();
+    connect(&session, &ClientSession::settingsChanged, this, showColour);
 
     d->flushTimer = new QTimer(this);
     d->flushTimer->setSingleShot(true);
@@ -502,25 +502,15 @@ ChatPanel::~ChatPanel() {
 
 void ChatPanel::addlinetochat(const QString& line, quint32 colour,
                               std::optional<ChatLine::Kind> kind) {
-    const qsizetype plus = line.indexOf(u'+');
-    const int sender = toIntOrThrow(plus < 0 ? QStringView() : QStringView(line).left(plus));
-    if (sender < 0 || sender > lastSlot) throw BadField("sender out of range");
-    ChatLine entry;
-    entry.sender = sender;
-    entry.kind = kind.value_or(sender == 0 ? ChatLine::Kind::System : ChatLine::Kind::Chat);
-    entry.text = line.mid(plus + 1);
-    entry.colour = colour;
-    entry.time = QDateTime::currentDateTime();
-    d->history.append(std::move(entry));
+    const bool system = line.startsWith(u'0') && line.indexOf(u'+') == 1;
+    d->session.addlinetochat(line, colour,
+                             kind.value_or(system ? ChatLine::Kind::System : ChatLine::Kind::Chat));
 }
 
 void ChatPanel::chatrecieved(const QString& payload, ChatLine::Kind kind) {
-    const qsizetype bar = payload.indexOf(u'|');
-    if (bar < 0) {
-        addlinetochat(payload, 255, kind);
-        return;
-    }
-    addlinetochat(payload.left(bar), textToColour(payload.mid(bar + 1)).value_or(255), kind);
+    const auto n = notice::decode<notice::ChatText>(payload);
+    if (!n) throw BadField("malformed chat line");
+    d->session.chatrecieved(*n, kind);
 }
 
 void ChatPanel::flushColours() {
@@ -528,25 +518,18 @@ void ChatPanel::flushColours() {
 }
 
 void ChatPanel::sendit() {
-    ClientState& state = d->ctx.state();
-    if (!state.connected) return;
-    const QString text = d->entry->text();
-    if (!text.isEmpty()) {
-        const QString colourText = colourToText(d->colour);
-        if (!text.startsWith(u'/'))
-            d->ctx.sendToHost(msg::chat(state.myseat, text, colourText));
-        else if (text.startsWith(QStringLiteral("/me")))
-            d->ctx.sendToHost(msg::action(state.myseat, text.mid(4), colourText));
-        // Any other "/" command is dropped.
-    }
+    if (!d->session.state().connected) return;
+    d->session.sendChat(d->entry->text());
     d->entry->clear();
 }
 
 int ChatPanel::textSize() const {
-    return d->size;
+    return d->session.settings().textSize;
 }
 void ChatPanel::setTextSize(int points) {
-    d->size = points;
+    Settings s = d->session.settings();
+    s.textSize = points;
+    d->session.setSettings(s);
 }
 void ChatPanel::reformat() {
     d->applyPendingSize();
@@ -558,14 +541,13 @@ void ChatPanel::checkSizeItem(int points) {
 }
 
 quint32 ChatPanel::chatColour() const {
-    return d->colour;
+    return d->session.settings().chatColour;
 }
 
 void ChatPanel::setChatColour(quint32 colour) {
-    d->colour = colour;
-    QPalette pal = d->entry->palette();
-    pal.setColor(QPalette::Text, colourToQColor(colour));
-    d->entry->setPalette(pal);
+    Settings s = d->session.settings();
+    s.chatColour = colour;
+    d->session.setSettings(s);
 }
 
 void ChatPanel::addOptionsItems(QMenu* options) {
@@ -590,7 +572,7 @@ bool ChatPanel::isurlword(const QString& word) {
 
 void ChatPanel::mainchatJump(int link) {
     if (link < 0 || link >= linkSlots) {
-        d->messageBox(tr("Cannot open Webpage"));
+        showNotice(window(), d->session.state().gamename, tr("Cannot open Webpage"));
         return;
     }
     QString address = d->linkurls[std::size_t(link)];
@@ -600,7 +582,7 @@ void ChatPanel::mainchatJump(int link) {
     if (address.isEmpty()) return; // nothing to open
     const QUrl url(QStringLiteral("http://") + address);
     if (!url.isValid() || url.host().isEmpty()) {
-        d->messageBox(tr("Cannot open Webpage"));
+        showNotice(window(), d->session.state().gamename, tr("Cannot open Webpage"));
         return;
     }
     d->opener(url); // the desktop's answer is not examined
@@ -668,26 +650,24 @@ void ChatPanel::TextColor1Click() {
         d->colorDialog->setObjectName("ColorDialog");
         d->colorDialog->setOption(QColorDialog::DontUseNativeDialog);
         connect(d->colorDialog, &QColorDialog::colorSelected, this, [this](const QColor& c) {
-            setChatColour(qColorToColour(c));
-            d->ctx.saveinifile();
+            Settings s = d->session.settings();
+            s.chatColour = qColorToColour(c);
+            d->session.chooseSettings(s);
         });
     }
-    d->colorDialog->setCurrentColor(colourToQColor(d->colour));
+    d->colorDialog->setCurrentColor(colourToQColor(chatColour()));
     d->colorDialog->open();
 }
 
 void ChatPanel::N14Click(int tag) {
-    setTextSize(tag);
     checkSizeItem(tag);
-    d->ctx.saveinifile();
+    Settings s = d->session.settings();
+    s.textSize = tag; // shows from the next line on
+    d->session.chooseSettings(s);
 }
 
 void ChatPanel::setUrlOpener(std::function<bool(const QUrl&)> opener) {
     d->opener = std::move(opener);
-}
-
-void ChatPanel::setMessageBox(std::function<void(const QString&)> show) {
-    d->messageBox = std::move(show);
 }
 
 bool ChatPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // The chat panel: the chat view `mainchat` inside `FlatPanel1`, the entry line `mychat` and the
-// smilies button `button_smilies`, with their menus. The view shows a ChatHistory: lines go into
-// the history and everything visible is drawn from its signals.
+// smilies button `button_smilies`, with their menus. A view of the session: it shows the
+// session's chat history, drawn from its signals, in the text size and colour of the session's
+// settings, and hands what the player types to the session.
 
 #include "session/ChatHistory.h"
 
@@ -17,23 +18,22 @@ class QUrl;
 
 namespace pelvo {
 
-class ClientContext;
+class ClientSession;
 
 class ChatPanel : public QWidget {
     Q_OBJECT
 public:
-    // Shows the lines `history` already holds; the history must outlive the panel's use of it
-    // (the panel's destructor does not touch it).
-    ChatPanel(ClientContext& ctx, ChatHistory& history, QWidget* parent = nullptr);
+    // Shows the lines the session's history already holds and every line after.
+    explicit ChatPanel(ClientSession& session, QWidget* parent = nullptr);
     ~ChatPanel() override;
 
-    // line = sender "+" text; colour 0x00BBGGRR. Appends the line to the history; `kind`
-    // defaults to System for sender 0 and Chat for the others.
+    // line = sender "+" text; colour 0x00BBGGRR. Appends the line to the session's history;
+    // `kind` defaults to System for sender 0 and Chat for the others.
     // Throws BadField when the sender is no decimal number; nothing is shown then.
     void addlinetochat(const QString& line, quint32 colour,
                        std::optional<ChatLine::Kind> kind = std::nullopt);
-    // Handler of CMD_chat (kind Chat) and CMD_action (kind Action):
-    // slot "+" text ["|" colour text].
+    // A CMD_chat (kind Chat) or CMD_action (kind Action) payload, as the session handles it:
+    // slot "+" text ["|" colour text]. Throws BadField for a malformed one.
     void chatrecieved(const QString& payload, ChatLine::Kind kind = ChatLine::Kind::Chat);
 
     // A sender's new colour reaches its earlier lines lazily: once before the view is next
@@ -41,7 +41,8 @@ public:
     void flushColours();
     void sendit();
 
-    // Point size of all chat styles; shows at the next added line or clear.
+    // Point size of all chat styles (the settings' text size); shows at the next added line or
+    // clear.
     int textSize() const;
     void setTextSize(int points);
     // Shows a pending text size now (the settings loader lays the view out after reading it).
@@ -79,10 +80,8 @@ public:
     void TextColor1Click(); // opens the non-modal colour chooser `ColorDialog`
     void N14Click(int tag); // text size item, tag 8, 10, 12 or 14
 
-    // Seams for the desktop: how an address is opened (default QDesktopServices::openUrl) and
-    // how a message is shown to the player (default a non-modal message box).
+    // Seam for the desktop: how an address is opened (default QDesktopServices::openUrl).
     void setUrlOpener(std::function<bool(const QUrl&)> opener);
-    void setMessageBox(std::function<void(const QString&)> show);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

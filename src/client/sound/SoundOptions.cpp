@@ -1,6 +1,5 @@
 #include "client/sound/SoundOptions.h"
 
-#include "client/ClientContext.h"
 #include "session/ClientSession.h"
 #include "client/sound/SoundPlayer.h"
 
@@ -12,9 +11,8 @@
 namespace pelvo {
 
 struct SoundOptions::Impl {
-    Impl(ClientSession& s, ClientContext& c) : session(s), ctx(c) {}
+    explicit Impl(ClientSession& s) : session(s) {}
     ClientSession& session;
-    ClientContext& ctx;
     SoundPlayer* player = nullptr;
     QAction* playSounds = nullptr;
     QAction* phraseSounds = nullptr;
@@ -41,8 +39,8 @@ QAction* makeItem(QObject* owner, const char* name, const QString& caption, bool
 }
 } // namespace
 
-SoundOptions::SoundOptions(ClientSession& session, ClientContext& ctx, QObject* parent)
-    : QObject(parent), d(new Impl(session, ctx)) {
+SoundOptions::SoundOptions(ClientSession& session, QObject* parent)
+    : QObject(parent), d(new Impl(session)) {
     d->player = new SoundPlayer(this);
     d->playSounds = makeItem(this, "PlaySounds1", QStringLiteral("Play Sounds"), true);
     d->phraseSounds =
@@ -76,10 +74,13 @@ void SoundOptions::showSettings() {
     if (d->speedMenu) d->speedMenu->menuAction()->setData(s.botSpeed);
 }
 
-void SoundOptions::change(const std::function<void(Settings&)>& edit) {
+void SoundOptions::change(const std::function<void(Settings&)>& edit, bool chosen) {
     Settings s = d->session.settings();
     edit(s);
-    d->session.setSettings(s);
+    if (chosen)
+        d->session.chooseSettings(s);
+    else
+        d->session.setSettings(s);
 }
 
 SoundOptions::~SoundOptions() {
@@ -146,22 +147,22 @@ SoundPlayer& SoundOptions::player() {
 }
 
 void SoundOptions::PlaySounds1Click() {
-    setPlaySounds(d->playSounds->isChecked());
-    d->ctx.saveinifile();
+    const bool on = d->playSounds->isChecked();
+    change([on](Settings& s) { s.playSounds = on; }, true);
 }
 void SoundOptions::PlayerPhraseSounds1Click() {
-    setPlayerPhraseSounds(d->phraseSounds->isChecked());
-    d->ctx.saveinifile();
+    const bool on = d->phraseSounds->isChecked();
+    change([on](Settings& s) { s.playerPhraseSounds = on; }, true);
 }
 
 void SoundOptions::Classic1Click(QAction* item) {
-    setTurnSound(item->data().toInt());
-    d->ctx.saveinifile();
+    const int tag = item->data().toInt() == 1 ? 1 : 0;
+    change([tag](Settings& s) { s.turnSound = tag; }, true);
 }
 
 void SoundOptions::Fast1Click(QAction* item) {
-    setBotSpeed(item->data().toInt());
-    d->ctx.saveinifile();
+    const int ms = item->data().toInt();
+    change([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; }, true);
 }
 
 } // namespace pelvo

@@ -11,7 +11,6 @@ class QMenu;
 
 namespace pelvo {
 
-class ClientContext;
 class ClientSession;
 class SoundPlayer;
 struct Settings;
@@ -20,7 +19,7 @@ class SoundOptions : public QObject {
     Q_OBJECT
 public:
     // The check marks show the session's settings; a choice changes them and saves the file.
-    SoundOptions(ClientSession& session, ClientContext& ctx, QObject* parent = nullptr);
+    explicit SoundOptions(ClientSession& session, QObject* parent = nullptr);
     ~SoundOptions() override;
 
     // Appends PlaySounds1, PlayerPhraseSounds1, TurnSound1 (Classic1, New1) and BotSpeed1
@@ -53,7 +52,8 @@ private slots:
     void Fast1Click(QAction* item);
 
 private:
-    void change(const std::function<void(Settings&)>& edit);
+    // Edits the session's settings; `chosen` (a menu choice) also has them saved.
+    void change(const std::function<void(Settings&)>& edit, bool chosen = false);
     struct Impl;
     Impl* d;
 };

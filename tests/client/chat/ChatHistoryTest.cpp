@@ -39,8 +39,8 @@ void expectViewMatches(const ChatHistory& history, QTextDocument* doc) {
 class ChatHistoryTest : public ::testing::Test {
 protected:
     test::RecordingContext ctx;
-    ChatHistory history;
-    ChatPanel panel{ctx, history};
+    ChatHistory& history = ctx.session.chat();
+    ChatPanel panel{ctx.session};
     QTextDocument* doc() { return panel.mainchat()->document(); }
 };
 
@@ -111,7 +111,7 @@ TEST_F(ChatHistoryTest, SetLimitDropsWhatNoLongerFitsAndClearEmptiesBoth) {
     expectViewMatches(history, doc());
 
     // A second view of the same history starts with what it holds.
-    ChatPanel other(ctx, history);
+    ChatPanel other(ctx.session);
     EXPECT_EQ(other.mainchat()->toPlainText(), " Cy waves 9 ");
 
     panel.ClearMainChat1Click();

@@ -64,8 +64,7 @@ TEST(Smilies, EighteenDistinctPicturesOfSeventeenBySixteen) {
 
 TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
     test::RecordingContext ctx;
-    ChatHistory history;
-    ChatPanel panel(ctx, history);
+    ChatPanel panel(ctx.session);
     panel.resize(280, 260);
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));

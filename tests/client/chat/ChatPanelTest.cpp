@@ -1,6 +1,7 @@
 #include "ChatTestSupport.h"
 
 #include "client/chat/ChatPanel.h"
+#include "windows/MessageBox.h"
 #include "client/chat/ChatView.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
@@ -35,17 +36,19 @@ const QColor green(0, 128, 0);
 class ChatPanelTest : public ::testing::Test {
 protected:
     test::RecordingContext ctx;
-    ChatHistory history;
-    ChatPanel panel{ctx, history};
+    ChatHistory& history = ctx.session.chat();
+    ChatPanel panel{ctx.session};
     QList<QUrl> opened;
     QStringList messages;
+    MessageBoxHandler previous;
+    void TearDown() override { setMessageBoxHandler(previous); }
 
     void SetUp() override {
         panel.setUrlOpener([this](const QUrl& url) {
             opened << url;
             return true;
         });
-        panel.setMessageBox([this](const QString& text) { messages << text; });
+        previous = setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
         panel.resize(280, 260);
     }
     QTextDocument* doc() { return panel.mainchat()->document(); }
@@ -339,10 +342,10 @@ TEST_F(ChatPanelTest, EnterSendsChatAndMeActionsAndDropsOtherCommands) {
 }
 
 TEST_F(ChatPanelTest, ScrollChatOffItemsMirrorEachOtherAndStopScrolling) {
-    ChatHistory ownHistory;
+    test::RecordingContext ownCtx; // a session of its own: a history of its own
     QMainWindow window;
     QMenu* options = window.menuBar()->addMenu("Options");
-    auto* own = new ChatPanel(ctx, ownHistory);
+    auto* own = new ChatPanel(ownCtx.session);
     own->addOptionsItems(options);
     window.setCentralWidget(own);
     window.resize(280, 260);

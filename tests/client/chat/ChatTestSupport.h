@@ -1,7 +1,8 @@
 #pragma once
-// A main window stand-in for chat panel tests: records frames and settings writes.
+// A session for chat panel tests: records the frames it sends and the settings the player
+// chose (each one a write of the settings file in the program).
 
-#include "client/ClientContext.h"
+#include "session/ClientSession.h"
 
 #include <QList>
 #include <QTextBlock>
@@ -10,23 +11,20 @@
 
 namespace pelvo::test {
 
-class RecordingContext : public ClientContext {
+class RecordingContext {
 public:
-    ClientState st;
+    ClientSession session;
+    ClientState& st = session.state();
     QList<QByteArray> frames;
     int saves = 0;
 
-    ClientState& state() override { return st; }
-    bool sendToHost(const QByteArray& frame) override {
-        frames << frame;
-        return true;
+    RecordingContext() {
+        session.setTransport([this](const QByteArray& frame) {
+            frames << frame;
+            return true;
+        });
+        QObject::connect(&session, &ClientSession::settingsChosen, [this] { ++saves; });
     }
-    void addlinetochat(const QString&, quint32) override {}
-    void playsounds(const QString&) override {}
-    void saveinifile() override { ++saves; }
-    quint32 chatColour() const override { return 0; }
-    QString seatCaption(int) const override { return {}; }
-    void closeMainWindow() override {}
 };
 
 // One run of equally formatted text (or one picture) of a chat line.

@@ -2,7 +2,7 @@
 // Helpers for the main window tests: an isolated environment, a fake table host on loopback,
 // and waiting for the event loop.
 
-#include "client/MessageBox.h"
+#include "windows/MessageBox.h"
 #include "client/Tchat.h"
 #include "support/TestEnv.h"
 

@@ -22,7 +22,7 @@ QByteArray wire(const char* text) {
 
 struct PhraseBarTest : ::testing::Test {
     RecordingContext ctx;
-    SoundOptions sounds{ctx.session, ctx};
+    SoundOptions sounds{ctx.session};
     PhraseBar bar{ctx.session};
 
     PhraseBarTest() {

@@ -15,7 +15,7 @@ namespace {
 
 struct SoundOptionsTest : ::testing::Test {
     RecordingContext ctx;
-    SoundOptions opts{ctx.session, ctx};
+    SoundOptions opts{ctx.session};
     QAction* item(const char* name) { return opts.findChild<QAction*>(name); }
 };
 

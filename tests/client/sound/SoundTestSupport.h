@@ -1,8 +1,6 @@
 #pragma once
-// A session with the main window's services stood in for: records what the sound parts send,
-// show and save.
+// A session that records what the sound parts send, show and have saved.
 
-#include "client/ClientContext.h"
 #include "session/ClientSession.h"
 
 #include <QList>
@@ -10,7 +8,7 @@
 
 namespace pelvo::soundtest {
 
-class RecordingContext : public ClientContext {
+class RecordingContext {
 public:
     ClientSession session;
     ClientState& st = session.state();
@@ -20,6 +18,7 @@ public:
     bool socketAccepts = true;
 
     RecordingContext() {
+        QObject::connect(&session, &ClientSession::settingsChosen, [this] { ++saves; });
         session.setTransport([this](const QByteArray& frame) {
             if (!socketAccepts) return false;
             frames << frame;
@@ -36,18 +35,6 @@ public:
         s.chatColour = colour;
         session.setSettings(s);
     }
-
-    ClientState& state() override { return st; }
-    bool sendToHost(const QByteArray& frame) override { return session.sendToHost(frame); }
-    void addlinetochat(const QString& line, quint32 c) override { lines.append({line, c}); }
-    void playsounds(const QString&) override {}
-    void saveinifile() override { ++saves; }
-    quint32 chatColour() const override { return session.settings().chatColour; }
-    QString seatCaption(int seat) const override {
-        return seat >= 1 && seat <= 4 ? session.table().seats[std::size_t(seat)].caption()
-                                      : QString();
-    }
-    void closeMainWindow() override {}
 };
 
 } // namespace pelvo::soundtest
