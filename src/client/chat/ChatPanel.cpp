@@ -30,6 +30,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <map>
@@ -120,6 +121,10 @@ struct ChatPanel::Impl {
     std::array<QString, linkSlots> linkurls;
     std::map<int, SenderStyle> styles;
     qint64 dropped = 0; // characters removed from the front since the view was last cleared
+    // Lines the history dropped whose paragraphs are still in the view. Taking paragraphs off
+    // the front moves every paragraph after them, so they go in batches of a twentieth of the
+    // limit, or when the view is read through mainchat().
+    int pendingDrops = 0;
     bool stale = false; // some sender is stale
     QTimer* flushTimer = nullptr;
     std::array<QMetaObject::Connection, 3> historyConnections;
@@ -140,7 +145,10 @@ struct ChatPanel::Impl {
     void render(const ChatLine& line);
     void dropOldest(int count);
     void clearView();
-    void flush();
+    // Takes out the paragraphs of lines the history has dropped.
+    void removeDropped();
+    // Gives stale runs their sender's colour.
+    void recolourStale();
 };
 
 void ChatPanel::Impl::applyDocumentLook() {
@@ -217,7 +225,7 @@ void ChatPanel::Impl::render(const ChatLine& line) {
     if (style.used && style.colour != line.colour && !style.runs.empty()) {
         style.stale = true;
         stale = true;
-        flushTimer->start();
+        if (!flushTimer->isActive()) flushTimer->start();
     }
     style.colour = line.colour;
     style.used = true;
@@ -266,6 +274,13 @@ void ChatPanel::Impl::render(const ChatLine& line) {
 
 void ChatPanel::Impl::dropOldest(int count) {
     if (count <= 0) return;
+    pendingDrops += count;
+    if (pendingDrops >= std::max(1, history.limit() / 20)) removeDropped();
+}
+
+void ChatPanel::Impl::removeDropped() {
+    const int count = std::exchange(pendingDrops, 0);
+    if (count <= 0) return;
     QTextDocument* d = doc();
     const QTextBlock keep = d->findBlockByNumber(count);
     if (!keep.isValid()) {
@@ -306,12 +321,13 @@ void ChatPanel::Impl::clearView() {
         style.stale = false;
     }
     dropped = 0;
+    pendingDrops = 0;
     stale = false;
     flushTimer->stop();
     view->viewport()->update();
 }
 
-void ChatPanel::Impl::flush() {
+void ChatPanel::Impl::recolourStale() {
     if (!stale) return;
     stale = false;
     flushTimer->stop();
@@ -480,7 +496,7 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
     d->flushTimer = new QTimer(this);
     d->flushTimer->setSingleShot(true);
     d->flushTimer->setInterval(0);
-    connect(d->flushTimer, &QTimer::timeout, this, [this] { d->flush(); });
+    connect(d->flushTimer, &QTimer::timeout, this, [this] { d->recolourStale(); });
 
     for (const ChatLine& line : history.lines()) d->render(line);
     d->historyConnections = {
@@ -513,8 +529,9 @@ void ChatPanel::chatrecieved(const QString& payload, ChatLine::Kind kind) {
     d->session.chatrecieved(*n, kind);
 }
 
-void ChatPanel::flushColours() {
-    d->flush();
+void ChatPanel::flush() {
+    d->removeDropped();
+    d->recolourStale();
 }
 
 void ChatPanel::sendit() {
@@ -558,7 +575,8 @@ void ChatPanel::addOptionsItems(QMenu* options) {
 }
 
 QTextBrowser* ChatPanel::mainchat() const {
-    d->flush();
+    d->removeDropped();
+    d->recolourStale();
     return d->view;
 }
 QLineEdit* ChatPanel::mychat() const {
@@ -673,7 +691,7 @@ void ChatPanel::setUrlOpener(std::function<bool(const QUrl&)> opener) {
 bool ChatPanel::eventFilter(QObject* watched, QEvent* event) {
     if (!d) return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::Paint && watched == d->view->viewport()) {
-        d->flush();
+        d->recolourStale();
         return false;
     }
     if (watched == d->entry) {

@@ -36,9 +36,10 @@ public:
     // slot "+" text ["|" colour text]. Throws BadField for a malformed one.
     void chatrecieved(const QString& payload, ChatLine::Kind kind = ChatLine::Kind::Chat);
 
-    // A sender's new colour reaches its earlier lines lazily: once before the view is next
-    // painted or read through mainchat(). Brings them up to date now.
-    void flushColours();
+    // The view follows the history lazily: a sender's new colour reaches its earlier lines
+    // before the view is next painted, and the paragraphs of dropped lines go in batches.
+    // Both are brought up to date when the view is read through mainchat(), or now.
+    void flush();
     void sendit();
 
     // Point size of all chat styles (the settings' text size); shows at the next added line or
@@ -56,7 +57,8 @@ public:
     // to the main menu "Options", in that order.
     void addOptionsItems(QMenu* options);
 
-    // The view, with every sender's earlier lines in that sender's latest colour.
+    // The view, flushed: one paragraph per line of the history, each sender's lines in that
+    // sender's latest colour.
     QTextBrowser* mainchat() const;
     QLineEdit* mychat() const;
 
