@@ -42,8 +42,6 @@ namespace {
 constexpr int BoardWidth = 765;
 constexpr int BoardHeight = 542;
 
-// The lowest seat or slot a message may name, and the highest slot the host hands out.
-
 QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* item = menu->addAction(caption);
     item->setObjectName(name);
@@ -52,10 +50,6 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
 
 void addSeparator(QMenu* menu, const char* name) {
     menu->addSeparator()->setObjectName(name);
-}
-
-QString spectatorEntry(int slot, const QString& name) {
-    return QString::number(slot) + ": " + name;
 }
 
 } // namespace
@@ -266,14 +260,7 @@ void Tchat::connectSession() {
 void Tchat::showTable() {
     const TableModel& t = session_->table();
     justWatch1_->setChecked(t.justWatching);
-    QStringList entries;
-    for (const Spectator& spy : t.spectators) entries << spectatorEntry(spy.slot, spy.name);
-    QListWidget* spys = spylist_->listbox_spys();
-    QStringList shown;
-    for (int i = 0; i < spys->count(); ++i) shown << spys->item(i)->text();
-    if (shown == entries) return;
-    spys->clear();
-    spys->addItems(entries);
+    spylist_->showSpectators(t.spectators);
 }
 
 // ---------------------------------------------------------------- chat and settings

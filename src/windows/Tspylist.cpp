@@ -1,6 +1,5 @@
 #include "windows/Tspylist.h"
 
-#include "protocol/Fields.h"
 
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -42,6 +41,20 @@ Tspylist::Tspylist(QWidget* parent) : QDialog(parent) {
     connect(done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
 }
 
+void Tspylist::showSpectators(const QList<Spectator>& spectators) {
+    const auto entry = [](const Spectator& spy) { return QString::number(spy.slot) + ": " + spy.name; };
+    bool same = list_->count() == spectators.size();
+    for (int i = 0; same && i < list_->count(); ++i)
+        same = list_->item(i)->text() == entry(spectators[i]) &&
+               list_->item(i)->data(Qt::UserRole).toInt() == spectators[i].slot;
+    if (same) return; // the pointer's place stays valid
+    list_->clear();
+    for (const Spectator& spy : spectators) {
+        auto* item = new QListWidgetItem(entry(spy), list_);
+        item->setData(Qt::UserRole, spy.slot);
+    }
+}
+
 void Tspylist::listbox_spysMouseMove(const QPoint& pos) {
     QListWidgetItem* item = list_->itemAt(pos);
     tag_ = item ? list_->row(item) : -1;
@@ -50,8 +63,8 @@ void Tspylist::listbox_spysMouseMove(const QPoint& pos) {
 void Tspylist::popup_kickhimClick() {
     // The entry acted on is the one last under the pointer, not the selected one.
     if (tag_ < 0 || tag_ >= list_->count()) return;
-    const QString entry = list_->item(tag_)->text();
-    if (const auto slot = toInt(entry.section(':', 0, 0))) emit kickRequested(*slot);
+    const QVariant slot = list_->item(tag_)->data(Qt::UserRole);
+    if (slot.isValid()) emit kickRequested(slot.toInt());
 }
 
 void Tspylist::button_doneClick() {

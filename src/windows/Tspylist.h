@@ -1,6 +1,8 @@
 #pragma once
-// The spectator list: one entry per onlooker ("6: Bo") and, in the hosting process, their
-// removal. Shown and hidden; it never blocks the main window.
+// The spectator list: a view of the session's onlookers, one entry each ("6: Bo"), and, in the
+// hosting process, their removal. Shown and hidden; it never blocks the main window.
+
+#include "session/TableModel.h"
 
 #include <QDialog>
 
@@ -15,6 +17,8 @@ class Tspylist : public QDialog {
 public:
     explicit Tspylist(QWidget* parent = nullptr);
 
+    // Lists the onlookers; each entry keeps its slot for the removal.
+    void showSpectators(const QList<Spectator>& spectators);
     QListWidget* listbox_spys() const { return list_; }
     QAction* popup_kickhim() const { return kickhim_; }
     // Index of the entry last under the mouse pointer, or -1 (the list box's tag).
@@ -25,7 +29,7 @@ public:
     void button_doneClick();
 
 signals:
-    // "Remove From Game" on an entry whose slot is a number.
+    // "Remove From Game" on an onlooker's entry.
     void kickRequested(int slot);
 
 protected:
