@@ -1,25 +1,21 @@
-# Helpers shared by every folder: a library is all sources below its folder,
-# a test binary is all test sources below its folder.
+# Helpers shared by every folder: a library lists its sources and its dependencies; a test
+# binary is all test sources below its folder.
 
-# pelvo_library(<name> [DEPS <targets...>])
+# pelvo_library(<name> SOURCES <files...> [PUBLIC <targets...>] [PRIVATE <targets...>])
+# A library in src/<folder>. Its users see only its own headers, as "<folder>/...": the include
+# root it exposes holds nothing but a link to its folder, so a library can include a header only
+# of itself and of what it links. Link PUBLIC what its own headers include, PRIVATE the rest.
 function(pelvo_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-  list(FILTER sources EXCLUDE REGEX "/main[^/]*\\.cpp$")
-  set(cpp ${sources})
-  list(FILTER cpp INCLUDE REGEX "\\.cpp$")
-  if(NOT cpp)
-    # Nothing built here yet: an interface target keeps the dependency graph whole.
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
-    return()
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(root ${PROJECT_BINARY_DIR}/include/${folder})
+  file(MAKE_DIRECTORY ${root})
+  if(NOT EXISTS ${root}/${folder})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
   endif()
-  add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${root})
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
 # pelvo_tests(<name> [GUI] [DEPS <targets...>])
