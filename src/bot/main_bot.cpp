@@ -45,18 +45,18 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("Name to log in with."));
     parser.addPositionalArgument(QStringLiteral("HOST"), QStringLiteral("Address of the table."));
-    const QCommandLineOption portOption(
-        QStringLiteral("port"), QStringLiteral("Game port (default: PELVO_PORT or 7772)."),
-        QStringLiteral("N"), pelvo::gamePortName());
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Game port (default: PELVO_PORT or 7772)."),
+                                        QStringLiteral("N"), pelvo::gamePortName());
     const QCommandLineOption levelOption(QStringLiteral("level"),
                                          QStringLiteral("Computer level: classic (default)."),
                                          QStringLiteral("LEVEL"), QStringLiteral("classic"));
     const QCommandLineOption thinkOption(
         QStringLiteral("think"), QStringLiteral("Milliseconds before each move (default 300)."),
         QStringLiteral("MS"), QStringLiteral("300"));
-    const QCommandLineOption seedOption(
-        QStringLiteral("seed"), QStringLiteral("Seed of the bot's own random picks."),
-        QStringLiteral("S"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Seed of the bot's own random picks."),
+                                        QStringLiteral("S"));
     const QCommandLineOption startOption(
         QStringLiteral("start-after"),
         QStringLiteral("In slot 1: start a game once N players are seated (0: never; default)."),
@@ -79,8 +79,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (parser.value(levelOption) != QLatin1String("classic")) {
-        err << "pelvo-bot: unknown level \"" << parser.value(levelOption)
-            << "\"; known: classic\n";
+        err << "pelvo-bot: unknown level \"" << parser.value(levelOption) << "\"; known: classic\n";
         return 2;
     }
     const auto port = numberOption(parser, portOption, 1, 65535);

@@ -129,7 +129,6 @@ void Tchat::buildParts() {
     });
     connect(board_, &Board::logoClicked, this, [this] { about_->label_urlClick(); });
 
-
     popupKick_ = new QMenu(this);
     popupKick_->setObjectName("popup_kick");
     removeFromGame1_ = addItem(popupKick_, "RemoveFromGame1", "Remove From Game");
@@ -221,7 +220,8 @@ void Tchat::createSideWindows() {
     phrases_ = new Tphrases(this);
     download_ = new Tdownload(this);
     // The tally file sits beside the settings file: "Pelvo" + "tally.tld".
-    tallylist_ = new Ttallylist(QDir(dataFolder()).filePath(session_->state().gamename + "tally.tld"), this);
+    tallylist_ =
+        new Ttallylist(QDir(dataFolder()).filePath(session_->state().gamename + "tally.tld"), this);
     server_ = new TServer(this);
     server_->botSpeed = [this] { return sounds_->botSpeed(); };
 
@@ -242,7 +242,8 @@ void Tchat::createSideWindows() {
 
 void Tchat::connectSession() {
     ClientSession* s = session_;
-    connect(s, &ClientSession::message, this, [this](const QString& text) { showMessage(this, text); });
+    connect(s, &ClientSession::message, this,
+            [this](const QString& text) { showMessage(this, text); });
     connect(s, &ClientSession::sound, sounds_, &SoundOptions::playsounds);
     connect(s, &ClientSession::settingsChosen, this, &Tchat::saveinifile);
     connect(s, &ClientSession::clip, sounds_, &SoundOptions::playclip);
@@ -253,7 +254,8 @@ void Tchat::connectSession() {
         loadchecklist();
         tallylist_->addgame(winner);
     });
-    if (!chatDumpPath_.isEmpty()) connect(&s->chat(), &ChatHistory::lineAdded, this, &Tchat::dumpChat);
+    if (!chatDumpPath_.isEmpty())
+        connect(&s->chat(), &ChatHistory::lineAdded, this, &Tchat::dumpChat);
 }
 
 // What the window itself shows of the table: the Just Watch check mark and the spectators.

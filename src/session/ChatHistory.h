@@ -14,9 +14,9 @@ namespace pelvo {
 
 struct ChatLine {
     enum class Kind { System, Chat, Action, Phrase };
-    int sender = 0;    // 0 this client's own notes, 1..9 the host's connections
+    int sender = 0; // 0 this client's own notes, 1..9 the host's connections
     Kind kind = Kind::System;
-    QString text;      // what follows the sender: "Bo chats: hi", "You are Connected." ...
+    QString text;       // what follows the sender: "Bo chats: hi", "You are Connected." ...
     quint32 colour = 0; // 0x00BBGGRR
     QDateTime time;
 };

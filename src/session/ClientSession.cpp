@@ -55,11 +55,11 @@ ClientSession::~ClientSession() {
 }
 
 QStringList ClientSession::chatterCaptions() {
-    return {"<Cancel>",       "Doh",          "Cough",     "Hello",       "Thank You",
-            "Where have you been?", "Snoring", "Sneezing", "Sorry",       "Welcome",
-            "Yeehaa",         "Yippee",       "Oh No",     "Applause",    "Honk",
-            "Oooh",           "Razzberry",    "Cheer",     "Woman Laughing", "Man Laughing",
-            "Crying"};
+    return {
+        "<Cancel>",       "Doh",          "Cough", "Hello",   "Thank You", "Where have you been?",
+        "Snoring",        "Sneezing",     "Sorry", "Welcome", "Yeehaa",    "Yippee",
+        "Oh No",          "Applause",     "Honk",  "Oooh",    "Razzberry", "Cheer",
+        "Woman Laughing", "Man Laughing", "Crying"};
 }
 
 void ClientSession::setSettings(const Settings& settings) {
@@ -145,7 +145,8 @@ CommandTable::Outcome ClientSession::handleLine(const QString& line) {
     return outcome;
 }
 
-template <class Notice, class Handler> void ClientSession::on(const char* command, Handler handler) {
+template <class Notice, class Handler>
+void ClientSession::on(const char* command, Handler handler) {
     commands_.add(command, [this, handler](const QString& payload) {
         const std::optional<Notice> n = notice::decode<Notice>(payload);
         if (!n) throw BadField("malformed notice"); // nothing of it is applied
@@ -350,7 +351,8 @@ void ClientSession::roundstarting(const notice::RoundStarting& n) {
 }
 
 void ClientSession::mycards(const notice::MyCards& n) {
-    for (const notice::Placed& c : n.cards) seat(n.seat).cards[std::size_t(c.position)] = {0, c.code};
+    for (const notice::Placed& c : n.cards)
+        seat(n.seat).cards[std::size_t(c.position)] = {0, c.code};
     table_.flipsLeft = 2;
     table_.turnSeat = state_.myseat;
     ++table_.turnNumber;
@@ -457,34 +459,31 @@ void ClientSession::heflipped(const notice::HeFlipped& n) {
     changed();
 }
 
+void ClientSession::moveEnded(int mover, int handSeat, int handPosition, const QString& mine,
+                              const QString& theirs) {
+    table_.handShown = true;
+    table_.handSeat = handSeat;
+    table_.handPosition = handPosition;
+    table_.status = mover == state_.myseat ? mine : seat(mover).caption() + theirs;
+    table_.turnSeat = 0;
+    changed();
+    emit sound("discard");
+}
+
 void ClientSession::replaceadraw(const notice::Replaced& n) {
     table_.discardPicture = n.discardTop;
     table_.discardInHand = false;
     seat(n.seat).cards[std::size_t(n.position)].picture = n.taken;
     table_.drawPicture = 0;
     table_.drawInHand = false;
-    table_.handShown = true;
-    table_.handSeat = n.seat;
-    table_.handPosition = n.position;
-    table_.status = n.seat == state_.myseat ? QString("You used the drawn card.")
-                                            : seat(n.seat).caption() + " used the drawn card.";
-    table_.turnSeat = 0;
-    changed();
-    emit sound("discard");
+    moveEnded(n.seat, n.seat, n.position, "You used the drawn card.", " used the drawn card.");
 }
 
 void ClientSession::replaceadiscard(const notice::Replaced& n) {
     seat(n.seat).cards[std::size_t(n.position)].picture = n.taken;
     table_.discardPicture = n.discardTop;
     table_.discardInHand = false;
-    table_.handShown = true;
-    table_.handSeat = n.seat;
-    table_.handPosition = n.position;
-    table_.status = n.seat == state_.myseat ? QString("You play the top discard.")
-                                            : seat(n.seat).caption() + " played the top discard.";
-    table_.turnSeat = 0;
-    changed();
-    emit sound("discard");
+    moveEnded(n.seat, n.seat, n.position, "You play the top discard.", " played the top discard.");
 }
 
 void ClientSession::discardadrawn(const notice::DiscardADrawn& n) {
@@ -492,15 +491,7 @@ void ClientSession::discardadrawn(const notice::DiscardADrawn& n) {
     table_.discardInHand = false;
     table_.drawPicture = 0;
     table_.drawInHand = false;
-    table_.handShown = true;
-    table_.handSeat = 0;
-    table_.handPosition = 0;
-    table_.status = n.seat == state_.myseat
-                        ? QString("You discarded the drawn card.")
-                        : seat(n.seat).caption() + " discarded the drawn card.";
-    table_.turnSeat = 0;
-    changed();
-    emit sound("discard");
+    moveEnded(n.seat, 0, 0, "You discarded the drawn card.", " discarded the drawn card.");
 }
 
 // ---------------------------------------------------------------- intents
@@ -564,8 +555,9 @@ void ClientSession::sendChat(const QString& text) {
 
 bool ClientSession::sendPhrase(const QString& phrase) {
     // Exactly "/me " makes an action; "/meow" is an ordinary phrase.
-    const QString body =
-        phrase.startsWith(QStringLiteral("/me ")) ? phrase.mid(4) : QStringLiteral("says: ") + phrase;
+    const QString body = phrase.startsWith(QStringLiteral("/me "))
+                             ? phrase.mid(4)
+                             : QStringLiteral("says: ") + phrase;
     return sendToHost(msg::action(state_.myseat, body, colourToText(settings_.chatColour)));
 }
 

@@ -113,7 +113,7 @@ public:
     void playChatterSound(int wave); // 1..20
     void justWatch();                // toggles the own seat
     void setJustWatch(int seat, bool watching);
-    void remove(int slot);           // kicking
+    void remove(int slot); // kicking
 
     // The chatter sounds: clip names "wave1".."wave20" and their captions; index 0 "<Cancel>".
     static QStringList chatterCaptions();
@@ -143,6 +143,10 @@ private:
     template <class Notice, class Handler> void on(const char* command, Handler handler);
     SeatModel& seat(int s) { return table_.seats[std::size_t(s)]; }
     bool myTurn() const;
+    // A move is over: the hand marks where the card went (seat 0: the discard pile), the
+    // status line says who did it.
+    void moveEnded(int mover, int handSeat, int handPosition, const QString& mine,
+                   const QString& theirs);
     void changed() { emit tableChanged(); }
 
     ClientState state_;

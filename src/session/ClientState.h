@@ -14,20 +14,20 @@ struct WindowPlace {
 };
 
 struct ClientState {
-    int myseat = 0;          // slot the host gave us; 1-4 seats, 5 and up spectators
-    bool connected = false;  // set when the seat has arrived and the login went out; never cleared
+    int myseat = 0;         // slot the host gave us; 1-4 seats, 5 and up spectators
+    bool connected = false; // set when the seat has arrived and the login went out; never cleared
     bool ishost = false;
     std::array<QString, 5> seatnames{QString(), "You", "Klot", "Klick", "Kling"}; // 1..4
     int maxseats = 4;
     QString playername;
     QString hostaddress;
-    QString loginfield;      // playername; the login frame adds its terminator
+    QString loginfield;           // playername; the login frame adds its terminator
     quint32 syscolour = 0xFF0000; // blue, stored as 0x00BBGGRR
     bool phraseready = true;
     int phraseticks = 0;
     QString gamename = "Pelvo";
     int defaultwidth = 772, defaultheight = 580;
-    WindowPlace savedplace;  // all 0 until the settings file is loaded
+    WindowPlace savedplace; // all 0 until the settings file is loaded
 
     bool isSpectator() const { return myseat > maxseats; }
 };

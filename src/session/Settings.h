@@ -15,13 +15,13 @@ struct Settings {
     // The phrases a new player starts with.
     static QStringList designPhrases();
 
-    int textSize = 10;         // chat text, points
-    WindowPlace place;         // all 0 until loaded
-    quint32 chatColour = 0;    // 0x00BBGGRR, black
-    int playtoscore = 5;       // rounds offered by the game start window (3..9)
-    int bot3 = 1, bot4 = 1;    // computer players may take seats 3 and 4 (0/1)
-    int botSpeed = 0;          // ms; 0 until loaded (the host then plays at normal speed)
-    int turnSound = 0;         // 0 Classic, 1 New
+    int textSize = 10;      // chat text, points
+    WindowPlace place;      // all 0 until loaded
+    quint32 chatColour = 0; // 0x00BBGGRR, black
+    int playtoscore = 5;    // rounds offered by the game start window (3..9)
+    int bot3 = 1, bot4 = 1; // computer players may take seats 3 and 4 (0/1)
+    int botSpeed = 0;       // ms; 0 until loaded (the host then plays at normal speed)
+    int turnSound = 0;      // 0 Classic, 1 New
     QStringList phrases = designPhrases(); // the nine phrase buttons' texts
     bool playSounds = true;
     bool playerPhraseSounds = true;

@@ -36,15 +36,15 @@ enum class Pick { Open = 0, Picked = 1, Closed = 2 };
 
 struct SeatModel {
     Occupant occupant = Occupant::Waiting;
-    QString playerName;  // the person's name while occupant is Player
-    QString defaultName; // the name the computer plays under at this seat
-    int score = 0;       // game total shown beside the name
+    QString playerName;    // the person's name while occupant is Player
+    QString defaultName;   // the name the computer plays under at this seat
+    int score = 0;         // game total shown beside the name
     bool hasBonus = false; // the last round's points are shown beside the score
     int bonus = 0;
-    bool penalty = false;    // the penalty tag is shown
-    bool sittingOut = false; // the "not playing" tag is shown
-    bool playing = false;    // the seat plays in the current game
-    bool watching = false;   // its player just watches (the eyes are shown)
+    bool penalty = false;                       // the penalty tag is shown
+    bool sittingOut = false;                    // the "not playing" tag is shown
+    bool playing = false;                       // the seat plays in the current game
+    bool watching = false;                      // its player just watches (the eyes are shown)
     std::array<CardView, GridSize + 1> cards{}; // positions 1..9
 
     // The name label's text.
@@ -67,22 +67,22 @@ struct TableModel {
     Pick drawPick = Pick::Open;
     Pick discardPick = Pick::Open;
 
-    int turnSeat = 0;        // seat whose move the board expects; 0 none
-    int turnNumber = 0;      // counts the turns handed out (deals and next players)
-    int turnMarkerSeat = 0;  // seat the turn marker points at; 0 hidden
-    bool handShown = false;  // the hand marks where the last card went:
-    int handSeat = 0;        // a seat's card (0: the discard pile) ...
-    int handPosition = 0;    // ... at this grid position
-    int wentOut = 0;         // the seat that went out this round (the last turn runs); 0 none
-    int flipsLeft = 0;       // opening flips this client may still ask for
+    int turnSeat = 0;       // seat whose move the board expects; 0 none
+    int turnNumber = 0;     // counts the turns handed out (deals and next players)
+    int turnMarkerSeat = 0; // seat the turn marker points at; 0 hidden
+    bool handShown = false; // the hand marks where the last card went:
+    int handSeat = 0;       // a seat's card (0: the discard pile) ...
+    int handPosition = 0;   // ... at this grid position
+    int wentOut = 0;        // the seat that went out this round (the last turn runs); 0 none
+    int flipsLeft = 0;      // opening flips this client may still ask for
     std::bitset<GridSize + 1> askedToFlip; // own positions asked for this round
 
     bool roundShown = false; // "Round: r of n" rather than "Round: 0"
     int round = 0;
     int rounds = 0;
     QString status = QStringLiteral("Welcome to Pelvo by Kavrel Software");
-    QString winnerText; // the banner; empty while none is shown
-    bool startShown = false; // the Start button
+    QString winnerText;        // the banner; empty while none is shown
+    bool startShown = false;   // the Start button
     bool justWatching = false; // this client's own seat is handed to the computer
 
     QList<Spectator> spectators; // in order of arrival

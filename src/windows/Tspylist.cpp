@@ -1,6 +1,5 @@
 #include "windows/Tspylist.h"
 
-
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -42,7 +41,9 @@ Tspylist::Tspylist(QWidget* parent) : QDialog(parent) {
 }
 
 void Tspylist::showSpectators(const QList<Spectator>& spectators) {
-    const auto entry = [](const Spectator& spy) { return QString::number(spy.slot) + ": " + spy.name; };
+    const auto entry = [](const Spectator& spy) {
+        return QString::number(spy.slot) + ": " + spy.name;
+    };
     bool same = list_->count() == spectators.size();
     for (int i = 0; same && i < list_->count(); ++i)
         same = list_->item(i)->text() == entry(spectators[i]) &&

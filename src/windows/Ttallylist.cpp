@@ -463,7 +463,8 @@ void Ttallylist::listbox_tallyClick() {
 void Ttallylist::listbox_tallyClickCheck(QListWidgetItem* item) {
     if (item == nullptr || item->checkState() != Qt::Unchecked) return;
     const QString name = item->text();
-    if (!askQuestion(this, "Confirm", "This will delete " + name + "'s Tally, Are you want to delete it?")) {
+    if (!askQuestion(this, "Confirm",
+                     "This will delete " + name + "'s Tally, Are you want to delete it?")) {
         item->setCheckState(Qt::Checked);
         return;
     }
@@ -485,7 +486,8 @@ void Ttallylist::moverow(int row) {
 }
 
 void Ttallylist::button_resetClick() {
-    if (!askQuestion(this, "Confirm", QStringLiteral("Are you sure you want to reset the Tally?"))) return;
+    if (!askQuestion(this, "Confirm", QStringLiteral("Are you sure you want to reset the Tally?")))
+        return;
     for (int col = 1; col <= 4; ++col) {
         label(QStringLiteral("mylabel_%1").arg(col))->setText(QStringLiteral("0"));
         grid_.setCell(col, 0, QStringLiteral("0"));

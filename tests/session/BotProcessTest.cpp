@@ -53,7 +53,8 @@ TEST(BotProcess, FourBotsPlayAWholeGameAtADedicatedTable) {
     // The first to arrive holds slot 1 and with it the right to start the game.
     bots[0] = std::make_unique<Program>(
         programPath("src/pelvo-bot"),
-        QStringList{names[0]} + common + QStringList{"--start-after", "4", "--rounds", "3", "--seed", "1"});
+        QStringList{names[0]} + common +
+            QStringList{"--start-after", "4", "--rounds", "3", "--seed", "1"});
     ASSERT_TRUE(bots[0]->says("seated in slot 1")) << bots[0]->output().toStdString();
     for (int i = 1; i < 4; ++i) {
         bots[i] = std::make_unique<Program>(programPath("src/pelvo-bot"),
@@ -65,8 +66,8 @@ TEST(BotProcess, FourBotsPlayAWholeGameAtADedicatedTable) {
 
     QString verdict;
     for (auto& bot : bots) {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return bot->process.state() == QProcess::NotRunning; },
-                                    120000))
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return bot->process.state() == QProcess::NotRunning; }, 120000))
             << bot->output().toStdString();
         EXPECT_EQ(bot->process.exitCode(), 0) << bot->output().toStdString();
         const QString out = bot->output();

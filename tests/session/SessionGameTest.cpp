@@ -77,8 +77,8 @@ TEST_F(SessionGameTest, AWindowlessSessionPlaysAWholeGameToTheWinner) {
     });
 
     session.connectToHost("127.0.0.1", "Anna");
-    ASSERT_TRUE(waitFor([&] { return session.table().seats[1].occupant == Occupant::Player; },
-                        5000));
+    ASSERT_TRUE(
+        waitFor([&] { return session.table().seats[1].occupant == Occupant::Player; }, 5000));
     EXPECT_EQ(session.state().myseat, 1);
     EXPECT_TRUE(session.state().connected);
     EXPECT_EQ(session.table().seats[1].caption(), "Anna");
@@ -95,15 +95,16 @@ TEST_F(SessionGameTest, AWindowlessSessionPlaysAWholeGameToTheWinner) {
     for (int s = 2; s <= 4; ++s) EXPECT_EQ(t.seats[std::size_t(s)].occupant, Occupant::Computer);
     // Every card of the last round was shown face up when the scores were posted.
     for (int s = 1; s <= 4; ++s)
-        for (int g = 1; g <= 9; ++g) EXPECT_GT(t.seats[std::size_t(s)].cards[std::size_t(g)].picture, 0);
+        for (int g = 1; g <= 9; ++g)
+            EXPECT_GT(t.seats[std::size_t(s)].cards[std::size_t(g)].picture, 0);
     // The winner is the seat with the lowest total, as the scores said.
     int lowest = 1;
     for (int s = 2; s <= 4; ++s)
         if (t.seats[std::size_t(s)].score < t.seats[std::size_t(lowest)].score) lowest = s;
     // (The host calls seat 3's computer "Klock" where the client shows "Klick".)
-    const QString winnerName =
-        lowest == 1 ? QString("You have") : lowest == 3 ? QString("Klock")
-                                                        : t.seats[std::size_t(lowest)].caption();
+    const QString winnerName = lowest == 1   ? QString("You have")
+                               : lowest == 3 ? QString("Klock")
+                                             : t.seats[std::size_t(lowest)].caption();
     EXPECT_TRUE(t.winnerText.startsWith(winnerName + " ")) << t.winnerText.toStdString();
     ASSERT_EQ(recorded.size(), 1);
     EXPECT_TRUE(sounds.contains("flip"));

@@ -92,7 +92,8 @@ struct DownloadTest : ::testing::Test {
             launched.append({program, arguments});
             return launchWorks;
         });
-        previous = setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
+        previous =
+            setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
     }
     ~DownloadTest() override { setMessageBoxHandler(previous); }
     MessageBoxHandler previous;

@@ -31,7 +31,9 @@ protected:
     } ctx;
     Tgamestart dialog{ctx.session};
 
-    GameStart() { QObject::connect(&dialog, &Tgamestart::started, [this] { ++ctx.saves; }); }
+    GameStart() {
+        QObject::connect(&dialog, &Tgamestart::started, [this] { ++ctx.saves; });
+    }
 
     QLineEdit* field() { return dialog.findChild<QLineEdit*>("edit_playtoscore"); }
     QToolButton* arrow(const char* name) { return dialog.findChild<QToolButton*>(name); }

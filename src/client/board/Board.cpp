@@ -229,7 +229,7 @@ void Board::Impl::build() {
     QObject::connect(idiscard, &Picture::clicked, q, &Board::image_discardClick);
     QObject::connect(draw, &Picture::clicked, q, &Board::image_drawClick);
     QObject::connect(idraw, &Picture::clicked, q, &Board::image_drawClick);
-    
+
     hand = new Picture(q, QStringLiteral("image_hand"), QRect(322, 118, 36, 26));
     hand->setPixmap(board::handPointer());
     hand->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -334,7 +334,8 @@ void Board::Impl::syncSeat(int seat, const SeatModel& model) {
     f.eyes->setVisible(model.watching);
     f.penalty->setVisible(model.penalty);
     f.notplaying->setVisible(model.sittingOut);
-    for (int g = 1; g <= 9; ++g) show(f.cards[g], model.cards[std::size_t(g)].picture, sizeFor(seat));
+    for (int g = 1; g <= 9; ++g)
+        show(f.cards[g], model.cards[std::size_t(g)].picture, sizeFor(seat));
 }
 
 void Board::Impl::sync() {

@@ -41,6 +41,7 @@ TEST_F(SoloGame, PlaysToGameOverByClicking) {
     w = &window;
     board = w->board();
     w->server()->botSpeed = [] { return 3; };
+    w->server()->seed(20261208); // the same deals every run, so pictures compare
     w->show();
     ASSERT_TRUE(waitFor([&] { return w->state().connected && me() == 1; }));
     ASSERT_TRUE(waitFor([&] { return board->label_playername(1)->text() == "You"; }));

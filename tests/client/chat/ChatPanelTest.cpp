@@ -48,7 +48,8 @@ protected:
             opened << url;
             return true;
         });
-        previous = setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
+        previous =
+            setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
         panel.resize(280, 260);
     }
     QTextDocument* doc() { return panel.mainchat()->document(); }

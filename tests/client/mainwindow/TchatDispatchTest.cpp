@@ -179,7 +179,7 @@ TEST_F(TchatTest, RemovalAndSeatRequestsReachTheHost) {
     // Spy list: the entry last under the pointer, not the selected one.
     QListWidget* list = w.spylist()->listbox_spys();
     feed(w, {"CMD_newplayerinfo+6+Cy"});
-    list->addItem("broken"); // an entry the session did not make: no slot to remove
+    list->addItem("broken");           // an entry the session did not make: no slot to remove
     w.spylist()->popup_kickhimClick(); // nothing under the pointer
     list->setCurrentRow(0);
     w.spylist()->listbox_spysMouseMove(list->visualItemRect(list->item(1)).center());

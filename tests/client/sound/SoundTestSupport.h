@@ -24,7 +24,7 @@ public:
             frames << frame;
             return true;
         });
-        setColour(0x0000FF); // clRed
+        setColour(0x0000FF);                            // clRed
         session.handleLine("CMD_newplayerinfo+2+Anna"); // a name at seat 2
         QObject::connect(&session.chat(), &ChatHistory::lineAdded, [this](const ChatLine& l) {
             lines.append({QString::number(l.sender) + "+" + l.text, l.colour});
