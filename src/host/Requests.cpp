@@ -10,6 +10,29 @@
 
 namespace pelvo {
 
+namespace {
+
+// What the host relays stays well below the 64 KiB a client takes in one frame, counted in the
+// bytes it will send (a name read as Latin-1 doubles in UTF-8): names are cut to 64 characters,
+// a relayed line of more than 48 KiB is refused.
+constexpr qsizetype MaxNameLength = 64;
+constexpr qsizetype MaxRelayFrame = 48 * 1024;
+
+QString boundedName(const QString& name) {
+    if (name.size() <= MaxNameLength) return name;
+    // Never half a character: a surrogate pair stays whole or goes.
+    const qsizetype keep =
+        name.at(MaxNameLength - 1).isHighSurrogate() ? MaxNameLength - 1 : MaxNameLength;
+    return name.left(keep);
+}
+
+QByteArray bounded(QByteArray frame) {
+    if (frame.size() > MaxRelayFrame) throw BadField("relayed line too long");
+    return frame;
+}
+
+} // namespace
+
 bool Engine::request(int fromSlot, const QString& line) {
     if (fromSlot < Computer || fromSlot > MaxOpenSlots) return false;
     // Computer moves are made from inside other handlers: keep the outer request's state.
@@ -47,7 +70,7 @@ void Engine::onLogininfo(const QString& payload) {
     const int slot = f.nextInt();
     if (from_ == Computer || slot != from_) throw BadField("login for another slot");
     const QString version = f.next();
-    receivedlogininfo(slot, version, f.remainder());
+    receivedlogininfo(slot, version, boundedName(f.remainder()));
     accepted_ = true;
 }
 
@@ -65,7 +88,7 @@ void Engine::onChat(const QString& payload) {
     FieldReader f(payload);
     const QString slotText = f.next();
     const int slot = relaySlot(slotText);
-    broadcast(msg::chatRelay(slotText, table.seats[slot].name, f.remainder()));
+    broadcast(bounded(msg::chatRelay(slotText, table.seats[slot].name, f.remainder())));
     accepted_ = true;
 }
 
@@ -73,7 +96,7 @@ void Engine::onAction(const QString& payload) {
     FieldReader f(payload);
     const QString slotText = f.next();
     const int slot = relaySlot(slotText);
-    broadcast(msg::actionRelay(slotText, table.seats[slot].name, f.remainder()));
+    broadcast(bounded(msg::actionRelay(slotText, table.seats[slot].name, f.remainder())));
     accepted_ = true;
 }
 
@@ -81,7 +104,7 @@ void Engine::onPlayasound(const QString& payload) {
     FieldReader f(payload);
     const QString slotText = f.next();
     relaySlot(slotText);
-    broadcast(msg::playasoundRelay(slotText, f.remainder()));
+    broadcast(bounded(msg::playasoundRelay(slotText, f.remainder())));
     accepted_ = true;
 }
 

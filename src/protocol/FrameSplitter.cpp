@@ -6,6 +6,12 @@ namespace pelvo {
 
 bool FrameSplitter::feed(const QByteArray& bytes, QList<QByteArray>& frames) {
     qsizetype start = 0;
+    if (skipping_) {
+        const qsizetype end = bytes.indexOf(wire::terminator);
+        if (end < 0) return true; // still inside the oversized frame
+        skipping_ = false;
+        start = end + 1;
+    }
     for (;;) {
         const qsizetype end = bytes.indexOf(wire::terminator, start);
         if (end < 0) break;
@@ -21,7 +27,9 @@ bool FrameSplitter::feed(const QByteArray& bytes, QList<QByteArray>& frames) {
     pending_.append(bytes.constData() + start, bytes.size() - start);
     if (pending_.size() > MaxPartial) {
         pending_.clear();
-        return false;
+        if (oversize_ == Oversize::Refuse) return false;
+        skipping_ = true;
+        ++skipped_;
     }
     return true;
 }

@@ -97,13 +97,11 @@ void ClientSession::setTransport(std::function<bool(const QByteArray&)> send) {
 
 void ClientSession::sockRead() {
     QList<QByteArray> frames;
-    const bool intact = splitter_.feed(sock_->Receive(), frames);
+    const int skipped = splitter_.skipped();
+    splitter_.feed(sock_->Receive(), frames);
+    if (splitter_.skipped() != skipped) qCWarning(lcSession) << "skipped an oversized frame";
     for (const QByteArray& frame : frames) receivedlist_.append(decodeWire(frame));
     if (!receivedlist_.isEmpty() && !timer1_->isActive()) timer1_->start();
-    if (!intact) {
-        qCWarning(lcSession) << "the host sent an endless frame; closing";
-        sockInfo(InfoClosed, "Socket Closed");
-    }
 }
 
 void ClientSession::sockInfo(int, const QString& text) {

@@ -154,7 +154,7 @@ private:
     ChatHistory chat_;
     Settings settings_;
     LineQueue receivedlist_;
-    FrameSplitter splitter_;
+    FrameSplitter splitter_{FrameSplitter::Oversize::Skip};
     CommandTable commands_;
     TSock* sock_ = nullptr;
     QTimer* timer1_ = nullptr;

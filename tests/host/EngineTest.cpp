@@ -446,3 +446,35 @@ TEST_F(EngineTest, LoginAnnouncesListsAndFlagsAVersionMismatch) {
                              faceUp;
     EXPECT_EQ(out.to(3).last(), expected);
 }
+
+namespace {
+
+// What the host relays stays well below a client's 64 KiB frame, counted in the bytes it sends.
+TEST_F(EngineTest, RelayedNamesAndLinesStayBelowWhatAClientTakesInOneFrame) {
+    // A name of 60,000 Latin-1 "é" would be 120,000 bytes in UTF-8: it is cut to 64 characters.
+    const int slot = join(engine, QString(60000, QChar(0xE9)));
+    EXPECT_EQ(t.seats[slot].name, QString(64, QChar(0xE9)));
+    // A surrogate pair at the cut goes whole.
+    const int emoji = join(engine, QString(63, u'a') + QStringLiteral("\U0001F600") + "tail");
+    EXPECT_EQ(t.seats[emoji].name, QString(63, u'a'));
+    out.clear();
+
+    // 16,000 "é" (the most a chat entry takes) are relayed; 50,000 are refused whole.
+    const QString fits(16000, QChar(0xE9)), huge(50000, QChar(0xE9));
+    for (const char* kind : {"chat", "action"}) {
+        SCOPED_TRACE(kind);
+        out.clear();
+        EXPECT_TRUE(
+            req(slot, QStringLiteral("CMD_%1+%2+%3|clBlack").arg(kind).arg(slot).arg(fits)));
+        ASSERT_FALSE(out.sent.empty());
+        for (const auto& sent : out.sent) EXPECT_LT(sent.frame.size(), 48 * 1024);
+        out.clear();
+        EXPECT_FALSE(
+            req(slot, QStringLiteral("CMD_%1+%2+%3|clBlack").arg(kind).arg(slot).arg(huge)));
+        EXPECT_TRUE(out.sent.empty());
+    }
+    EXPECT_FALSE(req(slot, QStringLiteral("CMD_playasound+%1+%2+").arg(slot).arg(huge)));
+    EXPECT_TRUE(out.sent.empty());
+}
+
+} // namespace

@@ -41,6 +41,32 @@ TEST(FrameSplitter, KeepsAFrameCutAcrossReads) {
     EXPECT_EQ(frames[1], "CMD_x+");
 }
 
+TEST(FrameSplitter, SkippingDropsOnlyTheOversizedFrameWhereverTheReadsCut) {
+    // Frames before and after a 100 KB one survive, for every way reads can cut the stream.
+    const QByteArray stream = ff("CMD_a+1|") + QByteArray(100000, 'y') + ff("|CMD_b+2||CMD_c+3|");
+    for (const qsizetype cut : {qsizetype(1000), qsizetype(32768), qsizetype(65537),
+                                qsizetype(99999), qsizetype(100008), stream.size()}) {
+        SCOPED_TRACE(cut);
+        FrameSplitter s(FrameSplitter::Oversize::Skip);
+        QList<QByteArray> frames;
+        for (qsizetype at = 0; at < stream.size(); at += cut)
+            EXPECT_TRUE(s.feed(stream.mid(at, cut), frames));
+        // Read in pieces of up to 32 KiB, as a socket delivers it, the frame outgrows the cap;
+        // in larger pieces it may end before it does.
+        EXPECT_LE(s.skipped(), 1);
+        if (cut <= 32768) {
+            EXPECT_EQ(s.skipped(), 1);
+        }
+        QList<QByteArray> expected{"CMD_a+1"};
+        if (s.skipped() == 0) expected << QByteArray(100000, 'y');
+        expected << "CMD_b+2"
+                 << ""
+                 << "CMD_c+3";
+        EXPECT_EQ(frames, expected);
+        EXPECT_EQ(s.pendingSize(), 0);
+    }
+}
+
 TEST(FrameSplitter, EmptyFramesBecomeEmptyLines) {
     FrameSplitter s;
     auto frames = feedAll(s, {ff("CMD_logininfo+1+1.0.1+Anna||")});
