@@ -268,6 +268,13 @@ TEST_F(EngineTest, ATieAtTheLowestTotalPlaysFurtherRoundsUntilOneSeatLeadsAlone)
     engine.startround();
     EXPECT_EQ(out.to(1), QStringList{"CMD_winner+Klot+"}); // seat 2 has no person
     EXPECT_FALSE(t.gameRunning);
+
+    // Seat 3's computer wins under the name every client's label shows.
+    t.gameRunning = true;
+    t.seats[3].total = 1;
+    out.clear();
+    engine.startround();
+    EXPECT_EQ(out.to(1), QStringList{"CMD_winner+Klick+"});
 }
 
 TEST_F(EngineTest, ARoundsFieldThatIsNoNumberGivesFiveRoundsAndFlagsDecideSeatsThreeAndFour) {

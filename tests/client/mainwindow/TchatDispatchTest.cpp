@@ -218,6 +218,32 @@ TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
     EXPECT_EQ(w.tallylist()->recordedGames(), QStringList({"addtomine"}));
 }
 
+// A host built to the letter calls seat 3's computer "Klock"; this client's label, banner and
+// tally all call it "Klick", as a repaired host does too.
+TEST_F(TchatTest, SeatThreesComputerHasOneNameInTheLabelTheBannerAndTheTally) {
+    Tchat w({});
+    w.state().myseat = 1;
+    feed(w, {"CMD_newplayerinfo+1+Me", "CMD_startgame+Me+3+t+f+"});
+    ASSERT_EQ(w.seatCaption(3), "Klick");
+    w.ViewTally1Click();
+    Ttallylist* tally = w.tallylist();
+    const auto found = tally->checklist()->findItems("Klick", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    tally->checklistClickCheck(found.first());
+
+    feed(w, {"CMD_winner+Klock+"});
+    EXPECT_TRUE(chatText(w).contains("Klick has Won the Game!")) << qPrintable(chatText(w));
+    EXPECT_FALSE(chatText(w).contains("Klock"));
+    feed(w, {"CMD_winner+Klick+"});
+    // Someone who goes by "Klock" keeps his name.
+    feed(w, {"CMD_newplayerinfo+2+Klock", "CMD_winner+Klock+"});
+    EXPECT_TRUE(chatText(w).contains("Klock has Won the Game!"));
+    EXPECT_EQ(tally->recordedGames(), QStringList({"Klick", "Klick", "Klock"}));
+    EXPECT_EQ(tally->stringgrid_scores().cell(0, 1), "Klick");
+    EXPECT_EQ(tally->stringgrid_scores().cell(2, 1), "2") << "both wins are Klick's";
+    EXPECT_EQ(tally->stringgrid_scores().cell(4, 1), "1");
+}
+
 TEST_F(TchatTest, TheTurnSoundMenuChoosesTheOwnTurnsClip) {
     host.listen(QHostAddress::LocalHost, port);
     Tchat w({"Anna", "127.0.0.1", "join"});
