@@ -62,7 +62,8 @@ int Random::below(int n) {
 
 Table::Table() {
     seats[2].botName = QStringLiteral("Klot");
-    seats[3].botName = QStringLiteral("Klock");
+    // Every client labels seat 3's computer "Klick"; the winner line names it the same way.
+    seats[3].botName = QStringLiteral("Klick");
     seats[4].botName = QStringLiteral("Kling");
 }
 

@@ -16,7 +16,7 @@
 //   havewrongversion   name…                         the whole payload
 //   wrongversion, full (payload ignored)
 //   justwatching       seat "+" mode…                seat any number; the "+" is required
-//   chat, action       sender "+" text ["|" colour…] text ends at the first "|"; sender 0..9
+//   chat, action       sender "+" text ["|" colour]  text ends at the last "|"; sender 0..9
 //                                                    (0: the client's own lines); colour
 //                                                    unreadable or absent: 255 (red)
 //   playasound         slot "+" clip ["+" …]         slot a number or nothing; the "+" is required
@@ -169,7 +169,8 @@ template <> std::optional<JustWatching> decode<JustWatching>(const QString& payl
 }
 
 template <> std::optional<ChatText> decode<ChatText>(const QString& payload) {
-    const qsizetype bar = payload.indexOf(u'|');
+    // A colour text never holds a "|", so a "|" typed in the chat stays in the text.
+    const qsizetype bar = payload.lastIndexOf(u'|');
     const QString line = bar < 0 ? payload : payload.first(bar);
     const quint32 colour = bar < 0
                                ? unreadableColour

@@ -28,6 +28,13 @@ constexpr quint32 red = 255;
 QString chatterName(int index) {
     return index == 0 ? QStringLiteral("Cancel1") : QStringLiteral("wave%1").arg(index);
 }
+
+// Other names a table host may give a seat's computer player than the one this client shows.
+struct ComputerAlias {
+    int seat;
+    const char* name;
+};
+constexpr ComputerAlias computerAliases[] = {{3, "Klock"}};
 } // namespace
 
 ClientSession::ClientSession(QObject* parent) : QObject(parent), chat_(this) {
@@ -428,18 +435,31 @@ void ClientSession::getnextplayer(const notice::NextPlayer& n) {
         emit sound(settings_.turnSound == 1 ? "turnnew" : "turn");
 }
 
+QString ClientSession::shownName(const QString& name) const {
+    for (int s = 1; s <= TableSeats; ++s)
+        if (table_.seats[std::size_t(s)].caption() == name) return name;
+    for (const ComputerAlias& alias : computerAliases) {
+        const SeatModel& at = table_.seats[std::size_t(alias.seat)];
+        if (name == QLatin1String(alias.name) && at.occupant != Occupant::Player)
+            return at.defaultName;
+    }
+    return name;
+}
+
 void ClientSession::winner(const notice::Winner& n) {
     table_.turnMarkerSeat = 0;
     emit sound("winner");
+    // Named as the seat label names it, so the banner, the chat and the tally agree.
+    const QString name = shownName(n.name);
     const bool seated = state_.myseat >= 1 && state_.myseat <= state_.maxseats;
-    const bool mine = seated && seat(state_.myseat).caption() == n.name;
-    const QString text = mine ? QString("You have Won the Game!") : n.name + " has Won the Game!";
+    const bool mine = seated && seat(state_.myseat).caption() == name;
+    const QString text = mine ? QString("You have Won the Game!") : name + " has Won the Game!";
     table_.winnerText = text;
     table_.status = "Game Over!";
     note(text);
     if (state_.ishost) table_.startShown = true;
     changed();
-    if (seated) emit gameRecorded(mine ? QString("addtomine") : n.name);
+    if (seated) emit gameRecorded(mine ? QString("addtomine") : name);
 }
 
 void ClientSession::drawacard(const notice::DrawACard& n) {

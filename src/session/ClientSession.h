@@ -143,6 +143,9 @@ private:
     template <class Notice, class Handler> void on(const char* command, Handler handler);
     SeatModel& seat(int s) { return table_.seats[std::size_t(s)]; }
     bool myTurn() const;
+    // A name from the host as this client shows it: a computer player named otherwise by the
+    // host (seat 3's "Klock") reads as its seat's label, unless someone at the table goes by it.
+    QString shownName(const QString& name) const;
     // A move is over: the hand marks where the card went (seat 0: the discard pile), the
     // status line says who did it.
     void moveEnded(int mover, int handSeat, int handPosition, const QString& mine,

@@ -1,5 +1,7 @@
 #include "windows/Tspylist.h"
 
+#include "windows/Art.h"
+
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -9,16 +11,22 @@
 
 namespace pelvo {
 
-Tspylist::Tspylist(QWidget* parent) : QDialog(parent) {
+Tspylist::Tspylist(QWidget* parent)
+    : SideWindow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                             Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint |
+                             Qt::WindowStaysOnTopHint) {
     setObjectName("spylist");
     setWindowTitle("Pelvo - Spys");
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     setFixedSize(200, 230);
     setModal(false);
 
     auto* caption = new QLabel("Spy List", this);
     caption->setObjectName("Label1");
     caption->setGeometry(10, 6, 180, 18);
+    caption->setFont(art::pixelFont(13, true));
+    QPalette pal = caption->palette();
+    pal.setColor(QPalette::WindowText, Qt::black);
+    caption->setPalette(pal);
 
     list_ = new QListWidget(this);
     list_->setObjectName("listbox_spys");
@@ -36,7 +44,13 @@ Tspylist::Tspylist(QWidget* parent) : QDialog(parent) {
 
     auto* done = new QPushButton("Done", this);
     done->setObjectName("button_done");
-    done->setGeometry(60, 196, 80, 24);
+    done->setGeometry(60, 198, 80, 20);
+    // The flat button of the other side windows, so the felt shows through.
+    done->setFlat(true);
+    done->setCursor(Qt::PointingHandCursor);
+    done->setStyleSheet("QPushButton { border: 1px solid rgba(0, 0, 0, 90); border-radius: 3px;"
+                        " background: rgba(255, 255, 255, 90); color: black; }"
+                        "QPushButton:hover { background: rgba(255, 255, 255, 160); }");
     connect(done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
 }
 

@@ -3,8 +3,7 @@
 // hosting process, their removal. Shown and hidden; it never blocks the main window.
 
 #include "session/TableModel.h"
-
-#include <QDialog>
+#include "windows/SideWindow.h"
 
 class QAction;
 class QListWidget;
@@ -12,7 +11,7 @@ class QMenu;
 
 namespace pelvo {
 
-class Tspylist : public QDialog {
+class Tspylist : public SideWindow {
     Q_OBJECT
 public:
     explicit Tspylist(QWidget* parent = nullptr);

@@ -22,7 +22,6 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
-#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -381,8 +380,7 @@ void Ttallylist::addgame(const QString& winner) {
     addtomineincrease(1);
     if (winner == QLatin1String(Mine)) addtomineincrease(2);
 
-    // Two seats under one name are still one followed opponent: count his row once.
-    std::set<int> counted;
+    // Every seat counts, so two seats under one followed name count that row twice.
     for (int i = 0; i < checklist_->count(); ++i) {
         const QString name = checklist_->item(i)->text();
         const int index = followedIndex(name);
@@ -394,7 +392,6 @@ void Ttallylist::addgame(const QString& winner) {
             grid_.setRowCount(row + 1);
             grid_.setCell(0, row, name);
         }
-        if (!counted.insert(row).second) continue;
         for (int col = 1; col <= 8; ++col)
             if (grid_.cell(col, row).isEmpty()) grid_.setCell(col, row, QStringLiteral("0"));
         addit(1, row);
@@ -438,15 +435,14 @@ void Ttallylist::syncChecklist() {
 void Ttallylist::checklistClickCheck(QListWidgetItem* item) {
     if (item == nullptr) return;
     const QString name = item->text();
-    // Following is undone only in "Players Being Tallied", so its tick comes back here.
-    if (followedIndex(name) < 0 && grid_.rowCount() < StringGrid::MaxRows) {
-        const int row = grid_.rowCount();
-        grid_.setRowCount(row + 1);
-        grid_.setCell(0, row, name);
-        for (int col = 1; col <= 8; ++col) grid_.setCell(col, row, QStringLiteral("0"));
-        addFollowed(name);
-    }
-    syncChecklist();
+    // Following is undone only in "Players Being Tallied"; here a followed name stays as it is,
+    // whatever its box now shows.
+    if (followedIndex(name) >= 0 || grid_.rowCount() >= StringGrid::MaxRows) return;
+    const int row = grid_.rowCount();
+    grid_.setRowCount(row + 1);
+    grid_.setCell(0, row, name);
+    for (int col = 1; col <= 8; ++col) grid_.setCell(col, row, QStringLiteral("0"));
+    addFollowed(name);
 }
 
 void Ttallylist::listbox_tallyClick() {

@@ -268,6 +268,13 @@ TEST_F(EngineTest, ATieAtTheLowestTotalPlaysFurtherRoundsUntilOneSeatLeadsAlone)
     engine.startround();
     EXPECT_EQ(out.to(1), QStringList{"CMD_winner+Klot+"}); // seat 2 has no person
     EXPECT_FALSE(t.gameRunning);
+
+    // Seat 3's computer wins under the name every client's label shows.
+    t.gameRunning = true;
+    t.seats[3].total = 1;
+    out.clear();
+    engine.startround();
+    EXPECT_EQ(out.to(1), QStringList{"CMD_winner+Klick+"});
 }
 
 TEST_F(EngineTest, ARoundsFieldThatIsNoNumberGivesFiveRoundsAndFlagsDecideSeatsThreeAndFour) {
@@ -403,6 +410,36 @@ TEST_F(EngineTest, JustWatchHandsTheSeatToTheComputerAndBack) {
     EXPECT_EQ(t.seats[1].flipsLeft, 0);
     EXPECT_FALSE(req(2, "CMD_justwatch+2+7")); // no such mode
     EXPECT_FALSE(req(2, "CMD_justwatch+5+1")); // no such seat
+}
+
+TEST_F(EngineTest, JustWatchOnTheSeatsOwnTurnLetsTheComputerFinishIt) {
+    startWithPeople(2, "0+0+");
+    // Before the move: the computer plays the turn from its start.
+    EXPECT_TRUE(req(1, "CMD_justwatch+1+1"));
+    EXPECT_TRUE(engine.computertimer.enabled);
+    EXPECT_EQ(engine.computertimer.action, 1);
+    EXPECT_EQ(engine.computertimer.interval, 5);
+
+    // After a draw: the computer only decides what to do with the drawn card.
+    EXPECT_TRUE(req(1, "CMD_justwatch+1+2"));
+    engine.computertimer = TimerSeam{};
+    ASSERT_TRUE(req(1, "CMD_drawcard+1+"));
+    EXPECT_FALSE(engine.computertimer.enabled);
+    EXPECT_TRUE(req(1, "CMD_justwatch+1+1"));
+    EXPECT_TRUE(engine.computertimer.enabled);
+    EXPECT_EQ(engine.computertimer.action, 2);
+    out.clear();
+    engine.computertimerTimer();
+    EXPECT_EQ(t.turnState, TurnState::Wait);
+    const QStringList sent = out.commandsTo(2);
+    EXPECT_TRUE(sent == QStringList{"CMD_replaceadraw"} || sent == QStringList{"CMD_discardadrawn"})
+        << sent.join(' ').toStdString();
+
+    // Once the move is made there is nothing left for the computer to do.
+    EXPECT_TRUE(req(1, "CMD_justwatch+1+2"));
+    engine.computertimer = TimerSeam{};
+    EXPECT_TRUE(req(1, "CMD_justwatch+1+1"));
+    EXPECT_FALSE(engine.computertimer.enabled);
 }
 
 TEST_F(EngineTest, SlotsAreGivenLowestFirstAndATenthConnectionIsRefused) {

@@ -185,7 +185,7 @@ TEST(TableProcess, TwoPeopleAndTwoComputersPlayAWholeGame) {
         << anna.client.frames.size() << " frames seen";
 
     EXPECT_EQ(anna.winner, bo.winner);
-    const QList<QByteArray> names{"Anna", "Bo", "Klock", "Kling"};
+    const QList<QByteArray> names{"Anna", "Bo", "Klick", "Kling"};
     EXPECT_TRUE(names.contains(anna.winner)) << anna.winner.constData();
     EXPECT_EQ(anna.client.frames.last(), "CMD_winner+" + anna.winner + "+");
     EXPECT_GT(anna.moves, 2);

@@ -75,7 +75,7 @@ void roundTrips(const char* command, Encode encodeIt, Make make) {
 }
 
 TEST(Notices, EveryNoticeRoundTripsThroughItsFrame) {
-    // Fields that end at a "+" (or, for chat text, at a "|") cannot carry one.
+    // Fields that end at a "+" cannot carry one; chat text carries "+" and "|" alike.
     roundTrips<SendLoginInfo>(
         cmd::sendlogininfo, [](auto& n) { return encode(n); },
         [](Gen& g) { return SendLoginInfo{g.num(1, 9)}; });
@@ -96,7 +96,7 @@ TEST(Notices, EveryNoticeRoundTripsThroughItsFrame) {
             return JustWatching{g.num(intMin, intMax), g.text()};
         });
     const auto chat = [](Gen& g) {
-        return ChatText{g.num(0, 9), g.text(u"|"), quint32(g.num(intMin, intMax))};
+        return ChatText{g.num(0, 9), g.text(), quint32(g.num(intMin, intMax))};
     };
     roundTrips<ChatText>(cmd::chat, encodeChat, chat);
     roundTrips<ChatText>(cmd::action, encodeAction, chat);
@@ -241,7 +241,7 @@ TEST(Notices, MalformedPayloadsAreRejectedWhole) {
         {rejects<SendLoginInfo>, " 3"},
         {rejects<PlayerInfo>, "3"},
         {rejects<JustWatching>, "3"},
-        {rejects<ChatText>, "3|x+y"}, // the "+" after the first "|" is colour, not a sender's
+        {rejects<ChatText>, "3|x+y"}, // the "+" after the last "|" is colour, not a sender's
         {rejects<PlayASound>, "wave4"},
         {rejects<StartGame>, "Anna"},
         {rejects<RoundStarting>, "3"},
@@ -345,11 +345,12 @@ TEST(Notices, LenientLayoutsStayAccepted) {
     EXPECT_TRUE(decode<WrongVersion>("anything").has_value());
     EXPECT_TRUE(decode<Full>("").has_value());
 
-    // Chat: text ends at the first "|"; no or an unreadable colour is red (255).
+    // Chat: text ends at the last "|"; no or an unreadable colour is red (255).
     EXPECT_EQ(decode<ChatText>("3+hi"), (ChatText{3, "hi", 255}));
     EXPECT_EQ(decode<ChatText>("0+"), (ChatText{0, "", 255}));
     EXPECT_EQ(decode<ChatText>("3+a+b|clBlue"), (ChatText{3, "a+b", 0xFF0000}));
-    EXPECT_EQ(decode<ChatText>("4+a|b|clBlue"), (ChatText{4, "a", 255}));
+    EXPECT_EQ(decode<ChatText>("4+a|b|clBlue"), (ChatText{4, "a|b", 0xFF0000}));
+    EXPECT_EQ(decode<ChatText>("4+pipe a|b"), (ChatText{4, "pipe a", 255}));
     EXPECT_EQ(decode<ChatText>("5+bad|clSky"), (ChatText{5, "bad", 255}));
     EXPECT_EQ(decode<ChatText>("9+x\ny|$0080FF00"), (ChatText{9, "x\ny", 0x0080FF00}));
 

@@ -101,12 +101,13 @@ TEST_F(SessionGameTest, AWindowlessSessionPlaysAWholeGameToTheWinner) {
     int lowest = 1;
     for (int s = 2; s <= 4; ++s)
         if (t.seats[std::size_t(s)].score < t.seats[std::size_t(lowest)].score) lowest = s;
-    // (The host calls seat 3's computer "Klock" where the client shows "Klick".)
-    const QString winnerName = lowest == 1   ? QString("You have")
-                               : lowest == 3 ? QString("Klock")
-                                             : t.seats[std::size_t(lowest)].caption();
+    // Named as its seat's label names it, seat 3's computer ("Klick") included.
+    const QString winnerName =
+        lowest == 1 ? QString("You have") : t.seats[std::size_t(lowest)].caption();
     EXPECT_TRUE(t.winnerText.startsWith(winnerName + " ")) << t.winnerText.toStdString();
     ASSERT_EQ(recorded.size(), 1);
+    EXPECT_EQ(recorded[0][0].toString(),
+              lowest == 1 ? QString("addtomine") : t.seats[std::size_t(lowest)].caption());
     EXPECT_TRUE(sounds.contains("flip"));
     EXPECT_TRUE(sounds.contains("roundover"));
     EXPECT_EQ(sounds.last(), "winner");

@@ -62,6 +62,9 @@ TEST(HelpWindow, PagesHoldTheirOwnTexts) {
     }
     EXPECT_TRUE(page(2).contains("7772"));
     EXPECT_TRUE(page(2).contains("pelvo NAME ADDRESS true"));
+    // Taking the discard starts at the pile; a grid click alone takes nothing.
+    EXPECT_TRUE(page(3).contains("Click the discard pile first"));
+    EXPECT_TRUE(page(1).contains("-6"));
     EXPECT_TRUE(page(4).contains("-6"));
     EXPECT_TRUE(page(4).contains("25 points"));
     EXPECT_TRUE(page(5).startsWith("History"));

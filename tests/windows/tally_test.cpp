@@ -234,11 +234,17 @@ TEST_F(Tally, EachGameCountsForTheFollowedOpponentsAtTheTable) {
     // Names are compared exactly: "BO" is someone else, so Bo did not win this one.
     window->addgame("BO");
     EXPECT_EQ(counts("Bo"), "4 1 1 2 4 1 1 2");
-    // Two seats under one followed name still make one game.
-    seat({"Bo", "Bo"});
+    // Each seat is counted: two seats under one followed name count his row twice, both for
+    // his win and for a game neither won.
+    seat({"Bo", "Cy", "Bo"});
     window->addgame("Bo");
-    EXPECT_EQ(counts("Bo"), "5 2 1 2 5 2 1 2");
-    EXPECT_EQ(window->recordedGames(), QStringList({"Bo", "addtomine", "Di", "BO", "Bo"}));
+    EXPECT_EQ(counts("Bo"), "6 3 1 2 6 3 1 2");
+    EXPECT_EQ(counts("Cy"), "5 0 1 4 5 0 1 4");
+    window->addgame("Cy");
+    EXPECT_EQ(counts("Bo"), "8 3 1 4 8 3 1 4");
+    EXPECT_EQ(counts("Cy"), "6 1 1 4 6 1 1 4");
+    EXPECT_EQ(text("mylabel_1"), "6") << "this player's own games count once";
+    EXPECT_EQ(window->recordedGames(), QStringList({"Bo", "addtomine", "Di", "BO", "Bo", "Cy"}));
 }
 
 TEST_F(Tally, FollowingByTickBoxAddsARowOnce) {
@@ -253,11 +259,15 @@ TEST_F(Tally, FollowingByTickBoxAddsARowOnce) {
     EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
 
     window->addgame("Bo");
-    // Clicking a followed player's box again (unticking it) changes nothing.
+    // Clicking a followed player's box again does nothing: the box shows the click (unticked),
+    // the player stays followed, and ticking it once more adds no second row.
     QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
     EXPECT_EQ(followed(), QStringList({"Bo"}));
     EXPECT_EQ(counts("Bo"), "1 1 0 0 1 1 0 0");
+    QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(list->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(followed(), QStringList({"Bo"}));
     EXPECT_EQ(window->stringgrid_scores().rowCount(), 2);
 
     follow("bo");

@@ -190,18 +190,21 @@ TEST_F(ChatPanelTest, EmptyPieceBetweenTwoCodesStillAddsOneSpace) {
               (QStringList{"Al: hi ", ChatView::smileyName(0), " ", ChatView::smileyName(1)}));
 }
 
-TEST_F(ChatPanelTest, ReceivedLinesWithoutReadableColourAreRedAndCutAtTheFirstBar) {
+TEST_F(ChatPanelTest, ReceivedLinesTakeTheirColourFromTheLastBarElseRed) {
     panel.chatrecieved("3+Bo chats: no colour");
-    panel.chatrecieved("4+Cy chats: a|b|clBlue");
+    panel.chatrecieved("4+Cy chats: pipe a|b test|clBlue");
     panel.chatrecieved("5+Di chats: bad|clSky");
     panel.chatrecieved("2+Al chats: ok|clblue");
     panel.chatrecieved("6+Ed waves|$0080FF00");
+    panel.chatrecieved("7+Fa chats: a|b");
 
     EXPECT_EQ(lineText(doc(), 0), "Bo chats:  no colour ");
-    EXPECT_EQ(lineText(doc(), 1), "Cy chats:  a ");
-    for (int line : {0, 1, 2})
+    EXPECT_EQ(lineText(doc(), 1), "Cy chats:  pipe a|b test ");
+    EXPECT_EQ(lineText(doc(), 5), "Fa chats:  a ");
+    for (int line : {0, 2, 5})
         EXPECT_EQ(runsOf(doc(), line)[0].format.foreground().color(), red) << line;
-    EXPECT_EQ(runsOf(doc(), 3)[0].format.foreground().color(), blue);
+    for (int line : {1, 3})
+        EXPECT_EQ(runsOf(doc(), line)[0].format.foreground().color(), blue) << line;
     EXPECT_EQ(runsOf(doc(), 4)[0].format.foreground().color(), QColor(0, 255, 128));
 }
 

@@ -11,10 +11,15 @@
 #include "windows/Ttallylist.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSignalSpy>
+#include <QTest>
 
 using namespace pelvo;
 using namespace pelvo::test;
@@ -176,17 +181,67 @@ TEST_F(TchatTest, RemovalAndSeatRequestsReachTheHost) {
     w.findChild<QAction*>("SettoJustWatch1")->trigger();
     EXPECT_EQ(readUntil(peer, 18), QByteArray("CMD_justwatch+4+1\xFF"));
 
-    // Spy list: the entry last under the pointer, not the selected one.
-    QListWidget* list = w.spylist()->listbox_spys();
-    feed(w, {"CMD_newplayerinfo+6+Cy"});
-    list->addItem("broken");           // an entry the session did not make: no slot to remove
-    w.spylist()->popup_kickhimClick(); // nothing under the pointer
+    w.label_playername1ContextPopup(2);
+    w.findChild<QAction*>("UnsetJustWatch1")->trigger();
+    EXPECT_EQ(readUntil(peer, 18), QByteArray("CMD_justwatch+2+2\xFF"));
+
+    // Spy list, through the mouse: the entry last under the pointer, not the selected one.
+    Tspylist* spy = w.spylist();
+    QListWidget* list = spy->listbox_spys();
+    QWidget* area = list->viewport();
+    spy->popup_kickhim()->setEnabled(true); // as in the hosting process
+    spy->show();
+    feed(w, {"CMD_newplayerinfo+6+Cy", "CMD_newplayerinfo+7+Di"});
+    list->addItem("broken"); // an entry the session did not make: no slot to remove
+    const auto at = [&](int row) { return list->visualItemRect(list->item(row)).center(); };
+    const auto move = [&](QPoint pos) {
+        QMouseEvent event(QEvent::MouseMove, pos, area->mapToGlobal(pos), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &event);
+    };
+    // Right click: the menu opens over the entry under the pointer; its item removes that one.
+    const auto rightClickAndRemove = [&](QPoint pos) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, area->mapToGlobal(pos));
+        QApplication::sendEvent(area, &event);
+        QMenu* menu = spy->findChild<QMenu*>("popup_kick");
+        EXPECT_TRUE(menu->isVisible());
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(spy->popup_kickhim()).center());
+        EXPECT_FALSE(menu->isVisible());
+    };
     list->setCurrentRow(0);
-    w.spylist()->listbox_spysMouseMove(list->visualItemRect(list->item(1)).center());
-    w.spylist()->popup_kickhimClick(); // "broken" has no slot
-    w.spylist()->listbox_spysMouseMove(list->visualItemRect(list->item(0)).center());
-    w.spylist()->popup_kickhimClick();
+    move(at(0));
+    rightClickAndRemove(at(1));
+    EXPECT_EQ(readUntil(peer, 17), QByteArray("CMD_kickhim+1+7+\xFF"));
+    EXPECT_EQ(spy->listTag(), 1);
+
+    // Nothing under the pointer (it left the list, or points below the entries), or an entry
+    // without a slot: nothing goes out.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(area, &leave);
+    EXPECT_EQ(spy->listTag(), -1);
+    spy->popup_kickhim()->trigger();
+    rightClickAndRemove(QPoint(5, area->height() - 3));
+    rightClickAndRemove(at(2));
+    move(at(0));
+    spy->popup_kickhim()->trigger();
     EXPECT_EQ(readUntil(peer, 17), QByteArray("CMD_kickhim+1+6+\xFF"));
+}
+
+TEST_F(TchatTest, ASpectatorsJustWatchSendsNothing) {
+    host.listen(QHostAddress::LocalHost, port);
+    Tchat w({"Eve", "127.0.0.1", "join"});
+    w.processparams();
+    QTcpSocket* peer = acceptClient();
+    ASSERT_NE(peer, nullptr);
+    peer->write("CMD_sendlogininfo+6\xFF");
+    EXPECT_TRUE(readUntil(peer, 27).startsWith("CMD_logininfo+6+"));
+    ASSERT_TRUE(w.state().connected);
+
+    w.findChild<QAction*>("JustWatch1")->trigger();
+    w.session().sendChat("next");
+    // The chat line is the first thing after the login.
+    EXPECT_TRUE(readUntil(peer, 17).startsWith("CMD_chat+6+next|"));
 }
 
 TEST_F(TchatTest, StartNeedsAConnection) {
@@ -218,6 +273,32 @@ TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
     EXPECT_EQ(w.tallylist()->recordedGames(), QStringList({"addtomine"}));
 }
 
+// A host built to the letter calls seat 3's computer "Klock"; this client's label, banner and
+// tally all call it "Klick", as a repaired host does too.
+TEST_F(TchatTest, SeatThreesComputerHasOneNameInTheLabelTheBannerAndTheTally) {
+    Tchat w({});
+    w.state().myseat = 1;
+    feed(w, {"CMD_newplayerinfo+1+Me", "CMD_startgame+Me+3+t+f+"});
+    ASSERT_EQ(w.seatCaption(3), "Klick");
+    w.ViewTally1Click();
+    Ttallylist* tally = w.tallylist();
+    const auto found = tally->checklist()->findItems("Klick", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    tally->checklistClickCheck(found.first());
+
+    feed(w, {"CMD_winner+Klock+"});
+    EXPECT_TRUE(chatText(w).contains("Klick has Won the Game!")) << qPrintable(chatText(w));
+    EXPECT_FALSE(chatText(w).contains("Klock"));
+    feed(w, {"CMD_winner+Klick+"});
+    // Someone who goes by "Klock" keeps his name.
+    feed(w, {"CMD_newplayerinfo+2+Klock", "CMD_winner+Klock+"});
+    EXPECT_TRUE(chatText(w).contains("Klock has Won the Game!"));
+    EXPECT_EQ(tally->recordedGames(), QStringList({"Klick", "Klick", "Klock"}));
+    EXPECT_EQ(tally->stringgrid_scores().cell(0, 1), "Klick");
+    EXPECT_EQ(tally->stringgrid_scores().cell(2, 1), "2") << "both wins are Klick's";
+    EXPECT_EQ(tally->stringgrid_scores().cell(4, 1), "1");
+}
+
 TEST_F(TchatTest, TheTurnSoundMenuChoosesTheOwnTurnsClip) {
     host.listen(QHostAddress::LocalHost, port);
     Tchat w({"Anna", "127.0.0.1", "join"});
@@ -238,4 +319,28 @@ TEST_F(TchatTest, TheTurnSoundMenuChoosesTheOwnTurnsClip) {
     w.findChild<QAction*>("Classic1")->trigger();
     feed(w, {"CMD_nextplayer+2+0+"});
     EXPECT_EQ(w.sounds()->player().lastRequested(), "turn");
+}
+
+TEST_F(TchatTest, TheChatDumpFollowsEveryLine) {
+    const QString dump = home.filePath("chat.txt");
+    qputenv("PELVO_TEST_DUMP_CHAT", dump.toUtf8());
+    Tchat w({});
+    qunsetenv("PELVO_TEST_DUMP_CHAT");
+    Settings quiet = w.session().settings();
+    quiet.playerPhraseSounds = false; // chatter sounds show as lines
+    w.session().setSettings(quiet);
+    const auto dumped = [&] {
+        QFile file(dump);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    // A system line, a player's chat, an action, a chatter sound's line.
+    for (const QString& line :
+         {QString("CMD_newplayerinfo+2+Bo"), QString("CMD_chat+2+Bo chats: pipe a|b test|clBlue"),
+          QString("CMD_action+2+Bo waves|clBlue"), QString("CMD_playasound+2+wave3+")}) {
+        const QString before = chatText(w);
+        feed(w, {line});
+        ASSERT_NE(chatText(w), before) << qPrintable(line);
+        EXPECT_EQ(dumped(), chatText(w)) << qPrintable(line);
+    }
+    EXPECT_TRUE(dumped().contains("pipe a|b test"));
 }

@@ -4,6 +4,7 @@
 
 #include "client/board/Board.h"
 #include "client/sound/PhraseBar.h"
+#include "windows/Art.h"
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
 #include "windows/Thelp.h"
@@ -13,6 +14,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QTest>
+#include <QUrl>
+
+#include <cstdlib>
 
 using namespace pelvo;
 using namespace pelvo::test;
@@ -30,6 +35,13 @@ TEST_F(TchatTest, MenuItemsOpenSideWindowsThatNeverBlock) {
         EXPECT_FALSE(window->isModal()) << item;
     }
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // The spy list stands on the main window's felt, like the other side windows.
+    const QColor corner = w.spylist()->grab().toImage().pixelColor(2, w.spylist()->height() - 3);
+    const QColor felt = art::feltColour();
+    EXPECT_LT(std::abs(corner.red() - felt.red()) + std::abs(corner.green() - felt.green()) +
+                  std::abs(corner.blue() - felt.blue()),
+              60)
+        << corner.name().toStdString();
     EXPECT_EQ(w.phrasesEditor()->phrases().value(0), w.phraseBar()->phrase(1));
 
     w.help()->button_doneClick();
@@ -37,4 +49,14 @@ TEST_F(TchatTest, MenuItemsOpenSideWindowsThatNeverBlock) {
     w.download()->show();
     w.download()->Button1Click(); // "Play Solo Game"
     EXPECT_FALSE(w.download()->isVisible());
+}
+
+TEST_F(TchatTest, TheBoardsLogoOpensTheSiteThroughTheAboutWindow) {
+    Tchat w({});
+    w.show();
+    QStringList opened;
+    w.about()->setUrlOpener([&](const QUrl& url) { opened << url.toString(); });
+    QTest::mouseClick(w.board()->findChild<QWidget*>("image_logo"), Qt::LeftButton);
+    EXPECT_EQ(opened, QStringList({"http://www.kavrel.example"}));
+    EXPECT_FALSE(w.about()->isVisible());
 }
