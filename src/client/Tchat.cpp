@@ -33,6 +33,9 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+// std
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcClient, "pelvo.client")
 
 namespace pelvo {
@@ -302,10 +305,16 @@ void Tchat::setWindowPlace(const WindowPlace& place) {
 }
 
 void Tchat::placeWindow(const WindowPlace& place) {
+    // The settings file is shared with another program: numbers in it can be anything. Keep
+    // the window where a screen can show it (the stored numbers stay as they are).
+    constexpr int reach = 32767; // the window system's coordinate range
+    const int width = std::clamp(place.width, minimumWidth(), reach);
+    const int height = std::clamp(place.height, minimumHeight(), reach);
+    const int left = std::clamp(place.left, -width, reach - width);
+    const int top = std::clamp(place.top, -height, reach - height);
     // Left and top are the outer corner, as pos() reports them; one call moves and sizes.
     const QPoint frameOffset = geometry().topLeft() - pos();
-    setGeometry(
-        QRect(QPoint(place.left, place.top) + frameOffset, QSize(place.width, place.height)));
+    setGeometry(QRect(QPoint(left, top) + frameOffset, QSize(width, height)));
 }
 
 // ---------------------------------------------------------------- start-up and connection

@@ -7,6 +7,7 @@
 #include "protocol/WireText.h"
 #include "windows/Art.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -124,6 +125,18 @@ void writeTallyFile(const QString& file, const StringGrid& grid) {
     packed.setAutoRemove(false);
 }
 
+// Moves a damaged tally file aside as <file>.damaged-YYYYMMDD-HHMMSS (with -2, -3 ... when that
+// name is taken), so the empty tally saved at the end never replaces it. Empty when it could
+// not be moved.
+QString keepDamaged(const QString& file) {
+    const QString base = file + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = base;
+    for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n)
+        aside = base + QLatin1Char('-') + QString::number(n);
+    return !QFileInfo::exists(aside) && QFile::rename(file, aside) ? aside : QString();
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- the grid
@@ -142,7 +155,12 @@ QString StringGrid::cell(int col, int row) const {
 
 void StringGrid::setCell(int col, int row, const QString& text) {
     if (col < 0 || col >= ColCount || row < 0 || row >= rows_) return;
-    cells_[std::size_t(row) * ColCount + col] = text;
+    // A cell is one line of the file: a line break in a name from the wire would shift every
+    // cell after it.
+    QString line = text;
+    for (QChar& c : line)
+        if (c == u'\r' || c == u'\n') c = u' ';
+    cells_[std::size_t(row) * ColCount + col] = line;
 }
 
 QByteArray StringGrid::toText() const {
@@ -333,8 +351,12 @@ void Ttallylist::FormCreate() {
             grid_ = StringGrid();
             for (int col = 0; col < StringGrid::ColCount; ++col)
                 grid_.setCell(col, 0, QStringLiteral("0"));
+            QString text = QString::fromStdString(e.what());
+            const QString kept = keepDamaged(tallyFile_);
+            if (!kept.isEmpty())
+                text += QStringLiteral("\nThe damaged file was kept as %1.").arg(kept);
             // Shown without waiting: the window is created before the main window is on screen.
-            showNotice(this, "Pelvo", QString::fromStdString(e.what()), NoticeIcon::Warning);
+            showNotice(this, "Pelvo", text, NoticeIcon::Warning);
         }
     }
     loadtally();

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace pelvo;
@@ -154,6 +155,14 @@ TEST_F(Tally, GridTextIsCountsThenCellsColumnByColumn) {
     ASSERT_TRUE(lf);
     EXPECT_EQ(lf->cell(0, 1), "Zoë");
     EXPECT_EQ(lf->cell(1, 1), "") << "a missing cell is empty";
+
+    // A line break in a name from the wire never shifts the saved cells.
+    seat({"Bo", "Cy\r\nEve\nX"});
+    follow("Cy\r\nEve\nX");
+    const auto back = StringGrid::fromText(window->stringgrid_scores().toText());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->rowCount(), window->stringgrid_scores().rowCount());
+    EXPECT_EQ(*back, window->stringgrid_scores());
 }
 
 TEST_F(Tally, SavedAtTheEndAndReloadedWithFreshSessionCounts) {
@@ -395,9 +404,16 @@ TEST_F(Tally, ADamagedTallyFileIsReportedAndStartsEmpty) {
                 << qPrintable(informed[0]);
         }
         expectEmptyTally();
+        // The damaged file is kept aside under a name the message tells.
+        const QStringList aside =
+            QDir(home.path()).entryList({"*.damaged-*"}, QDir::Files, QDir::Name);
+        ASSERT_EQ(aside.size(), int(&c - cases) + 1);
+        EXPECT_TRUE(informed[0].contains("was kept as")) << qPrintable(informed[0]);
+        EXPECT_TRUE(std::any_of(aside.begin(), aside.end(),
+                                [&](const QString& name) { return informed[0].contains(name); }));
         window->addgame("addtomine");
         window.reset();
-        // The empty tally replaced the damaged file.
+        // The empty tally is saved in its place; no earlier damaged copy was overwritten.
         EXPECT_EQ(storedGridText(), crlf({"9", "1", "0", "1", "1", "0", "0", "0", "0", "0", "0"}));
         EXPECT_EQ(scratchFiles(), QStringList());
     }

@@ -108,3 +108,23 @@ TEST_F(TchatTest, PhraseEditorDoneSetsTheButtonsAndWritesThePhrases) {
     EXPECT_TRUE(text.contains("Phrase9=Phrase 9")) << qPrintable(text);
     EXPECT_FALSE(text.contains("Width=")) << "the editor writes the phrases only";
 }
+
+TEST_F(TchatTest, NumbersBeyondAnyScreenInTheSettingsPlaceTheWindowOnOne) {
+    const QByteArray ini = "[Pelvo]\r\nLeft=2147483647\r\nTop=-2147483648\r\n"
+                           "Width=2147483647\r\nHeight=-5\r\n";
+    QFile file(home.path() + "/kavrelhub.ini");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    Tchat w({});
+    w.show();
+    w.loadinifile();
+    const QRect g = w.geometry();
+    EXPECT_LE(std::abs(qint64(g.x())), 32767);
+    EXPECT_LE(std::abs(qint64(g.y())), 32767);
+    EXPECT_LE(g.width(), 32767);
+    EXPECT_GE(g.bottom(), 0) << "some of it is on the screen's side of the origin";
+    EXPECT_GE(g.height(), w.minimumHeight());
+    EXPECT_EQ(w.state().savedplace, (WindowPlace{2147483647, -2147483648, 2147483647, -5}));
+    EXPECT_EQ(iniText(home.path()).toUtf8(), ini) << "the stored numbers stay until a save";
+}
