@@ -6,7 +6,10 @@
 
 // std
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cmath>
+#include <iterator>
 
 namespace pelvo::expert {
 
@@ -30,18 +33,19 @@ struct Weights {
 };
 constexpr Weights weights;
 
-int kindOf(int code) {
-    if (code == Joker) return JokerKind;
-    switch (code % 13) {
-    case 0:
-        return 1;
-    case 11:
-        return 12;
-    case 12:
-        return 13;
-    default:
-        return code % 13 + 1;
+// Kind of each card code (0 and codes outside 1..53 have none).
+constexpr auto codeKinds = [] {
+    std::array<int, Joker + 1> kinds{};
+    for (int code = 1; code < Joker; ++code) {
+        const int rank = code % 13;
+        kinds[std::size_t(code)] = rank == 0 ? 1 : rank == 11 ? 12 : rank == 12 ? 13 : rank + 1;
     }
+    kinds[Joker] = JokerKind;
+    return kinds;
+}();
+
+int kindOf(int code) {
+    return codeKinds[std::size_t(code)];
 }
 
 bool isCard(int code) {
@@ -54,50 +58,52 @@ constexpr int partnerB[10] = {0, 3, 3, 2, 6, 6, 5, 9, 9, 8};
 
 // What the seat knows of the cards it has not seen, and of the round's likely length.
 struct Outlook {
-    double p[Kinds] = {};          // chance that an unseen card is of each kind
-    double mean = 0;               // expected value of an unseen card
-    double variance = 0;           // of an unseen card's value
-    double completion[Kinds] = {}; // chance of meeting a card of a kind within the horizon
+    double p[Kinds];          // chance that an unseen card is of each kind
+    double mean = 0;          // expected value of an unseen card
+    double variance = 0;      // of an unseen card's value
+    double completion[Kinds]; // chance of meeting a card of a kind within the horizon
+    // Worked out from the above by settle(): the share of a pair's cost counted as won, the cost
+    // of a pair over a face-down card, of one card over two face-down cards.
+    double credit[Kinds];
+    double pairOpen[Kinds];
+    double single[Kinds];
 
+    void settle();
     // Expected cost of a column of three kinds (Unknown where face down).
     double column(int a, int b, int c) const;
 };
 
-double Outlook::column(int a, int b, int c) const {
-    const int k[3] = {a, b, c};
-    int unknown = 0;
-    double known = 0;
-    for (int v : k) {
-        if (v == Unknown)
-            ++unknown;
-        else
-            known += kindValue[v];
+void Outlook::settle() {
+    for (int k = 0; k < Kinds; ++k) {
+        const double v = kindValue[k];
+        const bool pairs = k != JokerKind;
+        credit[k] = pairs ? weights.pairCredit * completion[k] : 0;
+        // x x ?: the face-down card may already be the third; if not, a later one may be.
+        const double saving = 2 * v + mean;
+        pairOpen[k] =
+            pairs ? saving - p[k] * 3 * v - (saving > 0 ? (1 - p[k]) * credit[k] * saving : 0)
+                  : saving;
+        single[k] = v + 2 * mean - (pairs ? p[k] * p[k] * 3 * v : 0);
     }
+}
+
+double Outlook::column(int a, int b, int c) const {
+    const int unknown = (a == Unknown) + (b == Unknown) + (c == Unknown);
     switch (unknown) {
     case 0: {
-        if (a == b && b == c && a != JokerKind) return 0;
+        const double sum = kindValue[a] + kindValue[b] + kindValue[c];
+        if (a == b && b == c) return a == JokerKind ? sum : 0;
         // A pair whose third card still differs: it may yet be completed.
         const int pair = a == b || a == c ? a : b == c ? b : Unknown;
-        if (pair == Unknown || pair == JokerKind) return known;
-        const double saving = known;
-        return saving > 0 ? known - weights.pairCredit * completion[pair] * saving : known;
+        return pair == Unknown || sum <= 0 ? sum : sum * (1 - credit[pair]);
     }
     case 1: {
-        int x = Unknown, y = Unknown;
-        for (int v : k)
-            if (v != Unknown) (x == Unknown ? x : y) = v;
-        if (x != y || x == JokerKind) return known + mean;
-        const double v = kindValue[x];
-        // The face-down card may already be the third; if not, a later one may be.
-        const double now = 2 * v + mean - p[x] * 3 * v;
-        const double saving = 2 * v + mean;
-        return saving > 0 ? now - (1 - p[x]) * weights.pairCredit * completion[x] * saving : now;
+        const int x = a == Unknown ? b : a;
+        const int y = c == Unknown ? b : c;
+        return x == y ? pairOpen[x] : kindValue[x] + kindValue[y] + mean;
     }
-    case 2: {
-        int x = a != Unknown ? a : b != Unknown ? b : c;
-        const double v = kindValue[x];
-        return v + 2 * mean - (x != JokerKind ? p[x] * p[x] * 3 * v : 0);
-    }
+    case 2:
+        return single[a != Unknown ? a : b != Unknown ? b : c];
     default:
         return 3 * mean;
     }
@@ -126,14 +132,31 @@ double gridCost(const Outlook& o, const Grid& g) {
     return sum;
 }
 
+double exactColumn(int a, int b, int c) {
+    return a == b && b == c && a != JokerKind ? 0 : kindValue[a] + kindValue[b] + kindValue[c];
+}
+
 double exactScore(const Grid& g) {
     double sum = 0;
-    for (int col = 0; col < 3; ++col) {
-        const int a = g.kind[col * 3 + 1], b = g.kind[col * 3 + 2], c = g.kind[col * 3 + 3];
-        if (a == b && b == c && a != JokerKind) continue;
-        sum += kindValue[a] + kindValue[b] + kindValue[c];
-    }
+    for (int col = 0; col < 3; ++col)
+        sum += exactColumn(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
     return sum;
+}
+
+// Share of a normal distribution below z, from a table built once (steps of 1/100 up to 8).
+double normalBelow(double z) {
+    static const auto table = [] {
+        std::array<double, 1602> t{};
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = 0.5 * std::erfc(-(double(i) / 100 - 8) / std::sqrt(2.0));
+        return t;
+    }();
+    const double x = (z + 8) * 100;
+    if (x <= 0) return 0;
+    if (x >= 1600) return 1;
+    const auto i = std::size_t(x);
+    const double f = x - double(i);
+    return table[i] + f * (table[i + 1] - table[i]);
 }
 
 class Advisor {
@@ -144,6 +167,15 @@ public:
     double place(int kind, int position) const;
     // The best place for a card of `kind` and its cost.
     int bestPlace(int kind, double& cost) const;
+    // For every kind, the cost of the best move with a card of that kind in hand (laying it
+    // down, or throwing it away at the cost standing()).
+    void bestByKind(double (&cost)[Kinds]) const;
+    // The cost of going out with a card of `kind`; anything at or above `bound` may come back
+    // as a lower figure still at or above it.
+    double outCost(int kind, double bound) const;
+    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b`, with the
+    // other columns costing `rest`.
+    void laid(double (&cost)[Kinds], double rest, int a, int b) const;
     // Where a card of `kind` would end the round now (0: nowhere), with the score it leaves.
     int outPlace(int kind, double& score) const;
     double standing() const { return now_; }
@@ -156,11 +188,13 @@ private:
     double penaltyChance(double score) const;
 
     Outlook outlook_;
-    Outlook final_; // the same seen as if the round ended now (no horizon)
     Grid grid_;
     double now_ = 0;
     double columnNow_[3] = {};
     int fewestDown_ = GridCells, mostDown_ = 0;
+    int outPosition_ = 0; // the last face-down position, while turning it ends the round
+    double outRest_ = 0;  // the score of the columns without it
+    mutable double penaltyCache_[244];
     bool lastTurn_ = false;
     int opponents_ = 0;
     double oppMean_[Seats] = {};
@@ -168,76 +202,98 @@ private:
 };
 
 Advisor::Advisor(const Table& table, int seat, int inHand) {
-    double unseen[Kinds];
-    for (double& u : unseen) u = CopiesPerKind;
-    auto seen = [&](int code) {
-        if (isCard(code)) unseen[kindOf(code)] -= 1;
+    // One count more for codes that are no card, so that counting never branches.
+    int unseen[Kinds + 1];
+    std::fill(std::begin(unseen), std::end(unseen), CopiesPerKind);
+    auto seen = [&](int code, bool shown) {
+        --unseen[shown && isCard(code) ? kindOf(code) : Kinds];
     };
+    grid_ = gridOf(table.seats[seat]);
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
         const Seat& other = table.seats[s];
         if (!other.inGame && s != seat) continue;
-        for (int p = 1; p <= GridCells; ++p)
-            if (other.isUp(p)) seen(other.cards[p].code);
-        if (s != seat && other.inGame) {
-            const int down = other.faceDownCount();
+        int down = 0;
+        for (int p = 1; p <= GridCells; ++p) {
+            seen(other.cards[p].code, other.isUp(p));
+            down += !other.isUp(p);
+        }
+        if (s != seat) {
             fewestDown = std::min(fewestDown, down);
             mostDown_ = std::max(mostDown_, down);
         }
     }
-    const int discards = table.discardCount < 0           ? 0
-                         : table.discardCount > PileCells ? PileCells
-                                                          : table.discardCount;
-    for (int c = 1; c <= discards; ++c) seen(table.discardPile[c]);
-    seen(inHand);
+    const int discards = std::clamp(table.discardCount, 0, PileCells);
+    for (int c = 1; c <= discards; ++c) seen(table.discardPile[c], true);
+    seen(inHand, true);
 
-    double total = 0;
-    for (double& u : unseen) total += (u = u < 0 ? 0 : u);
+    int total = 0;
+    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(unseen[k], 0));
+    const double share = total > 0 ? 1.0 / total : 0;
     for (int k = 0; k < Kinds; ++k) {
-        outlook_.p[k] = total > 0 ? unseen[k] / total : 1.0 / Kinds;
+        outlook_.p[k] = total > 0 ? unseen[k] * share : 1.0 / Kinds;
         outlook_.mean += outlook_.p[k] * kindValue[k];
     }
     for (int k = 0; k < Kinds; ++k) {
         const double d = kindValue[k] - outlook_.mean;
         outlook_.variance += outlook_.p[k] * d * d;
     }
-    final_ = outlook_;
-
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
+    // Only a kind already face up in the grid can make a pair with the card laid now.
     const int looks = weights.seenPerTurn * fewestDown * !lastTurn_;
-    for (int k = 0; k < Kinds; ++k) {
-        double missed = 1;
-        for (int i = 0; i < looks; ++i) missed *= 1 - outlook_.p[k];
+    std::fill(std::begin(outlook_.completion), std::end(outlook_.completion), 0.0);
+    for (int p = 1; p <= GridCells; ++p) {
+        const int k = grid_.kind[p];
+        if (k == Unknown || outlook_.completion[k] != 0) continue;
+        double missed = 1, base = 1 - outlook_.p[k];
+        for (int n = looks; n > 0; n >>= 1, base *= base)
+            if (n & 1) missed *= base;
         outlook_.completion[k] = 1 - missed;
     }
+    outlook_.settle();
 
-    grid_ = gridOf(table.seats[seat]);
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
                                           grid_.kind[col * 3 + 3]);
         now_ += columnNow_[col];
     }
 
+    // The other seats' likely scores matter only to a seat that may go out now.
+    if (grid_.down != 1 || lastTurn_) return;
+    for (int p = 1; p <= GridCells; ++p)
+        if (grid_.kind[p] == Unknown) outPosition_ = p;
+    for (int col = 0; col < 3; ++col)
+        if (col != (outPosition_ - 1) / 3)
+            outRest_ += exactColumn(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
+                                    grid_.kind[col * 3 + 3]);
+    std::fill(std::begin(penaltyCache_), std::end(penaltyCache_), -1.0);
+    Outlook final = outlook_; // as if the round ended now: no pair is completed any more
+    std::fill(std::begin(final.completion), std::end(final.completion), 0.0);
+    final.settle();
     for (int s = 1; s <= Seats; ++s) {
         const Seat& other = table.seats[s];
         if (s == seat || !other.inGame) continue;
         const Grid g = gridOf(other);
-        oppMean_[opponents_] = gridCost(final_, g) - weights.lastTurnGain;
+        oppMean_[opponents_] = gridCost(final, g) - weights.lastTurnGain;
         oppSpread_[opponents_] =
-            std::sqrt(g.down * final_.variance + weights.spread * weights.spread);
+            std::sqrt(g.down * final.variance + weights.spread * weights.spread);
         ++opponents_;
     }
 }
 
 double Advisor::penaltyChance(double score) const {
+    // Scores are whole numbers from -18 to 225; each is worked out once.
+    const int slot = int(score) + 18;
+    const bool cached = slot >= 0 && slot < int(std::size(penaltyCache_));
+    if (cached && penaltyCache_[slot] >= 0) return penaltyCache_[slot];
     double none = 1;
     for (int i = 0; i < opponents_; ++i) {
         // Scores are whole numbers: "strictly below" is below score - 0.5.
         const double z = (score - 0.5 - oppMean_[i]) / oppSpread_[i];
-        const double below = 0.5 * std::erfc(-z / std::sqrt(2.0));
-        none *= 1 - below;
+        none *= 1 - normalBelow(z);
     }
+    if (cached) penaltyCache_[slot] = 1 - none;
     return 1 - none;
 }
 
@@ -246,13 +302,7 @@ double Advisor::place(int kind, int position) const {
     int k[3] = {grid_.kind[top], grid_.kind[top + 1], grid_.kind[top + 2]};
     const bool wasDown = k[position - top] == Unknown;
     k[position - top] = kind;
-    if (wasDown && grid_.down == 1 && !lastTurn_) {
-        // This card turns the last one: the round ends with every other seat's next turn.
-        Grid g = grid_;
-        g.kind[position] = kind;
-        const double score = exactScore(g);
-        return score + Penalty * penaltyChance(score) - weights.outBonus;
-    }
+    if (wasDown && grid_.down == 1 && !lastTurn_) return outCost(kind, 1e9);
     return now_ - columnNow_[(position - 1) / 3] + outlook_.column(k[0], k[1], k[2]);
 }
 
@@ -271,6 +321,69 @@ int Advisor::bestPlace(int kind, double& cost) const {
         }
     }
     return best;
+}
+
+void Advisor::bestByKind(double (&cost)[Kinds]) const {
+    std::fill(std::begin(cost), std::end(cost), now_);
+    for (int col = 0; col < 3; ++col) {
+        const int top = col * 3 + 1;
+        const int* k = &grid_.kind[top];
+        // Columns holding the same cards give the same costs.
+        bool seen = false;
+        for (int before = 0; before < col && !seen; ++before) {
+            const int* o = &grid_.kind[before * 3 + 1];
+            seen = std::is_permutation(k, k + 3, o);
+        }
+        if (seen) continue;
+        const double rest = now_ - columnNow_[col];
+        for (int row = 0; row < 3; ++row) {
+            if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
+            if (k[row] == Unknown && grid_.down == 1 && !lastTurn_) continue; // below
+            const int a = row == 0 ? k[1] : k[0];
+            const int b = row == 2 ? k[1] : k[2];
+            laid(cost, rest, a, b);
+        }
+    }
+    if (outPosition_ != 0)
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], outCost(kind, cost[kind]));
+}
+
+void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
+    // Outlook::column(kind, a, b) for every kind at once: one sum for all but the kinds that
+    // pair with a or b, whose figure is too high and put right afterwards.
+    const Outlook& o = outlook_;
+    if (a == Unknown && b == Unknown) {
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], rest + o.single[kind]);
+        return;
+    }
+    if (a == Unknown || b == Unknown) {
+        const int x = a == Unknown ? b : a;
+        const double base = rest + kindValue[x] + o.mean;
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], base + kindValue[kind]);
+        cost[x] = std::min(cost[x], rest + o.pairOpen[x]);
+        return;
+    }
+    const double known = kindValue[a] + kindValue[b];
+    const double pairOf = a == b ? 1 - o.credit[a] : 1;
+    for (int kind = 0; kind < Kinds; ++kind) {
+        const double sum = known + kindValue[kind];
+        cost[kind] = std::min(cost[kind], rest + (sum > 0 ? sum * pairOf : sum));
+    }
+    cost[a] = std::min(cost[a], rest + o.column(a, a, b));
+    cost[b] = std::min(cost[b], rest + o.column(b, a, b));
+}
+
+double Advisor::outCost(int kind, double bound) const {
+    const int top = (outPosition_ - 1) / 3 * 3 + 1;
+    int k[3] = {grid_.kind[top], grid_.kind[top + 1], grid_.kind[top + 2]};
+    k[outPosition_ - top] = kind;
+    const double score = outRest_ + exactColumn(k[0], k[1], k[2]);
+    // The penalty only adds: a score already above the bound needs no more work.
+    if (score - weights.outBonus >= bound) return score - weights.outBonus;
+    return score + Penalty * penaltyChance(score) - weights.outBonus;
 }
 
 int Advisor::outPlace(int kind, double& score) const {
@@ -309,14 +422,10 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random) {
     const int top = table.discardTop();
     const Advisor advisor(table, seat, NoCard);
     // A draw is worth the best use of whatever comes, or keeping the grid as it is.
+    double best[Kinds];
+    advisor.bestByKind(best);
     double draw = 0;
-    const Outlook& o = advisor.outlook();
-    for (int k = 0; k < Kinds; ++k) {
-        if (o.p[k] <= 0) continue;
-        double cost = 0;
-        advisor.bestPlace(k, cost);
-        draw += o.p[k] * std::min(cost, advisor.standing());
-    }
+    for (int k = 0; k < Kinds; ++k) draw += advisor.outlook().p[k] * best[k];
     if (isCard(top)) {
         double cost = 0;
         const int p = advisor.bestPlace(kindOf(top), cost);
