@@ -21,6 +21,7 @@ constexpr int CopiesPerKind = 16;
 constexpr int Unknown = -1;
 constexpr int JokerKind = 0;
 constexpr double kindValue[Kinds] = {-2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 25};
+constexpr double kindPairs[Kinds] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}; // jokers never
 constexpr int Penalty = 25;
 
 // Weights found by playing many games against the classic players.
@@ -49,42 +50,44 @@ int kindOf(int code) {
 }
 
 bool isCard(int code) {
-    return code >= 1 && code <= Joker;
+    return unsigned(code - 1) < unsigned(Joker);
 }
 
 // The two other positions of a position's column.
 constexpr int partnerA[10] = {0, 2, 1, 1, 5, 4, 4, 8, 7, 7};
 constexpr int partnerB[10] = {0, 3, 3, 2, 6, 6, 5, 9, 9, 8};
 
+double exactColumn(int a, int b, int c);
+
 // What the seat knows of the cards it has not seen, and of the round's likely length.
 struct Outlook {
     double p[Kinds];          // chance that an unseen card is of each kind
     double mean = 0;          // expected value of an unseen card
-    double variance = 0;      // of an unseen card's value
     double completion[Kinds]; // chance of meeting a card of a kind within the horizon
-    // Worked out from the above by settle(): the share of a pair's cost counted as won, the cost
-    // of a pair over a face-down card, of one card over two face-down cards.
+    // Worked out from the above by settlePair() for the kinds face up in the seat's grid (no
+    // other kind can pair): the share of a pair's cost counted as won, and the cost of a pair
+    // over a face-down card.
     double credit[Kinds];
     double pairOpen[Kinds];
-    double single[Kinds];
 
-    void settle();
+    void settlePair(int kind);
+    // The cost of one card of a kind over two face-down cards.
+    double single(int k) const {
+        return kindValue[k] + 2 * mean - kindPairs[k] * p[k] * p[k] * 3 * kindValue[k];
+    }
     // Expected cost of a column of three kinds (Unknown where face down).
     double column(int a, int b, int c) const;
+    // The same if the round ended now: no pair is completed any more.
+    double final(int a, int b, int c) const;
 };
 
-void Outlook::settle() {
-    for (int k = 0; k < Kinds; ++k) {
-        const double v = kindValue[k];
-        const bool pairs = k != JokerKind;
-        credit[k] = pairs ? weights.pairCredit * completion[k] : 0;
-        // x x ?: the face-down card may already be the third; if not, a later one may be.
-        const double saving = 2 * v + mean;
-        pairOpen[k] =
-            pairs ? saving - p[k] * 3 * v - (saving > 0 ? (1 - p[k]) * credit[k] * saving : 0)
-                  : saving;
-        single[k] = v + 2 * mean - (pairs ? p[k] * p[k] * 3 * v : 0);
-    }
+void Outlook::settlePair(int k) {
+    const double v = kindValue[k];
+    credit[k] = kindPairs[k] * weights.pairCredit * completion[k];
+    // x x ?: the face-down card may already be the third; if not, a later one may be.
+    const double saving = 2 * v + mean;
+    pairOpen[k] =
+        saving - kindPairs[k] * p[k] * 3 * v - (1 - p[k]) * credit[k] * std::max(saving, 0.0);
 }
 
 double Outlook::column(int a, int b, int c) const {
@@ -103,7 +106,25 @@ double Outlook::column(int a, int b, int c) const {
         return x == y ? pairOpen[x] : kindValue[x] + kindValue[y] + mean;
     }
     case 2:
-        return single[a != Unknown ? a : b != Unknown ? b : c];
+        return single(a != Unknown ? a : b != Unknown ? b : c);
+    default:
+        return 3 * mean;
+    }
+}
+
+double Outlook::final(int a, int b, int c) const {
+    const int unknown = (a == Unknown) + (b == Unknown) + (c == Unknown);
+    switch (unknown) {
+    case 0:
+        return exactColumn(a, b, c);
+    case 1: {
+        const int x = a == Unknown ? b : a;
+        const int y = c == Unknown ? b : c;
+        const double v = kindValue[x];
+        return x == y ? 2 * v + mean - kindPairs[x] * p[x] * 3 * v : v + kindValue[y] + mean;
+    }
+    case 2:
+        return single(a != Unknown ? a : b != Unknown ? b : c);
     default:
         return 3 * mean;
     }
@@ -114,23 +135,6 @@ struct Grid {
     int kind[GridCells + 1] = {};
     int down = 0;
 };
-
-Grid gridOf(const Seat& s) {
-    Grid g;
-    for (int p = 1; p <= GridCells; ++p) {
-        const Cell& c = s.cards[p];
-        g.kind[p] = c.faceUp && isCard(c.code) ? kindOf(c.code) : Unknown;
-        g.down += g.kind[p] == Unknown;
-    }
-    return g;
-}
-
-double gridCost(const Outlook& o, const Grid& g) {
-    double sum = 0;
-    for (int col = 0; col < 3; ++col)
-        sum += o.column(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
-    return sum;
-}
 
 double exactColumn(int a, int b, int c) {
     return a == b && b == c && a != JokerKind ? 0 : kindValue[a] + kindValue[b] + kindValue[c];
@@ -194,35 +198,47 @@ private:
     int fewestDown_ = GridCells, mostDown_ = 0;
     int outPosition_ = 0; // the last face-down position, while turning it ends the round
     double outRest_ = 0;  // the score of the columns without it
-    mutable double penaltyCache_[244];
     bool lastTurn_ = false;
-    int opponents_ = 0;
-    double oppMean_[Seats] = {};
-    double oppSpread_[Seats] = {};
+    const Table* table_ = nullptr;
+    int seat_ = 0;
+    Grid grids_[Seats + 1]; // every seat's, as kinds
+    // Each opponent's likely score (mean and spread), from estimateOpponents().
+    void estimateOpponents() const;
+    mutable bool estimated_ = false;
+    mutable int opponents_ = 0;
+    mutable double oppMean_[Seats];
+    mutable double oppSpread_[Seats];
 };
 
 Advisor::Advisor(const Table& table, int seat, int inHand) {
-    // One count more for codes that are no card, so that counting never branches.
-    int unseen[Kinds + 1];
+    // Unseen cards by kind. Every cell is counted, a face-down one or no card as nothing, so
+    // that counting never branches on which cards are face up.
+    int unseen[Kinds];
     std::fill(std::begin(unseen), std::end(unseen), CopiesPerKind);
     auto seen = [&](int code, bool shown) {
-        --unseen[shown && isCard(code) ? kindOf(code) : Kinds];
+        const bool card = isCard(code);
+        unseen[kindOf(card ? code : 0)] -= shown & card;
     };
-    grid_ = gridOf(table.seats[seat]);
+    // Each seat's grid as kinds, read once.
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
         const Seat& other = table.seats[s];
         if (!other.inGame && s != seat) continue;
-        int down = 0;
+        Grid& g = grids_[s];
         for (int p = 1; p <= GridCells; ++p) {
-            seen(other.cards[p].code, other.isUp(p));
-            down += !other.isUp(p);
+            const Cell& c = other.cards[p];
+            const bool shown = (c.faceUp != 0) & isCard(c.code);
+            const int kind = kindOf(shown ? c.code : 0);
+            unseen[kind] -= shown;
+            g.kind[p] = shown ? kind : Unknown;
+            g.down += !shown;
         }
         if (s != seat) {
-            fewestDown = std::min(fewestDown, down);
-            mostDown_ = std::max(mostDown_, down);
+            fewestDown = std::min(fewestDown, g.down);
+            mostDown_ = std::max(mostDown_, g.down);
         }
     }
+    grid_ = grids_[seat];
     const int discards = std::clamp(table.discardCount, 0, PileCells);
     for (int c = 1; c <= discards; ++c) seen(table.discardPile[c], true);
     seen(inHand, true);
@@ -234,24 +250,21 @@ Advisor::Advisor(const Table& table, int seat, int inHand) {
         outlook_.p[k] = total > 0 ? unseen[k] * share : 1.0 / Kinds;
         outlook_.mean += outlook_.p[k] * kindValue[k];
     }
-    for (int k = 0; k < Kinds; ++k) {
-        const double d = kindValue[k] - outlook_.mean;
-        outlook_.variance += outlook_.p[k] * d * d;
-    }
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
     // Only a kind already face up in the grid can make a pair with the card laid now.
     const int looks = weights.seenPerTurn * fewestDown * !lastTurn_;
-    std::fill(std::begin(outlook_.completion), std::end(outlook_.completion), 0.0);
+    bool settled[Kinds] = {};
     for (int p = 1; p <= GridCells; ++p) {
         const int k = grid_.kind[p];
-        if (k == Unknown || outlook_.completion[k] != 0) continue;
+        if (k == Unknown || settled[k]) continue;
         double missed = 1, base = 1 - outlook_.p[k];
         for (int n = looks; n > 0; n >>= 1, base *= base)
             if (n & 1) missed *= base;
         outlook_.completion[k] = 1 - missed;
+        outlook_.settlePair(k);
+        settled[k] = true;
     }
-    outlook_.settle();
 
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
@@ -267,33 +280,38 @@ Advisor::Advisor(const Table& table, int seat, int inHand) {
         if (col != (outPosition_ - 1) / 3)
             outRest_ += exactColumn(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
                                     grid_.kind[col * 3 + 3]);
-    std::fill(std::begin(penaltyCache_), std::end(penaltyCache_), -1.0);
-    Outlook final = outlook_; // as if the round ended now: no pair is completed any more
-    std::fill(std::begin(final.completion), std::end(final.completion), 0.0);
-    final.settle();
-    for (int s = 1; s <= Seats; ++s) {
-        const Seat& other = table.seats[s];
-        if (s == seat || !other.inGame) continue;
-        const Grid g = gridOf(other);
-        oppMean_[opponents_] = gridCost(final, g) - weights.lastTurnGain;
-        oppSpread_[opponents_] =
-            std::sqrt(g.down * final.variance + weights.spread * weights.spread);
-        ++opponents_;
+    table_ = &table;
+    seat_ = seat;
+}
+
+void Advisor::estimateOpponents() const {
+    // Worked out on first need: most moves are decided before any penalty is weighed.
+    double variance = 0;
+    for (int k = 0; k < Kinds; ++k) {
+        const double d = kindValue[k] - outlook_.mean;
+        variance += outlook_.p[k] * d * d;
     }
+    for (int s = 1; s <= Seats; ++s) {
+        if (s == seat_ || !table_->seats[s].inGame) continue;
+        const Grid& g = grids_[s];
+        const int i = opponents_++;
+        double mean = -weights.lastTurnGain;
+        for (int col = 0; col < 3; ++col)
+            mean += outlook_.final(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
+        oppMean_[i] = mean;
+        oppSpread_[i] = std::sqrt(g.down * variance + weights.spread * weights.spread);
+    }
+    estimated_ = true;
 }
 
 double Advisor::penaltyChance(double score) const {
-    // Scores are whole numbers from -18 to 225; each is worked out once.
-    const int slot = int(score) + 18;
-    const bool cached = slot >= 0 && slot < int(std::size(penaltyCache_));
-    if (cached && penaltyCache_[slot] >= 0) return penaltyCache_[slot];
+    if (!estimated_) estimateOpponents();
     double none = 1;
     for (int i = 0; i < opponents_; ++i) {
         // Scores are whole numbers: "strictly below" is below score - 0.5.
         const double z = (score - 0.5 - oppMean_[i]) / oppSpread_[i];
         none *= 1 - normalBelow(z);
     }
-    if (cached) penaltyCache_[slot] = 1 - none;
     return 1 - none;
 }
 
@@ -353,27 +371,25 @@ void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
     // Outlook::column(kind, a, b) for every kind at once: one sum for all but the kinds that
     // pair with a or b, whose figure is too high and put right afterwards.
     const Outlook& o = outlook_;
+    double c[Kinds];
     if (a == Unknown && b == Unknown) {
-        for (int kind = 0; kind < Kinds; ++kind)
-            cost[kind] = std::min(cost[kind], rest + o.single[kind]);
-        return;
-    }
-    if (a == Unknown || b == Unknown) {
+        for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + o.single(kind);
+    } else if (a == Unknown || b == Unknown) {
         const int x = a == Unknown ? b : a;
         const double base = rest + kindValue[x] + o.mean;
-        for (int kind = 0; kind < Kinds; ++kind)
-            cost[kind] = std::min(cost[kind], base + kindValue[kind]);
-        cost[x] = std::min(cost[x], rest + o.pairOpen[x]);
-        return;
+        for (int kind = 0; kind < Kinds; ++kind) c[kind] = base + kindValue[kind];
+        c[x] = rest + o.pairOpen[x];
+    } else {
+        const double known = kindValue[a] + kindValue[b];
+        const double pairOf = a == b ? 1 - o.credit[a] : 1;
+        for (int kind = 0; kind < Kinds; ++kind) {
+            const double sum = known + kindValue[kind];
+            c[kind] = rest + (sum > 0 ? sum * pairOf : sum);
+        }
+        c[a] = rest + o.column(a, a, b);
+        c[b] = rest + o.column(b, a, b);
     }
-    const double known = kindValue[a] + kindValue[b];
-    const double pairOf = a == b ? 1 - o.credit[a] : 1;
-    for (int kind = 0; kind < Kinds; ++kind) {
-        const double sum = known + kindValue[kind];
-        cost[kind] = std::min(cost[kind], rest + (sum > 0 ? sum * pairOf : sum));
-    }
-    cost[a] = std::min(cost[a], rest + o.column(a, a, b));
-    cost[b] = std::min(cost[b], rest + o.column(b, a, b));
+    for (int kind = 0; kind < Kinds; ++kind) cost[kind] = std::min(cost[kind], c[kind]);
 }
 
 double Advisor::outCost(int kind, double bound) const {
@@ -421,15 +437,19 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random) {
     if (!validSeat(seat)) return {};
     const int top = table.discardTop();
     const Advisor advisor(table, seat, NoCard);
-    // A draw is worth the best use of whatever comes, or keeping the grid as it is.
-    double best[Kinds];
-    advisor.bestByKind(best);
-    double draw = 0;
-    for (int k = 0; k < Kinds; ++k) draw += advisor.outlook().p[k] * best[k];
     if (isCard(top)) {
+        // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
+        // the discard needs weighing against a draw only when it improves on that.
         double cost = 0;
         const int p = advisor.bestPlace(kindOf(top), cost);
-        if (cost < draw) return {ComputerMove::ReplaceDiscard, p};
+        if (cost < advisor.standing()) {
+            // A draw is worth the best use of whatever comes.
+            double best[Kinds];
+            advisor.bestByKind(best);
+            double draw = 0;
+            for (int k = 0; k < Kinds; ++k) draw += advisor.outlook().p[k] * best[k];
+            if (cost < draw) return {ComputerMove::ReplaceDiscard, p};
+        }
         int out = 0;
         if (goOutAnyway(advisor, kindOf(top), random, out))
             return {ComputerMove::ReplaceDiscard, out};
