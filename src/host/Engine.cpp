@@ -128,6 +128,7 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
         t.seats[s].watching = false;
         t.seats[s].inGame = true;
     }
+    if (botLevel) botLevels.fill(botLevel());
     if (!t.seats[3].inUse && flag3 == u"0") t.seats[3].inGame = false;
     if (!t.seats[4].inUse && flag4 == u"0") t.seats[4].inGame = false;
     broadcast(msg::startgameNotice(starter, t.roundsToPlay, t.seats[3].inGame, t.seats[4].inGame));
@@ -142,11 +143,11 @@ void Engine::announceLevels() {
     // sent. A host line in chat, as an action from slot 0: every client shows it, and none
     // needs to know a new command.
     bool expert = false, mixed = false;
-    BotLevel first = botLevel(1);
+    BotLevel first = levelOf(1);
     for (int s = 1; s <= Seats; ++s) {
         if (!table.seats[s].inGame) continue;
-        expert |= botLevel(s) == BotLevel::Expert;
-        mixed |= botLevel(s) != first;
+        expert |= levelOf(s) == BotLevel::Expert;
+        mixed |= levelOf(s) != first;
     }
     if (!expert) return;
     QString text = QStringLiteral("Computer players: ");
@@ -158,7 +159,7 @@ void Engine::announceLevels() {
             if (table.seats[s].inGame)
                 seats << QStringLiteral("seat %1 %2")
                              .arg(s)
-                             .arg(QLatin1String(botLevelName(botLevel(s))));
+                             .arg(QLatin1String(botLevelName(levelOf(s))));
         text += seats.join(QStringLiteral(", ")) + u'.';
     }
     broadcast(msg::action(0, text, colourToText(hostLineColour)));

@@ -107,9 +107,11 @@ public:
     // ---- Computer players (the decisions are in ComputerRules) ----
     // The level each seat's computer plays at (entry 0 unused); Classic unless set.
     std::array<BotLevel, Seats + 1> botLevels{};
-    BotLevel botLevel(int seat) const {
+    BotLevel levelOf(int seat) const {
         return seat >= 1 && seat <= Seats ? botLevels[std::size_t(seat)] : BotLevel::Classic;
     }
+    // When set, read at each game start: every seat's computer then plays at that level.
+    std::function<BotLevel()> botLevel;
     bool computerflipcards(int seat);
     void computerplay(int seat);
     void computerdrew(int seat);
