@@ -167,8 +167,6 @@ class Advisor {
 public:
     Advisor(const Table& table, int seat, int inHand);
 
-    // Expected round score once a card of `kind` lies at `position`.
-    double place(int kind, int position) const;
     // The best place for a card of `kind` and its cost.
     int bestPlace(int kind, double& cost) const;
     // For every kind, the cost of the best move with a card of that kind in hand (laying it
@@ -315,27 +313,23 @@ double Advisor::penaltyChance(double score) const {
     return 1 - none;
 }
 
-double Advisor::place(int kind, int position) const {
-    const int top = (position - 1) / 3 * 3 + 1;
-    int k[3] = {grid_.kind[top], grid_.kind[top + 1], grid_.kind[top + 2]};
-    const bool wasDown = k[position - top] == Unknown;
-    k[position - top] = kind;
-    if (wasDown && grid_.down == 1 && !lastTurn_) return outCost(kind, 1e9);
-    return now_ - columnNow_[(position - 1) / 3] + outlook_.column(k[0], k[1], k[2]);
-}
-
 int Advisor::bestPlace(int kind, double& cost) const {
     int best = 0;
-    for (int p = 1; p <= GridCells; ++p) {
-        // A position holding the same as one above it in its column leaves the same column.
-        const int row = (p - 1) % 3;
-        if ((row >= 1 && grid_.kind[p] == grid_.kind[p - 1]) ||
-            (row == 2 && grid_.kind[p] == grid_.kind[p - 2]))
-            continue;
-        const double c = place(kind, p);
-        if (best == 0 || c < cost) {
-            best = p;
-            cost = c;
+    for (int col = 0; col < 3; ++col) {
+        const int top = col * 3 + 1;
+        const int* k = &grid_.kind[top];
+        const double rest = now_ - columnNow_[col];
+        for (int row = 0; row < 3; ++row) {
+            // A position holding the same as one above it in its column leaves the same column.
+            if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
+            const double c =
+                top + row == outPosition_
+                    ? outCost(kind, 1e9)
+                    : rest + outlook_.column(kind, row == 0 ? k[1] : k[0], row == 2 ? k[1] : k[2]);
+            if (best == 0 || c < cost) {
+                best = top + row;
+                cost = c;
+            }
         }
     }
     return best;
