@@ -243,11 +243,14 @@ Advisor::Advisor(const Table& table, int seat, int inHand) {
 
     int total = 0;
     for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(unseen[k], 0));
-    const double share = total > 0 ? 1.0 / total : 0;
-    for (int k = 0; k < Kinds; ++k) {
-        outlook_.p[k] = total > 0 ? unseen[k] * share : 1.0 / Kinds;
-        outlook_.mean += outlook_.p[k] * kindValue[k];
+    // With nothing left unseen (a table no game leaves), every kind counts alike.
+    if (total == 0) {
+        std::fill(std::begin(unseen), std::end(unseen), 1);
+        total = Kinds;
     }
+    const double share = 1.0 / total;
+    for (int k = 0; k < Kinds; ++k) outlook_.p[k] = unseen[k] * share;
+    for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
     // Only a kind already face up in the grid can make a pair with the card laid now.
