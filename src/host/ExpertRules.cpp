@@ -427,6 +427,22 @@ bool validSeat(int seat) {
 } // namespace
 
 ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
+    // Opening cards in different columns: each is a card that a later one may pair with, and
+    // no column is already spoilt by two unequal cards.
+    if (!validSeat(seat)) return {};
+    const Seat& s = table.seats[seat];
+    bool used[3] = {};
+    bool any = false;
+    for (int p = 1; p <= GridCells; ++p)
+        if (s.isUp(p)) used[(p - 1) / 3] = any = true;
+    if (any) {
+        const int start = random.below(3);
+        for (int i = 0; i < 3; ++i) {
+            const int col = (start + i) % 3;
+            if (used[col]) continue;
+            return {ComputerMove::Flip, col * 3 + 1 + random.below(3)};
+        }
+    }
     return pelvo::chooseFlip(table, seat, random);
 }
 

@@ -6,7 +6,8 @@
 // (seats[i].cards where faceUp, seats[i].inGame), the whole discard pile (every card on it was
 // shown face up when it was thrown), the card in hand (drawnCard(), after a draw only) and
 // wentOut. Face-down codes, the draw pile and every other field never matter. The generator is
-// used for the opening flips only.
+// used for the opening flips and, when every seat is down to one face-down card, to go out now
+// and then rather than wait for ever.
 
 // own
 #include "host/ComputerRules.h"
