@@ -34,7 +34,7 @@ struct Weights {
 };
 constexpr Weights weights;
 
-// Kind of each card code (0 and codes outside 1..53 have none).
+// Kind of each card code. Entry 0 is read for cells without a card, but never counted.
 constexpr auto codeKinds = [] {
     std::array<int, Joker + 1> kinds{};
     for (int code = 1; code < Joker; ++code) {
@@ -52,10 +52,6 @@ int kindOf(int code) {
 bool isCard(int code) {
     return unsigned(code - 1) < unsigned(Joker);
 }
-
-// The two other positions of a position's column.
-constexpr int partnerA[10] = {0, 2, 1, 1, 5, 4, 4, 8, 7, 7};
-constexpr int partnerB[10] = {0, 3, 3, 2, 6, 6, 5, 9, 9, 8};
 
 double exactColumn(int a, int b, int c);
 
