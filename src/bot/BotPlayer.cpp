@@ -75,12 +75,12 @@ void BotPlayer::act() {
 
     const Table known = knownTable();
     if (t.flipsLeft > 0) {
-        const ComputerMove m = chooseFlip(known, seat, random_);
+        const ComputerMove m = chooseFlip(level_, known, seat, random_);
         if (m.kind == ComputerMove::Flip) session_.chooseCell(m.position);
         return;
     }
     if (t.drawPick == Pick::Picked) {
-        const ComputerMove m = chooseAfterDraw(known, seat, random_);
+        const ComputerMove m = chooseAfterDraw(level_, known, seat, random_);
         if (m.kind == ComputerMove::ReplaceDraw)
             session_.chooseCell(m.position);
         else
@@ -88,7 +88,7 @@ void BotPlayer::act() {
         return;
     }
     if (t.drawPick != Pick::Open || t.discardPick != Pick::Open) return;
-    const ComputerMove m = choosePlay(known, seat, random_);
+    const ComputerMove m = choosePlay(level_, known, seat, random_);
     if (m.kind == ComputerMove::ReplaceDiscard) {
         session_.pickDiscard();
         session_.chooseCell(m.position);

@@ -4,6 +4,7 @@
 // as a person clicking would. It sees only what the session sees (no hidden card).
 
 // own
+#include "host/ComputerRules.h"
 #include "host/Model.h"
 
 // Qt
@@ -26,6 +27,8 @@ public:
 
     // Milliseconds between seeing its move and making it (0: at the next turn of the event loop).
     void setThinkTime(int ms);
+    // How well it plays (Classic unless set).
+    void setLevel(BotLevel level) { level_ = level; }
 
     // The table as far as this client can see it, in the host's terms: face-up cards, the
     // discard pile's top, the card in hand, who plays and whether someone went out.
@@ -39,6 +42,7 @@ private:
 
     ClientSession& session_;
     Random random_;
+    BotLevel level_ = BotLevel::Classic;
     QTimer* think_ = nullptr;
     QByteArray actedOn_; // the state the last move answered; the same state waits for the host
 };

@@ -4,6 +4,7 @@
 
 // own
 #include "bot/BotPlayer.h"
+#include "host/ComputerRules.h"
 #include "net/TSock.h"
 #include "protocol/Fields.h"
 #include "protocol/Ports.h"
@@ -48,9 +49,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("Game port (default: PELVO_PORT or 7772)."),
                                         QStringLiteral("N"), pelvo::gamePortName());
-    const QCommandLineOption levelOption(QStringLiteral("level"),
-                                         QStringLiteral("Computer level: classic (default)."),
-                                         QStringLiteral("LEVEL"), QStringLiteral("classic"));
+    const QCommandLineOption levelOption(
+        QStringLiteral("level"), QStringLiteral("Computer level: classic (default) or expert."),
+        QStringLiteral("LEVEL"), QStringLiteral("classic"));
     const QCommandLineOption thinkOption(
         QStringLiteral("think"), QStringLiteral("Milliseconds before each move (default 300)."),
         QStringLiteral("MS"), QStringLiteral("300"));
@@ -78,8 +79,10 @@ int main(int argc, char** argv) {
         err << "pelvo-bot: usage: pelvo-bot NAME HOST [options]; see --help\n";
         return 2;
     }
-    if (parser.value(levelOption) != QLatin1String("classic")) {
-        err << "pelvo-bot: unknown level \"" << parser.value(levelOption) << "\"; known: classic\n";
+    const auto level = pelvo::botLevelFromName(parser.value(levelOption).toStdString());
+    if (!level) {
+        err << "pelvo-bot: unknown level \"" << parser.value(levelOption)
+            << "\"; known: classic, expert\n";
         return 2;
     }
     const auto port = numberOption(parser, portOption, 1, 65535);
@@ -103,6 +106,7 @@ int main(int argc, char** argv) {
     session.state().playername = name;
     pelvo::BotPlayer bot(session, seed);
     bot.setThinkTime(*think);
+    bot.setLevel(*level);
 
     QTextStream out(stdout);
     int ended = 0;          // games seen to their end

@@ -20,6 +20,7 @@
 #include "windows/Ttallylist.h"
 
 // Qt
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
@@ -163,6 +164,7 @@ void Tchat::buildMenu() {
     QMenu* options = bar->addMenu("Options");
     options->setObjectName("Options1");
     sounds_->addOptionsItems(options);
+    addLevelItems(options);
     addSeparator(options, "N3");
     chat_->addOptionsItems(options);
     QAction* reset = addItem(options, "ResetScreenLocation1", "Reset Screen Location");
@@ -193,6 +195,33 @@ void Tchat::buildMenu() {
     QAction* about = addItem(help, "About1", "About");
     connect(content, &QAction::triggered, this, &Tchat::Help2Click);
     connect(about, &QAction::triggered, this, &Tchat::About1Click);
+}
+
+void Tchat::addLevelItems(QMenu* options) {
+    // How well the computer players of a game hosted here play; the host reads it when a game
+    // starts.
+    QMenu* levels = options->addMenu("Computer Players");
+    levels->setObjectName("ComputerPlayers1");
+    levels->menuAction()->setObjectName("ComputerPlayers1");
+    auto* group = new QActionGroup(levels);
+    for (int level : {0, 1}) {
+        QAction* item = addItem(levels, level == 1 ? "BotLevelExpert1" : "BotLevelClassic1",
+                                level == 1 ? "Expert" : "Classic");
+        item->setCheckable(true);
+        item->setActionGroup(group);
+        item->setData(level);
+        connect(item, &QAction::triggered, this, [this, level] {
+            Settings settings = session_->settings();
+            settings.botLevel = level;
+            session_->chooseSettings(settings);
+        });
+    }
+    auto show = [this, levels] {
+        for (QAction* item : levels->actions())
+            item->setChecked(item->data().toInt() == session_->settings().botLevel);
+    };
+    connect(session_, &ClientSession::settingsChanged, levels, show);
+    show();
 }
 
 void Tchat::FormCreate() {
@@ -227,6 +256,9 @@ void Tchat::createSideWindows() {
         new Ttallylist(QDir(dataFolder()).filePath(session_->state().gamename + "tally.tld"), this);
     server_ = new TServer(this);
     server_->botSpeed = [this] { return sounds_->botSpeed(); };
+    server_->botLevel = [this] {
+        return session_->settings().botLevel == 1 ? BotLevel::Expert : BotLevel::Classic;
+    };
 
     connect(spylist_, &Tspylist::kickRequested, this, &Tchat::kicking);
     connect(phrases_, &Tphrases::done, this, [this](const QStringList& phrases) {

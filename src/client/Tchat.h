@@ -120,6 +120,8 @@ protected:
 private:
     void buildParts();
     void buildMenu();
+    // Options › Computer Players: Classic or Expert, bound to the settings.
+    void addLevelItems(QMenu* options);
     void FormCreate();
     void createSideWindows();
     void connectSession();

@@ -2,6 +2,13 @@
 // just drawn and a rough estimate of the other seats from their face-up cards.
 #include "host/ComputerRules.h"
 
+// own
+#include "host/ExpertRules.h"
+
+// std
+#include <algorithm>
+#include <cctype>
+
 namespace pelvo {
 
 namespace {
@@ -160,6 +167,36 @@ ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
             return {ComputerMove::ReplaceDraw, p};
     }
     return {ComputerMove::DiscardDrawn, 0};
+}
+
+const char* botLevelName(BotLevel level) {
+    return level == BotLevel::Expert ? "Expert" : "Classic";
+}
+
+std::optional<BotLevel> botLevelFromName(std::string_view name) {
+    auto is = [name](std::string_view word) {
+        return std::ranges::equal(name, word, [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        });
+    };
+    if (is("classic")) return BotLevel::Classic;
+    if (is("expert")) return BotLevel::Expert;
+    return std::nullopt;
+}
+
+ComputerMove chooseFlip(BotLevel level, const Table& table, int seat, Random& random) {
+    return level == BotLevel::Expert ? expert::chooseFlip(table, seat, random)
+                                     : chooseFlip(table, seat, random);
+}
+
+ComputerMove choosePlay(BotLevel level, const Table& table, int seat, Random& random) {
+    return level == BotLevel::Expert ? expert::choosePlay(table, seat, random)
+                                     : choosePlay(table, seat, random);
+}
+
+ComputerMove chooseAfterDraw(BotLevel level, const Table& table, int seat, Random& random) {
+    return level == BotLevel::Expert ? expert::chooseAfterDraw(table, seat, random)
+                                     : chooseAfterDraw(table, seat, random);
 }
 
 } // namespace pelvo

@@ -9,6 +9,10 @@
 // own
 #include "host/Model.h"
 
+// std
+#include <optional>
+#include <string_view>
+
 namespace pelvo {
 
 struct ComputerMove {
@@ -18,6 +22,20 @@ struct ComputerMove {
 
     friend bool operator==(const ComputerMove&, const ComputerMove&) = default;
 };
+
+// How well a computer seat plays: Classic is the simple greedy game, Expert (ExpertRules.h)
+// weighs every move by its expected score.
+enum class BotLevel { Classic, Expert };
+
+// "Classic" or "Expert".
+const char* botLevelName(BotLevel level);
+// "classic" or "expert", in any case; nothing for anything else.
+std::optional<BotLevel> botLevelFromName(std::string_view name);
+
+// The decisions below, made at a level.
+ComputerMove chooseFlip(BotLevel level, const Table& table, int seat, Random& random);
+ComputerMove choosePlay(BotLevel level, const Table& table, int seat, Random& random);
+ComputerMove chooseAfterDraw(BotLevel level, const Table& table, int seat, Random& random);
 
 // All three return None, without a pick, for a seat outside 1..4.
 //

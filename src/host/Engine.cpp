@@ -2,9 +2,13 @@
 #include "host/Engine.h"
 
 // own
+#include "protocol/ColourText.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
+
+// Qt
+#include <QStringList>
 
 // std
 #include <utility>
@@ -12,6 +16,9 @@
 namespace pelvo {
 
 namespace {
+// The colour of the clients' own system lines (blue).
+constexpr quint32 hostLineColour = 0xFF0000;
+
 msg::Grid gridCodes(const Seat& seat) {
     msg::Grid codes;
     for (int p = 1; p <= GridCells; ++p) codes[p - 1] = seat.cards[p].code;
@@ -121,12 +128,41 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
         t.seats[s].watching = false;
         t.seats[s].inGame = true;
     }
+    if (botLevel) botLevels.fill(botLevel());
     if (!t.seats[3].inUse && flag3 == u"0") t.seats[3].inGame = false;
     if (!t.seats[4].inUse && flag4 == u"0") t.seats[4].inGame = false;
     broadcast(msg::startgameNotice(starter, t.roundsToPlay, t.seats[3].inGame, t.seats[4].inGame));
+    announceLevels();
     t.currentPlayer = random_.below(4);
     t.roundNumber = 0;
     startround();
+}
+
+void Engine::announceLevels() {
+    // Said only when some seat plays above Classic, so that a classic game sends what it always
+    // sent. A host line in chat, as an action from slot 0: every client shows it, and none
+    // needs to know a new command.
+    bool expert = false, mixed = false;
+    BotLevel first = levelOf(1);
+    for (int s = 1; s <= Seats; ++s) {
+        if (!table.seats[s].inGame) continue;
+        expert |= levelOf(s) == BotLevel::Expert;
+        mixed |= levelOf(s) != first;
+    }
+    if (!expert) return;
+    QString text = QStringLiteral("Computer players: ");
+    if (!mixed) {
+        text += QLatin1String(botLevelName(first)) + u'.';
+    } else {
+        QStringList seats;
+        for (int s = 1; s <= Seats; ++s)
+            if (table.seats[s].inGame)
+                seats << QStringLiteral("seat %1 %2")
+                             .arg(s)
+                             .arg(QLatin1String(botLevelName(levelOf(s))));
+        text += seats.join(QStringLiteral(", ")) + u'.';
+    }
+    broadcast(msg::action(0, text, colourToText(hostLineColour)));
 }
 
 void Engine::startround() {

@@ -20,6 +20,8 @@
 #include <QString>
 
 // std
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -80,6 +82,8 @@ public:
     void startgame(const QString& starter, const QString& rounds, const QString& flag3,
                    const QString& flag4);
     void startround();
+    // Tells everyone in chat which level the computer players play at.
+    void announceLevels();
     void dealcards();
     bool flipcard(int seat, int position);
     bool drawcard(int seat);
@@ -101,6 +105,13 @@ public:
     std::int64_t clock() const { return now_; }
 
     // ---- Computer players (the decisions are in ComputerRules) ----
+    // The level each seat's computer plays at (entry 0 unused); Classic unless set.
+    std::array<BotLevel, Seats + 1> botLevels{};
+    BotLevel levelOf(int seat) const {
+        return seat >= 1 && seat <= Seats ? botLevels[std::size_t(seat)] : BotLevel::Classic;
+    }
+    // When set, read at each game start: every seat's computer then plays at that level.
+    std::function<BotLevel()> botLevel;
     bool computerflipcards(int seat);
     void computerplay(int seat);
     void computerdrew(int seat);

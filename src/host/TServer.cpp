@@ -29,6 +29,7 @@ TServer::TServer(const Options& options, QObject* parent)
       engine_(wire_, random_, Engine::Options{options.windowless}) {
     botSpeed = [] { return 1000; };
     engine_.botSpeed = [this] { return botSpeed ? botSpeed() : 1000; };
+    engine_.botLevel = [this] { return botLevel ? botLevel() : BotLevel::Classic; };
 
     Sock1 = new TSock(this);
     Sock1->setObjectName(QStringLiteral("Sock1"));

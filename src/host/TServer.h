@@ -52,6 +52,8 @@ public:
     // Interval of the delay and computer timers, read each time one is armed (the hosting
     // player's "Bot and Delay Speed": 500, 1000 or 2000 ms).
     std::function<int()> botSpeed;
+    // The level of the computer players, read at each game start (Classic when unset).
+    std::function<BotLevel()> botLevel;
 
     Engine& engine() { return engine_; }
     const Table& table() const { return engine_.table; }

@@ -43,8 +43,13 @@ int main(int argc, char** argv) {
         QStringLiteral("bot-speed"),
         QStringLiteral("Delay of the computer players and between turns, in ms (default 1000)."),
         QStringLiteral("MS"), QStringLiteral("1000"));
+    const QCommandLineOption levelOption(
+        QStringLiteral("bot-level"),
+        QStringLiteral("How well the computer players play: classic or expert (default classic)."),
+        QStringLiteral("LEVEL"), QStringLiteral("classic"));
     parser.addOption(portOption);
     parser.addOption(speedOption);
+    parser.addOption(levelOption);
     parser.process(app);
 
     QTextStream err(stderr);
@@ -61,9 +66,18 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    const auto level = pelvo::botLevelFromName(parser.value(levelOption).toStdString());
+    if (!level) {
+        err << "pelvo-table: not a bot level (classic or expert): " << parser.value(levelOption)
+            << "\n";
+        return 2;
+    }
+
     pelvo::TServer server(pelvo::TServer::Options{.windowless = true});
     const int botSpeed = *speed;
     server.botSpeed = [botSpeed] { return botSpeed; };
+    const pelvo::BotLevel botLevel = *level;
+    server.botLevel = [botLevel] { return botLevel; };
     server.Sock1->setPortName(QString::number(*portNumber));
     try {
         server.Sock1->setListen(true);

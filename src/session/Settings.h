@@ -22,6 +22,7 @@ struct Settings {
     int bot3 = 1, bot4 = 1; // computer players may take seats 3 and 4 (0/1)
     int botSpeed = 0;       // ms; 0 until loaded (the host then plays at normal speed)
     int turnSound = 0;      // 0 Classic, 1 New
+    int botLevel = 0;       // how well the hosted computer players play: 0 Classic, 1 Expert
     QStringList phrases = designPhrases(); // the nine phrase buttons' texts
     bool playSounds = true;
     bool playerPhraseSounds = true;

@@ -41,18 +41,19 @@ void PrintTo(const Decision& d, std::ostream* os) {
 
 enum class Ask { Flip, Play, AfterDraw };
 
-Decision decide(const Table& t, Ask ask, int seat, std::uint64_t seed) {
+Decision decide(const Table& t, Ask ask, int seat, std::uint64_t seed,
+                BotLevel level = BotLevel::Classic) {
     RecordingRandom random(seed);
     Decision d;
     switch (ask) {
     case Ask::Flip:
-        d.move = chooseFlip(t, seat, random);
+        d.move = chooseFlip(level, t, seat, random);
         break;
     case Ask::Play:
-        d.move = choosePlay(t, seat, random);
+        d.move = choosePlay(level, t, seat, random);
         break;
     case Ask::AfterDraw:
-        d.move = chooseAfterDraw(t, seat, random);
+        d.move = chooseAfterDraw(level, t, seat, random);
         break;
     }
     d.picks = std::move(random.picks);
@@ -86,8 +87,9 @@ Table randomTable(std::mt19937& rng) {
 
 // Everything a seated player cannot see, changed: face-down codes shuffled among themselves and
 // partly swapped for cards from the draw pile or unknown ones, the piles below their visible
-// cards reshuffled, and the host's own bookkeeping rewritten.
-void scrambleHidden(Table& t, std::mt19937& rng) {
+// cards reshuffled (the discard pile only unless `discardsSeen`: a player who watched the round
+// saw every discard), and the host's own bookkeeping rewritten.
+void scrambleHidden(Table& t, std::mt19937& rng, bool discardsSeen = false) {
     auto pick = [&](int n) { return int(rng() % unsigned(n)); };
     std::vector<int*> hidden;
     for (int s = 1; s <= Slots; ++s)
@@ -108,7 +110,8 @@ void scrambleHidden(Table& t, std::mt19937& rng) {
     }
     for (int c = 1; c <= PileCells; ++c)
         if (c != t.drawPos) t.drawPile[c] = pick(54);
-    for (int c = 1; c < t.discardCount; ++c) t.discardPile[c] = pick(54);
+    if (!discardsSeen)
+        for (int c = 1; c < t.discardCount; ++c) t.discardPile[c] = pick(54);
     t.drawLimit = pick(PileCells + 1);
     for (int s = 1; s <= Slots; ++s) {
         Seat& seat = t.seats[s];
@@ -169,6 +172,50 @@ TEST(ComputerRulesTest, DecisionsDependOnlyOnWhatASeatedPlayerSees) {
     for (int kind = ComputerMove::Flip; kind <= ComputerMove::DiscardDrawn; ++kind)
         EXPECT_GT(kinds[kind], 500) << "kind " << kind;
     EXPECT_GT(withPicks, 10000);
+}
+
+TEST(ComputerRulesTest, ExpertDecisionsDependOnlyOnWhatASeatedPlayerSees) {
+    std::mt19937 rng(20261208);
+    std::array<int, 6> kinds{};
+    for (int round = 0; round < 3000; ++round) {
+        const Table table = randomTable(rng);
+        for (int seat = 0; seat <= Seats + 1; ++seat) {
+            for (Ask ask : {Ask::Flip, Ask::Play, Ask::AfterDraw}) {
+                const std::uint64_t seed = rng();
+                const Decision d = decide(table, ask, seat, seed, BotLevel::Expert);
+                ++kinds[d.move.kind];
+                if (seat < 1 || seat > Seats) {
+                    EXPECT_EQ(d, Decision{}) << "seat " << seat;
+                    continue;
+                }
+                switch (d.move.kind) {
+                case ComputerMove::Flip:
+                case ComputerMove::ReplaceDraw:
+                    ASSERT_GE(d.move.position, 1);
+                    ASSERT_LE(d.move.position, GridCells);
+                    if (d.move.kind == ComputerMove::Flip) {
+                        ASSERT_FALSE(table.seats[seat].isUp(d.move.position));
+                    }
+                    break;
+                case ComputerMove::ReplaceDiscard:
+                    ASSERT_GE(d.move.position, 1);
+                    ASSERT_LE(d.move.position, GridCells);
+                    ASSERT_NE(table.discardTop(), NoCard); // nothing to take from an empty pile
+                    break;
+                default:
+                    break;
+                }
+                for (int variant = 0; variant < 3; ++variant) {
+                    Table other = table;
+                    scrambleHidden(other, rng, true);
+                    ASSERT_EQ(decide(other, ask, seat, seed, BotLevel::Expert), d)
+                        << "round " << round << " seat " << seat << " ask " << int(ask);
+                }
+            }
+        }
+    }
+    for (int kind = ComputerMove::Flip; kind <= ComputerMove::DiscardDrawn; ++kind)
+        EXPECT_GT(kinds[kind], 300) << "kind " << kind;
 }
 
 namespace {
@@ -235,4 +282,74 @@ TEST_F(ComputerRulesPosition, ADrawnCourtCardThatFitsNowhereIsDiscarded) {
     // A king is worth nothing: it replaces the face-up jack instead.
     drawn(K);
     EXPECT_EQ(chooseAfterDraw(t, 1, random), (ComputerMove{ComputerMove::ReplaceDraw, 1}));
+}
+
+// ---- Expert ------------------------------------------------------------------------------------
+
+TEST_F(ComputerRulesPosition, ExpertTakesTheCardThatFinishesAColumn) {
+    // Two face-up 7s over a face-up queen: a third 7 takes the queen's place, whether it lies
+    // on the discard pile or was just drawn.
+    setGrid(t.seats[1], {7, 20, Q, 10, 5, 6, 7, 8, 9}, {1, 1, 1, 1, 0, 0, 1, 0, 0});
+    discardTop(33);
+    EXPECT_EQ(choosePlay(BotLevel::Expert, t, 1, random),
+              (ComputerMove{ComputerMove::ReplaceDiscard, 3}));
+    drawn(46);
+    EXPECT_EQ(chooseAfterDraw(BotLevel::Expert, t, 1, random),
+              (ComputerMove{ComputerMove::ReplaceDraw, 3}));
+}
+
+TEST_F(ComputerRulesPosition, ExpertThrowsAwayACourtCardThatPairsNothing) {
+    setGrid(t.seats[1], {Jk, 2, 3, 10, 5, 6, 7, 8, 9}, {1, 0, 0, 1, 0, 0, 1, 0, 0});
+    for (int code : {Q, 25, 38}) {
+        drawn(code);
+        EXPECT_EQ(chooseAfterDraw(BotLevel::Expert, t, 1, random),
+                  (ComputerMove{ComputerMove::DiscardDrawn, 0}))
+            << "code " << code;
+    }
+    // A king is worth nothing: it takes the jack's place.
+    drawn(K);
+    EXPECT_EQ(chooseAfterDraw(BotLevel::Expert, t, 1, random),
+              (ComputerMove{ComputerMove::ReplaceDraw, 1}));
+}
+
+TEST_F(ComputerRulesPosition, ExpertGoesOutOnlyWhenNobodyIsLikelyLower) {
+    // Seat 1 shows 10s, 9s and 8s over its last face-down card (position 9); seat 2 shows
+    // eight kings, which finish two columns: it will end far lower. Turning the last card with
+    // an ace would cost the penalty; the ace replaces a 10 instead.
+    setGrid(t.seats[1], {10, 9, 8, 23, 22, 21, 36, 35, 1}, {1, 1, 1, 1, 1, 1, 1, 1, 0});
+    setGrid(t.seats[2], {K, 26, 39, 52, K, 26, 39, 52, 5}, {1, 1, 1, 1, 1, 1, 1, 1, 0});
+    for (int s : {3, 4})
+        setGrid(t.seats[s], {10, 23, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 0, 0, 0, 0, 0, 0, 0});
+    drawn(27);
+    const ComputerMove afterDraw = chooseAfterDraw(BotLevel::Expert, t, 1, random);
+    EXPECT_NE(afterDraw, (ComputerMove{ComputerMove::ReplaceDraw, 9}));
+    EXPECT_EQ(afterDraw.kind, ComputerMove::ReplaceDraw);
+    EXPECT_TRUE(afterDraw.position == 1 || afterDraw.position == 4 || afterDraw.position == 7);
+    discardTop(14);
+    EXPECT_NE(choosePlay(BotLevel::Expert, t, 1, random),
+              (ComputerMove{ComputerMove::ReplaceDiscard, 9}));
+
+    // Low cards with finished columns, everybody else still showing high cards over many
+    // face-down ones: a king on the last card ends the round in front.
+    setGrid(t.seats[1], {K, 26, 39, 1, 14, 27, 2, 15, 1}, {1, 1, 1, 1, 1, 1, 1, 1, 0});
+    setGrid(t.seats[2], {Q, 10, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 0, 0, 0, 0, 0, 0, 0});
+    drawn(52);
+    EXPECT_EQ(chooseAfterDraw(BotLevel::Expert, t, 1, random),
+              (ComputerMove{ComputerMove::ReplaceDraw, 9}));
+}
+
+TEST_F(ComputerRulesPosition, ExpertCountsTheCardsAlreadySeen) {
+    // A pair of queens over a face-down card is worth keeping while queens may still come; once
+    // every other queen lies on the discard pile, a drawn 3 replaces one of them.
+    setGrid(t.seats[1], {Q, 25, 3, 4, 5, 6, 7, 8, 9}, {1, 1, 0, 0, 0, 0, 0, 0, 0});
+    drawn(3);
+    const ComputerMove hoping = chooseAfterDraw(BotLevel::Expert, t, 1, random);
+    EXPECT_FALSE(hoping.kind == ComputerMove::ReplaceDraw &&
+                 (hoping.position == 1 || hoping.position == 2));
+    int q = 0;
+    for (int code : {12, 25, 38, 51}) // four decks: sixteen queens, two in the grid
+        for (int deck = 0; deck < 4 && q < 14; ++deck, ++q) t.discardPile[++t.discardCount] = code;
+    const ComputerMove resigned = chooseAfterDraw(BotLevel::Expert, t, 1, random);
+    EXPECT_EQ(resigned.kind, ComputerMove::ReplaceDraw);
+    EXPECT_TRUE(resigned.position == 1 || resigned.position == 2) << resigned.position;
 }

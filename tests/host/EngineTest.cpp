@@ -515,3 +515,32 @@ TEST_F(EngineTest, RelayedNamesAndLinesStayBelowWhatAClientTakesInOneFrame) {
 }
 
 } // namespace
+
+TEST_F(EngineTest, TheComputerPlayersLevelIsSaidWhenAGameStartsAboveClassic) {
+    t.slotCount = 5;
+    t.seats[5].inUse = true; // an onlooker sees every notice to all
+    engine.startgame("Sim", "3", "1", "1");
+    EXPECT_FALSE(out.commandsTo(5).contains("CMD_action")); // a classic game says nothing new
+
+    out.clear();
+    engine.botLevel = [] { return BotLevel::Expert; };
+    engine.startgame("Sim", "3", "1", "1");
+    const QStringList seen = out.to(5);
+    ASSERT_GE(seen.size(), 2);
+    EXPECT_TRUE(seen[0].startsWith("CMD_startgame+"));
+    // A host line from slot 0 in the system colour, as every client shows a relayed action.
+    EXPECT_EQ(seen[1], "CMD_action+0+Computer players: Expert.|clBlue");
+    for (int s = 1; s <= Seats; ++s) EXPECT_EQ(engine.levelOf(s), BotLevel::Expert);
+    playOut(engine);
+    EXPECT_TRUE(out.to(5).last().startsWith("CMD_winner+"));
+
+    // Levels set seat by seat (as the simulator does) are named seat by seat.
+    out.clear();
+    engine.botLevel = nullptr;
+    engine.botLevels = {BotLevel::Classic, BotLevel::Classic, BotLevel::Expert, BotLevel::Classic,
+                        BotLevel::Expert};
+    engine.startgame("Sim", "3", "0", "1");
+    EXPECT_EQ(
+        out.to(5)[1],
+        "CMD_action+0+Computer players: seat 1 Classic, seat 2 Expert, seat 4 Expert.|clBlue");
+}

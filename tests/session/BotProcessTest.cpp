@@ -85,6 +85,26 @@ TEST(BotProcess, FourBotsPlayAWholeGameAtADedicatedTable) {
     EXPECT_FALSE(verdict.isEmpty()) << "every bot claims the win";
 }
 
+TEST(BotProcess, AnExpertBotPlaysAGameAgainstExpertComputerSeats) {
+    const QString port = QString::number(freePort());
+    Program table(programPath("src/pelvo-table"),
+                  {"--port", port, "--bot-speed", "2", "--bot-level", "Expert"});
+    ASSERT_TRUE(table.says("listening")) << table.output().toStdString();
+    Program bot(programPath("src/pelvo-bot"),
+                {"Ann", "127.0.0.1", "--port", port, "--think", "0", "--games", "1", "--level",
+                 "expert", "--start-after", "1", "--rounds", "3", "--seed", "1"});
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return bot.process.state() == QProcess::NotRunning; }, 120000))
+        << bot.output().toStdString();
+    EXPECT_EQ(bot.process.exitCode(), 0) << bot.output().toStdString();
+    EXPECT_TRUE(bot.output().contains("game over: ")) << bot.output().toStdString();
+
+    Program refused(programPath("src/pelvo-table"), {"--port", port, "--bot-level", "godlike"});
+    ASSERT_TRUE(refused.process.waitForFinished(10000));
+    EXPECT_EQ(refused.process.exitCode(), 2);
+    EXPECT_TRUE(refused.output().contains("not a bot level")) << refused.output().toStdString();
+}
+
 TEST(BotProcess, BadArgumentsAreRefusedWithAReason) {
     const struct {
         QStringList args;

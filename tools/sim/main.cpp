@@ -1,6 +1,7 @@
 // pelvo-sim: plays four-computer games through the table engine at full speed and reports the
-// rate and the outcome figures. Every message is built as for real clients and handed to a
-// counting outbox (one onlooker is connected, so every notice to all has a receiver).
+// rate and the outcome figures, overall and per seat (each seat may play at its own level). Every
+// message is built as for real clients and handed to a counting outbox (one onlooker is connected,
+// so every notice to all has a receiver).
 
 // own
 #include "host/Engine.h"
@@ -14,6 +15,7 @@
 
 // std
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <ctime>
 #include <string_view>
@@ -41,6 +43,7 @@ public:
     std::uint64_t digest = 0xcbf29ce484222325ULL;
     std::array<long long, 5> scoreSum{};
     std::array<long long, 5> scoreCount{};
+    std::array<long long, 5> penaltiesOf{};
 
     void send(int slot, const QByteArray& frame) override {
         ++frames;
@@ -61,6 +64,9 @@ public:
             ++scoreCount[seat];
         } else if (text.starts_with(pen)) {
             ++penalties;
+            qsizetype i = qsizetype(pen.size());
+            const int seat = number(frame, i);
+            if (seat >= 1 && seat <= 4) ++penaltiesOf[seat];
         }
     }
 
@@ -90,7 +96,13 @@ int main(int argc, char** argv) {
                                           QStringLiteral("R"), QStringLiteral("5"));
     const QCommandLineOption digestOption(QStringLiteral("digest"),
                                           QStringLiteral("Print a digest of every frame sent."));
+    const QCommandLineOption levelsOption(
+        QStringLiteral("levels"),
+        QStringLiteral("Levels of seats 1 to 4, comma-separated: classic or expert (default "
+                       "classic,classic,classic,classic)."),
+        QStringLiteral("L"), QStringLiteral("classic,classic,classic,classic"));
     parser.addOption(gamesOption);
+    parser.addOption(levelsOption);
     parser.addOption(seedOption);
     parser.addOption(roundsOption);
     parser.addOption(digestOption);
@@ -104,11 +116,24 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString rounds = parser.value(roundsOption);
+    std::array<pelvo::BotLevel, 5> levels{};
+    const QStringList levelNames = parser.value(levelsOption).split(u',');
+    bool levelsRead = levelNames.size() == 4;
+    for (int s = 1; levelsRead && s <= 4; ++s) {
+        const auto level = pelvo::botLevelFromName(levelNames[s - 1].trimmed().toStdString());
+        levelsRead = level.has_value();
+        if (level) levels[std::size_t(s)] = *level;
+    }
+    if (!levelsRead) {
+        err << "pelvo-sim: --levels needs four levels, each classic or expert\n";
+        return 2;
+    }
 
     CountingOutbox outbox;
     outbox.digesting = parser.isSet(digestOption);
     pelvo::Random random;
     long long tieBreakers = 0;
+    std::array<long long, 5> wins{}, finalTotals{};
     QElapsedTimer clock;
     clock.start();
     const std::clock_t cpuStart = std::clock();
@@ -116,12 +141,19 @@ int main(int argc, char** argv) {
         random.reseed(std::uint64_t(*seed) + std::uint64_t(g)); // the deal number is the seed
         pelvo::Engine engine(outbox, random);
         engine.botSpeed = [] { return 1; };
+        engine.botLevels = levels;
         engine.table.slotCount = 5;
         engine.table.seats[5].inUse = true; // one onlooker receives every notice to all
         engine.startgame(QStringLiteral("sim"), rounds, QStringLiteral("1"), QStringLiteral("1"));
         while (engine.table.gameRunning && engine.advanceClock()) {
         }
         tieBreakers += qMax(0, engine.table.roundNumber - 1 - engine.table.roundsToPlay);
+        int winner = 1;
+        for (int s = 1; s <= 4; ++s) {
+            finalTotals[std::size_t(s)] += engine.table.seats[s].total;
+            if (engine.table.seats[s].total < engine.table.seats[winner].total) winner = s;
+        }
+        ++wins[std::size_t(winner)];
     }
     const double seconds = clock.nsecsElapsed() / 1e9;
     // On a shared machine the processor time tells more than the clock on the wall.
@@ -142,5 +174,31 @@ int main(int argc, char** argv) {
     out << "\n";
     out << "rounds ending in a penalty "
         << QString::number(100.0 * outbox.penalties / qMax(1LL, outbox.rounds), 'f', 1) << " %\n";
+
+    // Per seat: the share of games won with its 95 % (Wilson score) interval, the mean round
+    // score without penalties, the mean final total with them, and the share of rounds in
+    // which the seat went out and was penalised.
+    out << "\nseat  level     games won (95 % interval)      round score  final total  penalties\n";
+    const double n = *games;
+    constexpr double z = 1.96;
+    auto percent = [](double share) { return QString::number(100 * share, 'f', 1); };
+    for (int s = 1; s <= 4; ++s) {
+        const auto i = std::size_t(s);
+        const double share = wins[i] / n;
+        const double centre = (share + z * z / (2 * n)) / (1 + z * z / n);
+        const double half =
+            z * std::sqrt(share * (1 - share) / n + z * z / (4 * n * n)) / (1 + z * z / n);
+        out << "   " << s << "  "
+            << QString::fromLatin1(pelvo::botLevelName(levels[i])).leftJustified(8)
+            << QString::number(wins[i]).rightJustified(7) << " = "
+            << (percent(share) + " %").rightJustified(6) << " (" << percent(centre - half) << " - "
+            << percent(centre + half) << " %)"
+            << QString::number(double(outbox.scoreSum[i]) / qMax(1LL, outbox.scoreCount[i]), 'f', 2)
+                   .rightJustified(13)
+            << QString::number(double(finalTotals[i]) / n, 'f', 1).rightJustified(13)
+            << (percent(double(outbox.penaltiesOf[i]) / qMax(1LL, outbox.scoreCount[i])) + " %")
+                   .rightJustified(11)
+            << "\n";
+    }
     return 0;
 }

@@ -57,6 +57,7 @@ public:
     }
     void integer(const QString& key, int value) { text(key, QString::number(value)); }
     void flag(const QString& key, bool on) { text(key, on ? "true" : "false"); }
+    bool has(const QString& key) const { return file_.readString(section_, key).has_value(); }
 
 private:
     IniFile file_;
@@ -115,6 +116,8 @@ void loadinifile(const QString& path, const QString& section, Settings& settings
     const QString speed = ini.text("Botspeed");
     settings.botSpeed = speed == "2000" ? 2000 : speed == "500" ? 500 : 1000;
     settings.turnSound = ini.text("Turnsound", "0") == "1" ? 1 : 0;
+    settings.botLevel =
+        ini.text("Botlevel").compare(QLatin1String("Expert"), Qt::CaseInsensitive) == 0 ? 1 : 0;
 
     while (settings.phrases.size() < 9) settings.phrases.append(QString());
     for (int n = 1; n <= 9; ++n) {
@@ -146,6 +149,10 @@ void saveinifile(const QString& path, const QString& section, const Settings& se
     ini.integer("Turnsound", settings.turnSound);
     ini.flag("Playerphrasesounds", settings.playerPhraseSounds);
     ini.flag("Playsounds", settings.playSounds);
+    // Written once the player has chosen a level, so that a file saved with the default keeps
+    // exactly the keys it always had.
+    if (settings.botLevel != 0 || ini.has("Botlevel"))
+        ini.text("Botlevel", settings.botLevel == 1 ? "Expert" : "Classic");
 }
 
 void writePhrases(const QString& path, const QString& section, const QStringList& phrases) {

@@ -31,7 +31,8 @@ QString settingsPath();
 // Reads every key into `settings`. Never fails: a missing or unreadable file gives the
 // defaults; an empty phrase keeps the phrase `settings` already holds.
 void loadinifile(const QString& path, const QString& section, Settings& settings);
-// Writes every key but the phrases, in order. Throws SettingsWriteError at the first key the
+// Writes every key but the phrases, in order ("Botlevel" only once it is not the default or is
+// in the file already). Throws SettingsWriteError at the first key the
 // system refuses (only "Textcolor" swallows its own error). `beforeKey` runs before each key is
 // written (tests use it to refuse a write part way through).
 void saveinifile(const QString& path, const QString& section, const Settings& settings,

@@ -13,6 +13,8 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTimer>
@@ -109,6 +111,28 @@ TEST_F(TchatTest, MenuBarHoldsEveryItemInOrder) {
     }
     EXPECT_TRUE(item(w, "JustWatch1")->isCheckable());
     EXPECT_FALSE(item(w, "JustWatch1")->isChecked());
+}
+
+TEST_F(TchatTest, ComputerPlayersLevelIsChosenInTheOptionsSavedAndReadByTheHost) {
+    Tchat w({});
+    QAction* levels = item(w, "ComputerPlayers1");
+    ASSERT_NE(levels, nullptr);
+    EXPECT_LT(menuNamed(w, "Options")->actions().indexOf(levels),
+              menuNamed(w, "Options")->actions().indexOf(item(w, "N3")));
+    EXPECT_EQ(items(levels->menu()),
+              QStringList({"BotLevelClassic1=Classic", "BotLevelExpert1=Expert"}));
+    EXPECT_TRUE(item(w, "BotLevelClassic1")->isChecked());
+    ASSERT_TRUE(w.server()->botLevel);
+    EXPECT_EQ(w.server()->botLevel(), BotLevel::Classic);
+
+    item(w, "BotLevelExpert1")->trigger();
+    EXPECT_EQ(w.session().settings().botLevel, 1);
+    EXPECT_TRUE(item(w, "BotLevelExpert1")->isChecked());
+    EXPECT_FALSE(item(w, "BotLevelClassic1")->isChecked());
+    EXPECT_EQ(w.server()->botLevel(), BotLevel::Expert);
+    QFile file(QDir(home.path()).filePath("kavrelhub.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Botlevel=Expert"));
 }
 
 TEST_F(TchatTest, NoParametersHostsASoloGameAsYou) {

@@ -244,6 +244,38 @@ TEST_F(SettingsFileTest, OtherSectionsAndUnknownKeysSurviveEverySaveByteForByte)
     EXPECT_EQ(readBytes(path), lobby + pelvoLines(7, "2000", phrases) + tail);
 }
 
+// The computer players' level: a key that appears only once a level is chosen, so that every
+// file saved before keeps its exact lines.
+TEST_F(SettingsFileTest, TheComputerLevelIsWrittenOnceChosenAndKeptFromThenOn) {
+    for (const char* text : {"Expert", "expert", "EXPERT"})
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nBotlevel=") + text).botLevel, 1) << text;
+    for (const char* text : {"Classic", "", "1", "Expert2", "Experte"})
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nBotlevel=") + text).botLevel, 0) << text;
+
+    const QByteArray other = "[Lobby]\r\nName=Ann\r\n";
+    writeBytes(path, other);
+    Settings target = designSettings();
+    loadinifile(path, section, target);
+    EXPECT_EQ(target.botLevel, 0);
+    saveinifile(path, section, target);
+    const QByteArray classicFile = readBytes(path);
+    EXPECT_FALSE(stored("Botlevel"));
+
+    target.botLevel = 1;
+    saveinifile(path, section, target);
+    EXPECT_EQ(readBytes(path), classicFile + "Botlevel=Expert\r\n");
+    Settings back = designSettings();
+    loadinifile(path, section, back);
+    EXPECT_EQ(back.botLevel, 1);
+
+    // Back to Classic: said in the file, not dropped from it.
+    target.botLevel = 0;
+    saveinifile(path, section, target);
+    EXPECT_EQ(readBytes(path), classicFile + "Botlevel=Classic\r\n");
+    loadinifile(path, section, back);
+    EXPECT_EQ(back.botLevel, 0);
+}
+
 TEST_F(SettingsFileTest, SectionAndKeyNamesIgnoreLetterCase) {
     Settings target = loaded("[ pelvo ]\nTEXTSIZE=12\nplaysounds=false\n");
     EXPECT_EQ(target.textSize, 12);

@@ -1,0 +1,482 @@
+// The "Expert" computer players: each legal move is scored by the seat's expected round score
+// after it, from the cards not yet seen (the shoe less every face-up card and the discard
+// pile). A column keeps credit for a pair that may still be completed, as long as the round is
+// likely to last; going out is weighed against the chance that somebody ends lower.
+#include "host/ExpertRules.h"
+
+// std
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cmath>
+#include <iterator>
+
+namespace pelvo::expert {
+
+namespace {
+
+// Cards are told apart by point value only: 14 kinds, 16 of each in the shoe.
+constexpr int Kinds = 14;
+constexpr int CopiesPerKind = 16;
+constexpr int Unknown = -1;
+constexpr int JokerKind = 0;
+constexpr double kindValue[Kinds] = {-2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 25};
+constexpr double kindPairs[Kinds] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}; // jokers never
+constexpr int Penalty = 25;
+
+// Weights found by playing many games against the classic players.
+struct Weights {
+    double pairCredit = 0.6;   // share of a possible column completion counted as won
+    int seenPerTurn = 2;       // new cards a seat sees per turn (the discard and a draw)
+    double lastTurnGain = 3.0; // what an opponent gains with the turn left after going out
+    double spread = 3.0;       // uncertainty of an opponent's score beyond its face-down cards
+    double outBonus = 0.0;     // worth of ending the round while others still have cards down
+};
+constexpr Weights weights;
+
+// Kind of each card code. Entry 0 is read for cells without a card, but never counted.
+constexpr auto codeKinds = [] {
+    std::array<int, Joker + 1> kinds{};
+    for (int code = 1; code < Joker; ++code) {
+        const int rank = code % 13;
+        kinds[std::size_t(code)] = rank == 0 ? 1 : rank == 11 ? 12 : rank == 12 ? 13 : rank + 1;
+    }
+    kinds[Joker] = JokerKind;
+    return kinds;
+}();
+
+int kindOf(int code) {
+    return codeKinds[std::size_t(code)];
+}
+
+bool isCard(int code) {
+    return unsigned(code - 1) < unsigned(Joker);
+}
+
+double exactColumn(int a, int b, int c);
+
+// What the seat knows of the cards it has not seen, and of the round's likely length.
+struct Outlook {
+    double p[Kinds];          // chance that an unseen card is of each kind
+    double mean = 0;          // expected value of an unseen card
+    double completion[Kinds]; // chance of meeting a card of a kind within the horizon
+    // Worked out from the above by settlePair() for the kinds face up in the seat's grid (no
+    // other kind can pair): the share of a pair's cost counted as won, and the cost of a pair
+    // over a face-down card.
+    double credit[Kinds];
+    double pairOpen[Kinds];
+
+    void settlePair(int kind);
+    // The cost of one card of a kind over two face-down cards.
+    double single(int k) const {
+        return kindValue[k] + 2 * mean - kindPairs[k] * p[k] * p[k] * 3 * kindValue[k];
+    }
+    // Expected cost of a column of three kinds (Unknown where face down).
+    double column(int a, int b, int c) const;
+    // The same if the round ended now: no pair is completed any more.
+    double final(int a, int b, int c) const;
+};
+
+void Outlook::settlePair(int k) {
+    const double v = kindValue[k];
+    credit[k] = kindPairs[k] * weights.pairCredit * completion[k];
+    // x x ?: the face-down card may already be the third; if not, a later one may be.
+    const double saving = 2 * v + mean;
+    pairOpen[k] =
+        saving - kindPairs[k] * p[k] * 3 * v - (1 - p[k]) * credit[k] * std::max(saving, 0.0);
+}
+
+double Outlook::column(int a, int b, int c) const {
+    const int unknown = (a == Unknown) + (b == Unknown) + (c == Unknown);
+    switch (unknown) {
+    case 0: {
+        const double sum = kindValue[a] + kindValue[b] + kindValue[c];
+        if (a == b && b == c) return a == JokerKind ? sum : 0;
+        // A pair whose third card still differs: it may yet be completed.
+        const int pair = a == b || a == c ? a : b == c ? b : Unknown;
+        return pair == Unknown || sum <= 0 ? sum : sum * (1 - credit[pair]);
+    }
+    case 1: {
+        const int x = a == Unknown ? b : a;
+        const int y = c == Unknown ? b : c;
+        return x == y ? pairOpen[x] : kindValue[x] + kindValue[y] + mean;
+    }
+    case 2:
+        return single(a != Unknown ? a : b != Unknown ? b : c);
+    default:
+        return 3 * mean;
+    }
+}
+
+double Outlook::final(int a, int b, int c) const {
+    const int unknown = (a == Unknown) + (b == Unknown) + (c == Unknown);
+    switch (unknown) {
+    case 0:
+        return exactColumn(a, b, c);
+    case 1: {
+        const int x = a == Unknown ? b : a;
+        const int y = c == Unknown ? b : c;
+        const double v = kindValue[x];
+        return x == y ? 2 * v + mean - kindPairs[x] * p[x] * 3 * v : v + kindValue[y] + mean;
+    }
+    case 2:
+        return single(a != Unknown ? a : b != Unknown ? b : c);
+    default:
+        return 3 * mean;
+    }
+}
+
+// The seat's grid as kinds, Unknown where face down.
+struct Grid {
+    int kind[GridCells + 1] = {};
+    int down = 0;
+};
+
+double exactColumn(int a, int b, int c) {
+    return a == b && b == c && a != JokerKind ? 0 : kindValue[a] + kindValue[b] + kindValue[c];
+}
+
+double exactScore(const Grid& g) {
+    double sum = 0;
+    for (int col = 0; col < 3; ++col)
+        sum += exactColumn(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
+    return sum;
+}
+
+// Share of a normal distribution below z, from a table built once (steps of 1/100 up to 8).
+double normalBelow(double z) {
+    static const auto table = [] {
+        std::array<double, 1602> t{};
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = 0.5 * std::erfc(-(double(i) / 100 - 8) / std::sqrt(2.0));
+        return t;
+    }();
+    const double x = (z + 8) * 100;
+    if (x <= 0) return 0;
+    if (x >= 1600) return 1;
+    const auto i = std::size_t(x);
+    const double f = x - double(i);
+    return table[i] + f * (table[i + 1] - table[i]);
+}
+
+class Advisor {
+public:
+    Advisor(const Table& table, int seat, int inHand);
+
+    // The best place for a card of `kind` and its cost.
+    int bestPlace(int kind, double& cost) const;
+    // For every kind, the cost of the best move with a card of that kind in hand (laying it
+    // down, or throwing it away at the cost standing()).
+    void bestByKind(double (&cost)[Kinds]) const;
+    // The cost of going out with a card of `kind`; anything at or above `bound` may come back
+    // as a lower figure still at or above it.
+    double outCost(int kind, double bound) const;
+    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b`, with the
+    // other columns costing `rest`.
+    void laid(double (&cost)[Kinds], double rest, int a, int b) const;
+    // Where a card of `kind` would end the round now (0: nowhere), with the score it leaves.
+    int outPlace(int kind, double& score) const;
+    double standing() const { return now_; }
+    // Every other seat has at most one card face down: all may be waiting to go out.
+    bool allWaiting() const { return fewestDown_ <= 1 && mostDown_ <= 1; }
+    const Outlook& outlook() const { return outlook_; }
+
+private:
+    // Chance that some opponent ends the round strictly below `score`.
+    double penaltyChance(double score) const;
+
+    Outlook outlook_;
+    Grid grid_;
+    double now_ = 0;
+    double columnNow_[3] = {};
+    int fewestDown_ = GridCells, mostDown_ = 0;
+    int outPosition_ = 0; // the last face-down position, while turning it ends the round
+    double outRest_ = 0;  // the score of the columns without it
+    bool lastTurn_ = false;
+    const Table* table_ = nullptr;
+    int seat_ = 0;
+    Grid grids_[Seats + 1]; // every seat's, as kinds
+    // Each opponent's likely score (mean and spread), from estimateOpponents().
+    void estimateOpponents() const;
+    mutable bool estimated_ = false;
+    mutable int opponents_ = 0;
+    mutable double oppMean_[Seats];
+    mutable double oppSpread_[Seats];
+};
+
+Advisor::Advisor(const Table& table, int seat, int inHand) {
+    // Unseen cards by kind. Every cell is counted, a face-down one or no card as nothing, so
+    // that counting never branches on which cards are face up.
+    int unseen[Kinds];
+    std::fill(std::begin(unseen), std::end(unseen), CopiesPerKind);
+    auto seen = [&](int code, bool shown) {
+        const bool card = isCard(code);
+        unseen[kindOf(card ? code : 0)] -= shown & card;
+    };
+    // Each seat's grid as kinds, read once.
+    int fewestDown = GridCells;
+    for (int s = 1; s <= Seats; ++s) {
+        const Seat& other = table.seats[s];
+        if (!other.inGame && s != seat) continue;
+        Grid& g = grids_[s];
+        for (int p = 1; p <= GridCells; ++p) {
+            const Cell& c = other.cards[p];
+            const bool shown = (c.faceUp != 0) & isCard(c.code);
+            const int kind = kindOf(shown ? c.code : 0);
+            unseen[kind] -= shown;
+            g.kind[p] = shown ? kind : Unknown;
+            g.down += !shown;
+        }
+        if (s != seat) {
+            fewestDown = std::min(fewestDown, g.down);
+            mostDown_ = std::max(mostDown_, g.down);
+        }
+    }
+    grid_ = grids_[seat];
+    const int discards = std::clamp(table.discardCount, 0, PileCells);
+    for (int c = 1; c <= discards; ++c) seen(table.discardPile[c], true);
+    seen(inHand, true);
+
+    int total = 0;
+    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(unseen[k], 0));
+    // With nothing left unseen (a table no game leaves), every kind counts alike.
+    if (total == 0) {
+        std::fill(std::begin(unseen), std::end(unseen), 1);
+        total = Kinds;
+    }
+    const double share = 1.0 / total;
+    for (int k = 0; k < Kinds; ++k) outlook_.p[k] = unseen[k] * share;
+    for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
+    lastTurn_ = table.wentOut != 0;
+    fewestDown_ = fewestDown;
+    // Only a kind already face up in the grid can make a pair with the card laid now.
+    const int looks = weights.seenPerTurn * fewestDown * !lastTurn_;
+    bool settled[Kinds] = {};
+    for (int p = 1; p <= GridCells; ++p) {
+        const int k = grid_.kind[p];
+        if (k == Unknown || settled[k]) continue;
+        double missed = 1, base = 1 - outlook_.p[k];
+        for (int n = looks; n > 0; n >>= 1, base *= base)
+            if (n & 1) missed *= base;
+        outlook_.completion[k] = 1 - missed;
+        outlook_.settlePair(k);
+        settled[k] = true;
+    }
+
+    for (int col = 0; col < 3; ++col) {
+        columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
+                                          grid_.kind[col * 3 + 3]);
+        now_ += columnNow_[col];
+    }
+
+    // The other seats' likely scores matter only to a seat that may go out now.
+    if (grid_.down != 1 || lastTurn_) return;
+    for (int p = 1; p <= GridCells; ++p)
+        if (grid_.kind[p] == Unknown) outPosition_ = p;
+    for (int col = 0; col < 3; ++col)
+        if (col != (outPosition_ - 1) / 3)
+            outRest_ += exactColumn(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
+                                    grid_.kind[col * 3 + 3]);
+    table_ = &table;
+    seat_ = seat;
+}
+
+void Advisor::estimateOpponents() const {
+    // Worked out on first need: most moves are decided before any penalty is weighed.
+    double variance = 0;
+    for (int k = 0; k < Kinds; ++k) {
+        const double d = kindValue[k] - outlook_.mean;
+        variance += outlook_.p[k] * d * d;
+    }
+    for (int s = 1; s <= Seats; ++s) {
+        if (s == seat_ || !table_->seats[s].inGame) continue;
+        const Grid& g = grids_[s];
+        const int i = opponents_++;
+        double mean = -weights.lastTurnGain;
+        for (int col = 0; col < 3; ++col)
+            mean += outlook_.final(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
+        oppMean_[i] = mean;
+        oppSpread_[i] = std::sqrt(g.down * variance + weights.spread * weights.spread);
+    }
+    estimated_ = true;
+}
+
+double Advisor::penaltyChance(double score) const {
+    if (!estimated_) estimateOpponents();
+    double none = 1;
+    for (int i = 0; i < opponents_; ++i) {
+        // Scores are whole numbers: "strictly below" is below score - 0.5.
+        const double z = (score - 0.5 - oppMean_[i]) / oppSpread_[i];
+        none *= 1 - normalBelow(z);
+    }
+    return 1 - none;
+}
+
+int Advisor::bestPlace(int kind, double& cost) const {
+    int best = 0;
+    for (int col = 0; col < 3; ++col) {
+        const int top = col * 3 + 1;
+        const int* k = &grid_.kind[top];
+        const double rest = now_ - columnNow_[col];
+        for (int row = 0; row < 3; ++row) {
+            // A position holding the same as one above it in its column leaves the same column.
+            if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
+            const double c =
+                top + row == outPosition_
+                    ? outCost(kind, 1e9)
+                    : rest + outlook_.column(kind, row == 0 ? k[1] : k[0], row == 2 ? k[1] : k[2]);
+            if (best == 0 || c < cost) {
+                best = top + row;
+                cost = c;
+            }
+        }
+    }
+    return best;
+}
+
+void Advisor::bestByKind(double (&cost)[Kinds]) const {
+    std::fill(std::begin(cost), std::end(cost), now_);
+    for (int col = 0; col < 3; ++col) {
+        const int top = col * 3 + 1;
+        const int* k = &grid_.kind[top];
+        // Columns holding the same cards give the same costs.
+        bool seen = false;
+        for (int before = 0; before < col && !seen; ++before) {
+            const int* o = &grid_.kind[before * 3 + 1];
+            seen = std::is_permutation(k, k + 3, o);
+        }
+        if (seen) continue;
+        const double rest = now_ - columnNow_[col];
+        for (int row = 0; row < 3; ++row) {
+            if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
+            if (k[row] == Unknown && grid_.down == 1 && !lastTurn_) continue; // below
+            const int a = row == 0 ? k[1] : k[0];
+            const int b = row == 2 ? k[1] : k[2];
+            laid(cost, rest, a, b);
+        }
+    }
+    if (outPosition_ != 0)
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], outCost(kind, cost[kind]));
+}
+
+void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
+    // Outlook::column(kind, a, b) for every kind at once: one sum for all but the kinds that
+    // pair with a or b, whose figure is too high and put right afterwards.
+    const Outlook& o = outlook_;
+    double c[Kinds];
+    if (a == Unknown && b == Unknown) {
+        for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + o.single(kind);
+    } else if (a == Unknown || b == Unknown) {
+        const int x = a == Unknown ? b : a;
+        const double base = rest + kindValue[x] + o.mean;
+        for (int kind = 0; kind < Kinds; ++kind) c[kind] = base + kindValue[kind];
+        c[x] = rest + o.pairOpen[x];
+    } else {
+        const double known = kindValue[a] + kindValue[b];
+        const double pairOf = a == b ? 1 - o.credit[a] : 1;
+        for (int kind = 0; kind < Kinds; ++kind) {
+            const double sum = known + kindValue[kind];
+            c[kind] = rest + (sum > 0 ? sum * pairOf : sum);
+        }
+        c[a] = rest + o.column(a, a, b);
+        c[b] = rest + o.column(b, a, b);
+    }
+    for (int kind = 0; kind < Kinds; ++kind) cost[kind] = std::min(cost[kind], c[kind]);
+}
+
+double Advisor::outCost(int kind, double bound) const {
+    const int top = (outPosition_ - 1) / 3 * 3 + 1;
+    int k[3] = {grid_.kind[top], grid_.kind[top + 1], grid_.kind[top + 2]};
+    k[outPosition_ - top] = kind;
+    const double score = outRest_ + exactColumn(k[0], k[1], k[2]);
+    // The penalty only adds: a score already above the bound needs no more work.
+    if (score - weights.outBonus >= bound) return score - weights.outBonus;
+    return score + Penalty * penaltyChance(score) - weights.outBonus;
+}
+
+int Advisor::outPlace(int kind, double& score) const {
+    if (lastTurn_ || grid_.down != 1) return 0;
+    for (int p = 1; p <= GridCells; ++p) {
+        if (grid_.kind[p] != Unknown) continue;
+        Grid g = grid_;
+        g.kind[p] = kind;
+        score = exactScore(g);
+        return p;
+    }
+    return 0;
+}
+
+// When every seat waits for somebody else to go out first, nobody would: now and then a seat
+// goes out anyway with a card no worse than the one it turns.
+bool goOutAnyway(const Advisor& advisor, int kind, Random& random, int& position) {
+    double score = 0;
+    position = advisor.outPlace(kind, score);
+    if (position == 0 || !advisor.allWaiting() || score > advisor.standing()) return false;
+    return random.below(8) == 0;
+}
+
+bool validSeat(int seat) {
+    return seat >= 1 && seat <= Seats;
+}
+
+} // namespace
+
+ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
+    // Opening cards in different columns: each is a card that a later one may pair with, and
+    // no column is already spoilt by two unequal cards.
+    if (!validSeat(seat)) return {};
+    const Seat& s = table.seats[seat];
+    bool used[3] = {};
+    bool any = false;
+    for (int p = 1; p <= GridCells; ++p)
+        if (s.isUp(p)) used[(p - 1) / 3] = any = true;
+    if (any) {
+        const int start = random.below(3);
+        for (int i = 0; i < 3; ++i) {
+            const int col = (start + i) % 3;
+            if (used[col]) continue;
+            return {ComputerMove::Flip, col * 3 + 1 + random.below(3)};
+        }
+    }
+    return pelvo::chooseFlip(table, seat, random);
+}
+
+ComputerMove choosePlay(const Table& table, int seat, Random& random) {
+    if (!validSeat(seat)) return {};
+    const int top = table.discardTop();
+    const Advisor advisor(table, seat, NoCard);
+    if (isCard(top)) {
+        // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
+        // the discard needs weighing against a draw only when it improves on that.
+        double cost = 0;
+        const int p = advisor.bestPlace(kindOf(top), cost);
+        if (cost < advisor.standing()) {
+            // A draw is worth the best use of whatever comes.
+            double best[Kinds];
+            advisor.bestByKind(best);
+            double draw = 0;
+            for (int k = 0; k < Kinds; ++k) draw += advisor.outlook().p[k] * best[k];
+            if (cost < draw) return {ComputerMove::ReplaceDiscard, p};
+        }
+        int out = 0;
+        if (goOutAnyway(advisor, kindOf(top), random, out))
+            return {ComputerMove::ReplaceDiscard, out};
+    }
+    return {ComputerMove::DrawCard, 0};
+}
+
+ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
+    if (!validSeat(seat)) return {};
+    const int card = table.drawnCard();
+    if (!isCard(card)) return {ComputerMove::DiscardDrawn, 0};
+    const Advisor advisor(table, seat, card);
+    double cost = 0;
+    const int p = advisor.bestPlace(kindOf(card), cost);
+    if (cost < advisor.standing()) return {ComputerMove::ReplaceDraw, p};
+    int out = 0;
+    if (goOutAnyway(advisor, kindOf(card), random, out)) return {ComputerMove::ReplaceDraw, out};
+    return {ComputerMove::DiscardDrawn, 0};
+}
+
+} // namespace pelvo::expert
