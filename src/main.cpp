@@ -1,13 +1,20 @@
 // Entry point: the single-instance guard, the windows in their order, the event loop.
 
+// own
 #include "client/SingleInstance.h"
 #include "client/Tchat.h"
+#include "protocol/Commands.h"
+#include "session/settings/SettingsFile.h"
 
+// Qt
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QTimer>
 
+// std
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -33,14 +40,61 @@ private:
     bool reported_ = false;
 };
 
+constexpr char helpText[] = R"(Usage: pelvo
+       pelvo NAME ADDRESS true|false
+A card game of the nine-card golf family for one to four players and up to five onlookers.
+
+Without arguments, plays a solo game against the computer on this machine.
+  NAME ADDRESS true    host a table as NAME; others join this machine's address
+  NAME ADDRESS false   join the table hosted at ADDRESS as NAME
+                       (only the exact word "true" hosts; any other word joins)
+
+  -h, --help           show this help and exit
+  -v, --version        show the version and exit
+
+Environment:
+  PELVO_PORT           game port (default 7772)
+  PELVO_HOME           folder of the settings and tally files (default: the
+                       per-user data folder of an installed program)
+  PELVO_INSTANCE       name of the single-instance guard
+  PELVO_CARD_DECK      SVG card deck for the card faces
+  PELVO_LOBBY_URL      address the lobby installer is downloaded from
+  PELVO_LOBBY_PROGRAM  where the installed lobby program is looked for
+
+The game uses TCP port 7772; a host must accept connections on it.
+)";
+
+// A lone -h/--help or -v/--version is answered on stdout before any window exists (so without
+// a display); every other argument list keeps its meaning for the game. Returns true when
+// answered.
+bool answeredInfoRequest(int argc, char** argv) {
+    if (argc != 2) return false;
+    const char* arg = argv[1];
+    if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
+        std::fputs(helpText, stdout);
+        return true;
+    }
+    if (!std::strcmp(arg, "-v") || !std::strcmp(arg, "--version")) {
+        std::printf("pelvo %s\n", pelvo::wire::version);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
 
+    if (answeredInfoRequest(argc, argv)) return 0;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pelvo");
+    QApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
+    // Ties the windows to the desktop entry and its icon (on Wayland, too).
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(pelvo::desktopId));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(pelvo::desktopId)));
 
     // A second start asks the first to come forward and ends before any window exists.
     pelvo::SingleInstance guard;
