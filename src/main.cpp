@@ -3,6 +3,8 @@
 // own
 #include "client/SingleInstance.h"
 #include "client/Tchat.h"
+#include "client/board/CardArt.h"
+#include "client/sound/SoundPlayer.h"
 #include "protocol/Commands.h"
 #include "session/settings/SettingsFile.h"
 
@@ -19,7 +21,8 @@
 namespace {
 
 // PELVO_TEST_REPORT_STARTUP: prints "startup-ms <n>" to stderr, the time from the start of
-// main() to the first paint of the main window.
+// main() to the first paint of the main window, and then what the program found to paint and
+// play with: "startup-assets card-deck=yes|no sounds=<n>" (an installed copy must find both).
 class FirstPaintReporter : public QObject {
 public:
     explicit FirstPaintReporter(const QElapsedTimer& clock) : clock_(clock) {}
@@ -29,6 +32,9 @@ protected:
         if (event->type() == QEvent::Paint && !reported_) {
             reported_ = true;
             std::fprintf(stderr, "startup-ms %lld\n", static_cast<long long>(clock_.elapsed()));
+            std::fprintf(stderr, "startup-assets card-deck=%s sounds=%lld\n",
+                         pelvo::board::CardArt::instance().hasDeck() ? "yes" : "no",
+                         static_cast<long long>(pelvo::SoundPlayer::clipNames().size()));
             std::fflush(stderr);
             watched->removeEventFilter(this);
         }
