@@ -49,8 +49,17 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Kavrel Software")
 set(CPACK_PACKAGE_CONTACT "Kavrel Software <pelvo@pelvo.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "nine-card golf for one to four players")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Pelvo is a card game of the nine-card golf family for one to four players and up to five onlookers, against the computer or over a local network or the internet. Each seat holds nine cards face down in a three-by-three grid; the seats turn cards up and swap drawn cards into their grid, and the lowest total wins.\n\nThe package holds the game's window, a table host without a window for servers (pelvo-table) and a computer player that joins a table over the network (pelvo-bot).")
+# Wrapped by hand: the control file keeps each line as it is.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Pelvo is a card game of the nine-card golf family for one to four players\n"
+       "and up to five onlookers, against the computer or over a local network or\n"
+       "the internet. Each seat holds nine cards face down in a three-by-three\n"
+       "grid; the seats turn cards up and swap drawn cards into their grid, and\n"
+       "the lowest total wins.\n"
+       "\n"
+       "The package holds the game's window, a table host without a window for\n"
+       "servers (pelvo-table) and a computer player that joins a table over the\n"
+       "network (pelvo-bot).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -60,4 +69,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://pelvo.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "kdegames-card-data-kf5, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# `cmake --install` puts the programs into bin/; the Debian package moves them to /usr/games.
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb-games.cmake)
 include(CPack)

@@ -55,8 +55,8 @@ Without arguments, plays a solo game against the computer on this machine.
   NAME ADDRESS false   join the table hosted at ADDRESS as NAME
                        (only the exact word "true" hosts; any other word joins)
 
-  -h, --help           show this help and exit
-  -v, --version        show the version and exit
+  --help               show this help and exit
+  --version            show the version and exit
 
 Environment:
   PELVO_PORT           game port (default 7772)
@@ -70,17 +70,17 @@ Environment:
 The game uses TCP port 7772; a host must accept connections on it.
 )";
 
-// A lone -h/--help or -v/--version is answered on stdout before any window exists (so without
+// A lone --help or --version is answered on stdout before any window exists (so without
 // a display); every other argument list keeps its meaning for the game. Returns true when
 // answered.
 bool answeredInfoRequest(int argc, char** argv) {
     if (argc != 2) return false;
     const char* arg = argv[1];
-    if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
+    if (!std::strcmp(arg, "--help")) {
         std::fputs(helpText, stdout);
         return true;
     }
-    if (!std::strcmp(arg, "-v") || !std::strcmp(arg, "--version")) {
+    if (!std::strcmp(arg, "--version")) {
         std::printf("pelvo %s\n", pelvo::wire::version);
         return true;
     }

@@ -7,6 +7,8 @@
 #   man-pages      the pages format without warnings and name every option and variable
 #   start          the installed game starts under xvfb-run to its first frame with its card
 #                  faces and sounds, and keeps its files in the per-user data folder
+#   package        the .deb (CPack) passes lintian, takes its dependencies from the library scan,
+#                  and the game unpacked from it starts like the installed one
 # Exits 77 (skipped) only when the validator a check needs is missing.
 set -euo pipefail
 mode=$1 build=$2 source=$3 version=$4
@@ -51,6 +53,33 @@ png_side() { # width and height of a PNG, from its header
         awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'
 }
 
+# The game in folder $1 starts under Xvfb to its first frame, with its card faces and sounds, and
+# keeps its data in the per-user data folder, writing nothing beside itself.
+start_game() {
+    local bin=$1
+    need xvfb-run
+    need xauth
+    local data=$work/home/.local/share/Pelvo log=$work/stderr.txt
+    mkdir -p "$work/home" && mkdir -p -m 700 "$work/run"
+    env -u PELVO_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" \
+        XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config" \
+        XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb PELVO_PORT=$((20000 + RANDOM % 30000)) \
+        PELVO_INSTANCE="install-test-$$" PELVO_TEST_REPORT_STARTUP=1 PELVO_TEST_AUTO_ACCEPT=1 \
+        timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" \
+        bash "$0" start-inner "$bin/pelvo" "$log" "$data" ||
+        fail "xvfb-run"
+    grep -q '^startup-ms ' "$log" || { cat "$log"; fail "no first frame"; }
+    local sounds
+    sounds=$(ls "$source"/assets/sounds/*.wav | wc -l)
+    grep -q "^startup-assets card-deck=yes sounds=$sounds\$" "$log" ||
+        { cat "$log"; fail "card faces or sounds missing (want card-deck=yes sounds=$sounds)"; }
+    [ -d "$data" ] || fail "no per-user data folder $data"
+    local extra
+    extra=$(ls "$bin" | grep -vxE 'pelvo|pelvo-table|pelvo-bot' || true)
+    [ -z "$extra" ] || fail "the program wrote beside itself: $extra"
+    cat "$log"
+}
+
 case $mode in
 layout)
     for p in "${programs[@]}"; do
@@ -64,8 +93,6 @@ layout)
             fail "$p still points into the build folder: $(readelf -d "$prefix/bin/$p" | grep PATH)"
         fi
     done
-    [ "$(headless "$prefix/bin/pelvo" -h)" = "$(headless "$prefix/bin/pelvo" --help)" ] ||
-        fail "pelvo -h and --help differ"
     [ -f "$prefix/share/applications/$id.desktop" ] || fail "desktop entry not installed"
     [ -f "$prefix/share/metainfo/$id.metainfo.xml" ] || fail "metainfo not installed"
     [ -f "$prefix/share/doc/pelvo/copyright" ] || fail "copyright not installed"
@@ -126,26 +153,27 @@ man-pages)
     done
     ;;
 start)
-    need xvfb-run
-    need xauth
-    data=$work/home/.local/share/Pelvo
-    mkdir -p "$work/home" && mkdir -m 700 "$work/run"
-    log=$work/stderr.txt
-    env -u PELVO_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" \
-        XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config" \
-        XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb PELVO_PORT=$((20000 + RANDOM % 30000)) \
-        PELVO_INSTANCE="install-test-$$" PELVO_TEST_REPORT_STARTUP=1 PELVO_TEST_AUTO_ACCEPT=1 \
-        timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" \
-        bash "$0" start-inner "$prefix/bin/pelvo" "$log" "$data" ||
-        fail "xvfb-run"
-    grep -q '^startup-ms ' "$log" || { cat "$log"; fail "no first frame"; }
-    sounds=$(ls "$source"/assets/sounds/*.wav | wc -l)
-    grep -q "^startup-assets card-deck=yes sounds=$sounds\$" "$log" ||
-        { cat "$log"; fail "card faces or sounds missing (want card-deck=yes sounds=$sounds)"; }
-    [ -d "$data" ] || fail "no per-user data folder $data"
-    extra=$(ls "$prefix/bin" | grep -vxE 'pelvo|pelvo-table|pelvo-bot' || true)
-    [ -z "$extra" ] || fail "the program wrote beside itself: $extra"
-    cat "$log"
+    start_game "$prefix/bin"
+    ;;
+package)
+    need lintian
+    need dpkg-shlibdeps
+    cpack --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
+        { cat "$work/cpack.log"; fail "cpack"; }
+    deb=$(ls "$work"/package/pelvo_"$version"_*.deb)
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for lib in libqt6widgets6 libqt6multimedia6 libqt6svg6 libqt6network6; do
+        grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
+    done
+    lintian --fail-on error "$deb" >"$work/lintian.txt" 2>&1 ||
+        { cat "$work/lintian.txt"; fail "lintian reports errors"; }
+    grep -v 'running with root privileges' "$work/lintian.txt" || true
+    dpkg-deb -x "$deb" "$work/root"
+    for p in "${programs[@]}"; do
+        [ "$(headless "$work/root/usr/games/$p" --version)" = "$p $version" ] ||
+            fail "usr/games/$p --version"
+    done
+    start_game "$work/root/usr/games"
     ;;
 *)
     fail "unknown check $mode"

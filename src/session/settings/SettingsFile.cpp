@@ -73,7 +73,8 @@ bool isWritableFolder(const QString& folder) {
 
 bool isInstalledProgramFolder(const QString& folder) {
     const QDir bin(folder);
-    return bin.dirName() == QLatin1String("bin") &&
+    // Debian keeps the programs of games in /usr/games.
+    return (bin.dirName() == QLatin1String("bin") || bin.dirName() == QLatin1String("games")) &&
            QFileInfo::exists(bin.filePath(QStringLiteral("../share/applications/") +
                                           QLatin1String(desktopId) + QStringLiteral(".desktop")));
 }

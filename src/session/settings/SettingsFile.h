@@ -29,8 +29,8 @@ QString dataFolder();
 // created.
 QString chooseDataFolder(const QString& home, const QString& programFolder,
                          const QString& userFolder);
-// True for the "bin" folder of an installed program: its desktop entry lies in the share folder
-// beside it.
+// True for the "bin" (or "games") folder of an installed program: its desktop entry lies in the
+// share folder beside it.
 bool isInstalledProgramFolder(const QString& folder);
 // Full path of "kavrelhub.ini" in dataFolder().
 QString settingsPath();

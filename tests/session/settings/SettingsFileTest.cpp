@@ -449,6 +449,8 @@ TEST(DataFolderTest, AnInstalledProgramKeepsItsDataPerUserEvenWhereItsFolderIsWr
     test::writeBytes(prefix.filePath("share/applications/org.pelvo.Pelvo.desktop"), "");
     EXPECT_TRUE(isInstalledProgramFolder(bin));
     EXPECT_FALSE(isInstalledProgramFolder(prefix.filePath("share")));
+    QDir().mkpath(prefix.filePath("games"));
+    EXPECT_TRUE(isInstalledProgramFolder(prefix.filePath("games")));
     EXPECT_EQ(chooseDataFolder(QString(), bin, user), user);
     EXPECT_TRUE(QFileInfo(user).isDir());
     EXPECT_EQ(chooseDataFolder("/elsewhere", bin, user), "/elsewhere");
