@@ -124,6 +124,15 @@ metainfo)
     grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$meta" ||
         fail "launchable does not name $id.desktop"
     grep -q "<release version=\"$version\"" "$meta" || fail "no release $version"
+    # Each screenshot is a committed picture of the size the metadata gives.
+    sed -n 's:.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)">.*/\([^/]*\)</image>.*:\3 \1x\2:p' \
+        "$meta" >"$work/shots.txt"
+    [ -s "$work/shots.txt" ] || fail "no screenshot with its size"
+    while read -r shot size; do
+        png=$source/assets/desktop/screenshots/$shot
+        [ -f "$png" ] || fail "screenshot $shot is not in assets/desktop/screenshots"
+        [ "$(png_side "$png")" = "$size" ] || fail "$shot is $(png_side "$png"), not $size"
+    done <"$work/shots.txt"
     provided=$(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$meta" | sort | tr '\n' ' ')
     installed=$(ls "$prefix/bin" | sort | tr '\n' ' ')
     [ "$provided" = "$installed" ] ||
