@@ -61,13 +61,18 @@ start_game() {
     need xauth
     local data=$work/home/.local/share/Pelvo log=$work/stderr.txt
     mkdir -p "$work/home" && mkdir -p -m 700 "$work/run"
-    env -u PELVO_HOME -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" \
+    # Two servers started at once may pick the same free display: start the search at a random
+    # number and try again if the server did not come up.
+    local tries=0
+    until env -u PELVO_HOME -u PELVO_CARD_DECK -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" \
         XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config" \
         XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb PELVO_PORT=$((20000 + RANDOM % 30000)) \
         PELVO_INSTANCE="install-test-$$" PELVO_TEST_REPORT_STARTUP=1 PELVO_TEST_AUTO_ACCEPT=1 \
-        timeout 90 xvfb-run -a -s "-screen 0 1280x1024x24" \
-        bash "$0" start-inner "$bin/pelvo" "$log" "$data" ||
-        fail "xvfb-run"
+        timeout 90 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" \
+        bash "$0" start-inner "$bin/pelvo" "$log" "$data"; do
+        tries=$((tries + 1))
+        [ "$tries" -lt 3 ] || fail "xvfb-run"
+    done
     grep -q '^startup-ms ' "$log" || { cat "$log"; fail "no first frame"; }
     local sounds
     sounds=$(ls "$source"/assets/sounds/*.wav | wc -l)
