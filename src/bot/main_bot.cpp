@@ -6,6 +6,7 @@
 #include "bot/BotPlayer.h"
 #include "host/ComputerRules.h"
 #include "net/TSock.h"
+#include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Ports.h"
 #include "session/ClientSession.h"
@@ -37,6 +38,7 @@ std::optional<int> numberOption(const QCommandLineParser& parser, const QCommand
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelvo-bot"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
         "with the computer players' rules. Ends when the table closes the connection, or after\n"
         "--games games."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("Name to log in with."));
     parser.addPositionalArgument(QStringLiteral("HOST"), QStringLiteral("Address of the table."));
     const QCommandLineOption portOption(QStringLiteral("port"),

@@ -4,6 +4,7 @@
 // own
 #include "host/TServer.h"
 #include "net/TSock.h"
+#include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Ports.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelvo-table"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
         "to start games and remove players; a seat whose player leaves is played by the\n"
         "computer. Runs until SIGINT or SIGTERM, then closes every connection."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"),
         QStringLiteral("TCP port to listen on (default: PELVO_PORT or 7772)."),

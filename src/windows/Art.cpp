@@ -1,9 +1,11 @@
 #include "windows/Art.h"
 
 // Qt
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRadialGradient>
 #include <QRect>
 #include <QSize>
@@ -22,7 +24,68 @@ void smooth(QPainter& p) {
                      QPainter::TextAntialiasing);
 }
 
+// `text` in `font` as a filled outline with its top left at `topLeft`, or centred in `box` when
+// `box` is valid: outlines keep the drawing free of fonts when it is written as SVG.
+void fillText(QPainter& p, const QFont& font, const QString& text, const QColor& colour,
+              const QPointF& topLeft, const QRectF& box = QRectF()) {
+    const QFontMetricsF metrics(font);
+    QPainterPath path;
+    QPointF origin(topLeft.x(), topLeft.y() + metrics.ascent());
+    if (box.isValid())
+        origin = QPointF(box.center().x() - metrics.horizontalAdvance(text) / 2,
+                         box.center().y() - metrics.height() / 2 + metrics.ascent());
+    path.addText(origin, font, text);
+    p.fillPath(path, colour);
+}
+
 } // namespace
+
+void paintCardFan(QPainter& painter, const QPointF& pivot, qreal k) {
+    QPainter& p = painter;
+    const int angles[3] = {-22, 0, 22};
+    const QColor backs[3] = {QColor(176, 32, 48), QColor(250, 250, 246), QColor(176, 32, 48)};
+    const qreal pen = std::max<qreal>(1, k * 0.6);
+    // The ace in the middle is painted last, on top of the two backs.
+    for (const int i : {0, 2, 1}) {
+        p.save();
+        p.translate(pivot);
+        p.rotate(angles[i]);
+        const QRectF c(-14 * k, -52 * k, 28 * k, 40 * k);
+        p.setPen(QPen(QColor(40, 30, 20, 160), pen));
+        p.setBrush(backs[i]);
+        p.drawRoundedRect(c, 3.5 * k, 3.5 * k);
+        if (i == 1) {
+            const QColor red(196, 24, 32);
+            fillText(p, pixelFont(qRound(12 * k), true), QStringLiteral("A"), red,
+                     c.topLeft() + QPointF(3 * k, k));
+            fillText(p, pixelFont(qRound(18 * k), false), QString(QChar(u'\u2665')), red, {}, c);
+        } else {
+            p.setPen(QPen(QColor(255, 214, 140, 160), pen));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(c.adjusted(3 * k, 3 * k, -3 * k, -3 * k), 2 * k, 2 * k);
+        }
+        p.restore();
+    }
+}
+
+void paintIcon(QPainter& painter, qreal side) {
+    QPainter& p = painter;
+    p.save();
+    smooth(p);
+    // A rounded square of felt under a lamp, with the logo's fan of cards filling it.
+    const qreal margin = side / 32;
+    const QRectF plate(margin, margin, side - 2 * margin, side - 2 * margin);
+    QRadialGradient g(plate.center() - QPointF(0, side / 6), side * 0.75);
+    g.setColorAt(0, feltColour().lighter(118));
+    g.setColorAt(1, feltColour().darker(135));
+    p.setPen(QPen(feltColour().darker(220), std::max<qreal>(1, side / 64)));
+    p.setBrush(g);
+    p.drawRoundedRect(plate, side / 6, side / 6);
+    // The fan spans 65 by 48 units around a pivot 30 units below its middle.
+    const qreal k = plate.width() * 0.86 / 65;
+    paintCardFan(p, QPointF(side / 2, side / 2 + 29.7 * k), k);
+    p.restore();
+}
 
 QColor feltColour() {
     return QColor(140, 158, 83);
@@ -66,32 +129,7 @@ QPixmap logoPicture(const QSize& size, qreal ratio) {
     const qreal k = (withMaker ? size.height() - 16 : size.height()) / 56.0;
     const auto scaled = [k](qreal pixels) { return qRound(pixels * k); };
 
-    // A small fan of three cards.
-    const QPointF pivot(34 * k, 62 * k);
-    const int angles[3] = {-22, 0, 22};
-    const QColor backs[3] = {QColor(176, 32, 48), QColor(250, 250, 246), QColor(176, 32, 48)};
-    for (int i = 0; i < 3; ++i) {
-        p.save();
-        p.translate(pivot);
-        p.rotate(angles[i]);
-        const QRectF c(-14 * k, -52 * k, 28 * k, 40 * k);
-        p.setPen(QPen(QColor(40, 30, 20, 160), 1));
-        p.setBrush(backs[i]);
-        p.drawRoundedRect(c, 3.5 * k, 3.5 * k);
-        if (i == 1) {
-            p.setPen(QColor(196, 24, 32));
-            p.setFont(pixelFont(scaled(12), true));
-            p.drawText(c.adjusted(3 * k, k, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                       QStringLiteral("A"));
-            p.setFont(pixelFont(scaled(18), false));
-            p.drawText(c, Qt::AlignCenter, QString(QChar(u'\u2665')));
-        } else {
-            p.setPen(QPen(QColor(255, 214, 140, 160), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(c.adjusted(3 * k, 3 * k, -3 * k, -3 * k), 2, 2);
-        }
-        p.restore();
-    }
+    paintCardFan(p, QPointF(34 * k, 62 * k), k);
     // The name with a soft shadow.
     QFont big = pixelFont(scaled(34), true);
     big.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);

@@ -33,6 +33,11 @@ QPixmap blankPicture(const QSize& size, qreal ratio = paintRatio());
 // The program's logo: a small fan of cards and the name, and the maker below them when `size`
 // is at least 60 pixels high. Everything scales with the height.
 QPixmap logoPicture(const QSize& size, qreal ratio = paintRatio());
+// The logo's fan of three cards, `k` times the size of the 56-pixel logo, turning about `pivot`
+// (30 units below the fan's middle; the fan is 65 units wide and 48 high).
+void paintCardFan(QPainter& painter, const QPointF& pivot, qreal k);
+// The program's icon: the fan of cards on a rounded square of felt, `side` units square.
+void paintIcon(QPainter& painter, qreal side);
 
 // The yellow start button filling `area`, its text sized to the button.
 void paintStartButton(QPainter& painter, const QRectF& area, const QString& text, bool hover,

@@ -100,6 +100,32 @@ TEST(Startup, OneOrTwoParametersNeitherListenNorConnect) {
     }
 }
 
+TEST(Startup, OnlyALoneHelpOrVersionIsAnsweredInsteadOfPlaying) {
+    for (const QString& info : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        PelvoProcess pelvo;
+        pelvo.start({info});
+        ASSERT_TRUE(pelvo.waitForExit()) << info.toStdString();
+        EXPECT_EQ(pelvo.exitCode(), 0);
+        const QString out = QString::fromUtf8(pelvo.process().readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith(info == "--help" ? "Usage: pelvo" : "pelvo 1.0.1\n"))
+            << out.toStdString();
+        EXPECT_TRUE(pelvo.chat().isEmpty()) << "no window";
+    }
+    // Anywhere else they are a name like any other: this joins as "--help".
+    PelvoProcess pelvo;
+    FakeHost host(pelvo.port());
+    pelvo.start({"--help", "127.0.0.1", "--version"});
+    QTcpSocket* peer = host.accept();
+    ASSERT_NE(peer, nullptr);
+    peer->write("CMD_sendlogininfo+3\xFF");
+    EXPECT_TRUE(readAtLeast(peer, 10).startsWith("CMD_logininfo+3+1.0.1+--help"));
+    // A lone short form or any other single word still opens the window unconnected.
+    PelvoProcess single;
+    single.start({"-h"});
+    EXPECT_TRUE(eventually([&] { return single.chat().contains("Loading Multi-player"); }));
+    EXPECT_TRUE(single.running());
+}
+
 TEST(Startup, ASecondStartRaisesTheFirstAndExits) {
     PelvoProcess first;
     first.start({"Anna", "127.0.0.1"});

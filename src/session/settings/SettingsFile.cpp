@@ -72,10 +72,22 @@ bool isWritableFolder(const QString& folder) {
 
 } // namespace
 
+bool isInstalledProgramFolder(const QString& folder) {
+    const QDir bin(folder);
+    // Debian keeps the programs of games in /usr/games.
+    return (bin.dirName() == QLatin1String("bin") || bin.dirName() == QLatin1String("games")) &&
+           QFileInfo::exists(bin.filePath(QStringLiteral("../share/applications/") +
+                                          QLatin1String(desktopId) + QStringLiteral(".desktop")));
+}
+
 QString chooseDataFolder(const QString& home, const QString& programFolder,
                          const QString& userFolder) {
     if (!home.isEmpty()) return home;
-    if (isWritableFolder(programFolder) || userFolder.isEmpty()) return programFolder;
+    if (userFolder.isEmpty()) return programFolder;
+    // An installed program's folder is shared by every user even where it can be written (as
+    // root, or in a staging folder).
+    if (isWritableFolder(programFolder) && !isInstalledProgramFolder(programFolder))
+        return programFolder;
     QDir().mkpath(userFolder);
     return userFolder;
 }

@@ -18,13 +18,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The program's name on the desktop: its desktop entry, icon and metadata are named after it.
+inline constexpr char desktopId[] = "org.pelvo.Pelvo";
+
 // Folder of the settings and tally files: PELVO_HOME, else the program's folder, else (when
-// that cannot be written) the per-user data folder.
+// that cannot be written, or the program is installed) the per-user data folder.
 QString dataFolder();
 // The choice behind dataFolder(): home when set, else programFolder when it can be written (or
-// there is no userFolder), else userFolder, which is created.
+// there is no userFolder) and is not an installed program's folder, else userFolder, which is
+// created.
 QString chooseDataFolder(const QString& home, const QString& programFolder,
                          const QString& userFolder);
+// True for the "bin" (or "games") folder of an installed program: its desktop entry lies in the
+// share folder beside it.
+bool isInstalledProgramFolder(const QString& folder);
 // Full path of "kavrelhub.ini" in dataFolder().
 QString settingsPath();
 

@@ -468,5 +468,25 @@ TEST(DataFolderTest, HomeOverridesThenTheProgramFolderThenTheUserFolder) {
     EXPECT_TRUE(QFileInfo(user).isDir());
 }
 
+TEST(DataFolderTest, AnInstalledProgramKeepsItsDataPerUserEvenWhereItsFolderIsWritable) {
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath("bin");
+    const QString user = prefix.filePath("home/.local/share/Pelvo");
+    QDir().mkpath(bin);
+    // A build folder (no desktop entry beside it) keeps the files next to the program.
+    EXPECT_FALSE(isInstalledProgramFolder(bin));
+    EXPECT_EQ(chooseDataFolder(QString(), bin, user), bin);
+
+    QDir().mkpath(prefix.filePath("share/applications"));
+    test::writeBytes(prefix.filePath("share/applications/org.pelvo.Pelvo.desktop"), "");
+    EXPECT_TRUE(isInstalledProgramFolder(bin));
+    EXPECT_FALSE(isInstalledProgramFolder(prefix.filePath("share")));
+    QDir().mkpath(prefix.filePath("games"));
+    EXPECT_TRUE(isInstalledProgramFolder(prefix.filePath("games")));
+    EXPECT_EQ(chooseDataFolder(QString(), bin, user), user);
+    EXPECT_TRUE(QFileInfo(user).isDir());
+    EXPECT_EQ(chooseDataFolder("/elsewhere", bin, user), "/elsewhere");
+}
+
 } // namespace
 } // namespace pelvo

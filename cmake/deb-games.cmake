@@ -1,0 +1,11 @@
+# Run by CPack on the staged package: Debian keeps the programs of games in /usr/games.
+file(GLOB programs "${CPACK_TEMPORARY_DIRECTORY}/usr/bin/*")
+if(NOT programs)
+  message(FATAL_ERROR "no programs staged in ${CPACK_TEMPORARY_DIRECTORY}/usr/bin")
+endif()
+file(MAKE_DIRECTORY "${CPACK_TEMPORARY_DIRECTORY}/usr/games")
+foreach(program ${programs})
+  get_filename_component(name "${program}" NAME)
+  file(RENAME "${program}" "${CPACK_TEMPORARY_DIRECTORY}/usr/games/${name}")
+endforeach()
+file(REMOVE_RECURSE "${CPACK_TEMPORARY_DIRECTORY}/usr/bin")
