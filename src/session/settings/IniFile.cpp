@@ -120,17 +120,22 @@ QByteArray withValue(const QByteArray& text, QByteArrayView section, QByteArrayV
                      QByteArrayView value) {
     QByteArray clean = value.toByteArray();
     clean.replace('\r', ' ').replace('\n', ' ');
+    // Blanks at the ends never read back; written, they would pile up at every save.
+    const Span kept = trimmed(clean, 0, clean.size());
+    clean = clean.sliced(kept.begin, kept.end - kept.begin);
     const QByteArray eol = text.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
     const Location loc = locate(text, section, key);
 
+    // A last line that ends in a lone CR reads without it; completing that CR keeps it so.
+    const QByteArray lastBreak = text.endsWith('\r') ? QByteArray("\n") : eol;
     QByteArray out = text;
     if (loc.keyFound) {
         out.replace(loc.value.begin, loc.value.end - loc.value.begin, clean);
     } else if (loc.sectionFound) {
         const QByteArray line = key.toByteArray() + '=' + clean;
-        out.insert(loc.insertAt, loc.insertAfterBreak ? line + eol : eol + line);
+        out.insert(loc.insertAt, loc.insertAfterBreak ? line + eol : lastBreak + line);
     } else {
-        if (!out.isEmpty() && !out.endsWith('\n')) out += eol;
+        if (!out.isEmpty() && !out.endsWith('\n')) out += lastBreak;
         out += '[' + section.toByteArray() + ']' + eol + key.toByteArray() + '=' + clean + eol;
     }
     return out;

@@ -41,5 +41,25 @@ TEST(IniTextTest, ReadsTheFirstMatchTrimmedAndIgnoresComments) {
               "\xEF\xBB\xBF[Pelvo]\nTop=9\n");
 }
 
+// Blanks and line breaks at a value's ends cannot be read back; saving the same value again and
+// again must leave the file as it is.
+TEST(IniTextTest, WritingAValueTwiceChangesNothingAndReadsItBack) {
+    for (const QByteArray before : {"", "[Pelvo]\nTop=1\n", "[Pelvo]\r\nLeft=2\r\n"}) {
+        const QByteArray once = ini::withValue(before, "Pelvo", "Top", " \ta\nb \r\n");
+        EXPECT_EQ(ini::value(once, "Pelvo", "Top"), "a b");
+        EXPECT_EQ(ini::withValue(once, "Pelvo", "Top", " \ta\nb \r\n"), once)
+            << before.toStdString();
+    }
+    // A file whose last line ends in a lone CR: adding a key must not change the other values.
+    for (const QByteArray before : {"[Pelvo]\r\nTop=1\r", "[A]\r\nx=1\r", "[Pelvo]\nTop=1\r"}) {
+        const QByteArray after = ini::withValue(before, "Pelvo", "Left", "2");
+        EXPECT_EQ(ini::value(after, "Pelvo", "Left"), "2") << before.toStdString();
+        EXPECT_EQ(ini::value(after, "Pelvo", "Top"), ini::value(before, "Pelvo", "Top"))
+            << before.toStdString();
+        EXPECT_EQ(ini::value(after, "A", "x"), ini::value(before, "A", "x"))
+            << before.toStdString();
+    }
+}
+
 } // namespace
 } // namespace pelvo
