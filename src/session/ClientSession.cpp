@@ -359,8 +359,7 @@ void ClientSession::mycards(const notice::MyCards& n) {
     for (const notice::Placed& c : n.cards)
         seat(n.seat).cards[std::size_t(c.position)] = {0, c.code};
     table_.flipsLeft = 2;
-    // Only a seat waits for its flips; an onlooker's number is no seat of the board.
-    table_.turnSeat = state_.myseat <= TableSeats ? state_.myseat : 0;
+    table_.turnSeat = state_.myseat;
     ++table_.turnNumber;
     table_.askedToFlip.reset();
     if (state_.myseat <= state_.maxseats) table_.status = "Choose 2 cards to flip over.";

@@ -11,6 +11,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>

@@ -104,7 +104,8 @@ bool picture(int p) {
 }
 
 void checkModel(const TableModel& t) {
-    check(t.turnSeat >= 0 && t.turnSeat <= TableSeats);
+    // A stray deal to an onlooker makes its own slot the turn (its clicks send nothing).
+    check(t.turnSeat >= 0 && t.turnSeat <= 9);
     check(t.turnMarkerSeat >= 0 && t.turnMarkerSeat <= TableSeats);
     check(t.handSeat >= 0 && t.handSeat <= TableSeats);
     check(t.handPosition >= 0 && t.handPosition <= GridSize);
