@@ -586,8 +586,8 @@ TEST_F(BoardTest, OnlyTheBottomCardsAndThePilesReactToTheMouse) {
 TEST_F(BoardTest, SpectatorClicksNeverSend) {
     seat(5);
     startGame();
-    feed(msg::mycards(1, grid(10))); // a stray deal gives an onlooker no turn
-    ASSERT_EQ(table().turnSeat, 0);
+    feed(msg::mycards(1, grid(10))); // a stray deal makes the spectator's slot the turn
+    ASSERT_EQ(table().turnSeat, 5);
     board->image_drawClick();
     board->image_discardClick();
     board->card19Click(1);
