@@ -214,7 +214,8 @@ TEST_F(TchatTest, AnOversizedFrameIsSkippedAndTheWindowStays) {
     QTcpSocket* peer = acceptClient();
     ASSERT_NE(peer, nullptr);
     peer->write(QByteArray(70 * 1024, 'x'));
-    peer->write("\xFF" "CMD_newplayerinfo+3+Bo\xFF");
+    peer->write("\xFF"
+                "CMD_newplayerinfo+3+Bo\xFF");
     EXPECT_TRUE(waitFor([&] { return w.seatCaption(3) == "Bo"; }));
     EXPECT_EQ(closed.count(), 0);
 }
