@@ -1,6 +1,6 @@
 #pragma once
 // Typed notices, host to client: one plain struct per notice the client handles, decoded once
-// from the payload (the text after "CMD_name+") and encoded by the builders of Messages.h.
+// from the payload (the text after the command name and its "+") and encoded by the builders of Messages.h.
 // A decoder either reads the whole notice or fails as a whole (std::nullopt), so a malformed
 // notice changes nothing on the client.
 
