@@ -303,8 +303,7 @@ void Tchat::showTable() {
 // ---------------------------------------------------------------- chat and settings
 
 void Tchat::addlinetochat(const QString& line, quint32 colour) {
-    session_->addlinetochat(line, colour,
-                            line.startsWith(u'0') ? ChatLine::Kind::System : ChatLine::Kind::Chat);
+    chat_->addlinetochat(line, colour); // the panel decides the line's kind from its sender
 }
 
 void Tchat::saveinifile() {

@@ -1,8 +1,8 @@
 #pragma once
 // Typed notices, host to client: one plain struct per notice the client handles, decoded once
-// from the payload (the text after the command name and its "+") and encoded by the builders of Messages.h.
-// A decoder either reads the whole notice or fails as a whole (std::nullopt), so a malformed
-// notice changes nothing on the client.
+// from the payload (the text after the command name and its "+") and encoded by the builders of
+// Messages.h. A decoder either reads the whole notice or fails as a whole (std::nullopt), so a
+// malformed notice changes nothing on the client.
 
 // own
 #include "protocol/Messages.h"
