@@ -72,10 +72,12 @@ template <class F> void TServer::run(F&& work) {
         engine_.lostConnection(slot);
         --depth_;
     }
+    noteGameState();
     syncTimers();
 }
 
 void TServer::syncTimers() {
+    if (closing_) return; // nothing plays on while the table closes
     const auto follow = [](QTimer& timer, const TimerSeam& seam, std::uint64_t& armings) {
         if (!seam.enabled) {
             timer.stop();
@@ -108,6 +110,9 @@ void TServer::Sock1Accept(TSock* listener) {
         sock->OnDisconnect = nullptr;
         sock->OnRead = nullptr;
         sock->Tag = Slots;
+        ++metrics_.connectionsRefused;
+        ++metrics_.framesOut;
+        logEvent("refuse", {{"reason", QStringLiteral("full")}, {"addr", sock->HostName()}});
         sock->Send(msg::full());
         delete sock;
         return;
@@ -118,6 +123,10 @@ void TServer::Sock1Accept(TSock* listener) {
     c.id = ++nextId_;
     c.splitter.clear();
     c.queued = 0;
+    c.addr = sock->HostName();
+    c.loggedIn = false;
+    ++metrics_.connectionsAccepted;
+    logEvent("connect", {{"slot", slot}, {"addr", c.addr}});
     sock->Tag = slot;
     sock->OnRead = [this](TSock* s, int count) { Sock1Read(s, count); };
     sock->OnDisconnect = [this](TSock* s) { tempsockDisconnect(s); };
@@ -135,20 +144,25 @@ void TServer::Sock1Read(TSock* sock, int) {
     const int slot = sock->Tag;
     if (slot < 1 || slot > MaxOpenSlots || conns_[slot].sock != sock) return;
     Connection& c = conns_[slot];
+    if (closing_) return; // the table is going; what is said now goes nowhere
+    metrics_.bytesIn += std::uint64_t(bytes.size());
     QList<QByteArray> frames;
-    bool healthy = c.splitter.feed(bytes, frames);
+    const bool healthy = c.splitter.feed(bytes, frames);
+    bool flooding = false;
     for (const QByteArray& frame : frames) {
         if (frame.isEmpty()) continue; // the login's second terminator; dropped anyway
+        ++metrics_.framesIn;
         if (c.queued >= MaxQueuedLines) {
-            healthy = false;
+            flooding = true;
             break;
         }
         receivedlist.push_back({slot, c.id, decodeWire(frame)});
         ++c.queued;
     }
     if (!receivedlist.empty() && !socktimer.isActive()) armDispatch();
-    if (!healthy) {
+    if (!healthy || flooding) {
         qCWarning(lcHost) << "closing slot" << slot << ": not a peer of this protocol";
+        noteClosed(slot, flooding ? "flood" : "oversized");
         sock->Close();
     }
 }
@@ -172,7 +186,7 @@ void TServer::socktimerTimer() {
         if (!c.sock || c.id != item.id) continue;
         --c.queued;
         lastDispatch_.start();
-        run([&] { engine_.request(item.slot, item.line); });
+        run([&] { dispatchRequest(item.slot, item.line); });
         break;
     }
     // Idle costs nothing: the dispatch timer runs only while lines wait.
@@ -193,6 +207,7 @@ void TServer::tempsockInfo(TSock* sock, int, const QString& text) {
     const int slot = sock->Tag;
     // Only the slot's current connection speaks for it; a repeated notice finds it gone.
     if (slot < 1 || slot > MaxOpenSlots || conns_[slot].sock != sock) return;
+    noteLost(slot);
     forget(slot);
     if (depth_ > 0)
         lost_.push_back(slot);
@@ -209,6 +224,10 @@ void TServer::forget(int slot) {
     sock->OnRead = nullptr;
     sock->OnDisconnect = nullptr;
     sock->deleteLater();
+}
+
+void TServer::broadcast(const QByteArray& frame) {
+    run([&] { engine_.broadcast(frame); });
 }
 
 void TServer::closeAll() {
@@ -233,7 +252,10 @@ void TServer::Wire::send(int slot, const QByteArray& frame) {
     TSock* sock = server_.conns_[slot].sock;
     if (!sock) return;
     try {
-        sock->Send(frame); // a peer that stopped reading is closed here (MaxOutbound)
+        ++server_.metrics_.framesOut;
+        server_.metrics_.bytesOut += std::uint64_t(frame.size());
+        // A peer that stopped reading is closed here (MaxOutbound).
+        if (!sock->Send(frame)) server_.noteClosed(slot, "stalled");
     } catch (const ESockException& e) {
         qCDebug(lcHost) << "send to slot" << slot << "failed:" << e.what();
     }

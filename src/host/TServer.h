@@ -6,7 +6,9 @@
 
 // own
 #include "host/Engine.h"
+#include "host/EventLog.h"
 #include "host/Model.h"
+#include "host/TableMetrics.h"
 #include "protocol/FrameSplitter.h"
 
 // Qt
@@ -61,6 +63,18 @@ public:
 
     // Closes every accepted connection (each gets the usual lost-connection handling).
     void closeAll();
+    // Ends the table in order: stops listening and playing, tells everyone "The table is
+    // closing.", waits until that has left (at most `graceMs`), closes every connection, then
+    // calls `done` from the event loop.
+    void closeTable(std::function<void()> done, int graceMs = 2000);
+    bool closing() const { return closing_; }
+
+    // The operator's event lines (see EventLog.h); pelvo-table writes them to stderr. Nothing
+    // is formatted while unset.
+    std::function<void(const QString&)> eventLog;
+    const TableMetrics& metrics() const { return metrics_; }
+    TableGauges gauges() const;
+    QByteArray metricsText() const { return prometheusText(metrics_, gauges()); }
     // Lines received and not yet dispatched.
     qsizetype queuedLines() const { return qsizetype(receivedlist.size()); }
     bool socktimerActive() const { return socktimer.isActive(); }
@@ -82,6 +96,8 @@ private:
         FrameSplitter splitter;
         std::uint64_t id = 0; // which connection: a slot's next holder gets a new id
         int queued = 0;
+        QString addr; // the peer's address, for the event log
+        bool loggedIn = false;
     };
     struct Received {
         int slot;
@@ -104,6 +120,13 @@ private:
     void forget(int slot);
     void syncTimers();
     void armDispatch();
+    // Bookkeeping for the metrics and the event log (TServerEvents.cpp).
+    void logEvent(const char* event, std::initializer_list<LogField> fields) const;
+    void dispatchRequest(int slot, const QString& line);
+    void noteGameState();
+    void noteClosed(int slot, const char* reason);
+    void noteLost(int slot);
+    void broadcast(const QByteArray& frame);
 
     Random random_;
     Wire wire_{*this};
@@ -119,6 +142,11 @@ private:
     std::uint64_t computerArmings_ = 0;
     int depth_ = 0;
     std::vector<int> lost_;
+    TableMetrics metrics_;
+    bool gameWasRunning_ = false;
+    bool closing_ = false;
+    int kicking_ = 0; // the slot a removal being handled closes
+    int kickedBy_ = 0;
 };
 
 } // namespace pelvo

@@ -2,7 +2,9 @@
 // tests that play over raw sockets. The first connection gets slot 1 and the hosting rights.
 
 // own
+#include "host/MetricsEndpoint.h"
 #include "host/TServer.h"
+#include "net/SignalWatcher.h"
 #include "net/TSock.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
@@ -11,23 +13,17 @@
 // Qt
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTextStream>
 
-// POSIX
-#include <csignal>
-#include <sys/signalfd.h>
-#include <unistd.h>
+// std
+#include <cstring>
+#include <memory>
+#include <optional>
 
 int main(int argc, char** argv) {
-    // SIGINT and SIGTERM arrive through a descriptor, so shutting down runs in the event loop.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-
     QCoreApplication app(argc, argv);
+    // SIGTERM, SIGINT and SIGHUP close the table in order; caught before anyone can connect.
+    pelvo::SignalWatcher stopSignals(pelvo::SignalWatcher::stopSignals());
     QCoreApplication::setApplicationName(QStringLiteral("pelvo-table"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
 
@@ -35,7 +31,9 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral(
         "A Pelvo table without a window. The first connection gets slot 1 and with it the right\n"
         "to start games and remove players; a seat whose player leaves is played by the\n"
-        "computer. Runs until SIGINT or SIGTERM, then closes every connection."));
+        "computer. Runs until SIGTERM, SIGINT or SIGHUP, then tells everyone \"The table is\n"
+        "closing.\", closes every connection and exits 0. Logs one key=value line per event\n"
+        "on stderr."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(
@@ -52,7 +50,13 @@ int main(int argc, char** argv) {
         QStringLiteral("LEVEL"), QStringLiteral("classic"));
     parser.addOption(portOption);
     parser.addOption(speedOption);
+    const QCommandLineOption metricsOption(
+        QStringLiteral("metrics-port"),
+        QStringLiteral("Serve /metrics (Prometheus text) and /healthz over HTTP on this TCP port "
+                       "(default: off)."),
+        QStringLiteral("N"));
     parser.addOption(levelOption);
+    parser.addOption(metricsOption);
     parser.process(app);
 
     QTextStream err(stderr);
@@ -76,7 +80,19 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::optional<int> metricsPort;
+    if (parser.isSet(metricsOption)) {
+        metricsPort = pelvo::toInt(parser.value(metricsOption));
+        if (!metricsPort || *metricsPort < 1 || *metricsPort > 65535 ||
+            *metricsPort == *portNumber) {
+            err << "pelvo-table: not a metrics port number (1 to 65535, not the game port): "
+                << parser.value(metricsOption) << "\n";
+            return 2;
+        }
+    }
+
     pelvo::TServer server(pelvo::TServer::Options{.windowless = true});
+    server.eventLog = [&err](const QString& line) { err << line << Qt::endl; };
     const int botSpeed = *speed;
     server.botSpeed = [botSpeed] { return botSpeed; };
     const pelvo::BotLevel botLevel = *level;
@@ -89,26 +105,31 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const int fd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (fd < 0) {
-        err << "pelvo-table: cannot watch for signals\n";
-        return 1;
-    }
-    QSocketNotifier stopNotifier(fd, QSocketNotifier::Read);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, [&] {
-        signalfd_siginfo info;
-        while (::read(fd, &info, sizeof info) == sizeof info) {
+    std::unique_ptr<pelvo::MetricsEndpoint> metrics;
+    if (metricsPort) {
+        metrics = std::make_unique<pelvo::MetricsEndpoint>(server);
+        if (!metrics->listen(quint16(*metricsPort))) {
+            err << "pelvo-table: cannot serve metrics on port " << *metricsPort << "\n";
+            return 1;
         }
-        stopNotifier.setEnabled(false);
-        server.closeAll();
-        server.Sock1->setListen(false);
-        QCoreApplication::quit();
+    }
+
+    QObject::connect(&stopSignals, &pelvo::SignalWatcher::caught, &app, [&](int number) {
+        if (server.closing()) return; // a second signal while closing changes nothing
+        const char* name = sigabbrev_np(number);
+        server.eventLog(pelvo::eventLine(u"pelvo-table", "stop",
+                                         {{"signal", QString::fromLatin1(name ? name : "?")}}));
+        server.closeTable([] { QCoreApplication::exit(0); });
     });
 
+    server.eventLog(pelvo::eventLine(
+        u"pelvo-table", "listening",
+        {{"port", *portNumber}, {"metrics_port", metricsPort ? QString::number(*metricsPort)
+                                                               : QStringLiteral("off")}}));
     QTextStream out(stdout);
     out << "pelvo-table listening on port " << *portNumber << Qt::endl;
 
     const int rc = app.exec();
-    ::close(fd);
+    server.eventLog(pelvo::eventLine(u"pelvo-table", "exit", {{"status", rc}}));
     return rc;
 }

@@ -1,0 +1,171 @@
+// The table host's bookkeeping for operators: counters for the metrics, one event line per
+// thing an operator cares about, and the orderly close of a table.
+#include "host/TServer.h"
+
+// own
+#include "net/TSock.h"
+#include "protocol/ColourText.h"
+#include "protocol/Commands.h"
+#include "protocol/Fields.h"
+#include "protocol/Messages.h"
+
+// Qt
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace pelvo {
+
+namespace {
+// Host lines in chat are blue, like the clients' own system lines.
+constexpr quint32 hostLineColour = 0xFF0000;
+
+bool isCommand(const QString& line, const char* command) {
+    const qsizetype end = line.indexOf(u'+');
+    return QStringView(line).left(end < 0 ? line.size() : end) == QLatin1String(command);
+}
+} // namespace
+
+void TServer::logEvent(const char* event, std::initializer_list<LogField> fields) const {
+    if (eventLog) eventLog(eventLine(u"pelvo-table", event, fields));
+}
+
+void TServer::dispatchRequest(int slot, const QString& line) {
+    // A removal is told under the removed player's name, which is gone once the request ran:
+    // the lost connection it causes is logged as the removal (noteLost).
+    const bool kick = isCommand(line, cmd::kickhim);
+    if (kick) {
+        const auto target = toInt(line.section(u'+', 2, 2));
+        kicking_ = target && *target >= 1 && *target <= MaxOpenSlots ? *target : 0;
+        kickedBy_ = slot;
+    }
+    const bool accepted = engine_.request(slot, line);
+    kicking_ = kickedBy_ = 0;
+    if (!accepted) return;
+    if (isCommand(line, cmd::logininfo)) {
+        ++metrics_.logins;
+        conns_[slot].loggedIn = true;
+        logEvent("login", {{"slot", slot},
+                           LogField::text("name", table().seats[slot].name),
+                           {"addr", conns_[slot].addr}});
+    } else if (isCommand(line, cmd::startgame)) {
+        ++metrics_.gamesStarted;
+        gameWasRunning_ = table().gameRunning;
+        int people = 0, computers = 0;
+        for (int s = 1; s <= Seats; ++s) {
+            if (!table().seats[s].inGame) continue;
+            ++(table().computerPlays(s) ? computers : people);
+        }
+        logEvent("game_start", {{"by", slot},
+                                {"rounds", table().roundsToPlay},
+                                {"people", people},
+                                {"computers", computers}});
+    }
+}
+
+void TServer::noteGameState() {
+    const bool running = table().gameRunning;
+    if (gameWasRunning_ && !running) {
+        // Ended to a winner: the lowest total, as the rules decided it.
+        ++metrics_.gamesFinished;
+        const Table& t = table();
+        int leader = 0;
+        for (int s = 1; s <= Seats; ++s)
+            if (t.seats[s].inGame && (!leader || t.seats[s].total < t.seats[leader].total))
+                leader = s;
+        const Seat& winner = t.seats[leader ? leader : 1];
+        logEvent("game_end", {LogField::text("winner", winner.name.isEmpty() ? winner.botName
+                                                                             : winner.name),
+                              {"seat", leader},
+                              {"rounds", t.roundNumber - 1}});
+    }
+    gameWasRunning_ = running;
+}
+
+void TServer::noteClosed(int slot, const char* reason) {
+    const QLatin1String why(reason);
+    if (why == QLatin1String("flood"))
+        ++metrics_.closedFlood;
+    else if (why == QLatin1String("oversized"))
+        ++metrics_.closedOversized;
+    else
+        ++metrics_.closedStalled;
+    logEvent("close", {{"slot", slot},
+                       {"reason", QString(why)},
+                       LogField::text("name", table().seats[slot].name),
+                       {"addr", conns_[slot].addr}});
+}
+
+void TServer::noteLost(int slot) {
+    const Connection& c = conns_[slot];
+    if (slot == kicking_) {
+        ++metrics_.kicked;
+        logEvent("kick", {{"slot", slot},
+                          LogField::text("name", table().seats[slot].name),
+                          {"addr", c.addr},
+                          {"by", kickedBy_}});
+        return;
+    }
+    logEvent("disconnect", {{"slot", slot},
+                            LogField::text("name", table().seats[slot].name),
+                            {"addr", c.addr}});
+}
+
+TableGauges TServer::gauges() const {
+    TableGauges g;
+    const Table& t = table();
+    for (int slot = 1; slot <= MaxOpenSlots; ++slot) {
+        const Connection& c = conns_[slot];
+        if (!c.sock) continue;
+        if (!c.loggedIn)
+            ++g.loggingIn;
+        else if (slot > Seats)
+            ++g.spectators;
+        else
+            ++(t.seats[slot].watching ? g.justWatch : g.players);
+    }
+    g.gameRunning = t.gameRunning;
+    if (t.gameRunning)
+        for (int s = 1; s <= Seats; ++s) g.computerSeats += t.computerPlays(s) ? 1 : 0;
+    g.queuedLines = int(receivedlist.size());
+    return g;
+}
+
+void TServer::closeTable(std::function<void()> done, int graceMs) {
+    if (closing_) return;
+    int open = 0;
+    for (int slot = 1; slot <= MaxOpenSlots; ++slot) open += conns_[slot].sock ? 1 : 0;
+    logEvent("closing", {{"connections", open}});
+    try {
+        if (Sock1->Listen()) Sock1->setListen(false);
+    } catch (const ESockException&) {
+        // Not listening is what we want.
+    }
+    // A host line in chat, as an action from slot 0: every client shows it, including those
+    // built before anything told them why a table goes away.
+    broadcast(
+        msg::action(0, QStringLiteral("The table is closing."), colourToText(hostLineColour)));
+    closing_ = true;
+    timer1.stop();
+    computertimer.stop();
+    socktimer.stop();
+    receivedlist.clear();
+
+    // The notice leaves as fast as each peer reads it; one that does not read is not waited
+    // for past the grace time.
+    auto* poll = new QTimer(this);
+    QElapsedTimer waited;
+    waited.start();
+    connect(poll, &QTimer::timeout, this, [this, poll, waited, graceMs, done = std::move(done)] {
+        bool pending = false;
+        for (int slot = 1; slot <= MaxOpenSlots; ++slot)
+            if (conns_[slot].sock && conns_[slot].sock->outboundSize() > 0) pending = true;
+        if (pending && waited.elapsed() < graceMs) return;
+        poll->stop();
+        poll->deleteLater();
+        closeAll();
+        if (done) done();
+    });
+    poll->start(5);
+}
+
+} // namespace pelvo
