@@ -1,6 +1,7 @@
 // Entry point: the single-instance guard, the windows in their order, the event loop.
 
 // own
+#include "client/OrderlyStop.h"
 #include "client/SingleInstance.h"
 #include "client/Tchat.h"
 #include "client/board/CardArt.h"
@@ -114,6 +115,8 @@ int main(int argc, char** argv) {
                      &pelvo::Tchat::restoreAndRaise);
     QObject::connect(&chat, &pelvo::Tchat::mainWindowClosed, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Stop signals and the end of the desktop session save the tally and close in order.
+    pelvo::OrderlyStop orderlyStop(chat);
 
     FirstPaintReporter reporter(clock);
     if (qEnvironmentVariableIsSet("PELVO_TEST_REPORT_STARTUP")) {

@@ -40,8 +40,7 @@ QString quoteLogValue(QStringView text) {
     return out;
 }
 
-QString eventLine(QStringView program, const char* event,
-                  std::initializer_list<LogField> fields) {
+QString eventLine(QStringView program, const char* event, std::initializer_list<LogField> fields) {
     QString line = program.toString() + QLatin1String(" event=") + QLatin1String(event);
     for (const LogField& f : fields) {
         line += u' ';

@@ -35,7 +35,6 @@ struct LogField {
 // "\"" + escaped text + "\"".
 QString quoteLogValue(QStringView text);
 // "<program> event=<event> key=value ...", without a line end.
-QString eventLine(QStringView program, const char* event,
-                  std::initializer_list<LogField> fields);
+QString eventLine(QStringView program, const char* event, std::initializer_list<LogField> fields);
 
 } // namespace pelvo

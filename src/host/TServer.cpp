@@ -250,7 +250,7 @@ void TServer::computertimerTimer() {
 void TServer::Wire::send(int slot, const QByteArray& frame) {
     if (slot < 1 || slot > MaxOpenSlots) return;
     TSock* sock = server_.conns_[slot].sock;
-    if (!sock) return;
+    if (!sock || server_.closing_) return; // a closing table's last word is that it closes
     try {
         ++server_.metrics_.framesOut;
         server_.metrics_.bytesOut += std::uint64_t(frame.size());

@@ -73,10 +73,10 @@ void TServer::noteGameState() {
             if (t.seats[s].inGame && (!leader || t.seats[s].total < t.seats[leader].total))
                 leader = s;
         const Seat& winner = t.seats[leader ? leader : 1];
-        logEvent("game_end", {LogField::text("winner", winner.name.isEmpty() ? winner.botName
-                                                                             : winner.name),
-                              {"seat", leader},
-                              {"rounds", t.roundNumber - 1}});
+        logEvent("game_end",
+                 {LogField::text("winner", winner.name.isEmpty() ? winner.botName : winner.name),
+                  {"seat", leader},
+                  {"rounds", t.roundNumber - 1}});
     }
     gameWasRunning_ = running;
 }
@@ -105,9 +105,8 @@ void TServer::noteLost(int slot) {
                           {"by", kickedBy_}});
         return;
     }
-    logEvent("disconnect", {{"slot", slot},
-                            LogField::text("name", table().seats[slot].name),
-                            {"addr", c.addr}});
+    logEvent("disconnect",
+             {{"slot", slot}, LogField::text("name", table().seats[slot].name), {"addr", c.addr}});
 }
 
 TableGauges TServer::gauges() const {

@@ -34,10 +34,10 @@ struct TableMetrics {
 
 // The moment's state of the table, read when the metrics are asked for.
 struct TableGauges {
-    int players = 0;     // connected and logged in at seats 1 to 4, playing themselves
-    int justWatch = 0;   // at seats 1 to 4, letting the computer play ("Just Watch")
-    int spectators = 0;  // logged in at slots 5 to 9
-    int loggingIn = 0;   // connected, login not yet received
+    int players = 0;       // connected and logged in at seats 1 to 4, playing themselves
+    int justWatch = 0;     // at seats 1 to 4, letting the computer play ("Just Watch")
+    int spectators = 0;    // logged in at slots 5 to 9
+    int loggingIn = 0;     // connected, login not yet received
     int computerSeats = 0; // seats of a running game that the computer plays
     bool gameRunning = false;
     int queuedLines = 0;

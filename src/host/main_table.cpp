@@ -124,8 +124,8 @@ int main(int argc, char** argv) {
 
     server.eventLog(pelvo::eventLine(
         u"pelvo-table", "listening",
-        {{"port", *portNumber}, {"metrics_port", metricsPort ? QString::number(*metricsPort)
-                                                               : QStringLiteral("off")}}));
+        {{"port", *portNumber},
+         {"metrics_port", metricsPort ? QString::number(*metricsPort) : QStringLiteral("off")}}));
     QTextStream out(stdout);
     out << "pelvo-table listening on port " << *portNumber << Qt::endl;
 

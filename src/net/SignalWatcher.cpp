@@ -36,8 +36,7 @@ extern "C" void onSignal(int number) {
 }
 } // namespace
 
-SignalWatcher::SignalWatcher(const std::vector<int>& numbers, QObject* parent)
-    : QObject(parent) {
+SignalWatcher::SignalWatcher(const std::vector<int>& numbers, QObject* parent) : QObject(parent) {
     if (writeEnd.load() >= 0) {
         qCWarning(lcSignal) << "a signal watcher exists already; this one watches nothing";
         return;

@@ -304,6 +304,10 @@ void Ttallylist::loadtally() {
 }
 
 void Ttallylist::FormDestroy() {
+    savetally();
+}
+
+void Ttallylist::savetally() {
     if (tallyFile_.isEmpty()) return;
     try {
         writeTallyFile(tallyFile_, grid_);

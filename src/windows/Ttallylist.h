@@ -59,6 +59,9 @@ public:
     void moverow(int row);
     void button_resetClick();
     void button_doneClick();
+    // Writes the tally to its file now (as at the end of the program); nothing for a tally
+    // kept in memory. A failed save keeps the previous file whole.
+    void savetally();
 
 protected:
     void showEvent(QShowEvent* event) override;
