@@ -23,6 +23,8 @@ public:
     void setEnv(const QString& name, const QString& value) { env_.insert(name, value); }
 
     quint16 port() const { return port_; }
+    // The program's settings and tally folder (PELVO_HOME).
+    QString home() const { return home_.path(); }
     QString instance() const { return instance_; }
     QString chatFile() const { return home_.filePath("chat.txt"); }
     // The chat view's text as last written by the program.
