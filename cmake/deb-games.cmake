@@ -9,3 +9,12 @@ foreach(program ${programs})
   file(RENAME "${program}" "${CPACK_TEMPORARY_DIRECTORY}/usr/games/${name}")
 endforeach()
 file(REMOVE_RECURSE "${CPACK_TEMPORARY_DIRECTORY}/usr/bin")
+
+# The service unit names the program where the package puts it.
+set(unit "${CPACK_TEMPORARY_DIRECTORY}/usr/lib/systemd/system/pelvo-table@.service")
+if(EXISTS "${unit}")
+  file(READ "${unit}" text)
+  string(REGEX REPLACE "ExecStart=[^ \n]*/pelvo-table" "ExecStart=/usr/games/pelvo-table" text
+                       "${text}")
+  file(WRITE "${unit}" "${text}")
+endif()

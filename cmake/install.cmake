@@ -41,6 +41,17 @@ install(FILES ${staged}/man/pelvo.6.gz ${staged}/man/pelvo-table.6.gz ${staged}/
 install(FILES ${dist}/debian/copyright ${staged}/doc/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# The table as a system service (a template unit, instance = port). Its command is a full path
+# that depends on the prefix given to `cmake --install`, so the unit is written at install time.
+set(PELVO_SYSTEMD_UNITDIR lib/systemd/system)
+install(CODE "
+  set(PELVO_TABLE_BIN \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pelvo-table\")
+  configure_file(\"${dist}/systemd/pelvo-table@.service.in\"
+                 \"${staged}/systemd/pelvo-table@.service\" @ONLY)
+  file(INSTALL \"${staged}/systemd/pelvo-table@.service\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${PELVO_SYSTEMD_UNITDIR}\")
+")
+
 # The Debian package: library dependencies come from dpkg-shlibdeps; only what the program
 # reads at run time without linking it is named.
 set(CPACK_GENERATOR DEB)

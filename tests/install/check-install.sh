@@ -7,6 +7,8 @@
 #   man-pages      the pages format without warnings and name every option and variable
 #   start          the installed game starts under xvfb-run to its first frame with its card
 #                  faces and sounds, and keeps its files in the per-user data folder
+#   service        the systemd unit names the installed table program, is hardened, and
+#                  `systemd-analyze verify` passes on it without a word
 #   package        the .deb (CPack) passes lintian, takes its dependencies from the library scan,
 #                  and the game unpacked from it starts like the installed one
 # Exits 77 (skipped) only when the validator a check needs is missing.
@@ -169,6 +171,27 @@ man-pages)
 start)
     start_game "$prefix/bin"
     ;;
+service)
+    need systemd-analyze
+    unit=$prefix/lib/systemd/system/pelvo-table@.service
+    [ -f "$unit" ] || fail "no lib/systemd/system/pelvo-table@.service"
+    grep -qx 'ExecStart=/usr/bin/pelvo-table --port %i' "$unit" ||
+        fail "the unit does not start /usr/bin/pelvo-table on the instance's port"
+    for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
+        'RestrictAddressFamilies=AF_INET AF_INET6 AF_UNIX' StateDirectory=pelvo-table/%i; do
+        grep -qx "$setting" "$unit" || fail "the unit lacks $setting"
+    done
+    # verify wants the command to exist: the same unit, pointing into the staging folder, with
+    # the staged manual page for its Documentation= line.
+    mkdir -p "$work/units"
+    sed "s|^ExecStart=/usr/bin/|ExecStart=$prefix/bin/|" "$unit" >"$work/units/pelvo-table@.service"
+    cp "$work/units/pelvo-table@.service" "$work/units/pelvo-table@7772.service"
+    for u in pelvo-table@.service pelvo-table@7772.service; do
+        out=$(cd "$work/units" && MANPATH="$prefix/share/man" systemd-analyze verify "$u" 2>&1) ||
+            fail "systemd-analyze verify $u: $out"
+        [ -z "$out" ] || fail "systemd-analyze verify $u: $out"
+    done
+    ;;
 package)
     need lintian
     need dpkg-shlibdeps
@@ -183,6 +206,9 @@ package)
         { cat "$work/lintian.txt"; fail "lintian reports errors"; }
     grep -v 'running with root privileges' "$work/lintian.txt" || true
     dpkg-deb -x "$deb" "$work/root"
+    grep -qx 'ExecStart=/usr/games/pelvo-table --port %i' \
+        "$work/root/usr/lib/systemd/system/pelvo-table@.service" ||
+        fail "the packaged unit does not start /usr/games/pelvo-table"
     for p in "${programs[@]}"; do
         [ "$(headless "$work/root/usr/games/$p" --version)" = "$p $version" ] ||
             fail "usr/games/$p --version"
