@@ -162,8 +162,10 @@ void TServer::Sock1Read(TSock* sock, int) {
     if (!receivedlist.empty() && !socktimer.isActive()) armDispatch();
     if (!healthy || flooding) {
         qCWarning(lcHost) << "closing slot" << slot << ": not a peer of this protocol";
-        noteClosed(slot, flooding ? "flood" : "oversized");
+        const ClosingFor outer =
+            std::exchange(closingFor_, {slot, flooding ? "flood" : "oversized", 0});
         sock->Close();
+        closingFor_ = outer;
     }
 }
 
@@ -255,7 +257,10 @@ void TServer::Wire::send(int slot, const QByteArray& frame) {
         ++server_.metrics_.framesOut;
         server_.metrics_.bytesOut += std::uint64_t(frame.size());
         // A peer that stopped reading is closed here (MaxOutbound).
-        if (!sock->Send(frame)) server_.noteClosed(slot, "stalled");
+        // A connection lost inside Send is one that stopped reading (MaxOutbound).
+        const ClosingFor outer = std::exchange(server_.closingFor_, {slot, "stalled", 0});
+        sock->Send(frame);
+        server_.closingFor_ = outer;
     } catch (const ESockException& e) {
         qCDebug(lcHost) << "send to slot" << slot << "failed:" << e.what();
     }

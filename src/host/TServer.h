@@ -124,7 +124,13 @@ private:
     void logEvent(const char* event, std::initializer_list<LogField> fields) const;
     void dispatchRequest(int slot, const QString& line);
     void noteGameState();
-    void noteClosed(int slot, const char* reason);
+    // Why the table itself is closing a connection right now, so that the lost connection
+    // this causes is told as that (noteLost) and not as the peer leaving.
+    struct ClosingFor {
+        int slot = 0;
+        const char* reason = nullptr; // "flood", "oversized", "stalled", "kicked"
+        int by = 0;                   // for "kicked": the slot that removed it
+    };
     void noteLost(int slot);
     void broadcast(const QByteArray& frame);
 
@@ -145,8 +151,7 @@ private:
     TableMetrics metrics_;
     bool gameWasRunning_ = false;
     bool closing_ = false;
-    int kicking_ = 0; // the slot a removal being handled closes
-    int kickedBy_ = 0;
+    ClosingFor closingFor_;
 };
 
 } // namespace pelvo

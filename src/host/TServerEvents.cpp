@@ -30,16 +30,15 @@ void TServer::logEvent(const char* event, std::initializer_list<LogField> fields
 }
 
 void TServer::dispatchRequest(int slot, const QString& line) {
-    // A removal is told under the removed player's name, which is gone once the request ran:
-    // the lost connection it causes is logged as the removal (noteLost).
-    const bool kick = isCommand(line, cmd::kickhim);
-    if (kick) {
+    // A removal is told as such, under the removed player's name (noteLost).
+    ClosingFor outer = closingFor_;
+    if (isCommand(line, cmd::kickhim)) {
         const auto target = toInt(line.section(u'+', 2, 2));
-        kicking_ = target && *target >= 1 && *target <= MaxOpenSlots ? *target : 0;
-        kickedBy_ = slot;
+        if (target && *target >= 1 && *target <= MaxOpenSlots)
+            closingFor_ = {*target, "kicked", slot};
     }
     const bool accepted = engine_.request(slot, line);
-    kicking_ = kickedBy_ = 0;
+    closingFor_ = outer;
     if (!accepted) return;
     if (isCommand(line, cmd::logininfo)) {
         ++metrics_.logins;
@@ -81,32 +80,31 @@ void TServer::noteGameState() {
     gameWasRunning_ = running;
 }
 
-void TServer::noteClosed(int slot, const char* reason) {
-    const QLatin1String why(reason);
+void TServer::noteLost(int slot) {
+    const Connection& c = conns_[slot];
+    const QString& name = table().seats[slot].name;
+    if (slot != closingFor_.slot || !closingFor_.reason) {
+        logEvent("disconnect", {{"slot", slot}, LogField::text("name", name), {"addr", c.addr}});
+        return;
+    }
+    const QLatin1String why(closingFor_.reason);
+    if (why == QLatin1String("kicked")) {
+        ++metrics_.kicked;
+        logEvent("kick", {{"slot", slot},
+                          LogField::text("name", name),
+                          {"addr", c.addr},
+                          {"by", closingFor_.by}});
+        return;
+    }
     if (why == QLatin1String("flood"))
         ++metrics_.closedFlood;
     else if (why == QLatin1String("oversized"))
         ++metrics_.closedOversized;
     else
         ++metrics_.closedStalled;
-    logEvent("close", {{"slot", slot},
-                       {"reason", QString(why)},
-                       LogField::text("name", table().seats[slot].name),
-                       {"addr", conns_[slot].addr}});
-}
-
-void TServer::noteLost(int slot) {
-    const Connection& c = conns_[slot];
-    if (slot == kicking_) {
-        ++metrics_.kicked;
-        logEvent("kick", {{"slot", slot},
-                          LogField::text("name", table().seats[slot].name),
-                          {"addr", c.addr},
-                          {"by", kickedBy_}});
-        return;
-    }
-    logEvent("disconnect",
-             {{"slot", slot}, LogField::text("name", table().seats[slot].name), {"addr", c.addr}});
+    logEvent(
+        "close",
+        {{"slot", slot}, {"reason", QString(why)}, LogField::text("name", name), {"addr", c.addr}});
 }
 
 TableGauges TServer::gauges() const {
