@@ -61,7 +61,8 @@ def run_ns(pid):
 
 
 def memory_kib(pid):
-    rss = pss = 0
+    """Resident, proportional and private (unshared) memory of a process, in KiB."""
+    rss = pss = uss = 0
     with open(f"/proc/{pid}/status") as f:
         for line in f:
             if line.startswith("VmRSS:"):
@@ -71,9 +72,11 @@ def memory_kib(pid):
             for line in f:
                 if line.startswith("Pss:"):
                     pss = int(line.split()[1])
+                elif line.startswith(("Private_Clean:", "Private_Dirty:")):
+                    uss += int(line.split()[1])
     except OSError:
         pass
-    return rss, pss
+    return rss, pss, uss
 
 
 def machine_busy():
@@ -186,13 +189,14 @@ async def measure(tables, warmup, window):
     for i, t in enumerate(tables):
         ticks = cpu_ticks(t.proc.pid) - start_ticks[i]
         ns = run_ns(t.proc.pid) - start_ns[i]
-        rss, pss = memory_kib(t.proc.pid)
+        rss, pss, uss = memory_kib(t.proc.pid)
         rows.append({
             "connections": t.connections,
             "cpu_percent_ticks": 100.0 * ticks / CLK_TCK / wall,
             "cpu_percent": 100.0 * ns / 1e9 / wall,
             "rss_kib": rss,
             "pss_kib": pss,
+            "uss_kib": uss,
             "games_per_minute": 60.0 * (t.games_finished - start_games[i]) / wall,
             "frames_out_per_second": (t.frames_in - start_frames[i]) / wall,
         })
@@ -241,6 +245,7 @@ def main():
         result["max_cpu_percent_per_table"] = max(r["cpu_percent"] for r in rows)
         result["mean_rss_kib"] = sum(r["rss_kib"] for r in rows) / len(rows)
         result["mean_pss_kib"] = sum(r["pss_kib"] for r in rows) / len(rows)
+        result["mean_uss_kib"] = sum(r["uss_kib"] for r in rows) / len(rows)
         worst = result["max_cpu_percent_per_table"]
         result["tables_within_budget"] = int(args.budget_cores * 100.0 / worst) if worst else None
     json.dump(result, sys.stdout, indent=2)
