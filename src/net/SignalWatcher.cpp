@@ -14,7 +14,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-Q_LOGGING_CATEGORY(lcSignal, "pelvo.net.signal")
+Q_LOGGING_CATEGORY(lcSignal, "pelvo.net")
 
 namespace pelvo {
 

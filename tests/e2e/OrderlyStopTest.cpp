@@ -1,12 +1,17 @@
 // The player's program asked to stop from outside, as at logout or shutdown: what it counted is
-// on disk afterwards, and a table it hosts tells its players why it goes before closing.
+// on disk afterwards, and a table it hosts tells its players why it goes before closing; a
+// window at a table that stops shows why.
 
+#include "client/Tchat.h"
 #include "e2e/PelvoProcess.h"
 #include "host/TableProcess.h"
+#include "session/ClientSession.h"
+#include "windows/MessageBox.h"
 #include "windows/Ttallylist.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -82,4 +87,32 @@ TEST(OrderlyStop, AHostingProgramTellsItsTableItClosesOnAStopSignal) {
         EXPECT_TRUE(pelvo.chat().contains("The table is closing.")) << pelvo.chat().toStdString();
         EXPECT_TRUE(QFileInfo::exists(QDir(pelvo.home()).filePath("Pelvotally.tld")));
     }
+}
+
+TEST(OrderlyStop, AJoiningWindowShowsWhyItsTableWent) {
+    QTemporaryDir home;
+    TableProcess table;
+    ASSERT_TRUE(table.startOnFreePort("50"));
+    qputenv("PELVO_PORT", QByteArray::number(table.port));
+    qputenv("PELVO_HOME", home.path().toUtf8());
+    QStringList boxes;
+    const pelvo::MessageBoxHandler previous =
+        pelvo::setMessageBoxHandler([&](QWidget*, const QString& text) { boxes << text; });
+    {
+        pelvo::Tchat w({"Bo", "127.0.0.1", "false"});
+        w.processparams();
+        w.show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.state().myseat == 1; }, 10000));
+        const auto said = [&](const QString& text) {
+            for (const pelvo::ChatLine& line : w.session().chat().lines())
+                if (line.text.contains(text)) return true;
+            return false;
+        };
+        ASSERT_TRUE(table.stop(SIGTERM));
+        EXPECT_EQ(table.process.exitCode(), 0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return said("The table is closing."); }, 5000));
+        const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR");
+        if (!dir.isEmpty()) w.grab().save(QDir(dir).filePath("table-closing.png"));
+    }
+    pelvo::setMessageBoxHandler(previous);
 }
