@@ -69,6 +69,13 @@ public:
     void closeTable(std::function<void()> done, int graceMs = 2000);
     bool closing() const { return closing_; }
 
+signals:
+    // closeTable() has begun; the connections are still open. What must be on disk before a
+    // table goes (game records) is written here.
+    void tableClosing();
+
+public:
+
     // The operator's event lines (see EventLog.h); pelvo-table writes them to stderr. Nothing
     // is formatted while unset.
     std::function<void(const QString&)> eventLog;

@@ -129,6 +129,7 @@ TableGauges TServer::gauges() const {
 
 void TServer::closeTable(std::function<void()> done, int graceMs) {
     if (closing_) return;
+    emit tableClosing();
     int open = 0;
     for (int slot = 1; slot <= MaxOpenSlots; ++slot) open += conns_[slot].sock ? 1 : 0;
     logEvent("closing", {{"connections", open}});
