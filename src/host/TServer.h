@@ -75,7 +75,6 @@ signals:
     void tableClosing();
 
 public:
-
     // The operator's event lines (see EventLog.h); pelvo-table writes them to stderr. Nothing
     // is formatted while unset.
     std::function<void(const QString&)> eventLog;
