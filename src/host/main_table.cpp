@@ -2,6 +2,7 @@
 // tests that play over raw sockets. The first connection gets slot 1 and the hosting rights.
 
 // own
+#include "host/DiscoveryResponder.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Commands.h"
@@ -50,7 +51,13 @@ int main(int argc, char** argv) {
         QStringLiteral("bot-level"),
         QStringLiteral("How well the computer players play: classic or expert (default classic)."),
         QStringLiteral("LEVEL"), QStringLiteral("classic"));
+    const QCommandLineOption nameOption(
+        QStringLiteral("name"),
+        QStringLiteral("Table name shown to players who search the network (default: this "
+                       "computer's name)."),
+        QStringLiteral("TEXT"));
     parser.addOption(portOption);
+    parser.addOption(nameOption);
     parser.addOption(speedOption);
     parser.addOption(levelOption);
     parser.process(app);
@@ -88,6 +95,15 @@ int main(int argc, char** argv) {
         err << "pelvo-table: cannot listen on port " << *portNumber << ": " << e.what() << "\n";
         return 1;
     }
+
+    // Windows searching the network find the table by a datagram on the same port.
+    const quint16 tablePort = quint16(*portNumber);
+    const QString tableName = parser.value(nameOption);
+    pelvo::DiscoveryResponder responder(
+        [&server, tableName, tablePort] {
+            return pelvo::DiscoveryResponder::describeTable(server.table(), tableName, tablePort);
+        });
+    responder.start(tablePort);
 
     const int fd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
     if (fd < 0) {
