@@ -112,7 +112,7 @@ void ClientSession::failConnect(int kind, int wsaNumber, const QString& detail) 
     report.port = sock_->PortName();
     report.timeoutMs = connectTimeoutMs_;
     report.detail = detail;
-    qCDebug(lcSession) << "connection failed:" << wsaNumber << detail;
+    qCDebug(lcSession) << "connection failed:" << kind << wsaNumber << detail;
     emit connectFailed(connectFailureText(report));
 }
 
