@@ -150,7 +150,8 @@ private:
     void portInUse();
     // A table hosted from the command line answers searches of the network.
     void startResponder();
-    void offerHostOrJoin(const TableChoice& initial);
+    void offerHostOrJoin(const TableChoice& initial, bool endIfDeclined);
+    TableChoice rememberedChoice() const;
 
     QStringList params_;
     ClientSession* session_ = nullptr;
@@ -185,6 +186,7 @@ private:
     HostOrJoin* hostOrJoin_ = nullptr;
     DiscoveryResponder* responder_ = nullptr;
     Restarter restarter_;
+    bool endIfDeclined_ = false;
 };
 
 } // namespace pelvo

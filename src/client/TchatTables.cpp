@@ -21,26 +21,30 @@
 namespace pelvo {
 
 void Tchat::HostOrJoin1Click() {
+    offerHostOrJoin(rememberedChoice(), false);
+}
+
+TableChoice Tchat::rememberedChoice() const {
     TableChoice initial;
     const RememberedTables remembered =
         loadRememberedTables(settingsPath(), session_->state().gamename);
     initial.name = remembered.playerName;
     initial.address = remembered.recentAddresses.value(0);
     initial.port = quint16(gamePortName().toUInt());
-    if (initial.name.isEmpty() && session_->state().playername != QLatin1String("You"))
-        initial.name = session_->state().playername;
-    offerHostOrJoin(initial);
+    // The solo game's "You" is no name to offer.
+    if (initial.name.isEmpty() && !params_.isEmpty()) initial.name = session_->state().playername;
+    return initial;
 }
 
-void Tchat::offerHostOrJoin(const TableChoice& initial) {
+void Tchat::offerHostOrJoin(const TableChoice& initial, bool endIfDeclined) {
+    endIfDeclined_ = endIfDeclined;
     if (!hostOrJoin_) {
         hostOrJoin_ = new HostOrJoin(this);
         connect(hostOrJoin_, &QDialog::accepted, this,
                 [this] { goOnWith(hostOrJoin_->choice()); });
-        // Declined while no game can run here (the port was taken): the program ends.
+        // Declined where no game can run (the port was taken): the program ends.
         connect(hostOrJoin_, &QDialog::rejected, this, [this] {
-            if (!session_->state().connected && !server_->Sock1->Listen() && params_.isEmpty())
-                close();
+            if (endIfDeclined_) close();
         });
     }
     hostOrJoin_->present(initial,
@@ -82,7 +86,11 @@ void Tchat::portInUse() {
     }
     if (params_.isEmpty()) {
         // A solo start has no name to join with yet: the dialog asks for it.
-        offerHostOrJoin({QString(), false, QStringLiteral("127.0.0.1"), quint16(port.toUInt())});
+        TableChoice here = rememberedChoice();
+        here.host = false;
+        here.address = QStringLiteral("127.0.0.1");
+        here.port = quint16(port.toUInt());
+        offerHostOrJoin(here, true);
         return;
     }
     session_->state().hostaddress = QStringLiteral("127.0.0.1");
