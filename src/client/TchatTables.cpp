@@ -40,16 +40,14 @@ void Tchat::offerHostOrJoin(const TableChoice& initial, bool endIfDeclined) {
     endIfDeclined_ = endIfDeclined;
     if (!hostOrJoin_) {
         hostOrJoin_ = new HostOrJoin(this);
-        connect(hostOrJoin_, &QDialog::accepted, this,
-                [this] { goOnWith(hostOrJoin_->choice()); });
+        connect(hostOrJoin_, &QDialog::accepted, this, [this] { goOnWith(hostOrJoin_->choice()); });
         // Declined where no game can run (the port was taken): the program ends.
         connect(hostOrJoin_, &QDialog::rejected, this, [this] {
             if (endIfDeclined_) close();
         });
     }
-    hostOrJoin_->present(initial,
-                         loadRememberedTables(settingsPath(), session_->state().gamename)
-                             .recentAddresses);
+    hostOrJoin_->present(
+        initial, loadRememberedTables(settingsPath(), session_->state().gamename).recentAddresses);
     hostOrJoin_->show();
     hostOrJoin_->raise();
 }

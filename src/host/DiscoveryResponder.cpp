@@ -52,9 +52,8 @@ void DiscoveryResponder::readPending() {
     }
 }
 
-discovery::TableInfo DiscoveryResponder::describeTable(const Table& table,
-                                                        const QString& tableName, quint16 port,
-                                                        QString hostName) {
+discovery::TableInfo DiscoveryResponder::describeTable(const Table& table, const QString& tableName,
+                                                       quint16 port, QString hostName) {
     discovery::TableInfo info;
     info.hostName = hostName.isEmpty() ? QHostInfo::localHostName() : std::move(hostName);
     info.tableName = tableName.isEmpty() ? info.hostName : tableName;

@@ -99,10 +99,9 @@ int main(int argc, char** argv) {
     // Windows searching the network find the table by a datagram on the same port.
     const quint16 tablePort = quint16(*portNumber);
     const QString tableName = parser.value(nameOption);
-    pelvo::DiscoveryResponder responder(
-        [&server, tableName, tablePort] {
-            return pelvo::DiscoveryResponder::describeTable(server.table(), tableName, tablePort);
-        });
+    pelvo::DiscoveryResponder responder([&server, tableName, tablePort] {
+        return pelvo::DiscoveryResponder::describeTable(server.table(), tableName, tablePort);
+    });
     responder.start(tablePort);
 
     const int fd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);

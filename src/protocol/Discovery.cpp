@@ -29,7 +29,8 @@ std::optional<QString> readName(QByteArrayView bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString name = utf8.decode(bytes);
     if (utf8.hasError() || name.size() > MaxNameLength) return std::nullopt;
-    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+    if (std::any_of(name.cbegin(), name.cend(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; }))
         return std::nullopt;
     return name;
 }

@@ -24,8 +24,8 @@ struct ConnectFailureReport {
     ConnectFailure kind = ConnectFailure::Other;
     QString address;
     QString port;
-    int timeoutMs = 0;   // for TimedOut
-    QString detail;      // for Other: the component's own text
+    int timeoutMs = 0; // for TimedOut
+    QString detail;    // for Other: the component's own text
 };
 
 QString connectFailureText(const ConnectFailureReport& report);

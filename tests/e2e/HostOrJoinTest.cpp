@@ -114,13 +114,12 @@ TEST_F(HostOrJoinTest, AWindowHostsThroughTheDialogASecondJoinsFromTheListAndThe
     // to join and its dialog lists the tables that answered over loopback.
     std::optional<RestartPlan> boPlan;
     auto bo = start({}, &boPlan);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bo->hostOrJoin() && bo->hostOrJoin()->isVisible(); },
-                                5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return bo->hostOrJoin() && bo->hostOrJoin()->isVisible(); }, 5000));
     EXPECT_EQ(messages, QStringList("Listen - Error Binding Socket"));
     EXPECT_EQ(questions.size(), 1);
     HostOrJoin* find = bo->hostOrJoin();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return find->tables()->topLevelItemCount() == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return find->tables()->topLevelItemCount() == 1; }, 5000));
     QTreeWidgetItem* row = find->tables()->topLevelItem(0);
     EXPECT_EQ(row->text(0), "Anna");
     EXPECT_EQ(row->text(1), QString("127.0.0.1:%1").arg(port));
@@ -147,8 +146,8 @@ TEST_F(HostOrJoinTest, AWindowHostsThroughTheDialogASecondJoinsFromTheListAndThe
     // A third window types the address itself; it is seated beside them.
     std::optional<RestartPlan> cyPlan;
     auto cy = start({}, &cyPlan);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cy->hostOrJoin() && cy->hostOrJoin()->isVisible(); },
-                                5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return cy->hostOrJoin() && cy->hostOrJoin()->isVisible(); }, 5000));
     EXPECT_EQ(cy->hostOrJoin()->choice().address, "127.0.0.1"); // the table on this computer
     nameField(cy->hostOrJoin())->setText("Cy");
     cy->hostOrJoin()->findChild<QComboBox*>("combo_address")->setEditText("localhost");

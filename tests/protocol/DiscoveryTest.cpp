@@ -3,6 +3,8 @@
 
 #include "protocol/Discovery.h"
 
+#include <QByteArrayList>
+
 #include <gtest/gtest.h>
 
 using namespace pelvo::discovery;
@@ -60,22 +62,22 @@ TEST(Discovery, MalformedAnswersAreRefused) {
     const QByteArray bad[] = {
         QByteArray(),
         query(),
-        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0"}),               // a field short
-        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0", "7772", "x"}),  // one too many
-        join({"PELVO_TABLE", "2", "Anna", "pc", "2", "4", "0", "7772"}),       // other version
-        join({"PELVO_TABLEX", "1", "Anna", "pc", "2", "4", "0", "7772"}),      // other tag
-        join({"PELVO_TABLE", "1", "Anna", "pc", "5", "4", "0", "7772"}),       // taken > seats
-        join({"PELVO_TABLE", "1", "Anna", "pc", "-1", "4", "0", "7772"}),      // negative
-        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "0", "0", "7772"}),       // no seats
-        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "yes", "7772"}),     // game flag
-        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0", "0"}),          // port 0
-        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0", "65536"}),      // port too big
+        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0"}),                // a field short
+        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0", "7772", "x"}),   // one too many
+        join({"PELVO_TABLE", "2", "Anna", "pc", "2", "4", "0", "7772"}),        // other version
+        join({"PELVO_TABLEX", "1", "Anna", "pc", "2", "4", "0", "7772"}),       // other tag
+        join({"PELVO_TABLE", "1", "Anna", "pc", "5", "4", "0", "7772"}),        // taken > seats
+        join({"PELVO_TABLE", "1", "Anna", "pc", "-1", "4", "0", "7772"}),       // negative
+        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "0", "0", "7772"}),        // no seats
+        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "yes", "7772"}),      // game flag
+        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0", "0"}),           // port 0
+        join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0", "65536"}),       // port too big
         join({"PELVO_TABLE", "1", "Anna", "pc", "2", "4", "0", "99999999999"}), // overflow
-        join({"PELVO_TABLE", "1", "Anna", "pc", " 2", "4", "0", "7772"}),      // not a number
-        join({"PELVO_TABLE", "1", "An\x01na", "pc", "2", "4", "0", "7772"}),   // control char
-        join({"PELVO_TABLE", "1", "An\xC3na", "pc", "2", "4", "0", "7772"}),   // not UTF-8
+        join({"PELVO_TABLE", "1", "Anna", "pc", " 2", "4", "0", "7772"}),       // not a number
+        join({"PELVO_TABLE", "1", "An\x01na", "pc", "2", "4", "0", "7772"}),    // control char
+        join({"PELVO_TABLE", "1", "An\xC3na", "pc", "2", "4", "0", "7772"}),    // not UTF-8
         join({"PELVO_TABLE", "1", QByteArray(65, 'a'), "pc", "2", "4", "0", "7772"}), // long
-        good + QByteArray(MaxDatagram, ' '),                                   // oversized
+        good + QByteArray(MaxDatagram, ' '),                                          // oversized
     };
     for (const QByteArray& datagram : bad)
         EXPECT_FALSE(readAnswer(datagram)) << datagram.toStdString();

@@ -91,7 +91,8 @@ TEST_F(ConnectFailTest, NoGreetingInTimeFromASocketThatNeverAccepts) {
     EXPECT_EQ(joinAndEnd("127.0.0.1", 300),
               QStringList("No table answered at 127.0.0.1 port " + p() +
                           " within 0.3 seconds. Is the address right, is the table running, and "
-                          "does its firewall let port " + p() + " in?"));
+                          "does its firewall let port " +
+                          p() + " in?"));
     ::close(fd);
 }
 
@@ -106,7 +107,10 @@ TEST_F(ConnectFailTest, APortInUseWhenHostingOffersToJoinTheTableRunningThere) {
     ASSERT_TRUE(waitFor([&] { return w.seatCaption(1) == "Anna"; })) << qPrintable(chatText(w));
     // The old words first, where they always were; then the offer.
     EXPECT_EQ(messages, QStringList("Listen - Error Binding Socket"));
-    EXPECT_EQ(questions, QStringList("Port " + p() + " is already in use on this computer, perhaps by a Pelvo table that is running. Join the table running here instead?"));
+    EXPECT_EQ(questions,
+              QStringList("Port " + p() +
+                          " is already in use on this computer, perhaps by a Pelvo table that is "
+                          "running. Join the table running here instead?"));
     EXPECT_FALSE(w.state().ishost);
     EXPECT_EQ(w.sock()->HostName(), "127.0.0.1");
     EXPECT_EQ(closed.count(), 0);
