@@ -11,6 +11,7 @@
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Fields.h"
+#include "protocol/Ports.h"
 #include "session/ConnectFailure.h"
 #include "windows/Art.h"
 #include "windows/Tabout.h"
@@ -379,7 +380,12 @@ void Tchat::processparams() {
         return;
     }
     addlinetochat("0+Loading Multi-player Game.. Please Wait.", session_->state().syscolour);
-    if (params_.size() < 3) return; // without a host/join flag the client stays unconnected
+    if (params_.size() < 3) {
+        // Without a host/join flag the client stays unconnected; the dialog offers the way on.
+        offerHostOrJoin({params_.at(0), false, params_.value(1), quint16(gamePortName().toUInt())},
+                        false);
+        return;
+    }
     session_->state().playername = params_.at(0);
     session_->state().hostaddress = params_.at(1);
     if (params_.at(2) == QLatin1String("true"))

@@ -53,6 +53,11 @@ void Tchat::offerHostOrJoin(const TableChoice& initial, bool endIfDeclined) {
 }
 
 void Tchat::goOnWith(const TableChoice& choice) {
+    // Leaving a table of others is the player's decision; a solo game just ends.
+    if (session_->state().connected && !params_.isEmpty() &&
+        !askQuestion(this, "Pelvo",
+                     "This leaves the table you are at. Go on to the table you chose?"))
+        return;
     try {
         rememberTableChoice(settingsPath(), session_->state().gamename, choice);
     } catch (const SettingsWriteError& e) {

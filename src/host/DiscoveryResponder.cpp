@@ -40,11 +40,16 @@ void DiscoveryResponder::readPending() {
         const QNetworkDatagram datagram = socket_->receiveDatagram(discovery::MaxDatagram + 1);
         const bool query = datagram.isValid() && discovery::isQuery(datagram.data()) &&
                            datagram.senderPort() > 0 && !datagram.senderAddress().isNull();
-        if (!query) {
+        if (query && (!second_.isValid() || second_.elapsed() >= 1000)) {
+            second_.start();
+            spent_ = 0;
+        }
+        if (!query || spent_ >= MaxAnswersPerSecond) {
             ++dropped_;
             emit handled();
             continue;
         }
+        ++spent_;
         socket_->writeDatagram(discovery::answer(describe_()), datagram.senderAddress(),
                                quint16(datagram.senderPort()));
         ++answered_;

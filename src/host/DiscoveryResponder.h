@@ -7,6 +7,7 @@
 #include "protocol/Discovery.h"
 
 // Qt
+#include <QElapsedTimer>
 #include <QObject>
 
 // std
@@ -31,6 +32,10 @@ public:
     bool start(quint16 port);
     quint16 port() const;
 
+    // A table on an open network must not become a loudspeaker for forged queries: at most
+    // this many answers go out per second; further queries are dropped.
+    static constexpr int MaxAnswersPerSecond = 20;
+
     // Counters for tests and logs.
     int answered() const { return answered_; }
     int dropped() const { return dropped_; }
@@ -51,6 +56,8 @@ private:
     QUdpSocket* socket_ = nullptr;
     int answered_ = 0;
     int dropped_ = 0;
+    QElapsedTimer second_; // the current one-second budget started here
+    int spent_ = 0;        // answers sent in it
 };
 
 } // namespace pelvo

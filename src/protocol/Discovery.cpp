@@ -21,7 +21,10 @@ constexpr char Version[] = "1";
 constexpr int AnswerFields = 8;
 
 QByteArray field(const QString& name) {
-    return name.left(MaxNameLength).toUtf8();
+    qsizetype length = std::min(name.size(), qsizetype(MaxNameLength));
+    // Never half a character: a pair of surrogates stays whole or goes.
+    if (length < name.size() && length > 0 && name.at(length - 1).isHighSurrogate()) --length;
+    return name.left(length).toUtf8();
 }
 
 // Strict UTF-8 with no control characters: a name is shown as it is in a list.

@@ -20,8 +20,9 @@
 
 namespace pelvo::discovery {
 
-// No datagram of the format is larger; a bigger one is dropped unread.
-inline constexpr qsizetype MaxDatagram = 512;
+// No datagram of the format is larger (two names of 64 characters of up to 4 bytes each and
+// the rest); a bigger one is dropped unread.
+inline constexpr qsizetype MaxDatagram = 1024;
 inline constexpr int MaxNameLength = 64;
 
 struct TableInfo {

@@ -48,7 +48,7 @@ protected:
         port = test::freePort();
         qputenv("PELVO_PORT", QByteArray::number(port));
         qputenv("PELVO_HOME", home.path().toUtf8());
-        qputenv("PELVO_DISCOVERY_ADDRESS", "127.0.0.1");
+        ASSERT_EQ(qgetenv("PELVO_DISCOVERY_ADDRESS"), "127.0.0.1"); // set by the test's main
         previousMessage =
             setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
         previousQuestion = setQuestionHandler([this](QWidget*, const QString& text) {
@@ -59,7 +59,6 @@ protected:
     void TearDown() override {
         setMessageBoxHandler(previousMessage);
         setQuestionHandler(previousQuestion);
-        qunsetenv("PELVO_DISCOVERY_ADDRESS");
         qunsetenv("PELVO_HOME");
         qunsetenv("PELVO_PORT");
     }
@@ -213,7 +212,6 @@ TEST(HostOrJoinRestart, TheProgramStartsAgainWithTheChosenCommandLine) {
     qunsetenv("PELVO_HOME");
     if (!previousPort.isEmpty()) qputenv("PELVO_PORT", previousPort);
 
-    qputenv("PELVO_DISCOVERY_ADDRESS", "127.0.0.1");
     TableFinder finder;
     const bool found = QTest::qWaitFor(
         [&] {
@@ -222,7 +220,6 @@ TEST(HostOrJoinRestart, TheProgramStartsAgainWithTheChosenCommandLine) {
             return !finder.found().isEmpty();
         },
         15000);
-    qunsetenv("PELVO_DISCOVERY_ADDRESS");
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);

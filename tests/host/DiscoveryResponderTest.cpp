@@ -128,3 +128,16 @@ TEST(DiscoveryResponder, TheDedicatedTableAnswersWithItsNameAndSeats) {
     EXPECT_EQ(after->seatsTaken, 1);
     EXPECT_FALSE(after->hostName.isEmpty());
 }
+
+TEST(DiscoveryResponder, AFloodOfQueriesGetsOnlyTheAnswersOfItsBudget) {
+    const quint16 port = freePort();
+    DiscoveryResponder responder([&] { return discovery::TableInfo{"T", "H", 0, 4, false, port}; });
+    ASSERT_TRUE(responder.start(port));
+    Asker asker;
+    constexpr int flood = 3 * DiscoveryResponder::MaxAnswersPerSecond;
+    for (int n = 0; n < flood; ++n) asker.send(discovery::query(), port);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return responder.answered() + responder.dropped() == flood; }, 5000));
+    EXPECT_GE(responder.answered(), DiscoveryResponder::MaxAnswersPerSecond);
+    EXPECT_LT(responder.answered(), flood);
+}

@@ -35,6 +35,16 @@ TEST(Discovery, AnAnswerReadsBackAsTheTableItDescribes) {
         expected.hostName = table.hostName.left(MaxNameLength);
         EXPECT_EQ(*read, expected);
     }
+    // Names are cut at whole characters, and the longest answer still fits a datagram.
+    const QString smiles = QString("😀").repeated(40), oddSmiles = "a" + smiles;
+    const auto cut = readAnswer(answer({smiles, oddSmiles, 0, 4, false, 7772}));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->tableName, QString("😀").repeated(32));
+    EXPECT_EQ(cut->hostName, "a" + QString("😀").repeated(31));
+    const QString widest = QString("😀").repeated(32);
+    EXPECT_LE(answer({widest, widest, 4, 4, true, 65535}).size(), MaxDatagram);
+    EXPECT_TRUE(readAnswer(answer({widest, widest, 4, 4, true, 65535})));
+
     // Numbers beyond what they can mean are clamped on the way out.
     const auto clamped = readAnswer(answer({"T", "H", 9, 7, false, 7772}));
     ASSERT_TRUE(clamped);
