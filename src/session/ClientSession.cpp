@@ -2,7 +2,6 @@
 
 // own
 #include "net/TSock.h"
-#include "session/ConnectFailure.h"
 #include "protocol/ColourText.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
@@ -60,7 +59,7 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent), chat_(this) {
     connectTimer_ = new QTimer(this);
     connectTimer_->setSingleShot(true);
     connect(connectTimer_, &QTimer::timeout, this, [this] {
-        if (loginPending_) failConnect(int(ConnectFailure::TimedOut), 0, QString());
+        if (loginPending_) failConnect(ConnectFailure::TimedOut, 0, QString());
     });
 
     buildDispatchTable();
@@ -101,18 +100,18 @@ void ClientSession::connectToHost(const QString& address, const QString& name) {
     connectTimer_->start(connectTimeoutMs_);
 }
 
-void ClientSession::failConnect(int kind, int wsaNumber, const QString& detail) {
+void ClientSession::failConnect(ConnectFailure kind, int wsaNumber, const QString& detail) {
     loginPending_ = false;
     connectFailed_ = true;
     connectTimer_->stop();
     stop();
     ConnectFailureReport report;
-    report.kind = ConnectFailure(kind);
+    report.kind = kind;
     report.address = sock_->HostName();
     report.port = sock_->PortName();
     report.timeoutMs = connectTimeoutMs_;
     report.detail = detail;
-    qCDebug(lcSession) << "connection failed:" << kind << wsaNumber << detail;
+    qCDebug(lcSession) << "connection failed:" << int(kind) << wsaNumber << detail;
     emit connectFailed(connectFailureText(report));
 }
 
@@ -149,12 +148,12 @@ void ClientSession::sockInfo(int code, const QString& text) {
         // "Error #10061 (WSAECONNREFUSED)": the attempt failed; the socket reports nothing more.
         static const QRegularExpression number(QStringLiteral("^Error #(\\d+)"));
         const int wsa = number.match(text).captured(1).toInt();
-        failConnect(int(classifyConnectError(wsa)), wsa, text);
+        failConnect(classifyConnectError(wsa), wsa, text);
         return;
     }
     if (text != QLatin1String("Socket Closed")) return;
     if (loginPending_ && receivedlist_.isEmpty()) {
-        failConnect(int(ConnectFailure::Refused), 0, text);
+        failConnect(ConnectFailure::Refused, 0, text);
         return;
     }
     // A handler waiting on the player (a message box) finishes first; then the window closes.

@@ -14,6 +14,7 @@
 #include "protocol/Notices.h"
 #include "session/ChatHistory.h"
 #include "session/ClientState.h"
+#include "session/ConnectFailure.h"
 #include "session/Settings.h"
 #include "session/TableModel.h"
 
@@ -159,7 +160,7 @@ private:
     void moveEnded(int mover, int handSeat, int handPosition, const QString& mine,
                    const QString& theirs);
     void changed() { emit tableChanged(); }
-    void failConnect(int kind, int wsaNumber, const QString& detail);
+    void failConnect(ConnectFailure kind, int wsaNumber, const QString& detail);
 
     ClientState state_;
     TableModel table_;

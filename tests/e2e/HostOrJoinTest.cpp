@@ -7,7 +7,6 @@
 #include "client/Restart.h"
 #include "client/Tchat.h"
 #include "client/board/Board.h"
-#include "e2e/PelvoProcess.h"
 #include "host/TServer.h"
 #include "session/TableChoice.h"
 #include "session/TableFinder.h"
@@ -228,29 +227,6 @@ TEST(HostOrJoinRestart, TheProgramStartsAgainWithTheChosenCommandLine) {
     EXPECT_EQ(finder.found().first().table.tableName, "Anna");
     EXPECT_EQ(finder.found().first().table.port, port);
     EXPECT_EQ(finder.found().first().table.seatsTaken, 1); // Anna's own window
-}
-
-// Whole programs: a join where nothing listens ends with the message; a host on a taken port
-// joins the table running there when the offer is taken.
-TEST(ConnectionFailures, TheProgramSaysWhyAndEndsOrJoinsTheTableOnItsPort) {
-    test::PelvoProcess lonely;
-    lonely.start({"Bo", "127.0.0.1", "false"});
-    ASSERT_TRUE(lonely.waitForExit());
-    EXPECT_TRUE(lonely.errors().contains(
-        QString("pelvo: message box: Nothing answers at 127.0.0.1 port %1.").arg(lonely.port())))
-        << lonely.errors().toStdString();
-
-    test::PelvoProcess host;
-    host.start({"Anna", "127.0.0.1", "true"});
-    ASSERT_TRUE(test::eventually([&] { return host.chat().contains("You are Connected."); }));
-    test::PelvoProcess second(host.port());
-    second.start({"Bo", "127.0.0.1", "true"});
-    ASSERT_TRUE(test::eventually([&] { return host.chat().contains("Bo is Connected."); }))
-        << second.errors().toStdString();
-    const QString said = second.errors();
-    EXPECT_TRUE(said.contains("pelvo: message box: Listen - Error Binding Socket"));
-    EXPECT_TRUE(said.contains("Join the table running here instead?"));
-    EXPECT_TRUE(second.running());
 }
 
 } // namespace
