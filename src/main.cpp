@@ -67,6 +67,8 @@ Environment:
   PELVO_CARD_DECK      SVG card deck for the card faces
   PELVO_LOBBY_URL      address the lobby installer is downloaded from
   PELVO_LOBBY_PROGRAM  where the installed lobby program is looked for
+  PELVO_CONNECT_TIMEOUT_MS  how long a join waits for the table (default 20000)
+  PELVO_DISCOVERY_ADDRESS   where the search for tables is sent (default: broadcast)
 
 The game uses TCP port 7772; a host must accept connections on it.
 )";

@@ -119,6 +119,11 @@ int main(int argc, char** argv) {
         out << "pelvo-bot: " << name << ": the table closed the connection" << Qt::endl;
         QCoreApplication::exit(ended > 0 || *games == 0 ? 0 : 1);
     });
+    QObject::connect(&session, &pelvo::ClientSession::connectFailed, &app,
+                     [&](const QString& text) {
+                         err << "pelvo-bot: " << name << ": " << text << Qt::endl;
+                         QCoreApplication::exit(1);
+                     });
     QObject::connect(&session, &pelvo::ClientSession::message, &app, [&](const QString& text) {
         out << "pelvo-bot: " << name << ": " << text << Qt::endl;
     });

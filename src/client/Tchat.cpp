@@ -7,9 +7,12 @@
 #include "client/chat/ChatPanel.h"
 #include "client/sound/PhraseBar.h"
 #include "client/sound/SoundOptions.h"
+#include "host/DiscoveryResponder.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Fields.h"
+#include "protocol/Ports.h"
+#include "session/ConnectFailure.h"
 #include "windows/Art.h"
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
@@ -75,6 +78,7 @@ Tchat::~Tchat() {
     session_->disconnect(this);
     // The parts keep a reference to this window: take them down while it is still whole,
     // the host first, then the side windows in reverse order of creation.
+    delete responder_;
     delete server_;
     delete tallylist_;
     delete download_;
@@ -156,6 +160,8 @@ void Tchat::buildMenu() {
     QMenu* file = bar->addMenu("File");
     file->setObjectName("File1");
     startGame1_ = addItem(file, "StartGame1", "Start Game");
+    connect(addItem(file, "HostOrJoin1", "Host or Join a Table…"), &QAction::triggered, this,
+            &Tchat::HostOrJoin1Click);
     addSeparator(file, "N1");
     QAction* exit = addItem(file, "Exit1", "Exit");
     connect(startGame1_, &QAction::triggered, this, &Tchat::button_startClick);
@@ -273,6 +279,7 @@ void Tchat::createSideWindows() {
     // The installer is saved beside the settings file; running it closes the game.
     download_->setDataFolder(dataFolder());
     connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
+    connect(download_, &Tdownload::hostOrJoinOffered, this, &Tchat::HostOrJoin1Click);
 }
 
 void Tchat::connectSession() {
@@ -284,6 +291,7 @@ void Tchat::connectSession() {
     connect(s, &ClientSession::clip, sounds_, &SoundOptions::playclip);
     connect(s, &ClientSession::joined, this, &Tchat::loadinifile);
     connect(s, &ClientSession::closeRequested, this, &Tchat::close);
+    connect(s, &ClientSession::connectFailed, this, &Tchat::connectionFailed);
     connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
     connect(s, &ClientSession::gameRecorded, this, [this](const QString& winner) {
         loadchecklist();
@@ -372,7 +380,12 @@ void Tchat::processparams() {
         return;
     }
     addlinetochat("0+Loading Multi-player Game.. Please Wait.", session_->state().syscolour);
-    if (params_.size() < 3) return; // without a host/join flag the client stays unconnected
+    if (params_.size() < 3) {
+        // Without a host/join flag the client stays unconnected; the dialog offers the way on.
+        offerHostOrJoin({params_.at(0), false, params_.value(1), quint16(gamePortName().toUInt())},
+                        false);
+        return;
+    }
     session_->state().playername = params_.at(0);
     session_->state().hostaddress = params_.at(1);
     if (params_.at(2) == QLatin1String("true"))
@@ -399,9 +412,12 @@ void Tchat::hostpress() {
         session_->setStartShown(true);
         startGame1_->setEnabled(true);
         spylist_->popup_kickhim()->setEnabled(true);
+        if (!params_.isEmpty()) startResponder();
     } catch (const ESockException& e) {
-        // As the toolkit would report an uncaught failure: tell the player, go on.
+        // As the toolkit would report an uncaught failure: tell the player; a taken port may
+        // be a table already running here.
         showMessage(this, QString::fromUtf8(e.what()));
+        if (QByteArrayView(e.what()) == "Listen - Error Binding Socket") portInUse();
     }
 }
 
@@ -411,7 +427,12 @@ void Tchat::joinpress() {
         session_->setStartShown(false);
         startGame1_->setEnabled(false);
     } catch (const ESockException& e) {
-        showMessage(this, QString::fromUtf8(e.what()));
+        // A name that no lookup finds; nothing was connected, so the window ends.
+        const bool lookup = QByteArrayView(e.what()).startsWith("Host Lookup");
+        connectionFailed(lookup ? connectFailureText({ConnectFailure::LookupFailed,
+                                                      session_->state().hostaddress,
+                                                      sock()->PortName(), 0, QString()})
+                                : QString::fromUtf8(e.what()));
     }
 }
 

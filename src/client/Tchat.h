@@ -6,6 +6,7 @@
 // own
 #include "session/settings/SettingsFile.h"
 #include "session/ClientSession.h"
+#include "session/TableChoice.h"
 
 // Qt
 #include <QMainWindow>
@@ -13,6 +14,7 @@
 #include <QStringList>
 
 // std
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,6 +26,8 @@ namespace pelvo {
 
 class Board;
 class ChatPanel;
+class DiscoveryResponder;
+class HostOrJoin;
 class NamedMutex;
 class PhraseBar;
 class SoundOptions;
@@ -87,6 +91,17 @@ public:
     void Help2Click();
     void About1Click();
 
+    // ---- host or join a table (TchatTables.cpp) ----
+    // File › "Host or Join a Table…": the dialog, filled with the remembered name and addresses.
+    void HostOrJoin1Click();
+    // Goes on with a choice as the command line would: remembers it, then restarts the program.
+    void goOnWith(const TableChoice& choice);
+    // How the program restarts; tests replace it (empty: the real restart).
+    using Restarter = std::function<void(const RestartPlan& plan)>;
+    void setRestarter(Restarter restarter) { restarter_ = std::move(restarter); }
+    HostOrJoin* hostOrJoin() const { return hostOrJoin_; }
+    DiscoveryResponder* responder() const { return responder_; }
+
     // ---- parts, for the program and for tests ----
     ClientSession& session() const { return *session_; }
     Board* board() const { return board_; }
@@ -129,6 +144,14 @@ private:
     void openLobbyLink();
     void placeWindow(const WindowPlace& place);
     void dumpChat() const;
+    // The connection could not be made: say why, then end.
+    void connectionFailed(const QString& text);
+    // Hosting found the game port taken: offer to join the table running there, or end.
+    void portInUse();
+    // A table hosted from the command line answers searches of the network.
+    void startResponder();
+    void offerHostOrJoin(const TableChoice& initial, bool endIfDeclined);
+    TableChoice rememberedChoice() const;
 
     QStringList params_;
     ClientSession* session_ = nullptr;
@@ -160,6 +183,10 @@ private:
     Tdownload* download_ = nullptr;
     Ttallylist* tallylist_ = nullptr;
     TServer* server_ = nullptr;
+    HostOrJoin* hostOrJoin_ = nullptr;
+    DiscoveryResponder* responder_ = nullptr;
+    Restarter restarter_;
+    bool endIfDeclined_ = false;
 };
 
 } // namespace pelvo

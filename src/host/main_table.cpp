@@ -2,6 +2,7 @@
 // tests that play over raw sockets. The first connection gets slot 1 and the hosting rights.
 
 // own
+#include "host/DiscoveryResponder.h"
 #include "host/MetricsEndpoint.h"
 #include "host/TServer.h"
 #include "net/SignalWatcher.h"
@@ -48,7 +49,13 @@ int main(int argc, char** argv) {
         QStringLiteral("bot-level"),
         QStringLiteral("How well the computer players play: classic or expert (default classic)."),
         QStringLiteral("LEVEL"), QStringLiteral("classic"));
+    const QCommandLineOption nameOption(
+        QStringLiteral("name"),
+        QStringLiteral("Table name shown to players who search the network (default: this "
+                       "computer's name)."),
+        QStringLiteral("TEXT"));
     parser.addOption(portOption);
+    parser.addOption(nameOption);
     parser.addOption(speedOption);
     const QCommandLineOption metricsOption(
         QStringLiteral("metrics-port"),
@@ -113,6 +120,14 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+
+    // Windows searching the network find the table by a datagram on the same port.
+    const quint16 tablePort = quint16(*portNumber);
+    const QString tableName = parser.value(nameOption);
+    pelvo::DiscoveryResponder responder([&server, tableName, tablePort] {
+        return pelvo::DiscoveryResponder::describeTable(server.table(), tableName, tablePort);
+    });
+    responder.start(tablePort);
 
     QObject::connect(&stopSignals, &pelvo::SignalWatcher::caught, &app, [&](int number) {
         if (server.closing()) return; // a second signal while closing changes nothing

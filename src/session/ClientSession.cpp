@@ -11,6 +11,7 @@
 
 // Qt
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTimer>
 
 // std
@@ -52,6 +53,15 @@ ClientSession::ClientSession(QObject* parent) : QObject(parent), chat_(this) {
     timer1_->setInterval(1);
     connect(timer1_, &QTimer::timeout, this, &ClientSession::Timer1Timer);
 
+    // A table greets a new connection at once; one that stays silent is no table to wait for.
+    if (const auto ms = qEnvironmentVariableIntValue("PELVO_CONNECT_TIMEOUT_MS"); ms > 0)
+        connectTimeoutMs_ = ms;
+    connectTimer_ = new QTimer(this);
+    connectTimer_->setSingleShot(true);
+    connect(connectTimer_, &QTimer::timeout, this, [this] {
+        if (loginPending_) failConnect(ConnectFailure::TimedOut, 0, QString());
+    });
+
     buildDispatchTable();
 }
 
@@ -86,6 +96,23 @@ void ClientSession::connectToHost(const QString& address, const QString& name) {
     state_.loginfield = name;
     sock_->setHostName(address);
     sock_->Open();
+    loginPending_ = true;
+    connectTimer_->start(connectTimeoutMs_);
+}
+
+void ClientSession::failConnect(ConnectFailure kind, int wsaNumber, const QString& detail) {
+    loginPending_ = false;
+    connectFailed_ = true;
+    connectTimer_->stop();
+    stop();
+    ConnectFailureReport report;
+    report.kind = kind;
+    report.address = sock_->HostName();
+    report.port = sock_->PortName();
+    report.timeoutMs = connectTimeoutMs_;
+    report.detail = detail;
+    qCDebug(lcSession) << "connection failed:" << int(kind) << wsaNumber << detail;
+    emit connectFailed(connectFailureText(report));
 }
 
 bool ClientSession::sendToHost(const QByteArray& frame) {
@@ -107,12 +134,28 @@ void ClientSession::sockRead() {
     const int skipped = splitter_.skipped();
     splitter_.feed(sock_->Receive(), frames);
     if (splitter_.skipped() != skipped) qCWarning(lcSession) << "skipped an oversized frame";
+    if (!frames.isEmpty() && loginPending_) {
+        loginPending_ = false; // the host has spoken: from here on its notices decide
+        connectTimer_->stop();
+    }
     for (const QByteArray& frame : frames) receivedlist_.append(decodeWire(frame));
     if (!receivedlist_.isEmpty() && !timer1_->isActive()) timer1_->start();
 }
 
-void ClientSession::sockInfo(int, const QString& text) {
+void ClientSession::sockInfo(int code, const QString& text) {
+    if (connectFailed_) return;
+    if (loginPending_ && code == InfoError) {
+        // "Error #10061 (WSAECONNREFUSED)": the attempt failed; the socket reports nothing more.
+        static const QRegularExpression number(QStringLiteral("^Error #(\\d+)"));
+        const int wsa = number.match(text).captured(1).toInt();
+        failConnect(classifyConnectError(wsa), wsa, text);
+        return;
+    }
     if (text != QLatin1String("Socket Closed")) return;
+    if (loginPending_ && receivedlist_.isEmpty()) {
+        failConnect(ConnectFailure::Refused, 0, text);
+        return;
+    }
     // A handler waiting on the player (a message box) finishes first; then the window closes.
     if (dispatching_ > 0) {
         hangUpPending_ = true;

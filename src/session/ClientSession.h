@@ -14,6 +14,7 @@
 #include "protocol/Notices.h"
 #include "session/ChatHistory.h"
 #include "session/ClientState.h"
+#include "session/ConnectFailure.h"
 #include "session/Settings.h"
 #include "session/TableModel.h"
 
@@ -49,8 +50,13 @@ public:
 
     // ---- Connection ----
     // Connects `sock` to the host at `address` on the game port, to log in as `name`.
-    // Throws ESockException when the socket cannot even start.
+    // Throws ESockException when the socket cannot even start (a name that no lookup finds).
+    // A refused, dropped or silent attempt ends in connectFailed: the host must greet with a
+    // frame within the connect timeout.
     void connectToHost(const QString& address, const QString& name);
+    // PELVO_CONNECT_TIMEOUT_MS, else 20 s.
+    int connectTimeout() const { return connectTimeoutMs_; }
+    void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
     // Hands one frame to the host. False when nothing could go out (no connection).
     bool sendToHost(const QByteArray& frame);
     // Replaces the socket as the way out (tests, replays). Empty: the socket again.
@@ -137,6 +143,9 @@ signals:
     void gameRecorded(const QString& winner);
     // The host went away or refused us: the window closes.
     void closeRequested();
+    // The connection to a table could not be made; `text` says why and what to try. Nothing
+    // more arrives from this session.
+    void connectFailed(const QString& text);
 
 private:
     void buildDispatchTable();
@@ -151,6 +160,7 @@ private:
     void moveEnded(int mover, int handSeat, int handPosition, const QString& mine,
                    const QString& theirs);
     void changed() { emit tableChanged(); }
+    void failConnect(ConnectFailure kind, int wsaNumber, const QString& detail);
 
     ClientState state_;
     TableModel table_;
@@ -165,6 +175,10 @@ private:
     int dispatching_ = 0;        // handlers running (a message box nests them)
     bool hangUpPending_ = false; // the host hung up during a handler
     bool closing_ = false;
+    QTimer* connectTimer_ = nullptr;
+    int connectTimeoutMs_ = 20000;
+    bool loginPending_ = false;  // connecting, and no frame from the host yet
+    bool connectFailed_ = false; // reported once; the socket's later notices are ignored
 };
 
 } // namespace pelvo

@@ -348,6 +348,7 @@ void Tdownload::Button2Click() {
     }
     message(QStringLiteral("Please close the game and open the Kavrel Hub using the icon on your "
                            "desktop or using the your Window's start-up menu."));
+    emit hostOrJoinOffered();
 }
 
 void Tdownload::showEvent(QShowEvent* event) {

@@ -71,6 +71,8 @@ signals:
     void exitRequested();
     // A download has ended, one way or the other, and its outcome has been acted on.
     void downloadEnded();
+    // "Play with Others" found no lobby program and said so: the player may host or join here.
+    void hostOrJoinOffered();
 
 protected:
     void showEvent(QShowEvent* event) override;
