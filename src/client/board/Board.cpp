@@ -405,6 +405,8 @@ Board::Board(ClientSession& session, QWidget* parent)
 }
 
 Board::~Board() {
+    // The children go after `d`: nothing may follow their focus any more.
+    if (qApp) QObject::disconnect(qApp, nullptr, this, nullptr);
     delete d;
 }
 
