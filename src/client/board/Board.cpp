@@ -366,6 +366,9 @@ void Board::Impl::applyScale() {
         if (w->property(autoSized).toBool()) {
             w->move(QPoint(px(r.x()), px(r.y())));
             w->adjustSize();
+        } else if (qobject_cast<Picture*>(w)) {
+            // A picture's size is rounded as its pixmap's is, so the two match exactly.
+            w->setGeometry(QRect(QPoint(px(r.x()), px(r.y())), board::scaled(r.size(), scale)));
         } else {
             // Edges rounded, not sizes: neighbours stay flush at any scale.
             w->setGeometry(

@@ -51,8 +51,8 @@ void recolour(QImage& image, int code) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             if (court) {
-                const bool topLeft = x < w * 0.2 && y < h * 0.32;
-                const bool bottomRight = x > w * 0.8 && y > h * 0.68;
+                const bool topLeft = x < w * 0.2 && y < h * 0.38;
+                const bool bottomRight = x > w * 0.8 && y > h * 0.62;
                 if (!topLeft && !bottomRight) continue;
             }
             const QRgb px = qUnpremultiply(line[x]);
