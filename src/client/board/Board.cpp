@@ -531,7 +531,8 @@ void Board::Impl::describe() {
     for (int seat = 1; seat <= seats; ++seat) {
         const SeatModel& m = t.seats[std::size_t(seat)];
         Family& f = family(seat);
-        QString name = (seat == me ? QStringLiteral("You, ") : QString()) + m.caption() +
+        const bool own = seat == me && m.caption() != QLatin1String("You");
+        QString name = m.caption() + (own ? QStringLiteral(" (you)") : QString()) +
                        QStringLiteral(", score ") + QString::number(m.score);
         if (m.hasBonus) name += QStringLiteral(", %1 this round").arg(m.bonus);
         if (t.turnMarkerSeat == seat) name += QStringLiteral(", turn");

@@ -115,9 +115,22 @@ AnnouncementLine::AnnouncementLine(QWidget* parent) : QWidget(parent) {
     // Visible (a reader skips hidden objects) but one pixel and transparent.
     setGeometry(0, 0, 1, 1);
     setAccessibleName(QStringLiteral("Table news"));
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(settleMs);
+    connect(settle_, &QTimer::timeout, this, &AnnouncementLine::publish);
 }
 
 void AnnouncementLine::announce(const QString& text) {
+    pending_ << text;
+    // Started by the first line only, so a steady stream is still said every interval.
+    if (!settle_->isActive()) settle_->start();
+}
+
+void AnnouncementLine::publish() {
+    if (pending_.isEmpty()) return;
+    const QString text = pending_.join(u' ');
+    pending_.clear();
     setAccessibleName(text);
     setAccessibleDescription(text);
     // The same news twice (two turns in a row) must still be heard: send the events anyway.

@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QStringList>
+#include <QTimer>
 
 namespace pelvo::board {
 
@@ -71,16 +73,24 @@ private:
 
 // Where a screen reader hears what happens at the table: a status object whose name and
 // description are the latest news, changed with the accessibility events that make a reader
-// speak. It shows nothing.
+// speak. News that comes in a burst (a deal, a move and the next turn) is said as one line: a
+// reader reads the object when the event comes, and each change would cut off the one before.
+// It shows nothing.
 class AnnouncementLine : public QWidget {
     Q_OBJECT
 public:
     explicit AnnouncementLine(QWidget* parent);
     void announce(const QString& text);
     QString text() const { return accessibleName(); }
+    static constexpr int settleMs = 150;
 
 protected:
     void paintEvent(QPaintEvent*) override {}
+
+private:
+    void publish();
+    QStringList pending_;
+    QTimer* settle_ = nullptr;
 };
 
 } // namespace pelvo::board

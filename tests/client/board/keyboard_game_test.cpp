@@ -204,7 +204,9 @@ TEST_F(KeyboardGame, PlaysAWholeSoloGameWithKeysOnly) {
 
     EXPECT_FALSE(board->findChild<QWidget*>("panel_winner")->isHidden());
     EXPECT_TRUE(board->findChild<QLabel*>("label_winner1")->text().endsWith("Won the Game!"));
-    EXPECT_EQ(board->announcement()->accessibleName(), table().winnerText);
+    EXPECT_TRUE(waitFor([&] {
+        return board->announcement()->accessibleName().endsWith(table().winnerText);
+    })) << board->announcement()->accessibleName().toStdString();
     EXPECT_GE(flips, 6);
     EXPECT_GE(turns, 4);
     EXPECT_EQ(mouse.events, 0) << "a mouse event reached the program";
