@@ -116,15 +116,20 @@ QStringList announcements(const TableModel& before, const TableModel& t, int mys
     for (int s = 1; s <= TableSeats; ++s)
         scored =
             scored || (t.seats[std::size_t(s)].hasBonus && !before.seats[std::size_t(s)].hasBonus);
-    if (t.moves == before.moves && !scored && !newRound)
+    if (t.moves == before.moves && !scored && !newRound) {
+        QStringList flips;
         for (int s = 1; s <= TableSeats; ++s)
             for (int g = 1; g <= GridSize; ++g) {
                 const int was = before.seats[std::size_t(s)].cards[std::size_t(g)].picture;
                 const int now = t.seats[std::size_t(s)].cards[std::size_t(g)].picture;
                 if (was == 0 && now > 0)
-                    out << who(t, s, myseat) + QStringLiteral(" turned up ") + the(now) +
-                               QStringLiteral(" in ") + cellName(g) + u'.';
+                    flips << who(t, s, myseat) + QStringLiteral(" turned up ") + the(now) +
+                                 QStringLiteral(" in ") + cellName(g) + u'.';
             }
+        // A flip turns up one card; many at once is the whole table shown to a newcomer, which
+        // the cells themselves tell.
+        if (flips.size() <= 2) out << flips;
+    }
 
     if (t.moves != before.moves) {
         const QString move = moveSentence(before, t, myseat);

@@ -83,9 +83,12 @@ struct PhraseBar::Impl {
     std::array<QToolButton*, 11> buttons{}; // 1..10
     QMenu* popup = nullptr;
     QTimer cooldown;
+    qreal scale = 1.0;
 };
 
 void PhraseBar::setScale(qreal scale) {
+    if (qFuzzyCompare(scale, d->scale)) return; // a resize at the same scale repaints nothing
+    d->scale = scale;
     const auto px = [scale](int design) { return qRound(design * scale); };
     setFixedSize(px(buttonStep * 9 + buttonWidth + 2), px(buttonHeight));
     for (int n = 1; n <= 10; ++n) {
