@@ -2,7 +2,9 @@
 
 // own
 #include "windows/MessageBox.h"
+#include "client/MenuKeys.h"
 #include "client/SingleInstance.h"
+#include "client/TableLayout.h"
 #include "client/board/Board.h"
 #include "client/chat/ChatPanel.h"
 #include "client/sound/PhraseBar.h"
@@ -34,11 +36,14 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QTimer>
 
 // std
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 Q_LOGGING_CATEGORY(lcClient, "pelvo.client")
 
@@ -94,15 +99,25 @@ Tchat::~Tchat() {
 // ---------------------------------------------------------------- construction
 
 namespace {
-// The client area: the board's felt continued past the board's edges.
+// The client area: the board's felt continued past the board's edges; the table is laid out
+// again whenever its size changes.
 class FeltArea : public QWidget {
 public:
     using QWidget::QWidget;
+    Board* board = nullptr;
+    std::function<void()> resized;
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        Board::paintFelt(p, rect(), QPoint(1, 1));
+        if (board)
+            Board::paintFelt(p, rect(), board->pos(), board->scale());
+        else
+            Board::paintFelt(p, rect(), QPoint(1, 1));
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (resized) resized();
     }
 };
 } // namespace
@@ -121,6 +136,7 @@ void Tchat::buildParts() {
 
     board_ = new Board(*session_, client);
     board_->move(1, 1);
+    client->board = board_;
 
     // Lower right of the board, clear of seat 1's cards and labels.
     phraseBar_ = new PhraseBar(*session_, client);
@@ -129,6 +145,7 @@ void Tchat::buildParts() {
     chat_->setGeometry(485, 291, 280, 250);
     phraseBar_->raise();
     chat_->raise();
+    client->resized = [this] { layoutTable(); };
 
     connect(board_, &Board::startClicked, this, &Tchat::button_startClick);
     connect(board_, &Board::nameLabelMenuRequested, this, [this](int seat, const QPoint& at) {
@@ -157,7 +174,7 @@ void Tchat::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
 
-    QMenu* file = bar->addMenu("File");
+    QMenu* file = bar->addMenu("&File");
     file->setObjectName("File1");
     startGame1_ = addItem(file, "StartGame1", "Start Game");
     connect(addItem(file, "HostOrJoin1", "Host or Join a Table…"), &QAction::triggered, this,
@@ -167,7 +184,7 @@ void Tchat::buildMenu() {
     connect(startGame1_, &QAction::triggered, this, &Tchat::button_startClick);
     connect(exit, &QAction::triggered, this, &Tchat::Exit1Click);
 
-    QMenu* options = bar->addMenu("Options");
+    QMenu* options = bar->addMenu("&Options");
     options->setObjectName("Options1");
     sounds_->addOptionsItems(options);
     addLevelItems(options);
@@ -184,7 +201,7 @@ void Tchat::buildMenu() {
         JustWatch1Click();
     });
 
-    QMenu* view = bar->addMenu("View");
+    QMenu* view = bar->addMenu("&View");
     view->setObjectName("View1");
     connect(addItem(view, "ViewTally1", "View Tally"), &QAction::triggered, this,
             &Tchat::ViewTally1Click);
@@ -193,7 +210,7 @@ void Tchat::buildMenu() {
     connect(addItem(view, "PrhaseList1", "Phrase List"), &QAction::triggered, this,
             &Tchat::PrhaseList1Click);
 
-    QMenu* help = bar->addMenu("Help");
+    QMenu* help = bar->addMenu("&Help");
     help->setObjectName("Help1");
     QAction* content = addItem(help, "Help2", "Content");
     content->setShortcut(Qt::Key_F1);
@@ -201,6 +218,76 @@ void Tchat::buildMenu() {
     QAction* about = addItem(help, "About1", "About");
     connect(content, &QAction::triggered, this, &Tchat::Help2Click);
     connect(about, &QAction::triggered, this, &Tchat::About1Click);
+
+    addViewItems(view);
+    addAccelerators(bar);
+    // F10 opens the menu bar, as on most desktops.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [bar] {
+        if (!bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+    });
+}
+
+void Tchat::addViewItems(QMenu* view) {
+    addSeparator(view, "N6");
+    QMenu* zoom = view->addMenu("Zoom");
+    zoom->setObjectName("Zoom1");
+    zoom->menuAction()->setObjectName("Zoom1");
+    QAction* in = addItem(zoom, "ZoomIn1", "Zoom In");
+    in->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    QAction* out = addItem(zoom, "ZoomOut1", "Zoom Out");
+    out->setShortcut(QKeySequence::ZoomOut);
+    QAction* actual = addItem(zoom, "ActualSize1", "Actual Size");
+    actual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    for (QAction* a : {in, out, actual}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a); // the keys work while the menu is closed
+    }
+    connect(in, &QAction::triggered, this, &Tchat::zoomIn);
+    connect(out, &QAction::triggered, this, &Tchat::zoomOut);
+    connect(actual, &QAction::triggered, this, [this] { zoomTo(1.0); });
+
+    QAction* four = addItem(view, "FourColourSuits1", "Four-Colour Suits");
+    four->setCheckable(true);
+    connect(four, &QAction::triggered, this, &Tchat::FourColourSuits1Click);
+    auto show = [this, four] { four->setChecked(session_->settings().fourColourSuits); };
+    connect(session_, &ClientSession::settingsChanged, four, show);
+    show();
+}
+
+void Tchat::layoutTable() {
+    pelvo::layoutTable({centralWidget(), board_, phraseBar_, chat_});
+    centralWidget()->update();
+}
+
+namespace {
+constexpr qreal zoomStep = 0.25;
+constexpr qreal maxZoom = 4.0;
+} // namespace
+
+void Tchat::zoomTo(qreal scale) {
+    scale = std::clamp(scale, 1.0, maxZoom);
+    QWidget* client = centralWidget();
+    if (isMaximized() || isFullScreen()) showNormal();
+    const QSize frame = size() - client->size();
+    QSize want = clientSizeFor(scale, belowHeight(client)) + frame;
+    if (screen()) want = want.boundedTo(screen()->availableGeometry().size());
+    resize(want.expandedTo(minimumSizeHint()));
+}
+
+void Tchat::zoomIn() {
+    // Steps of a quarter from the design size, the next one up from where the table stands.
+    zoomTo((std::floor(board_->scale() / zoomStep + 0.01) + 1) * zoomStep);
+}
+
+void Tchat::zoomOut() {
+    zoomTo((std::ceil(board_->scale() / zoomStep - 0.01) - 1) * zoomStep);
+}
+
+void Tchat::FourColourSuits1Click(bool on) {
+    Settings settings = session_->settings();
+    settings.fourColourSuits = on;
+    session_->chooseSettings(settings);
 }
 
 void Tchat::addLevelItems(QMenu* options) {
@@ -318,6 +405,7 @@ void Tchat::saveinifile() {
     // The window's place joins the session's settings.
     Settings settings = session_->settings();
     settings.place = windowPlace();
+    settings.zoom = qRound(board_->scale() * 100);
     session_->setSettings(settings);
     try {
         pelvo::saveinifile(settingsPath(), session_->state().gamename, settings);
@@ -362,6 +450,8 @@ void Tchat::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    // The keyboard starts on the table (a click or Tab reaches the chat entry).
+    board_->focusTargets().at(1)->setFocus(Qt::OtherFocusReason);
     // FormShow: the command line is read once the window is on screen.
     QTimer::singleShot(0, this, &Tchat::processparams);
 }
@@ -442,6 +532,10 @@ void Tchat::loadinifile() {
     session_->setSettings(settings);
     chat_->reformat(); // a loaded size shows at once, unlike a menu choice
     setWindowPlace(settings.place);
+    // The window's size brings the table's scale back; a window made smaller outside this
+    // program still shows the table as large as it was left, as far as the screen allows.
+    if (settings.zoom > 100 && board_->scale() * 100 < settings.zoom - 1)
+        zoomTo(settings.zoom / 100.0);
     chat_->checkSizeItem(settings.textSize);
 }
 

@@ -102,6 +102,14 @@ public:
     HostOrJoin* hostOrJoin() const { return hostOrJoin_; }
     DiscoveryResponder* responder() const { return responder_; }
 
+    // ---- View › Zoom and the table's colours ----
+    // Sizes the window so the table shows at `scale` (1: the design size), as far as the screen
+    // allows.
+    void zoomTo(qreal scale);
+    void zoomIn();
+    void zoomOut();
+    void FourColourSuits1Click(bool on);
+
     // ---- parts, for the program and for tests ----
     ClientSession& session() const { return *session_; }
     Board* board() const { return board_; }
@@ -137,6 +145,9 @@ private:
     void buildMenu();
     // Options › Computer Players: Classic or Expert, bound to the settings.
     void addLevelItems(QMenu* options);
+    // View › Zoom and View › Four-Colour Suits.
+    void addViewItems(QMenu* view);
+    void layoutTable();
     void FormCreate();
     void createSideWindows();
     void connectSession();

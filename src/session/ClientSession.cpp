@@ -463,12 +463,14 @@ void ClientSession::getnextplayer(const notice::NextPlayer& n) {
     ++table_.turnNumber;
     table_.turnMarkerSeat = n.seat;
     table_.wentOut = n.lastTurn;
+    // Once a seat has gone out everybody is told that this turn is the last.
+    const QString lastTurn = n.lastTurn != 0 ? QStringLiteral(" Last turn.") : QString();
     if (n.seat != state_.myseat) {
-        table_.status = seat(n.seat).caption() + "'s turn.";
+        table_.status = seat(n.seat).caption() + "'s turn." + lastTurn;
         changed();
         return;
     }
-    table_.status = "Your Turn.";
+    table_.status = "Your Turn." + lastTurn;
     table_.discardPick = Pick::Open;
     table_.drawPick = Pick::Open;
     changed();
@@ -527,6 +529,7 @@ void ClientSession::moveEnded(int mover, int handSeat, int handPosition, const Q
     table_.handPosition = handPosition;
     table_.status = mover == state_.myseat ? mine : seat(mover).caption() + theirs;
     table_.turnSeat = 0;
+    ++table_.moves;
     changed();
     emit sound("discard");
 }
@@ -537,6 +540,7 @@ void ClientSession::replaceadraw(const notice::Replaced& n) {
     seat(n.seat).cards[std::size_t(n.position)].picture = n.taken;
     table_.drawPicture = 0;
     table_.drawInHand = false;
+    table_.lastMove = MoveKind::UsedDrawn;
     moveEnded(n.seat, n.seat, n.position, "You used the drawn card.", " used the drawn card.");
 }
 
@@ -544,6 +548,7 @@ void ClientSession::replaceadiscard(const notice::Replaced& n) {
     seat(n.seat).cards[std::size_t(n.position)].picture = n.taken;
     table_.discardPicture = n.discardTop;
     table_.discardInHand = false;
+    table_.lastMove = MoveKind::TookDiscard;
     moveEnded(n.seat, n.seat, n.position, "You play the top discard.", " played the top discard.");
 }
 
@@ -552,6 +557,7 @@ void ClientSession::discardadrawn(const notice::DiscardADrawn& n) {
     table_.discardInHand = false;
     table_.drawPicture = 0;
     table_.drawInHand = false;
+    table_.lastMove = MoveKind::ThrewDrawn;
     moveEnded(n.seat, 0, 0, "You discarded the drawn card.", " discarded the drawn card.");
 }
 

@@ -26,6 +26,8 @@ struct Settings {
     QStringList phrases = designPhrases(); // the nine phrase buttons' texts
     bool playSounds = true;
     bool playerPhraseSounds = true;
+    bool fourColourSuits = false; // diamonds blue and clubs green, for eyes that mix the colours
+    int zoom = 100;               // the table's last scale in percent (100: the design size)
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };

@@ -228,6 +228,9 @@ void Tgamestart::showSettings() {
         box->clear();
         box->setPixmap(boxPicture(index));
         box->setProperty("Tag", index);
+        box->setAccessibleName(QStringLiteral("Bot for Player %1: %2")
+                                   .arg(box == d->bot3 ? 3 : 4)
+                                   .arg(index == 1 ? QStringLiteral("on") : QStringLiteral("off")));
     }
 }
 
@@ -256,6 +259,28 @@ void Tgamestart::setRounds(int position) {
     Settings s = d->session.settings();
     s.playtoscore = std::clamp(position, minRounds, maxRounds);
     d->session.setSettings(s);
+}
+
+void Tgamestart::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        button_startClick();
+        return;
+    case Qt::Key_3:
+    case Qt::Key_4: {
+        const QString name =
+            event->key() == Qt::Key_3 ? QStringLiteral("image_bot3") : QStringLiteral("image_bot4");
+        changebox(name, boxTag(name) == 0 ? 1 : 0);
+        return;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        d->updown->step(event->key() == Qt::Key_Up ? 1 : -1);
+        return;
+    default:
+        SideWindow::keyPressEvent(event);
+    }
 }
 
 void Tgamestart::button_startClick() {

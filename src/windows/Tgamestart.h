@@ -27,6 +27,11 @@ signals:
     // The game start request went out (the main window saves the settings).
     void started();
 
+protected:
+    // Without a mouse: Up and Down change the rounds, 3 and 4 tick or clear the computer
+    // boxes, Enter starts.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private slots:
     void showSettings();
 

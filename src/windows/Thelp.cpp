@@ -68,7 +68,7 @@ QPushButton* sideButton(QWidget* parent, const QString& name, const QString& cap
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setFlat(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus); // the pages are reached by Tab and Space as well
     button->setCursor(Qt::PointingHandCursor);
     button->setGeometry(ButtonLeft, top, ButtonWidth, ButtonHeight);
     button->setStyleSheet(

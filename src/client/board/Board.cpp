@@ -1,10 +1,15 @@
 #include "client/board/Board.h"
 
+#include "client/board/BoardAccessible.h"
 #include "client/board/BoardWidgets.h"
 #include "client/board/CardArt.h"
+#include "session/Announcer.h"
 #include "session/ClientSession.h"
 #include "windows/Art.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -73,11 +78,24 @@ QRect cardRect(int position, int gridPos) {
     return QRect(QPoint(pl.colLeft[(gridPos - 1) / 3], pl.rowTop[(gridPos - 1) % 3]), sz);
 }
 
+// Properties that keep a control's place at scale 1, so any scale is computed from the design
+// and never from a rounded earlier scale.
+constexpr char designRect[] = "designRect";
+constexpr char designPx[] = "designPx";
+constexpr char autoSized[] = "autoSized"; // the label takes its text's size at every scale
+
+QFont scaledFont(int px, bool bold, qreal scale) {
+    QFont f = art::pixelFont(px, bold);
+    f.setPixelSize(std::max(1, qRound(px * scale)));
+    return f;
+}
+
 QLabel* textLabel(QWidget* parent, const QString& name, const QString& text, int px, bool bold) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
     l->setTextFormat(Qt::PlainText); // names come from other players: never markup
     l->setFont(art::pixelFont(px, bold));
+    l->setProperty(designPx, px);
     l->setAttribute(Qt::WA_TranslucentBackground);
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, Qt::black);
@@ -120,16 +138,23 @@ struct Board::Impl {
     QLabel* winner1 = nullptr;
     QLabel* winner2 = nullptr;
     board::PictureButton* start = nullptr;
+    board::FocusRing* ring = nullptr;
+    board::AnnouncementLine* news = nullptr;
+    Announcer* announcer = nullptr;
+    qreal scale = 1.0;
 
     Family& family(int seat) { return byPosition[positionOf[seat]]; }
+    int px(int design) const { return qRound(design * scale); }
     CardSize sizeFor(int seat) const {
         return positionOf[seat] == 1 ? CardSize::Large : CardSize::Small;
     }
 
     // Shows card picture `index` (-1 none, 0 the back), rendering only what changed.
     void show(Picture* pic, int index, CardSize size) {
-        if (pic->property("picture").toInt() == index && pic->property("size").toInt() == int(size))
+        if (pic->property("picture").toInt() == index &&
+            pic->property("size").toInt() == int(size) && !pic->property("stale").toBool())
             return;
+        pic->setProperty("stale", false);
         if (index < 0)
             pic->clear();
         else
@@ -156,6 +181,13 @@ struct Board::Impl {
     }
 
     void build();
+    void recordDesign();
+    void applyScale();
+    void paintMarkers();
+    void describe();
+    QWidget* focusedTarget() const;
+    void moveFocus(int key);
+    void act(QWidget* target);
     void rotate(int myseat);
     void syncSeat(int seat, const SeatModel& model);
     void sync();
@@ -164,7 +196,6 @@ struct Board::Impl {
 void Board::Impl::build() {
     // The turn marker lies under the name labels so they stay readable and keep their menu.
     turn = new Picture(q, QStringLiteral("image_Turn"), QRect(0, 0, 111, 65));
-    turn->setPixmap(board::turnMarker());
     turn->setAttribute(Qt::WA_TransparentForMouseEvents);
     turn->hide();
 
@@ -176,6 +207,9 @@ void Board::Impl::build() {
             c->setProperty("Hint", QString::number(g));
             if (p == 1) {
                 c->setCursor(Qt::PointingHandCursor);
+                c->setFocusPolicy(Qt::TabFocus);
+                c->setProperty(board::roleProperty, int(QAccessible::Button));
+                c->setProperty(board::pressProperty, true);
                 QObject::connect(c, &Picture::clicked, q, [this, c] {
                     q->card19Click(c->property("Hint").toString().toInt());
                 });
@@ -193,19 +227,18 @@ void Board::Impl::build() {
         f.score = textLabel(q, QString(), QStringLiteral("0"), 19, false);
         f.score->move(pl.score);
         f.score->adjustSize();
+        f.score->setProperty(autoSized, true);
         f.bonus = textLabel(q, QString(), QString(), 16, false);
         f.bonus->move(pl.bonus);
         f.bonus->adjustSize();
+        f.bonus->setProperty(autoSized, true);
         f.eyes = new Picture(q, QString(), QRect(pl.eyes, QSize(23, 10)));
-        f.eyes->setPixmap(board::eyesPicture());
         f.eyes->setToolTip(QStringLiteral("Just watching"));
         f.eyes->hide();
         f.penalty = new Picture(q, QString(), QRect(pl.penalty, QSize(97, 25)));
-        f.penalty->setPixmap(board::penaltyMarker());
         f.penalty->setAttribute(Qt::WA_TransparentForMouseEvents);
         f.penalty->hide();
         f.notplaying = new Picture(q, QString(), QRect(pl.notplaying, QSize(89, 41)));
-        f.notplaying->setPixmap(board::notPlayingMarker());
         f.notplaying->hide();
         rename(p);
     }
@@ -216,22 +249,29 @@ void Board::Impl::build() {
         textLabel(q, QStringLiteral("label_discard"), QStringLiteral("Discard"), 13, true);
     capDiscard->move(304, 144);
     capDiscard->adjustSize();
+    capDiscard->setProperty(autoSized, true);
     auto* capDraw = textLabel(q, QStringLiteral("label_draw"), QStringLiteral("Draw"), 13, true);
     capDraw->move(385, 144);
     capDraw->adjustSize();
+    capDraw->setProperty(autoSized, true);
     // The card in hand, 16 pixels lower than its pile; a click on it counts for the pile.
     idiscard = new Picture(q, QStringLiteral("image_idiscard"), QRect(288, 64, 71, 96));
     idraw = new Picture(q, QStringLiteral("image_idraw"), QRect(363, 64, 71, 96));
     idiscard->hide();
     idraw->hide();
-    for (Picture* pile : {discard, draw, idiscard, idraw}) pile->setCursor(Qt::PointingHandCursor);
+    for (Picture* pile : {discard, draw, idiscard, idraw}) {
+        pile->setCursor(Qt::PointingHandCursor);
+        pile->setProperty(board::roleProperty, int(QAccessible::Button));
+        pile->setProperty(board::pressProperty, true);
+    }
+    discard->setFocusPolicy(Qt::TabFocus);
+    draw->setFocusPolicy(Qt::TabFocus);
     QObject::connect(discard, &Picture::clicked, q, &Board::image_discardClick);
     QObject::connect(idiscard, &Picture::clicked, q, &Board::image_discardClick);
     QObject::connect(draw, &Picture::clicked, q, &Board::image_drawClick);
     QObject::connect(idraw, &Picture::clicked, q, &Board::image_drawClick);
 
     hand = new Picture(q, QStringLiteral("image_hand"), QRect(322, 118, 36, 26));
-    hand->setPixmap(board::handPointer());
     hand->setAttribute(Qt::WA_TransparentForMouseEvents);
     hand->hide();
 
@@ -264,35 +304,136 @@ void Board::Impl::build() {
     panelWinner->hide();
 
     logo = new Picture(q, QStringLiteral("image_logo"), QRect(20, 452, 200, 72));
-    logo->setPixmap(art::logoPicture(logo->size()));
     logo->setCursor(Qt::PointingHandCursor);
     logo->setToolTip(QStringLiteral("Kavrel Software"));
+    logo->setAccessibleName(QStringLiteral("Kavrel Software"));
+    logo->setProperty(board::roleProperty, int(QAccessible::Link));
+    logo->setProperty(board::pressProperty, true);
     QObject::connect(logo, &Picture::clicked, q, &Board::logoClicked);
+
+    // Names of the pictures that never change.
+    turn->setAccessibleName(QStringLiteral("Turn marker"));
+    hand->setAccessibleName(QStringLiteral("Where the last card went"));
+    for (int p = 1; p <= seats; ++p) {
+        byPosition[p].eyes->setAccessibleName(QStringLiteral("Just watching"));
+        byPosition[p].penalty->setAccessibleName(QStringLiteral("Penalty, 25 points"));
+        byPosition[p].notplaying->setAccessibleName(QStringLiteral("Not playing"));
+    }
+    status->setAccessibleDescription(QStringLiteral("Status line"));
+    roundnum->setAccessibleDescription(QStringLiteral("Round"));
+
+    ring = new board::FocusRing(q);
+    news = new board::AnnouncementLine(q);
+    announcer = new Announcer(session, q);
+    QObject::connect(announcer, &Announcer::announced, news, &board::AnnouncementLine::announce);
+
+    // Keyboard order: the piles, then the grid as it is read, row by row.
+    QList<QWidget*> order = q->focusTargets();
+    for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    QObject::connect(qApp, &QApplication::focusChanged, q, [this](QWidget*, QWidget* now) {
+        ring->follow(q->focusTargets().contains(now) ? now : nullptr, scale);
+    });
+}
+
+void Board::Impl::recordDesign() {
+    for (QWidget* w : q->findChildren<QWidget*>()) {
+        if (w == ring || w == news) continue;
+        w->setProperty(designRect, w->geometry());
+    }
+}
+
+void Board::Impl::paintMarkers() {
+    turn->setPixmap(board::turnMarker(scale));
+    hand->setPixmap(board::handPointer(scale));
+    for (int p = 1; p <= seats; ++p) {
+        byPosition[p].eyes->setPixmap(board::eyesPicture(scale));
+        byPosition[p].penalty->setPixmap(board::penaltyMarker(scale));
+        byPosition[p].notplaying->setPixmap(board::notPlayingMarker(scale));
+    }
+    logo->setPixmap(art::logoPicture(logo->size()));
+    start->setScale(scale);
+    start->update();
+}
+
+void Board::Impl::applyScale() {
+    q->setFixedSize(board::scaled(designSize, scale));
+    for (QWidget* w : q->findChildren<QWidget*>()) {
+        const QVariant design = w->property(designRect);
+        if (!design.isValid()) continue;
+        const QRect r = design.toRect();
+        const QVariant font = w->property(designPx);
+        if (font.isValid()) w->setFont(scaledFont(font.toInt(), w->font().bold(), scale));
+        if (w->property(autoSized).toBool()) {
+            w->move(QPoint(px(r.x()), px(r.y())));
+            w->adjustSize();
+        } else if (qobject_cast<Picture*>(w)) {
+            // A picture's size is rounded as its pixmap's is, so the two match exactly.
+            w->setGeometry(QRect(QPoint(px(r.x()), px(r.y())), board::scaled(r.size(), scale)));
+        } else {
+            // Edges rounded, not sizes: neighbours stay flush at any scale.
+            w->setGeometry(
+                QRect(QPoint(px(r.left()), px(r.top())),
+                      QPoint(px(r.left() + r.width()) - 1, px(r.top() + r.height()) - 1)));
+        }
+        if (w->property("picture").isValid()) w->setProperty("stale", true);
+    }
+    CardArt::instance().setScale(scale);
+    paintMarkers();
+    sync();
+    ring->follow(focusedTarget(), scale);
+    q->update();
 }
 
 Board::Board(ClientSession& session, QWidget* parent)
     : QWidget(parent), d(new Impl(session, this)) {
     setObjectName(QStringLiteral("panel_board"));
-    setFixedSize(765, 542);
+    setFixedSize(designSize);
     setAutoFillBackground(false);
+    setAccessibleName(QStringLiteral("Table"));
+    board::installBoardAccessibility();
     d->build();
+    d->recordDesign();
+    d->paintMarkers();
+    CardArt::instance().setScale(1.0);
+    CardArt::instance().setFourColour(session.settings().fourColourSuits);
     d->sync();
     connect(&session, &ClientSession::tableChanged, this, [this] { d->sync(); });
+    connect(&session, &ClientSession::settingsChanged, this, [this] {
+        if (d->session.settings().fourColourSuits == CardArt::instance().fourColour()) return;
+        CardArt::instance().setFourColour(d->session.settings().fourColourSuits);
+        for (QWidget* w : findChildren<Picture*>())
+            if (w->property("picture").toInt() > 0) w->setProperty("stale", true);
+        d->sync();
+    });
 }
 
 Board::~Board() {
+    // The children go after `d`: nothing may follow their focus any more.
+    if (qApp) QObject::disconnect(qApp, nullptr, this, nullptr);
     delete d;
 }
 
-void Board::paintFelt(QPainter& p, const QRect& area, const QPoint& boardOrigin) {
+void Board::paintFelt(QPainter& p, const QRect& area, const QPoint& boardOrigin, qreal scale) {
     // The lamp hangs over the middle of the board.
-    art::paintFelt(p, area, QPointF(370, 250) + boardOrigin, 560);
+    art::paintFelt(p, area, QPointF(370, 250) * scale + boardOrigin, 560 * scale);
+}
+
+void Board::setScale(qreal scale) {
+    scale = std::max(1.0, scale);
+    if (qFuzzyCompare(scale, d->scale)) return;
+    d->scale = scale;
+    d->applyScale();
+}
+
+qreal Board::scale() const {
+    return d->scale;
 }
 
 void Board::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    paintFelt(p, rect(), QPoint(0, 0));
+    paintFelt(p, rect(), QPoint(0, 0), d->scale);
+    p.scale(d->scale, d->scale);
 
     // Faint places for every card and both piles, so an empty table reads as a table.
     p.setPen(QPen(QColor(40, 50, 10, 60), 1));
@@ -327,7 +468,7 @@ void Board::Impl::syncSeat(int seat, const SeatModel& model) {
         f.bonus->setText(model.bonus < 0 ? QString::number(model.bonus)
                                          : QStringLiteral("+") + QString::number(model.bonus));
         f.bonus->adjustSize();
-        f.bonus->move(f.score->x() + f.score->width() + 4, f.bonus->y());
+        f.bonus->move(f.score->x() + f.score->width() + px(4), f.bonus->y());
     } else {
         f.bonus->clear();
     }
@@ -352,7 +493,7 @@ void Board::Impl::sync() {
 
     if (t.turnMarkerSeat >= 1 && t.turnMarkerSeat <= seats) {
         const QLabel* eyes = family(t.turnMarkerSeat).eyes;
-        turn->move(eyes->x() - 8, eyes->y());
+        turn->move(eyes->x() - px(8), eyes->y());
         turn->show();
     } else {
         turn->hide();
@@ -361,7 +502,7 @@ void Board::Impl::sync() {
         const bool onPile = t.handSeat < 1 || t.handSeat > seats;
         const QWidget* target = onPile ? discard : family(t.handSeat).cards[t.handPosition];
         const bool large = onPile || sizeFor(t.handSeat) == CardSize::Large;
-        hand->move(target->x() + (large ? 34 : 4), target->y() + (large ? 60 : 31));
+        hand->move(target->x() + px(large ? 34 : 4), target->y() + px(large ? 60 : 31));
         hand->show();
         hand->raise();
     } else {
@@ -379,6 +520,150 @@ void Board::Impl::sync() {
     } else {
         panelWinner->hide();
     }
+    describe();
+    if (ring->isVisible()) ring->follow(focusedTarget(), scale);
+}
+
+// What a screen reader says of each control: the names follow the model as the pictures do.
+void Board::Impl::describe() {
+    const TableModel& t = session.table();
+    const int me = session.state().myseat;
+    for (int seat = 1; seat <= seats; ++seat) {
+        const SeatModel& m = t.seats[std::size_t(seat)];
+        Family& f = family(seat);
+        const bool own = seat == me && m.caption() != QLatin1String("You");
+        QString name = m.caption() + (own ? QStringLiteral(" (you)") : QString()) +
+                       QStringLiteral(", score ") + QString::number(m.score);
+        if (m.hasBonus) name += QStringLiteral(", %1 this round").arg(m.bonus);
+        if (t.turnMarkerSeat == seat) name += QStringLiteral(", turn");
+        if (m.watching) name += QStringLiteral(", just watching");
+        if (m.sittingOut) name += QStringLiteral(", not playing");
+        if (m.penalty) name += QStringLiteral(", penalty");
+        f.name->setAccessibleName(name);
+        f.score->setAccessibleName(m.caption() + QStringLiteral("'s score: ") +
+                                   QString::number(m.score));
+        for (int g = 1; g <= 9; ++g)
+            f.cards[g]->setAccessibleName(speech::cellDescription(t, seat, g, me));
+    }
+    const QString top =
+        t.discardPicture < 0 ? QStringLiteral("empty") : speech::cardName(t.discardPicture);
+    discard->setAccessibleName(QStringLiteral("Discard pile: ") + top);
+    idiscard->setAccessibleName(QStringLiteral("Picked up from the discard pile: ") + top);
+    draw->setAccessibleName(t.drawInHand && t.drawPicture > 0
+                                ? QStringLiteral("Draw pile: you drew the ") +
+                                      speech::cardName(t.drawPicture)
+                                : QStringLiteral("Draw pile"));
+    idraw->setAccessibleName(QStringLiteral("Drawn card: ") + speech::cardName(t.drawPicture));
+    status->setAccessibleName(t.status);
+    roundnum->setAccessibleName(t.roundText());
+}
+
+// ---- Keyboard ----
+
+QWidget* Board::Impl::focusedTarget() const {
+    QWidget* now = QApplication::focusWidget();
+    return q->focusTargets().contains(now) ? now : nullptr;
+}
+
+void Board::Impl::act(QWidget* target) {
+    if (target == discard)
+        q->image_discardClick();
+    else if (target == draw)
+        q->image_drawClick();
+    else if (target)
+        q->card19Click(target->property("Hint").toString().toInt());
+}
+
+// Arrows: the piles form a row above the grid (the discard over the left two columns, the draw
+// pile over the right one); within the grid the ring moves a card at a time and stops at edges.
+void Board::Impl::moveFocus(int key) {
+    const QWidget* at = focusedTarget();
+    int row = 0, column = 1; // row 0: the piles
+    if (at == draw) column = 3;
+    if (at && at != draw && at != discard) {
+        const int g = at->property("Hint").toString().toInt();
+        row = speech::rowOf(g);
+        column = speech::columnOf(g);
+    }
+    if (!at) {
+        draw->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    switch (key) {
+    case Qt::Key_Left:
+        column = row == 0 ? 1 : std::max(1, column - 1);
+        break;
+    case Qt::Key_Right:
+        column = row == 0 ? 3 : std::min(3, column + 1);
+        break;
+    case Qt::Key_Up:
+        row = std::max(0, row - 1);
+        break;
+    case Qt::Key_Down:
+        row = std::min(3, row + 1);
+        break;
+    }
+    QWidget* next = row == 0 ? (column == 3 ? draw : discard)
+                             : byPosition[1].cards[speech::positionAt(row, column)];
+    next->setFocus(Qt::OtherFocusReason);
+}
+
+int Board::positionForDigit(int digit) {
+    if (digit < 1 || digit > 9) return 0;
+    return speech::positionAt(3 - (digit - 1) / 3, (digit - 1) % 3 + 1);
+}
+
+QList<QWidget*> Board::focusTargets() const {
+    QList<QWidget*> out{d->discard, d->draw};
+    for (int row = 1; row <= 3; ++row)
+        for (int column = 1; column <= 3; ++column)
+            out << d->byPosition[1].cards[speech::positionAt(row, column)];
+    return out;
+}
+
+QWidget* Board::focusRing() const {
+    return d->ring;
+}
+QWidget* Board::announcement() const {
+    return d->news;
+}
+Announcer& Board::announcer() const {
+    return *d->announcer;
+}
+
+void Board::keyPressEvent(QKeyEvent* event) {
+    const TableModel& t = d->session.table();
+    const int key = event->key();
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (key >= Qt::Key_1 && key <= Qt::Key_9) {
+        const int position = positionForDigit(key - Qt::Key_0);
+        d->byPosition[1].cards[position]->setFocus(Qt::OtherFocusReason);
+        card19Click(position);
+    } else if (key == Qt::Key_D) {
+        image_drawClick();
+    } else if (key == Qt::Key_T) {
+        // Taking the discard; with a drawn card in hand that is X's job.
+        if (t.drawPick != Pick::Picked) image_discardClick();
+    } else if (key == Qt::Key_X) {
+        if (t.drawPick == Pick::Picked) image_discardClick();
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (t.startShown)
+            emit startClicked();
+        else
+            d->act(d->focusedTarget());
+    } else if (key == Qt::Key_Space) {
+        d->act(d->focusedTarget());
+    } else if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
+               key == Qt::Key_Down) {
+        d->moveFocus(key);
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 // ---- Moves ----

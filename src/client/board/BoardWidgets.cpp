@@ -2,6 +2,7 @@
 
 #include "client/board/CardArt.h"
 
+#include <QAccessible>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,7 +43,7 @@ PictureButton::PictureButton(QWidget* parent, const QString& name, QRect geometr
 
 void PictureButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawPixmap(0, 0, startButtonPicture(hover_, isDown()));
+    p.drawPixmap(0, 0, startButtonPicture(hover_, isDown(), scale_));
 }
 
 void PictureButton::enterEvent(QEnterEvent* event) {
@@ -72,6 +73,71 @@ void Banner::paintEvent(QPaintEvent*) {
     p.drawPath(ribbon);
     p.setPen(QPen(QColor(255, 255, 255, 150), 1));
     p.drawRoundedRect(r.adjusted(2.5, 2.5, -2.5, -2.5), 8, 8);
+}
+
+FocusRing::FocusRing(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("focus_ring"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+}
+
+void FocusRing::follow(const QWidget* target, qreal scale) {
+    if (!target || !target->isVisible()) {
+        hide();
+        return;
+    }
+    scale_ = scale;
+    const int margin = qRound(5 * scale);
+    setGeometry(target->geometry().adjusted(-margin, -margin, margin, margin));
+    show();
+    raise();
+    update();
+}
+
+void FocusRing::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal outer = 2 * scale_, inner = 3 * scale_;
+    const QRectF r = QRectF(rect()).adjusted(outer / 2, outer / 2, -outer / 2, -outer / 2);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::black, outer + 2 * inner));
+    p.drawRoundedRect(r.adjusted(inner, inner, -inner, -inner), 6 * scale_, 6 * scale_);
+    p.setPen(QPen(QColor(255, 230, 0), inner));
+    p.drawRoundedRect(r.adjusted(inner, inner, -inner, -inner), 6 * scale_, 6 * scale_);
+}
+
+AnnouncementLine::AnnouncementLine(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("announcement"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    // Visible (a reader skips hidden objects) but one pixel and transparent.
+    setGeometry(0, 0, 1, 1);
+    setAccessibleName(QStringLiteral("Table news"));
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(settleMs);
+    connect(settle_, &QTimer::timeout, this, &AnnouncementLine::publish);
+}
+
+void AnnouncementLine::announce(const QString& text) {
+    pending_ << text;
+    // Started by the first line only, so a steady stream is still said every interval.
+    if (!settle_->isActive()) settle_->start();
+}
+
+void AnnouncementLine::publish() {
+    if (pending_.isEmpty()) return;
+    const QString text = pending_.join(u' ');
+    pending_.clear();
+    setAccessibleName(text);
+    setAccessibleDescription(text);
+    // The same news twice (two turns in a row) must still be heard: send the events anyway.
+    QAccessibleEvent name(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&name);
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
 }
 
 } // namespace pelvo::board

@@ -1,8 +1,11 @@
 #pragma once
-// Small controls of the board: a clickable picture and the painted start button.
+// Small controls of the board: a clickable picture, the painted start button, the keyboard's
+// focus ring and the line a screen reader reads the table's news from.
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QStringList>
+#include <QTimer>
 
 namespace pelvo::board {
 
@@ -30,6 +33,7 @@ class PictureButton : public QAbstractButton {
     Q_OBJECT
 public:
     explicit PictureButton(QWidget* parent, const QString& name, QRect geometry);
+    void setScale(qreal scale) { scale_ = scale; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,6 +42,7 @@ protected:
 
 private:
     bool hover_ = false;
+    qreal scale_ = 1.0;
 };
 
 // The winner banner: a ribbon behind the two text labels.
@@ -48,6 +53,44 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// A thick ring, yellow inside black, round the control the keyboard acts on: it reads on the
+// felt, on white card faces and on red backs alike.
+class FocusRing : public QWidget {
+    Q_OBJECT
+public:
+    explicit FocusRing(QWidget* parent);
+    // Surrounds `target` (a sibling), or hides for none.
+    void follow(const QWidget* target, qreal scale);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    qreal scale_ = 1.0;
+};
+
+// Where a screen reader hears what happens at the table: a status object whose name and
+// description are the latest news, changed with the accessibility events that make a reader
+// speak. News that comes in a burst (a deal, a move and the next turn) is said as one line: a
+// reader reads the object when the event comes, and each change would cut off the one before.
+// It shows nothing.
+class AnnouncementLine : public QWidget {
+    Q_OBJECT
+public:
+    explicit AnnouncementLine(QWidget* parent);
+    void announce(const QString& text);
+    QString text() const { return accessibleName(); }
+    static constexpr int settleMs = 150;
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+
+private:
+    void publish();
+    QStringList pending_;
+    QTimer* settle_ = nullptr;
 };
 
 } // namespace pelvo::board

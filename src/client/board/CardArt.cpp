@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFont>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -29,8 +31,48 @@ qreal cornerRadius(CardSize size) {
     return size == CardSize::Large ? 5.0 : 3.5;
 }
 
-QColor suitColour(int suit) {
+QColor suitColour(int suit, bool fourColour) {
+    if (fourColour && suit == 0) return QColor(0, 128, 40);
+    if (fourColour && suit == 1) return QColor(20, 70, 200);
     return suit == 1 || suit == 2 ? QColor(196, 24, 32) : QColor(24, 24, 28);
+}
+
+// Four-colour suits on the deck's art: a club's black and a diamond's red become green and blue.
+// The deck paints its suits in flat colours over white, so each pixel is read as a mix of white
+// and the suit's colour and mixed again with the new one. Court cards keep their pictures and
+// change only in the corner indices, which is where a glance goes.
+void recolour(QImage& image, int code) {
+    const int suit = (code - 1) / 13;
+    if (code < 1 || code > 52 || (suit != 0 && suit != 1)) return;
+    const QColor target = suitColour(suit, true);
+    const bool court = code % 13 == 0 || code % 13 > 10;
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            if (court) {
+                const bool topLeft = x < w * 0.2 && y < h * 0.38;
+                const bool bottomRight = x > w * 0.8 && y > h * 0.62;
+                if (!topLeft && !bottomRight) continue;
+            }
+            const QRgb px = qUnpremultiply(line[x]);
+            const int a = qAlpha(px);
+            if (a == 0) continue;
+            const int r = qRed(px), g = qGreen(px), b = qBlue(px);
+            qreal k = 0; // how much of the suit's colour is in the pixel
+            if (suit == 0) {
+                if (std::max({r, g, b}) - std::min({r, g, b}) > 30) continue; // not grey
+                k = 1.0 - (r + g + b) / (3.0 * 255.0);
+            } else {
+                if (r - std::max(g, b) < 40 || std::abs(g - b) > 40) continue; // not red
+                k = 1.0 - (g + b) / (2.0 * 255.0);
+            }
+            if (k <= 0.02) continue;
+            const auto mix = [k](int c) { return int(255 * (1 - k) + c * k + 0.5); };
+            line[x] =
+                qPremultiply(qRgba(mix(target.red()), mix(target.green()), mix(target.blue()), a));
+        }
+    }
 }
 
 QString rankText(int code) {
@@ -94,7 +136,7 @@ void paintBack(QPainter& p, QRectF r, CardSize size) {
 }
 
 // Plain face for a missing deck: rank and suit in the corner, a large suit in the middle.
-void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code) {
+void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code, bool fourColour) {
     const bool large = size == CardSize::Large;
     const qreal radius = cornerRadius(size);
     QPainterPath outer;
@@ -106,7 +148,7 @@ void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code) {
         p.drawText(r, Qt::AlignCenter, QStringLiteral("J\nO\nK\nE\nR"));
     } else {
         const int suit = (code - 1) / 13;
-        p.setPen(suitColour(suit));
+        p.setPen(suitColour(suit, fourColour));
         const QRectF corner(r.left() + 3, r.top() + 2, large ? 22 : 16, large ? 34 : 24);
         p.setFont(art::pixelFont(large ? 17 : 13, true));
         p.drawText(corner, Qt::AlignHCenter | Qt::AlignTop, rankText(code));
@@ -202,20 +244,51 @@ QPixmap CardArt::card(int index, CardSize size) {
     return list[index];
 }
 
+void CardArt::setScale(qreal scale) {
+    if (qFuzzyCompare(scale, scale_)) return;
+    scale_ = scale;
+    large_ = {};
+    small_ = {};
+}
+
+void CardArt::setFourColour(bool on) {
+    if (on == fourColour_) return;
+    fourColour_ = on;
+    large_ = {};
+    small_ = {};
+}
+
+void CardArt::renderAll(CardSize size) {
+    for (int index = 0; index < cardPictureCount; ++index) card(index, size);
+}
+
+QSize CardArt::cardSize(CardSize size) const {
+    return scaled(size == CardSize::Large ? largeCardSize : smallCardSize, scale_);
+}
+
 QPixmap CardArt::render(int index, CardSize size) const {
-    const QSize logical = size == CardSize::Large ? largeCardSize : smallCardSize;
-    QPixmap pm = art::blankPicture(logical);
-    QPainter p(&pm);
+    // Painted in design units on a painter scaled to the drawn size: the SVG is rendered at the
+    // final resolution, never a bitmap stretched.
+    const QSize design = size == CardSize::Large ? largeCardSize : smallCardSize;
+    const QSize logical = cardSize(size);
+    const qreal ratio = art::paintRatio();
+    QImage image(logical * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     smooth(p);
-    const QRectF r(QPointF(0, 0), QSizeF(logical));
+    p.scale(qreal(logical.width()) / design.width(), qreal(logical.height()) / design.height());
+    const QRectF r(QPointF(0, 0), QSizeF(design));
     if (index == 0) {
         paintBack(p, r, size);
-        return pm;
+        p.end();
+        return QPixmap::fromImage(image);
     }
     const QString id = elementId(index);
     if (!deck_ || !deck_->elementExists(id)) {
-        paintPlainFace(p, r, size, index);
-        return pm;
+        paintPlainFace(p, r, size, index, fourColour_);
+        p.end();
+        return QPixmap::fromImage(image);
     }
     const qreal radius = cornerRadius(size);
     QPainterPath outer;
@@ -227,16 +300,29 @@ QPixmap CardArt::render(int index, CardSize size) const {
     const qreal trim = size == CardSize::Large ? 1.0 : 0.8;
     deck_->render(&p, id, r.adjusted(-trim, -trim, trim, trim));
     p.restore();
+    if (fourColour_) {
+        p.end();
+        recolour(image, index);
+        p.begin(&image);
+        smooth(p);
+        p.scale(qreal(logical.width()) / design.width(), qreal(logical.height()) / design.height());
+    }
     p.setPen(QPen(QColor(0, 0, 0, 120), 1.0));
     p.setBrush(Qt::NoBrush);
     p.drawPath(outer);
-    return pm;
+    p.end();
+    return QPixmap::fromImage(image);
 }
 
-QPixmap turnMarker() {
-    QPixmap pm = art::blankPicture({111, 65});
+QSize scaled(QSize size, qreal scale) {
+    return QSize(qRound(size.width() * scale), qRound(size.height() * scale));
+}
+
+QPixmap turnMarker(qreal scale) {
+    QPixmap pm = art::blankPicture(scaled({111, 65}, scale));
     QPainter p(&pm);
     smooth(p);
+    p.scale(scale, scale);
     // A lit frame round the name and score; open in the middle so both stay readable.
     const QRectF frame(8.5, 17.5, 100, 46);
     p.setPen(QPen(QColor(255, 236, 140, 90), 5));
@@ -259,10 +345,11 @@ QPixmap turnMarker() {
     return pm;
 }
 
-QPixmap handPointer() {
-    QPixmap pm = art::blankPicture({36, 26});
+QPixmap handPointer(qreal scale) {
+    QPixmap pm = art::blankPicture(scaled({36, 26}, scale));
     QPainter p(&pm);
     smooth(p);
+    p.scale(scale, scale);
     // A gold arrow pointing up and left at the card that moved.
     const qreal len = 33, head = 13, hw = 7.5, sw = 3.2;
     QPolygonF arrow({QPointF(0, 0), QPointF(head, -hw), QPointF(head, -sw), QPointF(len, -sw),
@@ -283,10 +370,11 @@ QPixmap handPointer() {
     return pm;
 }
 
-QPixmap eyesPicture() {
-    QPixmap pm = art::blankPicture({23, 10});
+QPixmap eyesPicture(qreal scale) {
+    QPixmap pm = art::blankPicture(scaled({23, 10}, scale));
     QPainter p(&pm);
     smooth(p);
+    p.scale(scale, scale);
     for (qreal x : {1.0, 12.0}) {
         p.setPen(QPen(QColor(30, 30, 30), 1));
         p.setBrush(Qt::white);
@@ -300,10 +388,11 @@ QPixmap eyesPicture() {
     return pm;
 }
 
-QPixmap penaltyMarker() {
-    QPixmap pm = art::blankPicture({97, 25});
+QPixmap penaltyMarker(qreal scale) {
+    QPixmap pm = art::blankPicture(scaled({97, 25}, scale));
     QPainter p(&pm);
     smooth(p);
+    p.scale(scale, scale);
     // The tag keeps to the upper rows: the name label starts just below this marker.
     const QRectF tag(4.5, 1.5, 90, 18);
     art::paintPlate(p, tag, 5,
@@ -315,10 +404,11 @@ QPixmap penaltyMarker() {
     return pm;
 }
 
-QPixmap notPlayingMarker() {
-    QPixmap pm = art::blankPicture({89, 41});
+QPixmap notPlayingMarker(qreal scale) {
+    QPixmap pm = art::blankPicture(scaled({89, 41}, scale));
     QPainter p(&pm);
     smooth(p);
+    p.scale(scale, scale);
     const QRectF plate(1.5, 1.5, 86, 38);
     p.setPen(QPen(QColor(255, 255, 255, 170), 1.2));
     p.setBrush(QColor(20, 30, 10, 150));
@@ -329,10 +419,11 @@ QPixmap notPlayingMarker() {
     return pm;
 }
 
-QPixmap startButtonPicture(bool hover, bool down) {
+QPixmap startButtonPicture(bool hover, bool down, qreal scale) {
     const QSize size(122, 34);
-    QPixmap pm = art::blankPicture(size);
+    QPixmap pm = art::blankPicture(scaled(size, scale));
     QPainter p(&pm);
+    p.scale(scale, scale);
     art::paintStartButton(p, QRectF(QPointF(0, 0), size), QStringLiteral("Start Game"), hover,
                           down);
     return pm;

@@ -1,7 +1,7 @@
 #pragma once
 // The board's pictures: 54 cards in two sizes (index 0 the back, 1 to 52 the faces in card code
-// order, 53 the joker) and the markers, all painted at the screen's device pixel ratio so they
-// stay sharp on dense screens.
+// order, 53 the joker) and the markers, all painted at the board's scale and the screen's device
+// pixel ratio so they stay sharp on large windows and dense screens.
 
 #include <QPixmap>
 #include <QSize>
@@ -37,6 +37,17 @@ public:
     // Picture `index` (0 to 53) of the chosen list; an index outside that range gives the back.
     QPixmap card(int index, CardSize size);
 
+    // The size cards are drawn at: 1 is the design size. A change drops every cached picture.
+    void setScale(qreal scale);
+    qreal scale() const { return scale_; }
+    // Diamonds blue and clubs green (hearts stay red, spades black). A change drops the cache.
+    void setFourColour(bool on);
+    bool fourColour() const { return fourColour_; }
+    // Paints every picture of `size` now, rather than when first shown.
+    void renderAll(CardSize size);
+    // Logical size of a card at the current scale.
+    QSize cardSize(CardSize size) const;
+
     // Element id of a card code in the deck ("1_club", "queen_heart", "red_joker"); empty for 0.
     static QString elementId(int code);
 
@@ -45,17 +56,22 @@ private:
     QPixmap render(int index, CardSize size) const;
 
     QString path_;
+    qreal scale_ = 1.0;
+    bool fourColour_ = false;
     std::unique_ptr<QSvgRenderer> deck_;
     std::array<QPixmap, cardPictureCount> large_;
     std::array<QPixmap, cardPictureCount> small_;
 };
 
-// Markers and buttons, painted by code.
-QPixmap turnMarker();                              // 111 x 65, a frame round name and score
-QPixmap handPointer();                             // 36 x 26
-QPixmap eyesPicture();                             // 23 x 10
-QPixmap penaltyMarker();                           // 97 x 25
-QPixmap notPlayingMarker();                        // 89 x 41
-QPixmap startButtonPicture(bool hover, bool down); // 122 x 34
+// `size` times `scale`, rounded: what a control of design size `size` measures at that scale.
+QSize scaled(QSize size, qreal scale);
+
+// Markers and buttons, painted by code; the sizes are at scale 1.
+QPixmap turnMarker(qreal scale = 1.0);       // 111 x 65, a frame round name and score
+QPixmap handPointer(qreal scale = 1.0);      // 36 x 26
+QPixmap eyesPicture(qreal scale = 1.0);      // 23 x 10
+QPixmap penaltyMarker(qreal scale = 1.0);    // 97 x 25
+QPixmap notPlayingMarker(qreal scale = 1.0); // 89 x 41
+QPixmap startButtonPicture(bool hover, bool down, qreal scale = 1.0); // 122 x 34
 
 } // namespace pelvo::board

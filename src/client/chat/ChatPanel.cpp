@@ -366,6 +366,7 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
 
     d->view = new ChatView(d->flatPanel);
     d->view->setObjectName("mainchat");
+    d->view->setAccessibleName(tr("Chat messages"));
     d->view->setFrameShape(QFrame::NoFrame);
     d->view->setReadOnly(true);
     d->view->setOpenLinks(false);
@@ -388,6 +389,7 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
     row->setSpacing(2);
     d->entry = new QLineEdit(placeholder, this);
     d->entry->setObjectName("mychat");
+    d->entry->setAccessibleName(tr("Chat entry"));
     d->entry->setMaxLength(entryMaxLength);
     d->entry->setFont(chatFont(10));
     d->entry->setContextMenuPolicy(Qt::CustomContextMenu);

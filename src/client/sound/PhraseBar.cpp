@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
 
 namespace pelvo {
@@ -82,7 +83,22 @@ struct PhraseBar::Impl {
     std::array<QToolButton*, 11> buttons{}; // 1..10
     QMenu* popup = nullptr;
     QTimer cooldown;
+    qreal scale = 1.0;
 };
+
+void PhraseBar::setScale(qreal scale) {
+    if (qFuzzyCompare(scale, d->scale)) return; // a resize at the same scale repaints nothing
+    d->scale = scale;
+    const auto px = [scale](int design) { return qRound(design * scale); };
+    setFixedSize(px(buttonStep * 9 + buttonWidth + 2), px(buttonHeight));
+    for (int n = 1; n <= 10; ++n) {
+        d->buttons[n]->setGeometry(px((n - 1) * buttonStep), 0, px(buttonWidth), px(buttonHeight));
+        d->buttons[n]->setIconSize(QSize(px(21), px(15)));
+        // Painted with as many pixels as the larger icon shows, so it stays sharp.
+        const qreal dpr = std::max(2.0, devicePixelRatioF()) * scale;
+        d->buttons[n]->setIcon(QIcon(n == 10 ? speakerIcon(dpr) : bubbleIcon(n, dpr)));
+    }
+}
 
 QStringList PhraseBar::designPhrases() {
     return Settings::designPhrases();
@@ -100,11 +116,14 @@ PhraseBar::PhraseBar(ClientSession& session, QWidget* parent)
         auto* b = new QToolButton(this);
         b->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        b->setFocusPolicy(Qt::TabFocus); // reachable without a mouse, never taken by a click
         b->setGeometry((n - 1) * buttonStep, 0, buttonWidth, buttonHeight);
         b->setIconSize(QSize(21, 15));
         b->setIcon(QIcon(n == 10 ? speakerIcon(dpr) : bubbleIcon(n, dpr)));
-        if (n == 10) b->setToolTip(QStringLiteral("Chatter Sounds"));
+        if (n == 10) {
+            b->setToolTip(QStringLiteral("Chatter Sounds"));
+            b->setAccessibleName(QStringLiteral("Chatter Sounds"));
+        }
         if (n < 10) connect(b, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
         d->buttons[n] = b;
     }
@@ -135,7 +154,14 @@ PhraseBar::PhraseBar(ClientSession& session, QWidget* parent)
     // The buttons' hints are the phrases of the settings.
     const auto showPhrases = [this] {
         const QStringList& phrases = d->session.settings().phrases;
-        for (int n = 1; n <= 9; ++n) d->buttons[n]->setToolTip(phrases.value(n - 1));
+        for (int n = 1; n <= 9; ++n) {
+            d->buttons[n]->setToolTip(phrases.value(n - 1));
+            d->buttons[n]->setAccessibleName(QStringLiteral("Phrase %1: %2")
+                                                 .arg(n)
+                                                 .arg(phrases.value(n - 1).isEmpty()
+                                                          ? QStringLiteral("empty")
+                                                          : phrases.value(n - 1)));
+        }
     };
     showPhrases();
     connect(&session, &ClientSession::settingsChanged, this, showPhrases);

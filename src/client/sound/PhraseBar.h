@@ -32,6 +32,9 @@ public:
     // An item of popup_sounds: asks the host to play chatter sound <tag> at every client.
     void wave4Click(QAction* item);
 
+    // The bar grows with the table: buttons and icons `scale` times their design size.
+    void setScale(qreal scale);
+
     // How long a phrase button stays blocked after a send; 2 seconds unless changed.
     void setCooldown(int ms);
     QMenu* popupSounds() const;

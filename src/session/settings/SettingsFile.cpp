@@ -22,6 +22,8 @@ constexpr WindowPlace defaultPlace{3, 3, 772, 580}; // left, top, defaultwidth, 
 // The game start window offers 3 to 9 rounds.
 constexpr int minRounds = 3;
 constexpr int maxRounds = 9;
+constexpr int minZoom = 100;
+constexpr int maxZoom = 400;
 
 // Reads key by key, each read loading the file afresh.
 class Reader {
@@ -139,6 +141,9 @@ void loadinifile(const QString& path, const QString& section, Settings& settings
 
     settings.playSounds = ini.text("Playsounds", "true") != "false";
     settings.playerPhraseSounds = ini.text("Playerphrasesounds", "true") != "false";
+    settings.fourColourSuits = ini.text("Foursuits", "false") == "true";
+    // The table's scale: from the design size to four times it.
+    settings.zoom = qBound(minZoom, ini.integer("Zoom", 100), maxZoom);
 }
 
 void saveinifile(const QString& path, const QString& section, const Settings& settings,
@@ -165,6 +170,10 @@ void saveinifile(const QString& path, const QString& section, const Settings& se
     // exactly the keys it always had.
     if (settings.botLevel != 0 || ini.has("Botlevel"))
         ini.text("Botlevel", settings.botLevel == 1 ? "Expert" : "Classic");
+    // Likewise the view's keys: a player who never chose them keeps the file as it was.
+    if (settings.fourColourSuits || ini.has("Foursuits"))
+        ini.flag("Foursuits", settings.fourColourSuits);
+    if (settings.zoom != 100 || ini.has("Zoom")) ini.integer("Zoom", settings.zoom);
 }
 
 void writePhrases(const QString& path, const QString& section, const QStringList& phrases) {

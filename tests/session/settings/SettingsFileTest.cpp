@@ -276,6 +276,37 @@ TEST_F(SettingsFileTest, TheComputerLevelIsWrittenOnceChosenAndKeptFromThenOn) {
     EXPECT_EQ(back.botLevel, 0);
 }
 
+// The view's keys follow the same rule: absent until chosen, read back, and clamped to a scale
+// the table can take.
+TEST_F(SettingsFileTest, FourColourSuitsAndZoomAreWrittenOnceChosen) {
+    writeBytes(path, "[Lobby]\r\nName=Ann\r\n");
+    Settings target = designSettings();
+    loadinifile(path, section, target);
+    EXPECT_FALSE(target.fourColourSuits);
+    EXPECT_EQ(target.zoom, 100);
+    saveinifile(path, section, target);
+    const QByteArray plain = readBytes(path);
+    EXPECT_FALSE(stored("Foursuits"));
+    EXPECT_FALSE(stored("Zoom"));
+
+    target.fourColourSuits = true;
+    target.zoom = 150;
+    saveinifile(path, section, target);
+    EXPECT_EQ(readBytes(path), plain + "Foursuits=true\r\nZoom=150\r\n");
+    Settings back = designSettings();
+    loadinifile(path, section, back);
+    EXPECT_TRUE(back.fourColourSuits);
+    EXPECT_EQ(back.zoom, 150);
+
+    for (const auto& [text, zoom] : {std::pair{"0", 100},
+                                     {"-5", 100},
+                                     {"99999999999", 100},
+                                     {"400", 400},
+                                     {"401", 400},
+                                     {"x", 100}})
+        EXPECT_EQ(loaded(QByteArray("[Pelvo]\nZoom=") + text).zoom, zoom) << text;
+}
+
 TEST_F(SettingsFileTest, SectionAndKeyNamesIgnoreLetterCase) {
     Settings target = loaded("[ pelvo ]\nTEXTSIZE=12\nplaysounds=false\n");
     EXPECT_EQ(target.textSize, 12);

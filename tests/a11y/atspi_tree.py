@@ -1,0 +1,227 @@
+#!/usr/bin/python3
+"""Walks the game window's accessible tree over AT-SPI as a screen reader would, checks the
+names and roles of the table's controls, starts a solo game, makes a move through the
+accessibility "Press" action and reads the news the table announces."""
+
+import os
+import socket
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+failures = []
+heard = []  # what the status bar said at each of its NameChanged events, in order
+
+
+def on_name_changed(event):
+    # The event names the object; a reader asks it for its name at once, and so do we.
+    try:
+        if event.source.getRoleName() == "status bar":
+            said = event.source.name
+            if not heard or heard[-1] != said:
+                heard.append(said)
+    except Exception:
+        pass
+
+
+def pump():
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what, flush=True)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def walk(obj, depth=0):
+    """Every object below obj, depth first; the chat's text pieces are not descended into."""
+    if obj is None:
+        return
+    yield obj
+    if depth > 12:
+        return
+    try:
+        count = obj.childCount
+    except Exception:
+        return
+    for i in range(count):
+        try:
+            child = obj.getChildAtIndex(i)
+        except Exception:
+            continue
+        yield from walk(child, depth + 1)
+
+
+def role(obj):
+    try:
+        return obj.getRoleName()
+    except Exception:
+        return "?"
+
+
+def name(obj):
+    try:
+        return obj.name or ""
+    except Exception:
+        return ""
+
+
+def find_app(timeout):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and name(app).lower().startswith("pelvo"):
+                return app
+        time.sleep(0.3)
+    return None
+
+
+def wait_for(predicate, timeout=20):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        pump()
+        found = predicate()
+        if found:
+            return found
+        time.sleep(0.1)
+    return None
+
+
+def objects(app):
+    return [(o, name(o), role(o)) for o in walk(app)]
+
+
+def first(app, test):
+    for o, n, r in objects(app):
+        if test(n, r):
+            return o
+    return None
+
+
+def press(obj):
+    action = obj.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i).lower() in ("press", "click", "activate"):
+            action.doAction(i)
+            return True
+    return False
+
+
+def main():
+    program = sys.argv[1]
+    env = dict(os.environ)
+    env.update({"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
+                "QT_QPA_PLATFORM": "xcb", "PELVO_PORT": str(free_port())})
+    pyatspi.Registry.registerEventListener(on_name_changed,
+                                           "object:property-change:accessible-name")
+    game = subprocess.Popen([program], env=env)
+    try:
+        app = find_app(60)
+        if app is None:
+            print("FAIL: the program never appeared on the accessibility bus")
+            return 1
+        # The solo game hosts itself: wait for the own seat and its Start button.
+        start = wait_for(lambda: first(app, lambda n, r: n == "Start Game" and r == "push button"),
+                         30)
+        check(start is not None, "a 'Start Game' push button")
+        if "--dump" in sys.argv:
+            for o, n, r in objects(app):
+                print(repr(r), repr(n))
+
+        tree = objects(app)
+        names = {n for _, n, _ in tree}
+        roles = {(n, r) for _, n, r in tree}
+        # The own grid: push buttons named by row and column; the others' cards are images.
+        for row in (1, 2, 3):
+            for column in (1, 2, 3):
+                check(("Your card, row %d column %d: no card" % (row, column), "push button")
+                      in roles, "own cell row %d column %d before a deal" % (row, column))
+        check(any(n.startswith("<Waiting>'s card, row 1 column 1") and r == "image"
+                  for n, r in roles), "an empty seat's cells are named images")
+        check(("Discard pile: empty", "push button") in roles, "discard pile before a deal")
+        check(("Draw pile", "push button") in roles, "draw pile")
+        check(any(n.startswith("You, score 0") and r == "label" for n, r in roles),
+              "own seat label with name and score")
+        check(any(n.startswith("<Waiting>, score 0") for n in names), "an empty seat's label")
+        check(any(r == "label" and n.startswith("Welcome") or n == "" for n, r in roles),
+              "the status line")
+        check(any(n == "Chat messages" for n in names), "the chat view")
+        check(any(n == "Chat entry" and r in ("text", "entry") for n, r in roles), "the chat entry")
+        check(any(n.startswith("Phrase 1: ") and r == "push button" for n, r in roles),
+              "the phrase buttons")
+        check(any(n == "Chatter Sounds" for n in names), "the chatter sounds button")
+        news = first(app, lambda n, r: r == "status bar")
+        check(news is not None, "a status bar object carrying the table's news")
+
+        # Start a game through the accessibility actions alone.
+        if start is not None:
+            press(start)
+        dialog_start = wait_for(lambda: first(app, lambda n, r: n == "Start" and
+                                              r == "push button"))
+        check(dialog_start is not None, "the game options' Start button")
+        if dialog_start is not None:
+            press(dialog_start)
+        # Listen closely while the deal comes: the news moves on with every computer's flip.
+        wait_for(lambda: any("Choose 2 cards to flip over." in h for h in heard), 30)
+        status = wait_for(lambda: first(app, lambda n, r: n == "Choose 2 cards to flip over."),
+                          30)
+        check(status is not None, "the status line asks for two flips")
+        print("heard so far:", heard, flush=True)
+        check(any(h.startswith("Round 1 of 5. ") for h in heard), "the news tells the round")
+        check(any("Choose 2 cards to flip over." in h for h in heard),
+              "the news asks for the flips")
+        check(news is not None and news.description == news.name,
+              "the news is the status object's description too")
+        # The computer took seat 2: its label and its cards say so.
+        tree = objects(app)
+        check(any(n == "Klot, score 0" and r == "label" for _, n, r in tree), "seat 2's label")
+        klot = [n for _, n, r in tree if n.startswith("Klot's card, row ") and r == "image"]
+        check(len(klot) == 9, "seat 2's nine cells are named images (%r)" % klot)
+        check(any(n.endswith(": face down") for n in klot), "seat 2's face-down cells say so")
+        check(any(n.startswith("Round: 1 of") for _, n, _ in tree), "the round counter")
+
+        cell = first(app, lambda n, r: n == "Your card, row 1 column 1: face down")
+        check(cell is not None, "own cell row 1 column 1 face down after the deal")
+        if cell is not None:
+            check(press(cell), "own cell offers Press")
+            flip = wait_for(lambda: next((h for h in heard if h.startswith("You turned up the ")
+                                          and h.endswith(" in row 1 column 1.")), None), 20)
+            check(bool(flip), "the news tells the flip (heard %r)" % heard)
+            print("announcement:", flip, flush=True)
+            turned = wait_for(lambda: first(app, lambda n, r: n.startswith(
+                "Your card, row 1 column 1: ") and not n.endswith("face down")))
+            check(turned is not None, "the cell's name tells its face after the flip")
+            if turned is not None and flip:
+                check(name(turned).split(": ")[1] in flip, "cell and news name the same card")
+        pile = first(app, lambda n, r: n.startswith("Discard pile: ") and r == "push button")
+        check(pile is not None and name(pile) != "Discard pile: empty",
+              "the discard pile names its top card")
+    finally:
+        game.terminate()
+        try:
+            game.wait(10)
+        except subprocess.TimeoutExpired:
+            game.kill()
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("all accessibility checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
