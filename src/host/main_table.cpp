@@ -14,6 +14,10 @@
 #include <QSocketNotifier>
 #include <QTextStream>
 
+// std
+#include <cstdint>
+#include <optional>
+
 // POSIX
 #include <csignal>
 #include <sys/signalfd.h>
@@ -50,9 +54,19 @@ int main(int argc, char** argv) {
         QStringLiteral("bot-level"),
         QStringLiteral("How well the computer players play: classic or expert (default classic)."),
         QStringLiteral("LEVEL"), QStringLiteral("classic"));
+    const QCommandLineOption dealOption(
+        QStringLiteral("deal"),
+        QStringLiteral("Deal number of the first game (default: drawn at random)."),
+        QStringLiteral("N"));
+    const QCommandLineOption recordOption(
+        QStringLiteral("record"),
+        QStringLiteral("Write a record of every game into DIR once the game is over."),
+        QStringLiteral("DIR"));
     parser.addOption(portOption);
     parser.addOption(speedOption);
     parser.addOption(levelOption);
+    parser.addOption(dealOption);
+    parser.addOption(recordOption);
     parser.process(app);
 
     QTextStream err(stderr);
@@ -76,7 +90,19 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::optional<std::uint64_t> deal;
+    if (parser.isSet(dealOption)) {
+        bool ok = false;
+        deal = parser.value(dealOption).toULongLong(&ok);
+        if (!ok) {
+            err << "pelvo-table: not a deal number: " << parser.value(dealOption) << "\n";
+            return 2;
+        }
+    }
+
     pelvo::TServer server(pelvo::TServer::Options{.windowless = true});
+    if (deal) server.setNextDeal(*deal);
+    if (parser.isSet(recordOption)) server.setRecordFolder(parser.value(recordOption));
     const int botSpeed = *speed;
     server.botSpeed = [botSpeed] { return botSpeed; };
     const pelvo::BotLevel botLevel = *level;
@@ -100,6 +126,7 @@ int main(int argc, char** argv) {
         while (::read(fd, &info, sizeof info) == sizeof info) {
         }
         stopNotifier.setEnabled(false);
+        server.flushRecords(); // a game cut short by the signal is still kept
         server.closeAll();
         server.Sock1->setListen(false);
         QCoreApplication::quit();
