@@ -9,6 +9,7 @@
 #include "client/sound/SoundOptions.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
+#include "session/PlayerRecord.h"
 #include "protocol/Fields.h"
 #include "windows/Art.h"
 #include "windows/Tabout.h"
@@ -60,7 +61,8 @@ void addSeparator(QMenu* menu, const char* name) {
 
 Tchat::Tchat(const QStringList& params, QWidget* parent)
     : QMainWindow(parent), params_(params), session_(new ClientSession(this)),
-      chatDumpPath_(qEnvironmentVariable("PELVO_TEST_DUMP_CHAT")) {
+      chatDumpPath_(qEnvironmentVariable("PELVO_TEST_DUMP_CHAT")),
+      replayMode_(isReplayParams(params)) {
     setObjectName("chat");
     setWindowTitle("Pelvo");
     buildParts();
@@ -68,6 +70,10 @@ Tchat::Tchat(const QStringList& params, QWidget* parent)
     FormCreate();
     createSideWindows();
     connectSession();
+    if (replayMode_)
+        buildReplay();
+    else
+        startRecording();
 }
 
 Tchat::~Tchat() {
@@ -156,6 +162,11 @@ void Tchat::buildMenu() {
     QMenu* file = bar->addMenu("File");
     file->setObjectName("File1");
     startGame1_ = addItem(file, "StartGame1", "Start Game");
+    rematch_ = addItem(file, "RematchThisDeal1", "Rematch This Deal");
+    rematch_->setEnabled(false);
+    connect(rematch_, &QAction::triggered, this, &Tchat::RematchThisDeal1Click);
+    connect(addItem(file, "OpenGameRecord1", "Open Game Record\u2026"), &QAction::triggered, this,
+            &Tchat::OpenGameRecord1Click);
     addSeparator(file, "N1");
     QAction* exit = addItem(file, "Exit1", "Exit");
     connect(startGame1_, &QAction::triggered, this, &Tchat::button_startClick);
@@ -277,6 +288,9 @@ void Tchat::createSideWindows() {
 
 void Tchat::connectSession() {
     ClientSession* s = session_;
+    connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
+    // A replay only shows: no boxes, sounds, settings, tally or closing from the record.
+    if (replayMode_) return;
     connect(s, &ClientSession::message, this,
             [this](const QString& text) { showMessage(this, text); });
     connect(s, &ClientSession::sound, sounds_, &SoundOptions::playsounds);
@@ -284,7 +298,7 @@ void Tchat::connectSession() {
     connect(s, &ClientSession::clip, sounds_, &SoundOptions::playclip);
     connect(s, &ClientSession::joined, this, &Tchat::loadinifile);
     connect(s, &ClientSession::closeRequested, this, &Tchat::close);
-    connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
+    connect(s, &ClientSession::tableChanged, this, &Tchat::updateRematch);
     connect(s, &ClientSession::gameRecorded, this, [this](const QString& winner) {
         loadchecklist();
         tallylist_->addgame(winner);
@@ -362,6 +376,10 @@ void Tchat::processparams() {
     session_->setStartShown(false);
     startGame1_->setEnabled(false);
     session_->state().loginfield.clear();
+    if (replayMode_) {
+        openReplay(params_.at(1));
+        return;
+    }
 
     if (params_.isEmpty()) {
         addlinetochat("0+Loading Solo Game..Please wait.", session_->state().syscolour);
@@ -393,6 +411,8 @@ void Tchat::openLobbyLink() {
 void Tchat::hostpress() {
     try {
         server_->Sock1->setListen(true);
+        server_->setRecordFolder(gamesFolder()); // a host record of every game played here
+        if (recorder_) recorder_->setHosting(true);
         session_->state().loginfield = session_->state().playername;
         session_->state().ishost = true;
         session_->connectToHost("127.0.0.1", session_->state().playername);
@@ -430,6 +450,13 @@ void Tchat::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
+    if (recorder_) recorder_->finish("window-closed");
+    if (replayMode_) { // a viewer keeps no settings of its own
+        session_->stop();
+        event->accept();
+        emit mainWindowClosed();
+        return;
+    }
     WindowPlace place = windowPlace();
     if (!(place == session_->state().savedplace)) {
         // A window larger than the work area is made a little smaller, once per dimension.

@@ -28,6 +28,7 @@ inline constexpr char suffix[] = ".pelvo-game";
 // The words in the <who> column.
 inline constexpr char fromHost[] = "host"; // player record: a line received from the host
 inline constexpr char fromMe[] = "me";     // player record: a frame this client sent
+inline constexpr char local[] = "local";   // player record: a fact of this client ("host")
 inline constexpr char table[] = "table";   // host record: the host's own event (deal, tick ...)
 inline constexpr char end[] = "end";       // both: the last line; its text says why
 // Host record: "from<N>" a request accepted from slot N, "to<N>" a notice sent to slot N.

@@ -89,13 +89,18 @@ void ClientSession::connectToHost(const QString& address, const QString& name) {
 }
 
 bool ClientSession::sendToHost(const QByteArray& frame) {
-    if (transport_) return transport_(frame);
-    try {
-        return sock_->Send(frame);
-    } catch (const ESockException& e) {
-        qCDebug(lcSession) << "send refused:" << e.what();
-        return false;
+    bool sent = false;
+    if (transport_) {
+        sent = transport_(frame);
+    } else {
+        try {
+            sent = sock_->Send(frame);
+        } catch (const ESockException& e) {
+            qCDebug(lcSession) << "send refused:" << e.what();
+        }
     }
+    if (sent) emit frameSent(frame);
+    return sent;
 }
 
 void ClientSession::setTransport(std::function<bool(const QByteArray&)> send) {
@@ -107,7 +112,11 @@ void ClientSession::sockRead() {
     const int skipped = splitter_.skipped();
     splitter_.feed(sock_->Receive(), frames);
     if (splitter_.skipped() != skipped) qCWarning(lcSession) << "skipped an oversized frame";
-    for (const QByteArray& frame : frames) receivedlist_.append(decodeWire(frame));
+    for (const QByteArray& frame : frames) {
+        const QString line = decodeWire(frame);
+        receivedlist_.append(line);
+        emit lineReceived(line);
+    }
     if (!receivedlist_.isEmpty() && !timer1_->isActive()) timer1_->start();
 }
 
