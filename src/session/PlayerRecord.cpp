@@ -26,9 +26,8 @@ bool isSeating(const QString& line) {
 
 QString gamesFolder() {
     const QString home = qEnvironmentVariable("PELVO_HOME");
-    const QString base = !home.isEmpty()
-                             ? home
-                             : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString base =
+        !home.isEmpty() ? home : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     return QDir(base).filePath(QStringLiteral("games"));
 }
 
@@ -60,7 +59,8 @@ void PlayerRecorder::add(const QByteArray& who, const QString& line) {
         // Between games only the seating matters for the next record, and the recent talk.
         QList<Entry> kept;
         for (qsizetype i = 0; i < entries_.size(); ++i)
-            if (entries_[i].seating || i >= entries_.size() - MaxPrelude / 2) kept.append(entries_[i]);
+            if (entries_[i].seating || i >= entries_.size() - MaxPrelude / 2)
+                kept.append(entries_[i]);
         entries_ = std::move(kept);
     }
 }

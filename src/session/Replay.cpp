@@ -79,7 +79,8 @@ void Replay::load(const GameRecord& record) {
         seated.append({f[1].toInt(), QString::fromUtf8(e.text.mid(nameAt))});
     }
     for (const Seated& s : seated)
-        if (s.slot >= 1 && s.slot <= 9 && (viewSlot_ == 0 || s.slot < viewSlot_)) viewSlot_ = s.slot;
+        if (s.slot >= 1 && s.slot <= 9 && (viewSlot_ == 0 || s.slot < viewSlot_))
+            viewSlot_ = s.slot;
     if (viewSlot_ == 0) {
         for (const RecordEvent& e : record_.events)
             if (const int slot = e.slot("to"); slot && (viewSlot_ == 0 || slot < viewSlot_))
@@ -103,7 +104,8 @@ void Replay::load(const GameRecord& record) {
             const int seat = f.value(1).toInt();
             const QList<QByteArray> codes = f.value(2).split('+');
             if (seat >= 1 && seat <= 4 && codes.size() == 9) {
-                for (int p = 0; p < 9; ++p) hands[std::size_t((seat - 1) * 9 + p)] = codes[p].toInt();
+                for (int p = 0; p < 9; ++p)
+                    hands[std::size_t((seat - 1) * 9 + p)] = codes[p].toInt();
                 changed = true;
             }
             continue;
@@ -140,8 +142,7 @@ void Replay::seek(int target) {
     target = std::clamp(target, 0, count());
     removeOverlay();
     // The nearest checkpoint at or before the target, when going back or when it saves steps.
-    const std::size_t k =
-        std::min(std::size_t(target / CheckpointEvery), checkpoints_.size() - 1);
+    const std::size_t k = std::min(std::size_t(target / CheckpointEvery), checkpoints_.size() - 1);
     const int from = int(k) * CheckpointEvery;
     if (target < position_ || from > position_) {
         session_.restore(checkpoints_[k]);

@@ -69,7 +69,7 @@ TEST(GameRecordFormat, DamagedFilesNameTheLineAndKeepWhatCameBefore) {
         {"pelvo-game 2 host\n0 end x\n", 1, 0, "version 2; this program reads version 1"},
         {"pelvo-game one host\n", 1, 0, "not a number"},
         {"pelvo-game 1 referee\n", 1, 0, "unknown kind"},
-        {good.left(good.indexOf("5 to1") + 9), 4, 2, "truncated"},   // cut inside a line
+        {good.left(good.indexOf("5 to1") + 9), 4, 2, "truncated"},       // cut inside a line
         {good.left(good.indexOf("9 end")), 5, 3, "before its end line"}, // cut between lines
         {QByteArray(good).replace("5 to1", "5to1"), 4, 2, "not an event"},
         {QByteArray(good).replace("5 to1", "-5 to1"), 4, 2, "not a number of milliseconds"},

@@ -74,9 +74,9 @@ ReplayBar::ReplayBar(Replay& replay, QWidget* parent) : QWidget(parent), replay_
     showAll_ = new QCheckBox(tr("Show all cards"), this);
     showAll_->setObjectName("replay_showall");
 
-    for (QWidget* w : {static_cast<QWidget*>(start_), static_cast<QWidget*>(back_),
-                       static_cast<QWidget*>(play_), static_cast<QWidget*>(step_),
-                       static_cast<QWidget*>(speed_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(start_), static_cast<QWidget*>(back_), static_cast<QWidget*>(play_),
+          static_cast<QWidget*>(step_), static_cast<QWidget*>(speed_)})
         row->addWidget(w);
     row->addWidget(slider_, 1);
     row->addWidget(position_);
@@ -102,8 +102,7 @@ ReplayBar::ReplayBar(Replay& replay, QWidget* parent) : QWidget(parent), replay_
     connect(slider_, &QSlider::valueChanged, this, [this](int value) {
         if (value != replay_.position()) replay_.seek(value);
     });
-    connect(showAll_, &QCheckBox::toggled, this,
-            [this](bool on) { replay_.setShowAllCards(on); });
+    connect(showAll_, &QCheckBox::toggled, this, [this](bool on) { replay_.setShowAllCards(on); });
     connect(&replay_, &Replay::positionChanged, this, &ReplayBar::follow);
     follow(replay_.position());
 }

@@ -36,8 +36,12 @@ QString dump(const ClientSession& s, bool withChat = true) {
     QString out;
     for (int seat = 1; seat <= 4; ++seat) {
         const SeatModel& m = t.seats[std::size_t(seat)];
-        out += QStringLiteral("%1:%2/%3/%4/%5:").arg(m.caption()).arg(m.score).arg(m.bonus).arg(
-            m.penalty).arg(m.watching);
+        out += QStringLiteral("%1:%2/%3/%4/%5:")
+                   .arg(m.caption())
+                   .arg(m.score)
+                   .arg(m.bonus)
+                   .arg(m.penalty)
+                   .arg(m.watching);
         for (int p = 1; p <= 9; ++p) out += QString::number(m.cards[std::size_t(p)].picture) + ',';
     }
     out += QStringLiteral("|%1|%2|%3|%4|%5|%6|%7|")
@@ -94,9 +98,10 @@ TEST_F(Records, AHostedGameIsRecordedOnBothSidesAndReplaysToTheSameBoard) {
     ASSERT_TRUE(waitFor([&] { return !live.server()->lastRecord().isEmpty(); }));
     const QString mine = live.recorder()->lastRecord();
     const QString hosts = live.server()->lastRecord();
-    EXPECT_TRUE(QRegularExpression(R"(/games/\d{4}-\d\d-\d\d_\d{4}_You-Klot-Klick-Kling\.pelvo-game$)")
-                    .match(mine)
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(R"(/games/\d{4}-\d\d-\d\d_\d{4}_You-Klot-Klick-Kling\.pelvo-game$)")
+            .match(mine)
+            .hasMatch())
         << mine.toStdString();
     EXPECT_TRUE(hosts.endsWith("_You-Klot-Klick-Kling_host.pelvo-game")) << hosts.toStdString();
 
@@ -133,7 +138,8 @@ TEST_F(Records, AHostedGameIsRecordedOnBothSidesAndReplaysToTheSameBoard) {
     EXPECT_TRUE(viewer.windowTitle().endsWith(QFileInfo(mine).fileName()));
     viewer.replay()->seek(viewer.replay()->count());
     // The live window's own notes ("Loading Solo Game") are no part of the record.
-    EXPECT_EQ(dump(viewer.session(), false).toStdString(), dump(live.session(), false).toStdString());
+    EXPECT_EQ(dump(viewer.session(), false).toStdString(),
+              dump(live.session(), false).toStdString());
     const QImage replayBoard = viewer.board()->grab().toImage();
     shot(live.board(), "live-final-board.png");
     shot(viewer.board(), "replay-final-board.png");
@@ -195,7 +201,8 @@ TEST_F(Records, TheViewerStepsThroughAWholeGameBothWaysAndShowsAllCardsOnlyForAH
         int n = 0;
         for (int s = 1; s <= 4; ++s)
             for (int p = 1; p <= 9; ++p)
-                n += viewer.session().table().seats[std::size_t(s)].cards[std::size_t(p)].picture == 0;
+                n += viewer.session().table().seats[std::size_t(s)].cards[std::size_t(p)].picture ==
+                     0;
         return n;
     };
     ASSERT_GT(faceDown(), 0);
