@@ -44,14 +44,17 @@ PlayerRecorder::PlayerRecorder(ClientSession& session, const QString& folder, QO
 }
 
 void PlayerRecorder::add(const QByteArray& who, const QString& line) {
-    const bool starts = who == record::fromHost && line.startsWith(u"CMD_startgame+");
+    const bool fromHost = who == record::fromHost;
+    // A game starts, or this window joins one that runs (an onlooker, a late player).
+    const bool starts = fromHost && (line.startsWith(u"CMD_startgame+") ||
+                                     (!inGame_ && line.startsWith(u"CMD_gamestats+")));
     if (starts && inGame_) {
         // A new game before the last one ended: that one is over now.
         finish("restarted");
     }
     entries_.append({clock_.elapsed(), who, line.toUtf8(), isSeating(line)});
     if (starts) inGame_ = true;
-    if (inGame_ && who == record::fromHost && line.startsWith(u"CMD_winner+")) {
+    if (inGame_ && fromHost && line.startsWith(u"CMD_winner+")) {
         finish("game-over");
         return;
     }
