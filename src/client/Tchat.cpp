@@ -77,6 +77,8 @@ Tchat::Tchat(const QStringList& params, QWidget* parent)
 }
 
 Tchat::~Tchat() {
+    // A game still running is kept as far as it went (the host's record when the host goes).
+    if (recorder_) recorder_->finish("window-closed");
     // The session's socket closes while the window is being taken apart: nothing reaches it.
     session_->disconnect(this);
     // The parts keep a reference to this window: take them down while it is still whole,
