@@ -49,12 +49,19 @@ private:
 
 constexpr char helpText[] = R"(Usage: pelvo
        pelvo NAME ADDRESS true|false
+       pelvo --replay FILE
 A card game of the nine-card golf family for one to four players and up to five onlookers.
 
 Without arguments, plays a solo game against the computer on this machine.
   NAME ADDRESS true    host a table as NAME; others join this machine's address
   NAME ADDRESS false   join the table hosted at ADDRESS as NAME
                        (only the exact word "true" hosts; any other word joins)
+
+  --replay FILE        show the game record FILE (read-only): step through it,
+                       play it, and with a host's record see every hand
+
+Every game played is recorded in the folder "games" of the per-user data
+folder (of PELVO_HOME when set).
 
   --help               show this help and exit
   --version            show the version and exit
@@ -105,12 +112,13 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(pelvo::desktopId));
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(pelvo::desktopId)));
 
-    // A second start asks the first to come forward and ends before any window exists.
-    pelvo::SingleInstance guard;
-    if (!guard.tryLock()) return 0;
-
     QStringList params = QApplication::arguments();
     params.removeFirst();
+
+    // A second start asks the first to come forward and ends before any window exists. A
+    // replay joins no table: it may run beside a game.
+    pelvo::SingleInstance guard;
+    if (!pelvo::Tchat::isReplayParams(params) && !guard.tryLock()) return 0;
     // The main window first; it creates the side windows and the hidden table host in order.
     pelvo::Tchat chat(params);
     QObject::connect(&guard, &pelvo::SingleInstance::raiseRequested, &chat,

@@ -10,6 +10,7 @@
 // Qt
 #include <QGuiApplication>
 #include <QSessionManager>
+#include <QTimer>
 
 namespace pelvo {
 
@@ -39,7 +40,10 @@ void OrderlyStop::stop() {
     stopping_ = true;
     TServer* server = chat_.server();
     if (server && server->Sock1 && server->Sock1->Listen()) {
-        server->closeTable([this] { chat_.close(); });
+        // The window's own connection is closed with the others; its session still shows what
+        // arrived before (the closing line) and then closes the window. The timer is the
+        // fallback should that not come.
+        server->closeTable([this] { QTimer::singleShot(2000, &chat_, &Tchat::close); });
         return;
     }
     chat_.close();

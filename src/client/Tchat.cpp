@@ -12,6 +12,7 @@
 #include "host/DiscoveryResponder.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
+#include "session/PlayerRecord.h"
 #include "protocol/Fields.h"
 #include "protocol/Ports.h"
 #include "session/ConnectFailure.h"
@@ -68,7 +69,8 @@ void addSeparator(QMenu* menu, const char* name) {
 
 Tchat::Tchat(const QStringList& params, QWidget* parent)
     : QMainWindow(parent), params_(params), session_(new ClientSession(this)),
-      chatDumpPath_(qEnvironmentVariable("PELVO_TEST_DUMP_CHAT")) {
+      chatDumpPath_(qEnvironmentVariable("PELVO_TEST_DUMP_CHAT")),
+      replayMode_(isReplayParams(params)) {
     setObjectName("chat");
     setWindowTitle("Pelvo");
     buildParts();
@@ -76,9 +78,15 @@ Tchat::Tchat(const QStringList& params, QWidget* parent)
     FormCreate();
     createSideWindows();
     connectSession();
+    if (replayMode_)
+        buildReplay();
+    else
+        startRecording();
 }
 
 Tchat::~Tchat() {
+    // A game still running is kept as far as it went (the host's record when the host goes).
+    if (recorder_) recorder_->finish("window-closed");
     // The session's socket closes while the window is being taken apart: nothing reaches it.
     session_->disconnect(this);
     // The parts keep a reference to this window: take them down while it is still whole,
@@ -179,6 +187,11 @@ void Tchat::buildMenu() {
     startGame1_ = addItem(file, "StartGame1", "Start Game");
     connect(addItem(file, "HostOrJoin1", "Host or Join a Table…"), &QAction::triggered, this,
             &Tchat::HostOrJoin1Click);
+    rematch_ = addItem(file, "RematchThisDeal1", "Rematch This Deal");
+    rematch_->setEnabled(false);
+    connect(rematch_, &QAction::triggered, this, &Tchat::RematchThisDeal1Click);
+    connect(addItem(file, "OpenGameRecord1", "Open Game Record\u2026"), &QAction::triggered, this,
+            &Tchat::OpenGameRecord1Click);
     addSeparator(file, "N1");
     QAction* exit = addItem(file, "Exit1", "Exit");
     connect(startGame1_, &QAction::triggered, this, &Tchat::button_startClick);
@@ -371,6 +384,9 @@ void Tchat::createSideWindows() {
 
 void Tchat::connectSession() {
     ClientSession* s = session_;
+    connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
+    // A replay only shows: no boxes, sounds, settings, tally or closing from the record.
+    if (replayMode_) return;
     connect(s, &ClientSession::message, this,
             [this](const QString& text) { showMessage(this, text); });
     connect(s, &ClientSession::sound, sounds_, &SoundOptions::playsounds);
@@ -380,6 +396,7 @@ void Tchat::connectSession() {
     connect(s, &ClientSession::closeRequested, this, &Tchat::close);
     connect(s, &ClientSession::connectFailed, this, &Tchat::connectionFailed);
     connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
+    connect(s, &ClientSession::tableChanged, this, &Tchat::updateRematch);
     connect(s, &ClientSession::gameRecorded, this, [this](const QString& winner) {
         loadchecklist();
         tallylist_->addgame(winner);
@@ -460,6 +477,10 @@ void Tchat::processparams() {
     session_->setStartShown(false);
     startGame1_->setEnabled(false);
     session_->state().loginfield.clear();
+    if (replayMode_) {
+        openReplay(params_.at(1));
+        return;
+    }
 
     if (params_.isEmpty()) {
         addlinetochat("0+Loading Solo Game..Please wait.", session_->state().syscolour);
@@ -496,6 +517,8 @@ void Tchat::openLobbyLink() {
 void Tchat::hostpress() {
     try {
         server_->Sock1->setListen(true);
+        server_->setRecordFolder(gamesFolder()); // a host record of every game played here
+        if (recorder_) recorder_->setHosting(true);
         session_->state().loginfield = session_->state().playername;
         session_->state().ishost = true;
         session_->connectToHost("127.0.0.1", session_->state().playername);
@@ -545,6 +568,13 @@ void Tchat::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
+    if (recorder_) recorder_->finish("window-closed");
+    if (replayMode_) { // a viewer keeps no settings of its own
+        session_->stop();
+        event->accept();
+        emit mainWindowClosed();
+        return;
+    }
     WindowPlace place = windowPlace();
     if (!(place == session_->state().savedplace)) {
         // A window larger than the work area is made a little smaller, once per dimension.

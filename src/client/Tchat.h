@@ -30,6 +30,9 @@ class DiscoveryResponder;
 class HostOrJoin;
 class NamedMutex;
 class PhraseBar;
+class PlayerRecorder;
+class Replay;
+class ReplayBar;
 class SoundOptions;
 class TServer;
 class TSock;
@@ -132,6 +135,23 @@ public:
     Ttallylist* tallylist() const { return tallylist_; }
     QRandomGenerator& random() { return random_; }
 
+    // ---- game records (TchatRecords.cpp) ----
+    // `params` {"--replay", FILE}: the window shows that record, read-only.
+    static bool isReplayParams(const QStringList& params);
+    bool replayMode() const { return replayMode_; }
+    Replay* replay() const { return replay_; }
+    ReplayBar* replayBar() const { return replayBar_; }
+    PlayerRecorder* recorder() const { return recorder_; }
+    QAction* rematchAction() const { return rematch_; }
+    // Shows the record at `path` in this replay window; a file read only in part says where
+    // reading stopped and shows what came before. False when nothing at all could be read.
+    bool openReplay(const QString& path);
+    // File › Open Game Record…: a replay window for the chosen file.
+    void OpenGameRecord1Click();
+    // File › Rematch This Deal: the last game again, from its deal number (the host, between
+    // games).
+    void RematchThisDeal1Click();
+
 signals:
     // The main window has closed: the program ends.
     void mainWindowClosed();
@@ -163,6 +183,9 @@ private:
     void startResponder();
     void offerHostOrJoin(const TableChoice& initial, bool endIfDeclined);
     TableChoice rememberedChoice() const;
+    void buildReplay();
+    void startRecording();
+    void updateRematch();
 
     QStringList params_;
     ClientSession* session_ = nullptr;
@@ -198,6 +221,12 @@ private:
     DiscoveryResponder* responder_ = nullptr;
     Restarter restarter_;
     bool endIfDeclined_ = false;
+
+    bool replayMode_ = false;
+    PlayerRecorder* recorder_ = nullptr;
+    Replay* replay_ = nullptr;
+    ReplayBar* replayBar_ = nullptr;
+    QAction* rematch_ = nullptr;
 };
 
 } // namespace pelvo

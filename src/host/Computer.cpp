@@ -43,15 +43,15 @@ bool Engine::submit(int seat, const ComputerMove& move) {
 bool Engine::computerflipcards(int seat) {
     const Seat& s = table.seats[seat];
     if ((s.inUse && !s.watching) || s.flipsLeft < 1) return false;
-    return submit(seat, chooseFlip(levelOf(seat), table, seat, random_));
+    return submit(seat, chooseFlip(levelOf(seat), table, seat, bots_));
 }
 
 void Engine::computerplay(int seat) {
-    submit(seat, choosePlay(levelOf(seat), table, seat, random_));
+    submit(seat, choosePlay(levelOf(seat), table, seat, bots_));
 }
 
 void Engine::computerdrew(int seat) {
-    submit(seat, chooseAfterDraw(levelOf(seat), table, seat, random_));
+    submit(seat, chooseAfterDraw(levelOf(seat), table, seat, bots_));
 }
 
 int Engine::computermatch(int seat, int value) const {

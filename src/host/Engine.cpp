@@ -19,6 +19,16 @@ namespace {
 // The colour of the clients' own system lines (blue).
 constexpr quint32 hostLineColour = 0xFF0000;
 
+// Seeds of the streams a deal number gives: one per round for the shuffles, one for the
+// computer players.
+constexpr std::uint64_t BotStream = 0xB07B07B07ULL;
+std::uint64_t dealStream(std::uint64_t deal, std::uint64_t stream) {
+    std::uint64_t z = deal ^ (stream * 0xD1B54A32D192ED03ULL);
+    z = (z ^ (z >> 33)) * 0xFF51AFD7ED558CCDULL;
+    z = (z ^ (z >> 33)) * 0xC4CEB9FE1A85EC53ULL;
+    return z ^ (z >> 33);
+}
+
 msg::Grid gridCodes(const Seat& seat) {
     msg::Grid codes;
     for (int p = 1; p <= GridCells; ++p) codes[p - 1] = seat.cards[p].code;
@@ -26,8 +36,8 @@ msg::Grid gridCodes(const Seat& seat) {
 }
 } // namespace
 
-Engine::Engine(Outbox& outbox, Random& random, Options options)
-    : outbox_(outbox), random_(random), options_(options) {
+Engine::Engine(Outbox& outbox, Random& deals, Random& bots, Options options)
+    : outbox_(outbox), random_(deals), bots_(bots), options_(options) {
     botSpeed = [] { return 1000; };
     auto on = [this](void (Engine::*handler)(const QString&)) {
         return [this, handler](const QString& payload) { (this->*handler)(payload); };
@@ -119,6 +129,13 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
                        const QString& flag4) {
     stopTimer(timer1);
     stopTimer(computertimer);
+    lastStart_ = {starter, rounds, flag3, flag4};
+    if (dealSource) {
+        deal_ = dealSource();
+        seeded_ = true;
+        random_.reseed(deal_);
+        bots_.reseed(dealStream(deal_, BotStream));
+    }
     Table& t = table;
     t.gameRunning = true;
     const auto parsed = toInt(rounds);
@@ -132,6 +149,10 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
     if (!t.seats[3].inUse && flag3 == u"0") t.seats[3].inGame = false;
     if (!t.seats[4].inUse && flag4 == u"0") t.seats[4].inGame = false;
     broadcast(msg::startgameNotice(starter, t.roundsToPlay, t.seats[3].inGame, t.seats[4].inGame));
+    // A host line like the levels below: every client shows it, old ones too.
+    if (seeded_)
+        broadcast(
+            msg::action(0, QStringLiteral("Deal %1.").arg(deal_), colourToText(hostLineColour)));
     announceLevels();
     t.currentPlayer = random_.below(4);
     t.roundNumber = 0;
@@ -170,6 +191,7 @@ void Engine::startround() {
     t.wentOut = 0;
     ++t.roundNumber;
     if (t.roundNumber > t.roundsToPlay && checkforwin()) return;
+    if (seeded_) random_.reseed(dealStream(deal_, std::uint64_t(t.roundNumber)));
     shufflecards(t, random_);
     broadcast(msg::roundstarting(t.roundNumber, t.discardTop()));
     dealcards();
@@ -192,6 +214,7 @@ void Engine::dealcards() {
             t.drawPile[t.drawPos] = NoCard;
             codes[p - 1] = seat.cards[p].code;
         }
+        if (dealtHook) dealtHook(s);
         if (seat.inUse) outbox_.send(s, msg::mycards(s, codes));
         if (seat.flipsLeft > 0 && t.computerPlays(s)) computerflipcards(s);
     }

@@ -56,12 +56,34 @@ public:
         bool windowless = false;
     };
 
-    Engine(Outbox& outbox, Random& random, Options options);
-    Engine(Outbox& outbox, Random& random) : Engine(outbox, random, Options{}) {}
+    // `deals` shuffles and picks who starts; `bots` makes the computer players' random picks.
+    // With one generator both come from it.
+    Engine(Outbox& outbox, Random& deals, Random& bots, Options options);
+    Engine(Outbox& outbox, Random& random, Options options)
+        : Engine(outbox, random, random, options) {}
+    Engine(Outbox& outbox, Random& random) : Engine(outbox, random, random, Options{}) {}
+
+    const Options& options() const { return options_; }
 
     Table table;
     TimerSeam timer1;        // delay timer: action 1 pass the turn, 2 start the next round
     TimerSeam computertimer; // action 1 play a turn from its start, 2 finish after a draw
+
+    // ---- Deals ----
+    // When set, read at each game start: the deal number. Both generators are then seeded from
+    // it (each round's shuffle from the deal and the round alone), so a deal number replays the
+    // same cards whatever the players and the computer decide. Unset: the generators run on.
+    std::function<std::uint64_t()> dealSource;
+    // The deal number of the game started last (valid once dealSource has been read).
+    std::uint64_t deal() const { return deal_; }
+    bool seeded() const { return seeded_; }
+    // What the last game was started with, for a rematch.
+    struct Start {
+        QString starter, rounds, flag3, flag4;
+    };
+    const Start& lastStart() const { return lastStart_; }
+    // Called for every seat in the game as it is dealt, before its cards go out.
+    std::function<void(int seat)> dealtHook;
 
     // Interval of both timers, read at each arming; below 1 counts as 1000.
     std::function<int()> botSpeed;
@@ -165,6 +187,10 @@ private:
 
     Outbox& outbox_;
     Random& random_;
+    Random& bots_;
+    std::uint64_t deal_ = 0;
+    bool seeded_ = false;
+    Start lastStart_;
     Options options_;
     CommandTable commands_;
     int from_ = Computer; // sender of the request being handled

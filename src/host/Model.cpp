@@ -43,6 +43,10 @@ inline std::uint64_t Random::next() {
     return result;
 }
 
+std::uint64_t Random::bits() {
+    return next();
+}
+
 int Random::below(int n) {
     // Lemire's multiply-shift with rejection: exactly uniform.
     const std::uint64_t range = std::uint64_t(n);

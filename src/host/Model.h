@@ -64,6 +64,8 @@ public:
     void reseed(std::uint64_t seed);
     // Uniform integer in 0 .. n-1 (n >= 1).
     virtual int below(int n);
+    // 64 random bits (deal numbers).
+    std::uint64_t bits();
 
 private:
     std::uint64_t next();

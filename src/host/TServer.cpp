@@ -25,8 +25,15 @@ std::uint64_t clockSeed() {
 TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 
 TServer::TServer(const Options& options, QObject* parent)
-    : QObject(parent), random_(clockSeed()),
-      engine_(wire_, random_, Engine::Options{options.windowless}) {
+    : QObject(parent), random_(clockSeed()), bots_(clockSeed() + 1), dealPicker_(clockSeed() + 2),
+      engine_(wire_, random_, bots_, Engine::Options{options.windowless}) {
+    // Deal numbers people can read out: up to ten digits.
+    engine_.dealSource = [this]() -> std::uint64_t {
+        if (nextDeal_) return *std::exchange(nextDeal_, std::nullopt);
+        return 1 + dealPicker_.bits() % 9'999'999'999ULL;
+    };
+    recordClock_.start();
+    recorder_.clock = [this] { return recordClock_.elapsed(); };
     botSpeed = [] { return 1000; };
     engine_.botSpeed = [this] { return botSpeed ? botSpeed() : 1000; };
     engine_.botLevel = [this] { return botLevel ? botLevel() : BotLevel::Classic; };
@@ -47,6 +54,7 @@ TServer::TServer(const Options& options, QObject* parent)
 }
 
 TServer::~TServer() {
+    flushRecords();
     // Connections go first and quietly: their close notices must not reach a half-destroyed host.
     for (Connection& c : conns_) {
         if (!c.sock) continue;
@@ -69,7 +77,7 @@ template <class F> void TServer::run(F&& work) {
         const int slot = lost_.front();
         lost_.erase(lost_.begin());
         ++depth_;
-        engine_.lostConnection(slot);
+        lose(slot);
         --depth_;
     }
     noteGameState();
@@ -103,7 +111,7 @@ void TServer::Sock1Accept(TSock* listener) {
         return;
     }
     int slot = 0;
-    run([&] { slot = engine_.acceptConnection(); });
+    run([&] { slot = recorder_.acceptConnection(); });
     if (slot < 1 || slot > MaxOpenSlots) {
         // The tenth connection: told so, then the socket object is destroyed, which closes it.
         sock->OnInfo = nullptr;
@@ -214,7 +222,7 @@ void TServer::tempsockInfo(TSock* sock, int, const QString& text) {
     if (depth_ > 0)
         lost_.push_back(slot);
     else
-        run([&] { engine_.lostConnection(slot); });
+        run([&] { lose(slot); });
 }
 
 void TServer::forget(int slot) {
@@ -232,6 +240,31 @@ void TServer::broadcast(const QByteArray& frame) {
     run([&] { engine_.broadcast(frame); });
 }
 
+void TServer::lose(int slot) {
+    recorder_.lostConnection(slot);
+}
+
+// ---- records ---------------------------------------------------------------------------------
+
+void TServer::setRecordFolder(const QString& folder) {
+    recordFolder_ = folder;
+    recorder_.enabled = !folder.isEmpty();
+    recorder_.finished = [this](const QByteArray& bytes, const QStringList& names) {
+        const QString stamp =
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HHmm"));
+        const QString path = writeRecordFile(
+            recordFolder_, recordFileName(stamp, names, QStringLiteral("host")), bytes);
+        if (path.isEmpty())
+            qCWarning(lcHost) << "could not write the game record into" << recordFolder_;
+        else
+            lastRecord_ = path;
+    };
+}
+
+void TServer::flushRecords() {
+    recorder_.finish("host-stopped");
+}
+
 void TServer::closeAll() {
     for (int slot = 1; slot <= MaxOpenSlots; ++slot)
         if (conns_[slot].sock) conns_[slot].sock->Close();
@@ -240,16 +273,17 @@ void TServer::closeAll() {
 // ---- timers ----------------------------------------------------------------------------------
 
 void TServer::timer1Timer() {
-    run([&] { engine_.timer1Timer(); });
+    run([&] { recorder_.timer1Timer(); });
 }
 
 void TServer::computertimerTimer() {
-    run([&] { engine_.computertimerTimer(); });
+    run([&] { recorder_.computertimerTimer(); });
 }
 
 // ---- outbox ----------------------------------------------------------------------------------
 
 void TServer::Wire::send(int slot, const QByteArray& frame) {
+    server_.recorder_.notice(slot, frame); // what the engine said, whether it gets out or not
     if (slot < 1 || slot > MaxOpenSlots) return;
     TSock* sock = server_.conns_[slot].sock;
     if (!sock || server_.closing_) return; // a closing table's last word is that it closes

@@ -7,6 +7,7 @@
 // own
 #include "host/Engine.h"
 #include "host/EventLog.h"
+#include "host/HostRecord.h"
 #include "host/Model.h"
 #include "host/TableMetrics.h"
 #include "protocol/FrameSplitter.h"
@@ -22,6 +23,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace pelvo {
@@ -59,7 +61,27 @@ public:
 
     Engine& engine() { return engine_; }
     const Table& table() const { return engine_.table; }
-    void seed(std::uint64_t value) { random_.reseed(value); }
+    // Fixes the deal numbers of the games to come (tests): the same seed, the same deals.
+    void seed(std::uint64_t value) {
+        random_.reseed(value);
+        dealPicker_.reseed(value);
+    }
+    // The next game is dealt from this deal number (a rematch, `--deal`); later ones are drawn.
+    void setNextDeal(std::uint64_t deal) { nextDeal_ = deal; }
+    // The deal number of the last game started here, if any.
+    std::optional<std::uint64_t> lastDeal() const {
+        return engine_.seeded() ? std::optional<std::uint64_t>(engine_.deal()) : std::nullopt;
+    }
+
+    // ---- Game records ----
+    // Writes a host record of each game, once it is over, into `folder` (empty: none).
+    void setRecordFolder(const QString& folder);
+    QString recordFolder() const { return recordFolder_; }
+    // The record written last (empty before any).
+    QString lastRecord() const { return lastRecord_; }
+    // Writes the record of a game still running, as ended now. For a shutdown path (a signal,
+    // the window closing); harmless when nothing is running.
+    void flushRecords();
 
     // Closes every accepted connection (each gets the usual lost-connection handling).
     void closeAll();
@@ -140,9 +162,18 @@ private:
     void noteLost(int slot);
     void broadcast(const QByteArray& frame);
 
+    void lose(int slot);
+
     Random random_;
+    Random bots_;       // the computer players' own stream
+    Random dealPicker_; // draws deal numbers
+    std::optional<std::uint64_t> nextDeal_;
     Wire wire_{*this};
     Engine engine_;
+    HostRecorder recorder_{engine_};
+    QElapsedTimer recordClock_;
+    QString recordFolder_;
+    QString lastRecord_;
     std::array<Connection, Slots + 1> conns_{};
     std::uint64_t nextId_ = 0;
     std::deque<Received> receivedlist;

@@ -37,7 +37,7 @@ void TServer::dispatchRequest(int slot, const QString& line) {
         if (target && *target >= 1 && *target <= MaxOpenSlots)
             closingFor_ = {*target, "kicked", slot};
     }
-    const bool accepted = engine_.request(slot, line);
+    const bool accepted = recorder_.request(slot, line);
     closingFor_ = outer;
     if (!accepted) return;
     if (isCommand(line, cmd::logininfo)) {
@@ -130,6 +130,7 @@ TableGauges TServer::gauges() const {
 void TServer::closeTable(std::function<void()> done, int graceMs) {
     if (closing_) return;
     emit tableClosing();
+    flushRecords(); // a game cut short is kept before anything closes
     int open = 0;
     for (int slot = 1; slot <= MaxOpenSlots; ++slot) open += conns_[slot].sock ? 1 : 0;
     logEvent("closing", {{"connections", open}});

@@ -17,6 +17,7 @@
 #include <QTextStream>
 
 // std
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -54,6 +55,14 @@ int main(int argc, char** argv) {
         QStringLiteral("Table name shown to players who search the network (default: this "
                        "computer's name)."),
         QStringLiteral("TEXT"));
+    const QCommandLineOption dealOption(
+        QStringLiteral("deal"),
+        QStringLiteral("Deal number of the first game (default: drawn at random)."),
+        QStringLiteral("N"));
+    const QCommandLineOption recordOption(
+        QStringLiteral("record"),
+        QStringLiteral("Write a record of every game into DIR once the game is over."),
+        QStringLiteral("DIR"));
     parser.addOption(portOption);
     parser.addOption(nameOption);
     parser.addOption(speedOption);
@@ -64,6 +73,8 @@ int main(int argc, char** argv) {
         QStringLiteral("N"));
     parser.addOption(levelOption);
     parser.addOption(metricsOption);
+    parser.addOption(dealOption);
+    parser.addOption(recordOption);
     parser.process(app);
 
     QTextStream err(stderr);
@@ -98,8 +109,20 @@ int main(int argc, char** argv) {
         }
     }
 
+    std::optional<std::uint64_t> deal;
+    if (parser.isSet(dealOption)) {
+        bool ok = false;
+        deal = parser.value(dealOption).toULongLong(&ok);
+        if (!ok) {
+            err << "pelvo-table: not a deal number: " << parser.value(dealOption) << "\n";
+            return 2;
+        }
+    }
+
     pelvo::TServer server(pelvo::TServer::Options{.windowless = true});
     server.eventLog = [&err](const QString& line) { err << line << Qt::endl; };
+    if (deal) server.setNextDeal(*deal);
+    if (parser.isSet(recordOption)) server.setRecordFolder(parser.value(recordOption));
     const int botSpeed = *speed;
     server.botSpeed = [botSpeed] { return botSpeed; };
     const pelvo::BotLevel botLevel = *level;

@@ -116,13 +116,18 @@ void ClientSession::failConnect(ConnectFailure kind, int wsaNumber, const QStrin
 }
 
 bool ClientSession::sendToHost(const QByteArray& frame) {
-    if (transport_) return transport_(frame);
-    try {
-        return sock_->Send(frame);
-    } catch (const ESockException& e) {
-        qCDebug(lcSession) << "send refused:" << e.what();
-        return false;
+    bool sent = false;
+    if (transport_) {
+        sent = transport_(frame);
+    } else {
+        try {
+            sent = sock_->Send(frame);
+        } catch (const ESockException& e) {
+            qCDebug(lcSession) << "send refused:" << e.what();
+        }
     }
+    if (sent) emit frameSent(frame);
+    return sent;
 }
 
 void ClientSession::setTransport(std::function<bool(const QByteArray&)> send) {
@@ -138,7 +143,11 @@ void ClientSession::sockRead() {
         loginPending_ = false; // the host has spoken: from here on its notices decide
         connectTimer_->stop();
     }
-    for (const QByteArray& frame : frames) receivedlist_.append(decodeWire(frame));
+    for (const QByteArray& frame : frames) {
+        const QString line = decodeWire(frame);
+        receivedlist_.append(line);
+        emit lineReceived(line);
+    }
     if (!receivedlist_.isEmpty() && !timer1_->isActive()) timer1_->start();
 }
 

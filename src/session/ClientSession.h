@@ -23,6 +23,7 @@
 #include <QStringList>
 
 // std
+#include <deque>
 #include <functional>
 
 class QTimer;
@@ -75,6 +76,18 @@ public:
     void processsocktimer();
     // Handles one line at once, as the dispatch timer would (replays, tests).
     CommandTable::Outcome handleLine(const QString& line);
+
+    // ---- Replays: the whole client state as a value ----
+    struct Snapshot {
+        ClientState state;
+        TableModel table;
+        std::deque<ChatLine> chat;
+    };
+    Snapshot snapshot() const;
+    // Puts the session back as it was (the chat view is rebuilt only when its lines differ).
+    void restore(const Snapshot& snapshot);
+    // Replaces only what the board shows (a replay showing every card); views follow.
+    void showTable(const TableModel& table);
 
     // ---- Notices ----
     void sendloginfo(const notice::SendLoginInfo& n);
@@ -146,6 +159,10 @@ signals:
     // The connection to a table could not be made; `text` says why and what to try. Nothing
     // more arrives from this session.
     void connectFailed(const QString& text);
+    // A line arrived from the host (before it is handled), and a frame went out to it: what a
+    // player's game record keeps.
+    void lineReceived(const QString& line);
+    void frameSent(const QByteArray& frame);
 
 private:
     void buildDispatchTable();

@@ -5,6 +5,7 @@
 
 // own
 #include "host/Engine.h"
+#include "host/HostRecord.h"
 #include "protocol/Fields.h"
 
 // Qt
@@ -88,9 +89,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption gamesOption(QStringLiteral("games"),
                                          QStringLiteral("Number of games (default 10000)."),
                                          QStringLiteral("N"), QStringLiteral("10000"));
-    const QCommandLineOption seedOption(QStringLiteral("seed"),
-                                        QStringLiteral("Seed of the first game (default 1)."),
-                                        QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption seedOption(
+        QStringLiteral("seed"),
+        QStringLiteral("Deal number of the first game; game g has seed + g (default 1)."),
+        QStringLiteral("S"), QStringLiteral("1"));
     const QCommandLineOption roundsOption(QStringLiteral("rounds"),
                                           QStringLiteral("Rounds per game (default 5)."),
                                           QStringLiteral("R"), QStringLiteral("5"));
@@ -106,9 +108,22 @@ int main(int argc, char** argv) {
     parser.addOption(seedOption);
     parser.addOption(roundsOption);
     parser.addOption(digestOption);
+    const QCommandLineOption verifyOption(
+        QStringLiteral("verify"),
+        QStringLiteral("Replay a host's game record through the table's rules and check that "
+                       "every message comes out the same; exit 0 when it does."),
+        QStringLiteral("FILE"));
+    parser.addOption(verifyOption);
     parser.process(app);
 
     QTextStream out(stdout), err(stderr);
+    if (parser.isSet(verifyOption)) {
+        const QString path = parser.value(verifyOption);
+        const pelvo::GameRecord record = pelvo::readRecordFile(path);
+        const pelvo::VerifyResult result = pelvo::verifyHostRecord(record);
+        (result.ok ? out : err) << path << ": " << result.message << "\n";
+        return result.ok ? 0 : 1;
+    }
     const auto games = pelvo::toInt(parser.value(gamesOption));
     const auto seed = pelvo::toInt(parser.value(seedOption));
     if (!games || *games < 1 || !seed) {
@@ -131,15 +146,16 @@ int main(int argc, char** argv) {
 
     CountingOutbox outbox;
     outbox.digesting = parser.isSet(digestOption);
-    pelvo::Random random;
+    pelvo::Random random, bots;
     long long tieBreakers = 0;
     std::array<long long, 5> wins{}, finalTotals{};
     QElapsedTimer clock;
     clock.start();
     const std::clock_t cpuStart = std::clock();
     for (int g = 0; g < *games; ++g) {
-        random.reseed(std::uint64_t(*seed) + std::uint64_t(g)); // the deal number is the seed
-        pelvo::Engine engine(outbox, random);
+        pelvo::Engine engine(outbox, random, bots, pelvo::Engine::Options{});
+        // Game g is dealt from deal number seed + g.
+        engine.dealSource = [deal = std::uint64_t(*seed) + std::uint64_t(g)] { return deal; };
         engine.botSpeed = [] { return 1; };
         engine.botLevels = levels;
         engine.table.slotCount = 5;

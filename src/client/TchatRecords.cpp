@@ -1,0 +1,95 @@
+// The main window's part in game records: the player's record of every game, the replay mode
+// (`pelvo --replay FILE`, File › Open Game Record…) and File › Rematch This Deal.
+#include "client/Tchat.h"
+
+// own
+#include "client/board/Board.h"
+#include "client/chat/ChatPanel.h"
+#include "client/replay/ReplayBar.h"
+#include "client/sound/PhraseBar.h"
+#include "host/TServer.h"
+#include "session/PlayerRecord.h"
+#include "session/Replay.h"
+#include "windows/MessageBox.h"
+
+// Qt
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+
+namespace pelvo {
+
+namespace {
+constexpr int BoardWidth = 765;
+constexpr int BoardHeight = 542;
+} // namespace
+
+bool Tchat::isReplayParams(const QStringList& params) {
+    return params.size() == 2 && params.at(0) == QLatin1String("--replay");
+}
+
+void Tchat::startRecording() {
+    recorder_ = new PlayerRecorder(*session_, gamesFolder(), this);
+}
+
+void Tchat::buildReplay() {
+    replay_ = new Replay(*session_, this);
+    QWidget* client = centralWidget();
+    client->setMinimumSize(BoardWidth + 4, BoardHeight + 4 + ReplayBar::BarHeight);
+    replayBar_ = new ReplayBar(*replay_, client);
+    replayBar_->setGeometry(1, BoardHeight + 2, BoardWidth, ReplayBar::BarHeight);
+    resize(width(), height() + ReplayBar::BarHeight);
+    // Read-only: the board paints exactly as in a game but takes no clicks, nothing is typed.
+    board()->setAttribute(Qt::WA_TransparentForMouseEvents);
+    phraseBar()->setEnabled(false);
+    chat()->mychat()->setReadOnly(true);
+    for (const char* name : {"StartGame1", "JustWatch1"})
+        if (auto* item = menuBar()->findChild<QAction*>(name)) item->setEnabled(false);
+}
+
+bool Tchat::openReplay(const QString& path) {
+    if (!replay_) return false;
+    replayBar_->pause();
+    const GameRecord record = readRecordFile(path);
+    replay_->load(record);
+    setWindowTitle(QStringLiteral("Pelvo \u2013 %1").arg(QFileInfo(path).fileName()));
+    if (!record.ok()) {
+        QString text = record.error;
+        if (replay_->count() > 0) text += QStringLiteral("\nShown: what could be read before it.");
+        showNotice(this, QStringLiteral("Game Record"), text, NoticeIcon::Warning);
+        // What could be read is shown as far as it goes.
+        replay_->seek(replay_->count());
+    }
+    return replay_->count() > 0;
+}
+
+void Tchat::OpenGameRecord1Click() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open Game Record"), gamesFolder(),
+        QStringLiteral("Game records (*%1);;All files (*)").arg(QLatin1String(record::suffix)));
+    if (path.isEmpty()) return;
+    if (replayMode_) {
+        openReplay(path);
+        return;
+    }
+    // The game in this window goes on; the record opens in a window of its own.
+    auto* viewer = new Tchat({QStringLiteral("--replay"), path});
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->show();
+}
+
+void Tchat::updateRematch() {
+    rematch_->setEnabled(state().ishost && server_->lastDeal() && !server_->table().gameRunning);
+}
+
+void Tchat::RematchThisDeal1Click() {
+    updateRematch();
+    if (!rematch_->isEnabled()) return;
+    const Table& t = server_->table();
+    server_->setNextDeal(*server_->lastDeal());
+    session_->startGame(server_->engine().lastStart().starter, server_->engine().lastStart().rounds,
+                        t.seats[3].inGame ? 1 : 0, t.seats[4].inGame ? 1 : 0);
+}
+
+} // namespace pelvo

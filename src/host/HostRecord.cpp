@@ -1,0 +1,354 @@
+#include "host/HostRecord.h"
+
+// own
+#include "protocol/Fields.h"
+
+// Qt
+#include <QHash>
+
+// std
+#include <utility>
+
+namespace pelvo {
+
+namespace {
+
+QByteArray withoutTerminator(const QByteArray& frame) {
+    return frame.endsWith('\xFF') ? frame.chopped(1) : frame;
+}
+
+QByteArray dealtText(const Table& t, int seat) {
+    QByteArray text = "dealt " + QByteArray::number(seat) + ' ';
+    for (int p = 1; p <= GridCells; ++p) {
+        if (p > 1) text += '+';
+        text += QByteArray::number(t.seats[seat].cards[p].code);
+    }
+    return text;
+}
+
+QByteArray levelsText(const Engine& e) {
+    QByteArray text = "levels ";
+    for (int s = 1; s <= Seats; ++s) {
+        if (s > 1) text += ',';
+        text += botLevelName(e.levelOf(s));
+    }
+    return text;
+}
+
+// The record's header word and the rest of a "table" event.
+std::pair<QByteArray, QByteArray> split(const QByteArray& text) {
+    const qsizetype space = text.indexOf(' ');
+    if (space < 0) return {text, {}};
+    return {text.left(space), text.mid(space + 1)};
+}
+
+} // namespace
+
+// ---- recording -------------------------------------------------------------------------------
+
+HostRecorder::HostRecorder(Engine& engine) : engine_(engine) {
+    engine_.dealtHook = [this](int seat) {
+        if (enabled && inInput_) pending_.append({record::table, dealtText(engine_.table, seat)});
+    };
+}
+
+void HostRecorder::startgame(const QString& starter, const QString& rounds, const QString& flag3,
+                             const QString& flag4) {
+    input(record::table, true, [&]() -> std::optional<QByteArray> {
+        engine_.startgame(starter, rounds, flag3, flag4);
+        return "start " + QStringList{starter, rounds, flag3, flag4}.join(u'+').toUtf8();
+    });
+}
+
+qint64 HostRecorder::now() const {
+    return clock ? clock() : 0;
+}
+
+QList<QByteArray> HostRecorder::snapshot() const {
+    const Table& t = engine_.table;
+    QList<QByteArray> lines;
+    lines << "windowless " + QByteArray(engine_.options().windowless ? "1" : "0");
+    lines << "slots " + QByteArray::number(t.slotCount);
+    for (int slot = 1; slot <= t.slotCount && slot <= MaxOpenSlots; ++slot)
+        if (t.seats[slot].inUse)
+            lines << "seat " + QByteArray::number(slot) + ' ' +
+                         QByteArray(t.seats[slot].watching ? "1" : "0") + ' ' +
+                         t.seats[slot].name.toUtf8();
+    return lines;
+}
+
+QStringList HostRecorder::names() const {
+    QStringList out;
+    for (int s = 1; s <= Seats; ++s) {
+        const Seat& seat = engine_.table.seats[s];
+        if (seat.inGame) out << (seat.name.isEmpty() ? seat.botName : seat.name);
+    }
+    return out;
+}
+
+template <class F> void HostRecorder::input(const QByteArray& who, bool startsGame, F&& run) {
+    if (!enabled) {
+        run();
+        return;
+    }
+    QList<QByteArray> before;
+    if (!recording_ || startsGame) before = snapshot();
+    pending_.clear();
+    inInput_ = true;
+    const std::optional<QByteArray> taken = run();
+    inInput_ = false;
+    if (!taken) {
+        pending_.clear();
+        return;
+    }
+    const bool started = startsGame && engine_.table.gameRunning;
+    if (started) {
+        finish("restarted");
+        writer_.emplace(GameRecord::Kind::Host);
+        start_ = now();
+        recording_ = true;
+        writer_->add(0, record::table, "deal " + QByteArray::number(engine_.deal()));
+        writer_->add(0, record::table, levelsText(engine_));
+        for (const QByteArray& line : before) writer_->add(0, record::table, line);
+    }
+    if (recording_) {
+        const qint64 ms = now() - start_;
+        writer_->add(ms, who, *taken);
+        for (const auto& [to, frame] : pending_) writer_->add(ms, to, frame);
+        if (!engine_.table.gameRunning) finish("game-over");
+    }
+    pending_.clear();
+}
+
+bool HostRecorder::request(int slot, const QString& line) {
+    bool accepted = false;
+    input(record::fromSlot(slot), line.startsWith(u"CMD_startgame+"),
+          [&]() -> std::optional<QByteArray> {
+              accepted = engine_.request(slot, line);
+              if (!accepted) return std::nullopt;
+              return line.toUtf8();
+          });
+    return accepted;
+}
+
+int HostRecorder::acceptConnection() {
+    int slot = 0;
+    input(record::table, false, [&]() -> std::optional<QByteArray> {
+        slot = engine_.acceptConnection();
+        return "connect " + QByteArray::number(slot);
+    });
+    return slot;
+}
+
+void HostRecorder::lostConnection(int slot) {
+    input(record::table, false, [&]() -> std::optional<QByteArray> {
+        engine_.lostConnection(slot);
+        return "lost " + QByteArray::number(slot);
+    });
+}
+
+void HostRecorder::timer1Timer() {
+    // A tick of a stopped timer changes nothing and is not an input.
+    if (!engine_.timer1.enabled) return;
+    input(record::table, false, [&]() -> std::optional<QByteArray> {
+        engine_.timer1Timer();
+        return QByteArray("tick timer1");
+    });
+}
+
+void HostRecorder::computertimerTimer() {
+    if (!engine_.computertimer.enabled) return;
+    input(record::table, false, [&]() -> std::optional<QByteArray> {
+        engine_.computertimerTimer();
+        return QByteArray("tick computertimer");
+    });
+}
+
+bool HostRecorder::advanceClock() {
+    const TimerSeam& t1 = engine_.timer1;
+    const TimerSeam& ct = engine_.computertimer;
+    if (!t1.enabled && !ct.enabled) return false;
+    // The same choice as Engine::advanceClock: the delay timer unless the other is due first.
+    const bool delay = t1.enabled && !(ct.enabled && ct.dueAt < t1.dueAt);
+    input(record::table, false, [&]() -> std::optional<QByteArray> {
+        engine_.advanceClock();
+        return QByteArray(delay ? "tick timer1" : "tick computertimer");
+    });
+    return true;
+}
+
+void HostRecorder::notice(int slot, const QByteArray& frame) {
+    if (enabled && inInput_) pending_.append({record::toSlot(slot), withoutTerminator(frame)});
+}
+
+void HostRecorder::finish(const QByteArray& reason) {
+    if (!recording_) return;
+    recording_ = false;
+    const QByteArray bytes = writer_->finish(now() - start_, reason);
+    writer_.reset();
+    if (finished) finished(bytes, names());
+}
+
+// ---- checking --------------------------------------------------------------------------------
+
+std::optional<std::uint64_t> recordDeal(const GameRecord& record) {
+    for (const RecordEvent& e : record.events) {
+        if (e.who != record::table) continue;
+        const auto [word, rest] = split(e.text);
+        if (word != "deal") continue;
+        bool ok = false;
+        const std::uint64_t deal = rest.toULongLong(&ok);
+        if (ok) return deal;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+class CollectingOutbox : public Outbox {
+public:
+    QList<std::pair<QByteArray, QByteArray>>* out = nullptr;
+    void send(int slot, const QByteArray& frame) override {
+        out->append({record::toSlot(slot), withoutTerminator(frame)});
+    }
+};
+
+} // namespace
+
+VerifyResult verifyHostRecord(const GameRecord& record) {
+    VerifyResult result;
+    auto fail = [&result](int line, const QString& what) {
+        result.ok = false;
+        result.message = QStringLiteral("Line %1: %2").arg(line).arg(what);
+        return result;
+    };
+    if (record.kind != GameRecord::Kind::Host)
+        return fail(1, QStringLiteral("a player's record holds no host inputs to run."));
+    if (!record.ok()) {
+        result.message = record.error;
+        return result;
+    }
+
+    // The header: everything the engine knew before the game's first input.
+    const auto deal = recordDeal(record);
+    if (!deal) return fail(2, QStringLiteral("the record names no deal number."));
+    bool windowless = false;
+    std::array<BotLevel, Seats + 1> levels{};
+    int slotCount = 0;
+    struct SeatLine {
+        int slot;
+        bool watching;
+        QString name;
+    };
+    QList<SeatLine> seatLines;
+    qsizetype first = 0;
+    for (; first < record.events.size(); ++first) {
+        const RecordEvent& e = record.events[first];
+        if (e.who != record::table) break;
+        const auto [word, rest] = split(e.text);
+        if (word == "deal") {
+        } else if (word == "windowless") {
+            windowless = rest == "1";
+        } else if (word == "levels") {
+            const QList<QByteArray> names = rest.split(',');
+            if (names.size() != Seats) return fail(e.line, QStringLiteral("four levels expected."));
+            for (int s = 1; s <= Seats; ++s) {
+                const auto level = botLevelFromName(names[s - 1].toStdString());
+                if (!level) return fail(e.line, QStringLiteral("unknown level."));
+                levels[std::size_t(s)] = *level;
+            }
+        } else if (word == "slots") {
+            slotCount = rest.toInt();
+        } else if (word == "seat") {
+            const QList<QByteArray> parts = rest.split(' ');
+            const int slot = parts.value(0).toInt();
+            if (parts.size() < 2 || slot < 1 || slot > MaxOpenSlots)
+                return fail(e.line, QStringLiteral("a malformed seat."));
+            const qsizetype nameAt = parts[0].size() + parts[1].size() + 2;
+            seatLines.append({slot, parts[1] == "1", QString::fromUtf8(rest.mid(nameAt))});
+        } else {
+            break; // the first input
+        }
+    }
+    if (slotCount < 0 || slotCount > MaxOpenSlots)
+        return fail(record.events.value(first).line, QStringLiteral("slots out of range."));
+
+    QList<std::pair<QByteArray, QByteArray>> produced;
+    CollectingOutbox outbox;
+    outbox.out = &produced;
+    Random deals, bots;
+    Engine engine(outbox, deals, bots, Engine::Options{windowless});
+    engine.botSpeed = [] { return 1; };
+    engine.botLevels = levels;
+    engine.dealSource = [d = *deal] { return d; };
+    engine.dealtHook = [&](int seat) {
+        produced.append({record::table, dealtText(engine.table, seat)});
+    };
+    Table& t = engine.table;
+    t.slotCount = slotCount;
+    for (const SeatLine& s : seatLines) {
+        t.seats[s.slot].inUse = true;
+        t.seats[s.slot].watching = s.watching;
+        t.seats[s.slot].name = s.name;
+    }
+
+    qsizetype next = 0; // the next produced notice to compare
+    for (qsizetype i = first; i < record.events.size(); ++i) {
+        const RecordEvent& e = record.events[i];
+        if (e.who == record::end) break;
+        const auto [word, rest] = split(e.text);
+        const bool output = e.slot("to") != 0 || (e.who == record::table && word == "dealt");
+        if (output) {
+            if (next >= produced.size())
+                return fail(e.line, QStringLiteral("the engine sent no such notice."));
+            const auto& [who, text] = produced[next++];
+            if (who != e.who || text != e.text)
+                return fail(e.line, QStringLiteral("the engine sent %1 %2 instead.")
+                                        .arg(QString::fromUtf8(who), QString::fromUtf8(text)));
+            ++result.notices;
+            continue;
+        }
+        if (next != produced.size())
+            return fail(e.line, QStringLiteral("the engine sent %1 more notices before this "
+                                               "input, the first: %2 %3.")
+                                    .arg(produced.size() - next)
+                                    .arg(QString::fromUtf8(produced[next].first),
+                                         QString::fromUtf8(produced[next].second)));
+        ++result.inputs;
+        if (const int slot = e.slot("from")) {
+            if (!engine.request(slot, e.textString()))
+                return fail(e.line, QStringLiteral("the engine refused this request."));
+        } else if (e.who == record::table && word == "tick") {
+            if (rest == "timer1")
+                engine.timer1Timer();
+            else if (rest == "computertimer")
+                engine.computertimerTimer();
+            else
+                return fail(e.line, QStringLiteral("an unknown timer."));
+        } else if (e.who == record::table && word == "connect") {
+            const int slot = engine.acceptConnection();
+            if (QByteArray::number(slot) != rest)
+                return fail(e.line, QStringLiteral("the engine gave slot %1.").arg(slot));
+        } else if (e.who == record::table && word == "lost") {
+            engine.lostConnection(rest.toInt());
+        } else if (e.who == record::table && word == "start") {
+            const QStringList f = QString::fromUtf8(rest).split(u'+');
+            if (f.size() != 4) return fail(e.line, QStringLiteral("a malformed start."));
+            engine.startgame(f[0], f[1], f[2], f[3]);
+        } else {
+            return fail(e.line, QStringLiteral("an event the engine does not take."));
+        }
+    }
+    if (next != produced.size())
+        return fail(record.events.isEmpty() ? 1 : record.events.back().line,
+                    QStringLiteral("the engine sent %1 notices more than the record holds.")
+                        .arg(produced.size() - next));
+    result.ok = true;
+    result.message = QStringLiteral("deal %1: %2 inputs, %3 notices, all the same")
+                         .arg(*deal)
+                         .arg(result.inputs)
+                         .arg(result.notices);
+    return result;
+}
+
+} // namespace pelvo

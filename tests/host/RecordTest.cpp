@@ -1,0 +1,202 @@
+// Host records: thousands of seeded games with people, computers, an onlooker coming and going,
+// chat with line breaks and refused requests, each recorded and then re-run from its deal
+// number and inputs. Every notice must come out byte for byte.
+#include "HostSupport.h"
+
+#include "host/HostRecord.h"
+#include "protocol/Messages.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace pelvo;
+using namespace pelvo::test;
+
+namespace {
+
+// A request as the host reads it: without its terminator (a login has two).
+QString line(QByteArray frame) {
+    while (frame.endsWith('\xFF')) frame.chop(1);
+    return QString::fromUtf8(frame);
+}
+
+// An outbox that hands every frame to the recorder, as the host's socket layer does.
+class TeeOutbox : public Outbox {
+public:
+    HostRecorder* recorder = nullptr;
+    void send(int slot, const QByteArray& frame) override { recorder->notice(slot, frame); }
+};
+
+struct Played {
+    QByteArray record;
+    QStringList names;
+};
+
+// One game at a recording host: people at slots 1 and 2 (their moves chosen by the computer's
+// rules with the driver's own generator, sent as requests), seats 3 and 4 handed to the
+// computer, an onlooker at slot 5.
+Played playRecorded(std::uint64_t deal, std::uint64_t driverSeed, int rounds) {
+    TeeOutbox outbox;
+    Random deals, bots, driver(driverSeed);
+    Engine engine(outbox, deals, bots, Engine::Options{});
+    engine.botSpeed = [] { return 1; };
+    engine.dealSource = [deal] { return deal; };
+    HostRecorder rec(engine);
+    outbox.recorder = &rec;
+    rec.enabled = true;
+    rec.clock = [&engine] { return engine.clock(); };
+    Played played;
+    rec.finished = [&](const QByteArray& bytes, const QStringList& names) {
+        played.record = bytes;
+        played.names = names;
+    };
+    const QStringList names{"Anna", QStringLiteral("\u00dcnal \\ \u2665"), "Cy", "Di", "Onlooker"};
+    for (int slot = 1; slot <= 5; ++slot) {
+        EXPECT_EQ(rec.acceptConnection(), slot);
+        rec.request(slot, line(msg::logininfo(slot, "1.0.1", names[slot - 1])));
+    }
+    EXPECT_TRUE(rec.request(1, line(msg::startgame("Anna", QString::number(rounds), 1, 1))));
+    EXPECT_TRUE(rec.recording());
+    rec.request(3, line(msg::justwatch(3, 1)));
+    rec.request(4, line(msg::justwatch(4, 1)));
+
+    const Table& t = engine.table;
+    auto personMove = [&](int seat) -> QString {
+        if (t.turnState == TurnState::Flip && t.seats[seat].flipsLeft > 0) {
+            const ComputerMove m = chooseFlip(BotLevel::Classic, t, seat, driver);
+            return line(msg::flipcard(seat, m.position));
+        }
+        if (t.currentPlayer != seat) return {};
+        if (t.turnState == TurnState::Choose) {
+            const ComputerMove m = choosePlay(BotLevel::Classic, t, seat, driver);
+            return m.kind == ComputerMove::DrawCard ? line(msg::drawcard(seat))
+                                                    : line(msg::replacediscard(seat, m.position));
+        }
+        if (t.turnState == TurnState::Draw) {
+            const ComputerMove m = chooseAfterDraw(BotLevel::Expert, t, seat, driver);
+            return m.kind == ComputerMove::DiscardDrawn ? line(msg::discarddrawn(seat))
+                                                        : line(msg::replacedraw(seat, m.position));
+        }
+        return {};
+    };
+    bool onlookerHere = true;
+    for (int steps = 0; t.gameRunning && steps < 200000; ++steps) {
+        const int pick = driver.below(40);
+        if (pick == 0) {
+            const int slot = 1 + driver.below(onlookerHere ? 5 : 4);
+            rec.request(slot, line(msg::chat(slot, QStringLiteral("hi\nthere \u00e9 %1").arg(steps),
+                                             "$0000FF")));
+            continue;
+        }
+        if (pick == 1) { // refused: another seat's move, a move out of turn
+            EXPECT_FALSE(rec.request(2, QStringLiteral("CMD_drawcard+1+")));
+            rec.request(1, line(msg::drawcard(1)));
+            continue;
+        }
+        if (pick == 2) {
+            if (onlookerHere) {
+                rec.lostConnection(5);
+            } else {
+                EXPECT_EQ(rec.acceptConnection(), 5);
+                rec.request(5, line(msg::logininfo(5, "1.0.1", "Back")));
+            }
+            onlookerHere = !onlookerHere;
+            continue;
+        }
+        QString move;
+        for (int seat : {1, 2})
+            if (move.isEmpty() && driver.below(2) == 0) move = personMove(seat);
+        if (!move.isEmpty()) {
+            rec.request(move.section(u'+', 1, 1).toInt(), move);
+            continue;
+        }
+        if (!rec.advanceClock()) {
+            // Nothing runs: a person must move.
+            for (int seat : {1, 2})
+                if (move.isEmpty()) move = personMove(seat);
+            EXPECT_FALSE(move.isEmpty()) << "stalled";
+            if (move.isEmpty()) break;
+            rec.request(move.section(u'+', 1, 1).toInt(), move);
+        }
+    }
+    EXPECT_FALSE(t.gameRunning);
+    return played;
+}
+
+QByteArray withoutDealLine(const QByteArray& record) {
+    QList<QByteArray> lines = record.split('\n');
+    lines.removeIf([](const QByteArray& l) { return l.startsWith("0 table deal "); });
+    return lines.join('\n');
+}
+
+QList<QByteArray> firstRoundDeal(const QByteArray& record) {
+    QList<QByteArray> out;
+    for (const QByteArray& l : record.split('\n')) {
+        const QByteArray text = l.mid(l.indexOf(' ') + 1);
+        if (text.startsWith("table dealt ")) out << text;
+        if (text.startsWith("to1 CMD_roundstarting+1+")) out << text;
+        if (text.contains("CMD_roundstarting+2+")) break;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(HostRecord, ReRunningTwoThousandRecordedGamesGivesEveryNoticeByteForByte) {
+    QSet<QByteArray> seen;
+    for (std::uint64_t deal = 1; deal <= 2000; ++deal) {
+        const Played p = playRecorded(deal * 7919, deal, 1 + int(deal % 5));
+        const GameRecord record = readRecord(p.record);
+        ASSERT_TRUE(record.ok()) << record.error.toStdString();
+        ASSERT_EQ(record.kind, GameRecord::Kind::Host);
+        ASSERT_EQ(recordDeal(record), deal * 7919);
+        ASSERT_EQ(record.events.back().text, "game-over");
+        const VerifyResult v = verifyHostRecord(record);
+        ASSERT_TRUE(v.ok) << "deal " << deal * 7919 << ": " << v.message.toStdString();
+        ASSERT_GT(v.notices, 100);
+        // Records of different deal numbers differ in more than the number.
+        seen.insert(withoutDealLine(p.record));
+        ASSERT_EQ(seen.size(), qsizetype(deal));
+        ASSERT_EQ(p.names,
+                  (QStringList{"Anna", QStringLiteral("\u00dcnal \\ \u2665"), "Cy", "Di"}));
+    }
+}
+
+TEST(HostRecord, TheSameDealDealsTheSameFirstRoundWhateverThePlayersDo) {
+    const Played a = playRecorded(1234567, 1, 3);
+    const Played b = playRecorded(1234567, 2, 3);
+    ASSERT_NE(a.record, b.record); // the people chose differently
+    const QList<QByteArray> dealA = firstRoundDeal(a.record);
+    ASSERT_EQ(dealA.size(), 5); // four grids and the first discard
+    EXPECT_EQ(dealA, firstRoundDeal(b.record));
+    EXPECT_NE(dealA, firstRoundDeal(playRecorded(1234568, 1, 3).record));
+    EXPECT_TRUE(a.record.contains("CMD_action+0+Deal 1234567.|"));
+}
+
+TEST(HostRecord, AChangedNoticeOrInputIsFoundAndNamed) {
+    const QByteArray good = playRecorded(42, 42, 2).record;
+    ASSERT_TRUE(verifyHostRecord(readRecord(good)).ok);
+
+    // A notice of the record that the engine would not send.
+    const qsizetype at = good.indexOf(" to5 CMD_heflipped+");
+    ASSERT_GT(at, 0);
+    QByteArray changed = good;
+    const qsizetype digit = changed.indexOf('\n', at) - 2; // inside the card code
+    changed[digit] = changed[digit] == '1' ? '2' : '1';
+    const int lineNo = int(good.left(at).count('\n')) + 1;
+    VerifyResult v = verifyHostRecord(readRecord(changed));
+    EXPECT_FALSE(v.ok);
+    EXPECT_TRUE(v.message.startsWith(QStringLiteral("Line %1: ").arg(lineNo)))
+        << v.message.toStdString();
+
+    // A dropped tick: the engine's notices run out of step.
+    QByteArray dropped = good;
+    const qsizetype tick = dropped.indexOf(" table tick timer1\n");
+    const qsizetype start = dropped.lastIndexOf('\n', tick) + 1;
+    dropped.remove(start, dropped.indexOf('\n', tick) + 1 - start);
+    EXPECT_FALSE(verifyHostRecord(readRecord(dropped)).ok);
+
+    // A player's record holds nothing to re-run.
+    EXPECT_FALSE(verifyHostRecord(readRecord("pelvo-game 1 player\n0 end x\n")).ok);
+}
