@@ -467,8 +467,9 @@ void Tchat::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
-    // The keyboard starts on the table (a click or Tab reaches the chat entry).
-    board_->focusTargets().at(1)->setFocus(Qt::OtherFocusReason);
+    // The keyboard starts on the table (a click or Tab reaches the chat entry); a record's
+    // board is read-only and takes no focus.
+    if (!replayMode_) board_->focusTargets().at(1)->setFocus(Qt::OtherFocusReason);
     // FormShow: the command line is read once the window is on screen.
     QTimer::singleShot(0, this, &Tchat::processparams);
 }

@@ -1,6 +1,7 @@
 // The main window's part in game records: the player's record of every game, the replay mode
 // (`pelvo --replay FILE`, File › Open Game Record…) and File › Rematch This Deal.
 #include "client/Tchat.h"
+#include "client/TableLayout.h"
 
 // own
 #include "client/board/Board.h"
@@ -38,10 +39,16 @@ void Tchat::buildReplay() {
     QWidget* client = centralWidget();
     client->setMinimumSize(BoardWidth + 4, BoardHeight + 4 + ReplayBar::BarHeight);
     replayBar_ = new ReplayBar(*replay_, client);
+    replayBar_->setProperty(belowBoardProperty,
+                            true); // the table's layout keeps it under the board
     replayBar_->setGeometry(1, BoardHeight + 2, BoardWidth, ReplayBar::BarHeight);
     resize(width(), height() + ReplayBar::BarHeight);
     // Read-only: the board paints exactly as in a game but takes no clicks, nothing is typed.
     board()->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Nor keys: no card can take the focus, so no focus ring is drawn over the record's board.
+    board()->setFocusPolicy(Qt::NoFocus);
+    for (QWidget* part : board()->findChildren<QWidget*>()) part->setFocusPolicy(Qt::NoFocus);
+    if (QWidget* ring = board()->focusRing()) ring->hide();
     phraseBar()->setEnabled(false);
     chat()->mychat()->setReadOnly(true);
     for (const char* name : {"StartGame1", "JustWatch1"})
