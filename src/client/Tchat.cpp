@@ -10,6 +10,7 @@
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Fields.h"
+#include "session/SeatKeys.h"
 #include "windows/Art.h"
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
@@ -285,6 +286,12 @@ void Tchat::connectSession() {
     connect(s, &ClientSession::joined, this, &Tchat::loadinifile);
     connect(s, &ClientSession::closeRequested, this, &Tchat::close);
     connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
+    // At a dedicated table the one who runs it gets what a hosting player has.
+    connect(s, &ClientSession::rightsChanged, this, [this](bool runs) {
+        startGame1_->setEnabled(runs);
+        spylist_->popup_kickhim()->setEnabled(runs);
+    });
+    s->setTokenFolder(seatkeys::defaultFolder());
     connect(s, &ClientSession::gameRecorded, this, [this](const QString& winner) {
         loadchecklist();
         tallylist_->addgame(winner);

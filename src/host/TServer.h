@@ -33,7 +33,12 @@ public:
         // No player's window lives in this process (the dedicated table): a lost slot 1 is
         // taken over by the computer like any other seat.
         bool windowless = false;
+        // Seconds a dropped player's seat waits for its reclaim token; below 0:
+        // PELVO_RESERVE_SECONDS, else 120.
+        int reserveSeconds = -1;
     };
+    // The seconds a seat is kept when the options leave it open.
+    static int defaultReserveSeconds();
 
     // A peer whose unsent output passes this is not reading: its connection is closed.
     static constexpr qsizetype MaxOutbound = 1024 * 1024;
@@ -59,7 +64,8 @@ public:
     const Table& table() const { return engine_.table; }
     void seed(std::uint64_t value) { random_.reseed(value); }
 
-    // Closes every accepted connection (each gets the usual lost-connection handling).
+    // Tells every accepted connection that the table closes, then closes it (each gets the usual
+    // lost-connection handling).
     void closeAll();
     // Lines received and not yet dispatched.
     qsizetype queuedLines() const { return qsizetype(receivedlist.size()); }
@@ -93,6 +99,7 @@ private:
         explicit Wire(TServer& server) : server_(server) {}
         void send(int slot, const QByteArray& frame) override;
         void close(int slot) override;
+        void move(int from, int to) override;
 
     private:
         TServer& server_;

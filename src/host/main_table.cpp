@@ -34,8 +34,10 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A Pelvo table without a window. The first connection gets slot 1 and with it the right\n"
-        "to start games and remove players; a seat whose player leaves is played by the\n"
-        "computer. Runs until SIGINT or SIGTERM, then closes every connection."));
+        "to start games and remove players; when it leaves, the right passes to the connected\n"
+        "player in the lowest slot. A seat whose player leaves is played by the computer (and\n"
+        "kept a while for that player during a game). Runs until SIGINT or SIGTERM, then\n"
+        "closes every connection."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(
@@ -50,7 +52,14 @@ int main(int argc, char** argv) {
         QStringLiteral("bot-level"),
         QStringLiteral("How well the computer players play: classic or expert (default classic)."),
         QStringLiteral("LEVEL"), QStringLiteral("classic"));
+    const QCommandLineOption reserveOption(
+        QStringLiteral("reserve-seconds"),
+        QStringLiteral("How long the seat of a player whose connection drops during a game waits\n"
+                       "for that player to come back (default: PELVO_RESERVE_SECONDS or 120;\n"
+                       "0: not at all)."),
+        QStringLiteral("N"));
     parser.addOption(portOption);
+    parser.addOption(reserveOption);
     parser.addOption(speedOption);
     parser.addOption(levelOption);
     parser.process(app);
@@ -76,7 +85,18 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    pelvo::TServer server(pelvo::TServer::Options{.windowless = true});
+    int reserveSeconds = -1;
+    if (parser.isSet(reserveOption)) {
+        const auto n = pelvo::toInt(parser.value(reserveOption));
+        if (!n || *n < 0) {
+            err << "pelvo-table: not a number of seconds: " << parser.value(reserveOption) << "\n";
+            return 2;
+        }
+        reserveSeconds = *n;
+    }
+
+    pelvo::TServer server(
+        pelvo::TServer::Options{.windowless = true, .reserveSeconds = reserveSeconds});
     const int botSpeed = *speed;
     server.botSpeed = [botSpeed] { return botSpeed; };
     const pelvo::BotLevel botLevel = *level;

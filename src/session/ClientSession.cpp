@@ -8,6 +8,7 @@
 #include "protocol/Messages.h"
 #include "protocol/Ports.h"
 #include "protocol/WireText.h"
+#include "session/SeatKeys.h"
 
 // Qt
 #include <QLoggingCategory>
@@ -84,6 +85,10 @@ void ClientSession::chooseSettings(const Settings& settings) {
 
 void ClientSession::connectToHost(const QString& address, const QString& name) {
     state_.loginfield = name;
+    hostAddress_ = address;
+    // A program that was closed or crashed during a game asks for its seat back.
+    if (token_.isEmpty() && !tokenFolder_.isEmpty())
+        token_ = seatkeys::load(tokenFolder_, address, sock_->PortName());
     sock_->setHostName(address);
     sock_->Open();
 }
@@ -111,8 +116,12 @@ void ClientSession::sockRead() {
     if (!receivedlist_.isEmpty() && !timer1_->isActive()) timer1_->start();
 }
 
-void ClientSession::sockInfo(int, const QString& text) {
-    if (text != QLatin1String("Socket Closed")) return;
+void ClientSession::sockInfo(int code, const QString& text) {
+    if (code == InfoError && reconnecting_ && !sock_->Connected()) {
+        scheduleRetry(); // this try found nobody; wait and try again
+        return;
+    }
+    if (text != QLatin1String("Socket Closed") || ignoreClose_) return;
     // A handler waiting on the player (a message box) finishes first; then the window closes.
     if (dispatching_ > 0) {
         hangUpPending_ = true;
@@ -121,6 +130,8 @@ void ClientSession::sockInfo(int, const QString& text) {
     // What arrived before the close is still handled: a full table sends "CMD_full" and
     // closes at once, and the player must see why the game ends.
     while (!receivedlist_.isEmpty() && !closing_) processsocktimer();
+    if (reconnectAfterLoss()) return;
+    sayWhyItEnded();
     stop();
     emit closeRequested();
 }
@@ -196,6 +207,7 @@ void ClientSession::buildDispatchTable() {
     on<RoundStarting>(cmd::roundstarting, [this](const auto& n) { roundstarting(n); });
     on<Penalty>(cmd::penalty, [this](const auto& n) { penalty(n); });
     on<GameStats>(cmd::gamestats, [this](const auto& n) { gamestats(n); });
+    buildAddedDispatch();
 }
 
 // ---------------------------------------------------------------- chat
@@ -249,12 +261,15 @@ void ClientSession::sendloginfo(const notice::SendLoginInfo& n) {
     if (n.slot < FirstSlot || n.slot > LastSlot) throw BadField("seat out of range");
     state_.myseat = n.slot;
     state_.connected = true;
-    sendToHost(msg::logininfo(n.slot, QString::fromLatin1(wire::version), state_.loginfield));
+    sendLogin(n.slot);
     sortstuff(n.slot);
 }
 
 void ClientSession::newplayerinfo(const notice::PlayerInfo& n) {
     if (n.slot == state_.myseat) {
+        // A reclaim the host did not answer with the seat: this is an ordinary login now.
+        if (std::exchange(reclaimPending_, false)) dropToken();
+        reconnecting_ = false;
         note("You are Connected.");
         emit joined();
     } else {
@@ -313,6 +328,7 @@ void ClientSession::startthegame(const notice::StartGame& n) {
     table_.clearall();
     table_.rounds = n.rounds;
     note(n.starter + " has started a game.");
+    keepToken();
 
     for (int s = 1; s <= TableSeats; ++s) {
         seat(s).sittingOut = false;
@@ -456,6 +472,7 @@ void ClientSession::winner(const notice::Winner& n) {
     const QString text = mine ? QString("You have Won the Game!") : name + " has Won the Game!";
     table_.winnerText = text;
     table_.status = "Game Over!";
+    unstoreToken(); // no seat is kept after the game
     note(text);
     if (state_.ishost) table_.startShown = true;
     changed();

@@ -118,6 +118,20 @@ public:
     // The chatter sounds: clip names "wave1".."wave20" and their captions; index 0 "<Cancel>".
     static QStringList chatterCaptions();
 
+    // ---- Beyond the described client: table rights, getting a seat back, why it ended ----
+    // Where the reclaim token is kept between runs (empty, the default: in memory only).
+    void setTokenFolder(const QString& folder) { tokenFolder_ = folder; }
+    // The first wait before reconnecting, in ms; each further wait doubles. Default:
+    // PELVO_RECONNECT_MS, else 1000.
+    void setReconnectBase(int ms) { reconnectBase_ = ms; }
+    bool reconnecting() const { return reconnecting_; }
+    QString reclaimToken() const { return token_; }
+    void tablerights(const notice::TableRights& n);
+    void reclaimtoken(const notice::ReclaimToken& n);
+    void seatreclaimed(const notice::SeatReclaimed& n);
+    void seatstate(const notice::SeatState& n);
+    void chathistory(const notice::ChatHistoryLine& n);
+
 signals:
     // The table model changed; views repaint from it.
     void tableChanged();
@@ -137,6 +151,8 @@ signals:
     void gameRecorded(const QString& winner);
     // The host went away or refused us: the window closes.
     void closeRequested();
+    // This connection was given (true) or lost the rights to run the table.
+    void rightsChanged(bool runsTable);
 
 private:
     void buildDispatchTable();
@@ -152,6 +168,21 @@ private:
                    const QString& theirs);
     void changed() { emit tableChanged(); }
 
+    void buildAddedDispatch();
+    bool gameRunning() const { return table_.rounds > 0 && table_.winnerText.isEmpty(); }
+    // The login, or with a token the request for the seat it keeps.
+    void sendLogin(int slot);
+    // The connection is gone: true when a reconnect is under way instead of the end.
+    bool reconnectAfterLoss();
+    void scheduleRetry();
+    void retryConnection();
+    // Says why the connection ended, when the player did not end it.
+    void sayWhyItEnded();
+    // The token in the token folder while a game runs; gone from there when it ends.
+    void keepToken();
+    void unstoreToken();
+    void dropToken(); // the host did not take it: forgotten here and there
+
     ClientState state_;
     TableModel table_;
     ChatHistory chat_;
@@ -165,6 +196,21 @@ private:
     int dispatching_ = 0;        // handlers running (a message box nests them)
     bool hangUpPending_ = false; // the host hung up during a handler
     bool closing_ = false;
+
+    enum class Ending { Unknown, Removed, Closed };
+    Ending ending_ = Ending::Unknown;
+    QString hostAddress_;
+    QString tokenFolder_;
+    QString token_;
+    int reserveSeconds_ = 0;
+    int reconnectBase_ = 0; // 0: not read yet
+    bool reconnecting_ = false;
+    bool reclaimPending_ = false; // a reclaim went out and has no answer yet
+    bool reconnected_ = false;    // this session has reconnected: it has the chat already
+    bool ignoreClose_ = false;    // closing the old socket before a new try
+    int attempt_ = 0;
+    qint64 deadline_ = 0;
+    QTimer* retry_ = nullptr;
 };
 
 } // namespace pelvo
