@@ -62,8 +62,8 @@ public:
         // computer like any other seat, and the rights to run the table pass between players.
         bool windowless = false;
         // How long a seat whose player dropped out of a game waits for that player's reclaim
-        // token; 0 keeps no seat.
-        int reserveSeconds = 120;
+        // token; 0 keeps no seat and hands out no token.
+        int reserveSeconds = 0;
     };
     // Lines of chat kept for a joiner.
     static constexpr int HistoryLines = 50;

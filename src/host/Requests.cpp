@@ -218,8 +218,8 @@ void Engine::receivedlogininfo(int slot, const QString& version, const QString& 
         if (t.seats[1].inUse) outbox_.send(1, msg::havewrongversion(name));
         outbox_.send(slot, msg::wrongversion());
     }
-    if (t.gameRunning) sendGamestats(slot);
     welcome(slot);
+    if (t.gameRunning) sendGamestats(slot); // the snapshot comes last
 }
 
 void Engine::sendGamestats(int slot) {

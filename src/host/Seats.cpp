@@ -66,7 +66,7 @@ void Engine::welcome(int slot) {
     if (options_.windowless && holder_ != 0)
         outbox_.send(slot, notice::encode(notice::TableRights{holder_}));
     // A seat at a player's own table is never kept for slot 1: that player's window is the host.
-    if (slot <= Seats && (slot != 1 || options_.windowless)) {
+    if (slot <= Seats && options_.reserveSeconds > 0 && (slot != 1 || options_.windowless)) {
         SeatKey& key = keys_[std::size_t(slot)];
         if (key.token.isEmpty()) key.token = newToken();
         outbox_.send(slot,

@@ -405,6 +405,7 @@ void ClientSession::gamestats(const notice::GameStats& n) {
     for (int s = 1; s <= TableSeats; ++s)
         if (seat(s).playing && seat(s).occupant == Occupant::Waiting)
             seat(s).occupant = Occupant::Computer;
+    keepToken(); // a seat taken during a game is kept like any other
     changed();
 }
 
