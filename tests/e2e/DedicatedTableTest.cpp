@@ -184,23 +184,42 @@ TEST_F(WindowsAtATable, AWindowCutOffMidTurnComesBackToItsSeatAndPlaysOn) {
     ASSERT_TRUE(proxy.listen());
     ASSERT_TRUE(QTest::qWaitFor([&] { return anna.client.count("CMD_action+0+Bo is back.|") == 1; },
                                 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !bo->session().reconnecting(); }, 5000));
-    QTest::qWait(100); // the rest of the reclaim arrives
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chatOf(*bo).contains("Bo is back."); }, 10000));
+    EXPECT_FALSE(bo->session().reconnecting());
     EXPECT_EQ(bo->session().state().myseat, 2);
     EXPECT_TRUE(t.seats[2].inUse);
-    for (int p = 1; p <= 9; ++p) {
-        const CardView& mine = bo->session().table().seats[2].cards[std::size_t(p)];
-        EXPECT_EQ(mine.code, t.seats[2].cards[p].code) << p;
-        EXPECT_EQ(mine.picture, t.seats[2].cards[p].faceUp ? t.seats[2].cards[p].code : 0) << p;
-    }
-    for (int s = 1; s <= 4; ++s)
+    // Nobody moves for Bo now: his own cards are exactly the host's.
+    const auto sameOwnCards = [&] {
+        for (int p = 1; p <= 9; ++p) {
+            const CardView& mine = bo->session().table().seats[2].cards[std::size_t(p)];
+            const Cell& host = t.seats[2].cards[p];
+            EXPECT_EQ(mine.code, host.code) << p;
+            EXPECT_EQ(mine.picture, host.faceUp ? host.code : 0) << p;
+        }
+    };
+    sameOwnCards();
+    // Once the table waits for Bo again, everything he sees is the host's.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const bool hostWaits = (t.currentPlayer == 2 && t.turnState == TurnState::Choose) ||
+                                   (t.turnState == TurnState::Flip && t.seats[2].flipsLeft > 0);
+            return hostWaits && bo->session().table().turnSeat == 2 &&
+                   bo->session().receivedlist().isEmpty();
+        },
+        20000));
+    sameOwnCards();
+    const TableModel& seen = bo->session().table();
+    for (int s = 1; s <= 4; ++s) {
+        EXPECT_EQ(seen.seats[std::size_t(s)].score, t.seats[s].total) << s;
         for (int p = 1; p <= 9; ++p)
             if (t.seats[s].cards[p].faceUp) {
-                EXPECT_EQ(bo->session().table().seats[std::size_t(s)].cards[std::size_t(p)].picture,
+                EXPECT_EQ(seen.seats[std::size_t(s)].cards[std::size_t(p)].picture,
                           t.seats[s].cards[p].code)
                     << s << "/" << p;
             }
-    EXPECT_EQ(bo->session().table().round, t.roundNumber);
+    }
+    EXPECT_EQ(seen.discardPicture, t.discardTop());
+    EXPECT_EQ(seen.round, t.roundNumber);
     shoot(*bo, "reconnected-chat");
     EXPECT_EQ(chatOf(*bo).count("Connection lost — reconnecting…"), 1);
 
