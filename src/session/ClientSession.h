@@ -125,6 +125,8 @@ public:
     // PELVO_RECONNECT_MS, else 1000.
     void setReconnectBase(int ms) { reconnectBase_ = ms; }
     bool reconnecting() const { return reconnecting_; }
+    // How long a reclaim waits for its answer before the ordinary login goes out (ms).
+    static constexpr int ReclaimPatience = 3000;
     QString reclaimToken() const { return token_; }
     void tablerights(const notice::TableRights& n);
     void reclaimtoken(const notice::ReclaimToken& n);
@@ -209,6 +211,7 @@ private:
     bool reconnected_ = false;    // this session has reconnected: it has the chat already
     bool ignoreClose_ = false;    // closing the old socket before a new try
     int attempt_ = 0;
+    int logins_ = 0; // logins sent, so that a late fallback knows it is late
     qint64 deadline_ = 0;
     QTimer* retry_ = nullptr;
 };

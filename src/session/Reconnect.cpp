@@ -87,10 +87,19 @@ void ClientSession::sendLogin(int slot) {
     }
     reclaimPending_ = true;
     sendToHost(notice::encode(notice::ReclaimSeat{slot, token_, version, state_.loginfield}));
+    // A host that does not know the request never answers it: log in as usual after a while.
+    const int attempt = ++logins_;
+    QTimer::singleShot(ReclaimPatience, this, [this, slot, attempt, version] {
+        if (!reclaimPending_ || attempt != logins_ || closing_) return;
+        reclaimPending_ = false;
+        dropToken();
+        sendToHost(msg::logininfo(slot, version, state_.loginfield));
+    });
 }
 
 void ClientSession::seatreclaimed(const notice::SeatReclaimed& n) {
     reclaimPending_ = false;
+    ++logins_;
     reconnecting_ = false;
     if (retry_) retry_->stop();
     state_.myseat = n.seat;
