@@ -66,6 +66,9 @@ Environment:
   PELVO_CARD_DECK      SVG card deck for the card faces
   PELVO_LOBBY_URL      address the lobby installer is downloaded from
   PELVO_LOBBY_PROGRAM  where the installed lobby program is looked for
+  PELVO_RESERVE_SECONDS  how long a table hosted here keeps a dropped player's
+                       seat during a game (default 120)
+  PELVO_RECONNECT_MS   first wait before reconnecting to a table (default 1000)
 
 The game uses TCP port 7772; a host must accept connections on it.
 )";

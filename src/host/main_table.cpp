@@ -54,9 +54,9 @@ int main(int argc, char** argv) {
         QStringLiteral("LEVEL"), QStringLiteral("classic"));
     const QCommandLineOption reserveOption(
         QStringLiteral("reserve-seconds"),
-        QStringLiteral("How long the seat of a player whose connection drops during a game waits\n"
-                       "for that player to come back (default: PELVO_RESERVE_SECONDS or 120;\n"
-                       "0: not at all)."),
+        QStringLiteral("Seconds the seat of a player whose connection drops during a game is "
+                       "kept for that player (default: PELVO_RESERVE_SECONDS or 120; 0: not "
+                       "at all)."),
         QStringLiteral("N"));
     parser.addOption(portOption);
     parser.addOption(reserveOption);
