@@ -215,6 +215,7 @@ private:
     std::array<bool, Slots + 1> loggedIn_{};
     int holder_ = 0;
     std::deque<QByteArray> history_;
+    qsizetype historyBytes_ = 0;
 };
 
 } // namespace pelvo

@@ -23,6 +23,9 @@ namespace {
 
 constexpr quint32 hostLineColour = 0xFF0000; // the clients' own system colour (blue)
 constexpr qsizetype MaxNameLength = 64;      // as for a login
+// The history a joiner gets stays well below what a connection may hold unsent (a line may be
+// up to 48 KiB): the oldest lines go first.
+constexpr qsizetype MaxHistoryBytes = 256 * 1024;
 
 qint64 steadyMs() {
     using namespace std::chrono;
@@ -57,8 +60,12 @@ void Engine::hostLine(const QString& text) {
 void Engine::remember(const QByteArray& frame) {
     QByteArray line = notice::historyOf(frame);
     if (line.isEmpty()) return;
+    historyBytes_ += line.size();
     history_.push_back(std::move(line));
-    while (history_.size() > std::size_t(HistoryLines)) history_.pop_front();
+    while (history_.size() > std::size_t(HistoryLines) || historyBytes_ > MaxHistoryBytes) {
+        historyBytes_ -= history_.front().size();
+        history_.pop_front();
+    }
 }
 
 void Engine::welcome(int slot) {
@@ -112,7 +119,10 @@ void Engine::onReclaimseat(const QString& payload) {
     if (!r) throw BadField("malformed reclaim");
     if (from_ == Computer || r->slot != from_) throw BadField("login for another slot");
     if (loggedIn_[std::size_t(from_)]) return; // once per connection, as its login
-    const QString name = r->name.left(MaxNameLength);
+    QString name = r->name;
+    if (name.size() > MaxNameLength) // never half a character
+        name.truncate(name.at(MaxNameLength - 1).isHighSurrogate() ? MaxNameLength - 1
+                                                                   : MaxNameLength);
     int seat = 0;
     for (int s = 1; s <= Seats && seat == 0; ++s)
         if (isReserved(s) && keys_[std::size_t(s)].token == r->token) seat = s;
@@ -127,6 +137,8 @@ void Engine::onReclaimseat(const QString& payload) {
     t.seats[old].inUse = false;
     t.seats[old].name.clear();
     outbox_.move(old, seat);
+    // The connection held a computer's seat for a moment: the computer plays it again.
+    takeOver(old);
     if (holder_ == old) holder_ = seat;
     from_ = seat;
     keys_[std::size_t(seat)].reservedUntil = 0;

@@ -201,12 +201,22 @@ TEST_F(WindowsAtATable, AWindowCutOffMidTurnComesBackToItsSeatAndPlaysOn) {
     // Once the table waits for Bo again, everything he sees is the host's.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            const bool hostWaits = (t.currentPlayer == 2 && t.turnState == TurnState::Choose) ||
+            const bool hostWaits = (t.currentPlayer == 2 && (t.turnState == TurnState::Choose ||
+                                                             t.turnState == TurnState::Draw)) ||
                                    (t.turnState == TurnState::Flip && t.seats[2].flipsLeft > 0);
             return hostWaits && bo->session().table().turnSeat == 2 &&
                    bo->session().receivedlist().isEmpty();
         },
-        20000));
+        20000))
+        << "round " << t.roundNumber << " current " << t.currentPlayer << " state "
+        << int(t.turnState) << " flips " << t.seats[1].flipsLeft << t.seats[2].flipsLeft
+        << t.seats[3].flipsLeft << t.seats[4].flipsLeft << " in use " << t.seats[1].inUse
+        << t.seats[2].inUse << t.seats[3].inUse << t.seats[4].inUse << " seen turn "
+        << bo->session().table().turnSeat << " queued " << bo->session().receivedlist().size()
+        << " stranger " << stranger.slot << " ctimer " << server.engine().computertimer.enabled
+        << " t1 " << server.engine().timer1.enabled << " discards " << t.discardCount << " wentout "
+        << t.wentOut << "\n"
+        << chatOf(*bo).toStdString();
     sameOwnCards();
     const TableModel& seen = bo->session().table();
     for (int s = 1; s <= 4; ++s) {

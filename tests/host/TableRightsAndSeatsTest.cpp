@@ -37,9 +37,9 @@ protected:
         return QString();
     }
     // Three people, a game of 9 rounds under way, every opening flip made.
-    void startGame() {
+    void startGame(const QString& flags = "0+0+") {
         for (const char* name : {"Anna", "Bo", "Cy"}) join(engine, name);
-        ASSERT_TRUE(req(1, "CMD_startgame+Anna+9+0+0+"));
+        ASSERT_TRUE(req(1, "CMD_startgame+Anna+9+" + flags));
         for (int s = 1; s <= 3; ++s)
             for (int p : {1, 2})
                 ASSERT_TRUE(req(s, QStringLiteral("CMD_flipcard+%1+%2+").arg(s).arg(p)));
@@ -157,6 +157,28 @@ TEST_F(TableSeats, ADroppedSeatWaitsForItsTokenOnlyAndComesBackWhole) {
     EXPECT_EQ(out.to(2).filter(holding).size(), 1) << out.to(2).join("\n").toStdString();
 }
 
+TEST_F(TableSeats, AReclaimThatCameInOnAComputersSeatHandsThatSeatBackToTheComputer) {
+    ASSERT_NO_FATAL_FAILURE(startGame("1+1+"));
+    const QString token = tokenSentTo(2);
+    engine.lostConnection(2);
+    // Seat 4 plays by the computer; the reclaiming connection gets slot 4 while it is seat
+    // 4's turn, so the computer holds back until the connection is known.
+    t.currentPlayer = 3;
+    const int slot = engine.acceptConnection();
+    ASSERT_EQ(slot, 4);
+    engine.computertimer = TimerSeam{};
+    engine.findplayer();
+    ASSERT_EQ(t.currentPlayer, 4);
+    EXPECT_FALSE(engine.computertimer.enabled);
+    EXPECT_TRUE(req(slot, QStringLiteral("CMD_reclaimseat+4+%1+1.0.1+Bo").arg(token)));
+    EXPECT_FALSE(t.seats[4].inUse);
+    EXPECT_TRUE(engine.computertimer.enabled); // the computer plays seat 4 again
+    const int turns = int(t.currentPlayer);
+    while (t.currentPlayer == turns && engine.advanceClock()) {
+    }
+    EXPECT_EQ(t.currentPlayer, 1);
+}
+
 TEST_F(TableSeats, AKeptSeatIsFreeAgainWhenItsTimeRunsOutOrTheGameEnds) {
     ASSERT_NO_FATAL_FAILURE(startGame());
     const QString token = tokenSentTo(2);
@@ -204,6 +226,17 @@ TEST_F(TableSeats, AJoinerGetsTheLastFiftyLinesOfChatAsTheyWere) {
     EXPECT_EQ(history.first(), "CMD_chathistory+chat+1+Anna chats: line 11|255");
     EXPECT_EQ(history.last(), "CMD_chathistory+action+1+Anna says: line 60|255");
     EXPECT_TRUE(out.to(1).filter("CMD_chathistory").isEmpty()); // only the joiner gets them
+
+    // Long lines: the history stays within what a connection may hold unsent.
+    const QString long40k(40 * 1024, u'x');
+    for (int i = 0; i < 50; ++i) ASSERT_TRUE(req(1, "CMD_chat+1+" + long40k + "|255"));
+    out.clear();
+    join(engine, "Cy");
+    qsizetype bytes = 0, lines = 0;
+    for (const Sent& s : out.sent)
+        if (s.slot == 3 && s.frame.startsWith("CMD_chathistory+")) bytes += s.frame.size(), ++lines;
+    EXPECT_LE(bytes, 256 * 1024);
+    EXPECT_GE(lines, 5);
 }
 
 TEST(TableSeatsHosted, APlayersOwnTableKeepsTheRightsInSlotOneAndSaysNothingNew) {
