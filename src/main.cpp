@@ -76,6 +76,9 @@ Environment:
   PELVO_LOBBY_PROGRAM  where the installed lobby program is looked for
   PELVO_CONNECT_TIMEOUT_MS  how long a join waits for the table (default 20000)
   PELVO_DISCOVERY_ADDRESS   where the search for tables is sent (default: broadcast)
+  PELVO_RESERVE_SECONDS  how long a table hosted here keeps a dropped player's
+                       seat during a game (default 120)
+  PELVO_RECONNECT_MS   first wait before reconnecting to a table (default 1000)
 
 The game uses TCP port 7772; a host must accept connections on it.
 )";

@@ -16,6 +16,7 @@
 #include "protocol/Fields.h"
 #include "protocol/Ports.h"
 #include "session/ConnectFailure.h"
+#include "session/SeatKeys.h"
 #include "windows/Art.h"
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
@@ -397,6 +398,12 @@ void Tchat::connectSession() {
     connect(s, &ClientSession::connectFailed, this, &Tchat::connectionFailed);
     connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
     connect(s, &ClientSession::tableChanged, this, &Tchat::updateRematch);
+    // At a dedicated table the one who runs it gets what a hosting player has.
+    connect(s, &ClientSession::rightsChanged, this, [this](bool runs) {
+        startGame1_->setEnabled(runs);
+        spylist_->popup_kickhim()->setEnabled(runs);
+    });
+    s->setTokenFolder(seatkeys::defaultFolder());
     connect(s, &ClientSession::gameRecorded, this, [this](const QString& winner) {
         loadchecklist();
         tallylist_->addgame(winner);

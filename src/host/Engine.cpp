@@ -54,9 +54,11 @@ Engine::Engine(Outbox& outbox, Random& deals, Random& bots, Options options)
     commands_.add(cmd::replacedraw, on(&Engine::onReplacedraw));
     commands_.add(cmd::discarddrawn, on(&Engine::onDiscarddrawn));
     commands_.add(cmd::replacediscard, on(&Engine::onReplacediscard));
+    commands_.add(cmd::reclaimseat, on(&Engine::onReclaimseat));
 }
 
 void Engine::broadcast(const QByteArray& frame) {
+    remember(frame);
     for (int slot = 1; slot <= table.slotCount; ++slot)
         if (table.seats[slot].inUse) outbox_.send(slot, frame);
 }
@@ -360,6 +362,7 @@ bool Engine::checkforwin() {
     const Seat& winner = t.seats[leader];
     broadcast(msg::winner(winner.name.isEmpty() ? winner.botName : winner.name));
     t.gameRunning = false;
+    endReservations();
     return true;
 }
 

@@ -23,6 +23,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 
 namespace pelvo {
@@ -33,6 +34,12 @@ public:
     virtual void send(int slot, const QByteArray& frame) = 0;
     // Close a slot's connection; its lost-connection handling follows (lostConnection).
     virtual void close(int slot) { (void)slot; }
+    // The connection of slot `from` carries on as slot `to` (a reclaimed seat); `from` is empty
+    // afterwards and `to` had no connection.
+    virtual void move(int from, int to) {
+        (void)from;
+        (void)to;
+    }
 };
 
 // A host timer as the rules see it: armed with an interval (the bot speed at that moment), an
@@ -52,9 +59,14 @@ public:
 
     struct Options {
         // No player's window lives in this process: a lost slot 1 is taken over by the
-        // computer like any other seat.
+        // computer like any other seat, and the rights to run the table pass between players.
         bool windowless = false;
+        // How long a seat whose player dropped out of a game waits for that player's reclaim
+        // token; 0 keeps no seat and hands out no token.
+        int reserveSeconds = 0;
     };
+    // Lines of chat kept for a joiner.
+    static constexpr int HistoryLines = 50;
 
     // `deals` shuffles and picks who starts; `bots` makes the computer players' random picks.
     // With one generator both come from it.
@@ -147,6 +159,17 @@ public:
     // Sends to every slot in use, ascending.
     void broadcast(const QByteArray& frame);
 
+    // ---- Table rights, reserved seats, chat history ----
+    // The slot whose start, removal and "Just Watch" for others the host obeys: slot 1 at a
+    // player's own table; at a dedicated table the first in, then the lowest connected slot.
+    int rightsHolder() const { return options_.windowless ? holder_ : 1; }
+    // Milliseconds of a steady clock; reservations run on it (tests replace it).
+    std::function<qint64()> wallClock;
+    // The seat's reclaim token (empty: none) and whether the seat waits for it now.
+    QString tokenOf(int seat) const;
+    bool isReserved(int seat) const;
+    const Options& options() const { return options_; }
+
 private:
     // request handlers: read and check the fields, then call the rule
     void onLogininfo(const QString& payload);
@@ -161,6 +184,7 @@ private:
     void onReplacedraw(const QString& payload);
     void onDiscarddrawn(const QString& payload);
     void onReplacediscard(const QString& payload);
+    void onReclaimseat(const QString& payload);
     // The move requests once their fields are read as numbers: checked (seat bound to the
     // sender, position within the grid), then handed to the rule. The wire handlers above call
     // these; the computer players call them through submit().
@@ -178,6 +202,18 @@ private:
     void justwatch(int seat, const QString& mode);
     void takeOver(int seat);
     void sendGamestats(int slot);
+    // What a login adds beyond the described notices: who runs the table, the seat's reclaim
+    // token, the chat so far.
+    void welcome(int slot);
+    // A connection is gone: keep its seat for its token, or forget the token; pass the rights.
+    void afterLoss(int slot);
+    void passRights();
+    // Seat `seat`'s own cards and the turn, for a player who got the seat back.
+    void sendSeatState(int seat);
+    // Reservations end with the game.
+    void endReservations();
+    void remember(const QByteArray& frame);
+    void hostLine(const QString& text);
 
     void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);
     void stopTimer(TimerSeam& timer);
@@ -196,6 +232,16 @@ private:
     int from_ = Computer; // sender of the request being handled
     bool accepted_ = false;
     std::int64_t now_ = 0;
+
+    struct SeatKey {
+        QString token;
+        qint64 reservedUntil = 0; // wallClock() time; 0 while the player is connected
+    };
+    std::array<SeatKey, Seats + 1> keys_{}; // seats 1..4
+    std::array<bool, Slots + 1> loggedIn_{};
+    int holder_ = 0;
+    std::deque<QByteArray> history_;
+    qsizetype historyBytes_ = 0;
 };
 
 } // namespace pelvo

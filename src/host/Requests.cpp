@@ -7,6 +7,7 @@
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
+#include "protocol/Notices.h"
 
 namespace pelvo {
 
@@ -78,8 +79,8 @@ void Engine::onKickhim(const QString& payload) {
     FieldReader f(payload);
     const int requester = f.nextInt();
     const int target = f.nextInt(1, MaxOpenSlots);
-    // Only the hosting player's own connection removes anyone.
-    if (from_ != 1 || requester != 1) return;
+    // Only the connection that runs the table removes anyone.
+    if (from_ == Computer || from_ != rightsHolder() || requester != from_) return;
     accepted_ = true;
     disconnectsock(target);
 }
@@ -109,7 +110,7 @@ void Engine::onPlayasound(const QString& payload) {
 }
 
 void Engine::onStartgame(const QString& payload) {
-    if (from_ != 1) return; // only the hosting player starts a game
+    if (from_ == Computer || from_ != rightsHolder()) return; // only who runs the table starts
     FieldReader f(payload);
     const QString starter = f.next();
     const QString rounds = f.next();
@@ -123,8 +124,8 @@ void Engine::onJustwatch(const QString& payload) {
     FieldReader f(payload);
     const int seat = f.nextInt();
     if (seat < 1 || seat > table.seatCount) return;
-    // One's own seat, or any seat for the hosting player.
-    if (from_ != Computer && from_ != 1 && seat != from_) return;
+    // One's own seat, or any seat for the one who runs the table.
+    if (from_ != Computer && from_ != rightsHolder() && seat != from_) return;
     justwatch(seat, f.remainder());
 }
 
@@ -193,12 +194,15 @@ int Engine::acceptConnection() {
         t.slotCount = 1;
         slot = 1;
     } else {
+        // A seat kept for a dropped player is not free.
         for (int s = 1; s <= t.slotCount && slot == 0; ++s)
-            if (!t.seats[s].inUse) slot = s;
+            if (!t.seats[s].inUse && !isReserved(s)) slot = s;
         if (slot == 0 && t.slotCount < MaxOpenSlots) slot = ++t.slotCount;
     }
     if (slot == 0) return Slots; // full: slot 10 is never marked in use
     t.seats[slot].inUse = true;
+    if (slot <= Seats) keys_[slot] = SeatKey{}; // a reservation that ran out ends here
+    if (options_.windowless && holder_ == 0) holder_ = slot;
     return slot;
 }
 
@@ -214,7 +218,8 @@ void Engine::receivedlogininfo(int slot, const QString& version, const QString& 
         if (t.seats[1].inUse) outbox_.send(1, msg::havewrongversion(name));
         outbox_.send(slot, msg::wrongversion());
     }
-    if (t.gameRunning) sendGamestats(slot);
+    welcome(slot);
+    if (t.gameRunning) sendGamestats(slot); // the snapshot comes last
 }
 
 void Engine::sendGamestats(int slot) {
@@ -237,7 +242,11 @@ void Engine::sendGamestats(int slot) {
 }
 
 void Engine::disconnectsock(int slot) {
-    if (slot >= 1 && slot <= MaxOpenSlots && table.seats[slot].inUse) outbox_.close(slot);
+    if (slot < 1 || slot > MaxOpenSlots || !table.seats[slot].inUse) return;
+    // A removed player gets no seat kept, and is told why the connection ends.
+    if (slot <= Seats) keys_[slot] = SeatKey{};
+    outbox_.send(slot, notice::encode(notice::Removed{}));
+    outbox_.close(slot);
 }
 
 void Engine::lostConnection(int slot) {
@@ -251,6 +260,7 @@ void Engine::lostConnection(int slot) {
     seat.inUse = false;
     seat.name.clear();
     seat.watching = false;
+    afterLoss(slot);
     // In the player's own process the host's client never leaves while the game goes on.
     if (slot == 1 && !options_.windowless) return;
     takeOver(slot);

@@ -3,6 +3,7 @@
 // own
 #include "net/TSock.h"
 #include "protocol/Messages.h"
+#include "protocol/Notices.h"
 #include "protocol/Ports.h"
 #include "protocol/WireText.h"
 
@@ -26,7 +27,10 @@ TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 
 TServer::TServer(const Options& options, QObject* parent)
     : QObject(parent), random_(clockSeed()), bots_(clockSeed() + 1), dealPicker_(clockSeed() + 2),
-      engine_(wire_, random_, bots_, Engine::Options{options.windowless}) {
+      engine_(wire_, random_, bots_,
+              Engine::Options{options.windowless, options.reserveSeconds >= 0
+                                                      ? options.reserveSeconds
+                                                      : defaultReserveSeconds()}) {
     // Deal numbers people can read out: up to ten digits.
     engine_.dealSource = [this]() -> std::uint64_t {
         if (nextDeal_) return *std::exchange(nextDeal_, std::nullopt);
@@ -53,14 +57,26 @@ TServer::TServer(const Options& options, QObject* parent)
     connect(&computertimer, &QTimer::timeout, this, [this] { computertimerTimer(); });
 }
 
+int TServer::defaultReserveSeconds() {
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("PELVO_RESERVE_SECONDS", &ok);
+    return ok && seconds >= 0 ? seconds : 120;
+}
+
 TServer::~TServer() {
     flushRecords();
     // Connections go first and quietly: their close notices must not reach a half-destroyed host.
+    // Each peer still learns that the table closes rather than that its connection broke.
+    const QByteArray closing = notice::encode(notice::TableClosing{});
     for (Connection& c : conns_) {
         if (!c.sock) continue;
         c.sock->OnInfo = nullptr;
         c.sock->OnDisconnect = nullptr;
         c.sock->OnRead = nullptr;
+        try {
+            c.sock->Send(closing);
+        } catch (const ESockException&) {
+        }
         delete c.sock;
         c.sock = nullptr;
     }
@@ -265,9 +281,13 @@ void TServer::flushRecords() {
     recorder_.finish("host-stopped");
 }
 
-void TServer::closeAll() {
-    for (int slot = 1; slot <= MaxOpenSlots; ++slot)
+void TServer::closeAll(bool tell) {
+    const QByteArray closing = notice::encode(notice::TableClosing{});
+    for (int slot = 1; slot <= MaxOpenSlots; ++slot) {
+        if (!conns_[slot].sock) continue;
+        if (tell) wire_.send(slot, closing);
         if (conns_[slot].sock) conns_[slot].sock->Close();
+    }
 }
 
 // ---- timers ----------------------------------------------------------------------------------
@@ -303,6 +323,22 @@ void TServer::Wire::send(int slot, const QByteArray& frame) {
 void TServer::Wire::close(int slot) {
     if (slot < 1 || slot > MaxOpenSlots) return;
     if (TSock* sock = server_.conns_[slot].sock) sock->Close();
+}
+
+void TServer::Wire::move(int from, int to) {
+    if (from < 1 || from > MaxOpenSlots || to < 1 || to > MaxOpenSlots || from == to) return;
+    Connection& was = server_.conns_[from];
+    if (!was.sock) return;
+    if (server_.conns_[to].sock) server_.forget(to);
+    Connection& now = server_.conns_[to];
+    now.sock = std::exchange(was.sock, nullptr);
+    now.splitter = std::move(was.splitter);
+    was.splitter.clear();
+    // Lines still queued under the old slot are skipped: the old slot has no connection now.
+    now.id = ++server_.nextId_;
+    now.queued = 0;
+    was.queued = 0;
+    now.sock->Tag = to;
 }
 
 } // namespace pelvo

@@ -37,7 +37,12 @@ public:
         // No player's window lives in this process (the dedicated table): a lost slot 1 is
         // taken over by the computer like any other seat.
         bool windowless = false;
+        // Seconds a dropped player's seat waits for its reclaim token; below 0:
+        // PELVO_RESERVE_SECONDS, else 120.
+        int reserveSeconds = -1;
     };
+    // The seconds a seat is kept when the options leave it open.
+    static int defaultReserveSeconds();
 
     // A peer whose unsent output passes this is not reading: its connection is closed.
     static constexpr qsizetype MaxOutbound = 1024 * 1024;
@@ -83,8 +88,9 @@ public:
     // the window closing); harmless when nothing is running.
     void flushRecords();
 
-    // Closes every accepted connection (each gets the usual lost-connection handling).
-    void closeAll();
+    // Tells every accepted connection that the table closes, then closes it (each gets the usual
+    // lost-connection handling).
+    void closeAll(bool tell = true);
     // Ends the table in order: stops listening and playing, tells everyone "The table is
     // closing.", waits until that has left (at most `graceMs`), closes every connection, then
     // calls `done` from the event loop.
@@ -137,6 +143,7 @@ private:
         explicit Wire(TServer& server) : server_(server) {}
         void send(int slot, const QByteArray& frame) override;
         void close(int slot) override;
+        void move(int from, int to) override;
 
     private:
         TServer& server_;

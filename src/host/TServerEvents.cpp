@@ -8,6 +8,7 @@
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
+#include "protocol/Notices.h"
 
 // Qt
 #include <QElapsedTimer>
@@ -139,8 +140,12 @@ void TServer::closeTable(std::function<void()> done, int graceMs) {
     } catch (const ESockException&) {
         // Not listening is what we want.
     }
-    // A host line in chat, as an action from slot 0: every client shows it, including those
-    // built before anything told them why a table goes away.
+    // Newer clients learn the table is going (and do not try to reconnect); then a host line in
+    // chat, as an action from slot 0, that every client shows, including those built before
+    // anything told them why a table goes away.
+    const QByteArray going = notice::encode(notice::TableClosing{});
+    for (int slot = 1; slot <= MaxOpenSlots; ++slot)
+        if (conns_[slot].sock) wire_.send(slot, going);
     broadcast(
         msg::action(0, QStringLiteral("The table is closing."), colourToText(hostLineColour)));
     closing_ = true;
@@ -161,7 +166,7 @@ void TServer::closeTable(std::function<void()> done, int graceMs) {
         if (pending && waited.elapsed() < graceMs) return;
         poll->stop();
         poll->deleteLater();
-        closeAll();
+        closeAll(false);
         if (done) done();
     });
     poll->start(5);

@@ -32,10 +32,11 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A Pelvo table without a window. The first connection gets slot 1 and with it the right\n"
-        "to start games and remove players; a seat whose player leaves is played by the\n"
-        "computer. Runs until SIGTERM, SIGINT or SIGHUP, then tells everyone \"The table is\n"
-        "closing.\", closes every connection and exits 0. Logs one key=value line per event\n"
-        "on stderr."));
+        "to start games and remove players; when it leaves, the right passes to the connected\n"
+        "player in the lowest slot. A seat whose player leaves is played by the computer (and\n"
+        "kept a while for that player during a game). Runs until SIGTERM, SIGINT or SIGHUP,\n"
+        "then tells everyone \"The table is closing.\", closes every connection and exits 0.\n"
+        "Logs one key=value line per event on stderr."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(
@@ -55,6 +56,12 @@ int main(int argc, char** argv) {
         QStringLiteral("Table name shown to players who search the network (default: this "
                        "computer's name)."),
         QStringLiteral("TEXT"));
+    const QCommandLineOption reserveOption(
+        QStringLiteral("reserve-seconds"),
+        QStringLiteral("Seconds the seat of a player whose connection drops during a game is "
+                       "kept for that player (default: PELVO_RESERVE_SECONDS or 120; 0: not "
+                       "at all)."),
+        QStringLiteral("N"));
     const QCommandLineOption dealOption(
         QStringLiteral("deal"),
         QStringLiteral("Deal number of the first game (default: drawn at random)."),
@@ -64,6 +71,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Write a record of every game into DIR once the game is over."),
         QStringLiteral("DIR"));
     parser.addOption(portOption);
+    parser.addOption(reserveOption);
     parser.addOption(nameOption);
     parser.addOption(speedOption);
     const QCommandLineOption metricsOption(
@@ -119,7 +127,18 @@ int main(int argc, char** argv) {
         }
     }
 
-    pelvo::TServer server(pelvo::TServer::Options{.windowless = true});
+    int reserveSeconds = -1;
+    if (parser.isSet(reserveOption)) {
+        const auto n = pelvo::toInt(parser.value(reserveOption));
+        if (!n || *n < 0) {
+            err << "pelvo-table: not a number of seconds: " << parser.value(reserveOption) << "\n";
+            return 2;
+        }
+        reserveSeconds = *n;
+    }
+
+    pelvo::TServer server(
+        pelvo::TServer::Options{.windowless = true, .reserveSeconds = reserveSeconds});
     server.eventLog = [&err](const QString& line) { err << line << Qt::endl; };
     if (deal) server.setNextDeal(*deal);
     if (parser.isSet(recordOption)) server.setRecordFolder(parser.value(recordOption));

@@ -41,6 +41,18 @@ inline constexpr char postscores[] = "CMD_postscores";
 inline constexpr char penalty[] = "CMD_penalty";
 inline constexpr char winner[] = "CMD_winner";
 
+// Added to the catalogue (a peer that does not know them ignores them; see docs/wire.md).
+// Host to client:
+inline constexpr char tablerights[] = "CMD_tablerights";     // who runs a dedicated table
+inline constexpr char reclaimtoken[] = "CMD_reclaimtoken";   // a seated player's seat key
+inline constexpr char removed[] = "CMD_removed";             // the host removes this connection
+inline constexpr char tableclosing[] = "CMD_tableclosing";   // the table shuts down
+inline constexpr char seatreclaimed[] = "CMD_seatreclaimed"; // the seat is this connection's again
+inline constexpr char seatstate[] = "CMD_seatstate";         // own cards and the turn, after it
+inline constexpr char chathistory[] = "CMD_chathistory";     // one earlier chat or action line
+// Client to host:
+inline constexpr char reclaimseat[] = "CMD_reclaimseat"; // login that asks for a reserved seat
+
 } // namespace pelvo::cmd
 
 namespace pelvo::wire {

@@ -44,12 +44,28 @@
 // Seats are 1..4, positions 1..9 and codes 0..53 wherever they appear without another range.
 // Unranged numbers of the board's notices (totals, points, lastturn, addressee) lie within
 // ±2147483647.
+//
+// Added later; a peer that does not know them ignores them (docs/wire.md says when each is sent):
+//   tablerights        slot                          slot 1..9: it runs a dedicated table now
+//   reclaimtoken       token "+" seconds             token 32..128 hex digits; seconds >= 0
+//   removed, tableclosing  (payload ignored)
+//   seatreclaimed      seat                          seat 1..4
+//   seatstate          seat "+" current "+" turnstate "+" flipsleft "+" drawn 9("+" code "+" up)
+//                                                    current 0..4; turnstate 0..3; flipsleft
+//                                                    0..2; drawn and code 0..53; up 0 or 1
+//   chathistory        kind "+" line…                kind "chat" or "action"; line as that
+//                                                    notice's payload
+// and one request, client to host, in place of CMD_logininfo:
+//   reclaimseat        slot "+" token "+" version "+" name…
+//                                                    slot 1..9; token as above
 
 #include "protocol/Notices.h"
 
 // own
 #include "protocol/ColourText.h"
+#include "protocol/Commands.h"
 #include "protocol/Fields.h"
+#include "protocol/WireText.h"
 
 // Qt
 #include <QStringView>
@@ -88,6 +104,8 @@ public:
         }
         return *v;
     }
+    // Everything not read yet (free text at the end).
+    QStringView rest() const { return rest_; }
     // Whether a list goes on: something is left and nothing has failed.
     bool more() const { return ok_ && !rest_.isEmpty(); }
     template <class T> std::optional<T> result(T value) const {
@@ -302,6 +320,87 @@ template <> std::optional<DiscardADrawn> decode<DiscardADrawn>(const QString& pa
     return in.result(n);
 }
 
+template <> std::optional<TableRights> decode<TableRights>(const QString& payload) {
+    Fields in(payload);
+    TableRights n;
+    n.slot = in.number(firstSlot, lastSlot);
+    return in.result(n);
+}
+
+bool isToken(QStringView token) {
+    if (token.size() < 32 || token.size() > 128) return false;
+    for (const QChar c : token) {
+        const char16_t u = c.unicode();
+        if (!((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F')))
+            return false;
+    }
+    return true;
+}
+
+template <> std::optional<ReclaimToken> decode<ReclaimToken>(const QString& payload) {
+    Fields in(payload);
+    ReclaimToken n;
+    const QStringView token = in.text();
+    n.token = token.toString();
+    n.reserveSeconds = in.number(0);
+    if (!isToken(token)) return std::nullopt;
+    return in.result(n);
+}
+
+template <> std::optional<Removed> decode<Removed>(const QString&) {
+    return Removed{};
+}
+
+template <> std::optional<TableClosing> decode<TableClosing>(const QString&) {
+    return TableClosing{};
+}
+
+template <> std::optional<SeatReclaimed> decode<SeatReclaimed>(const QString& payload) {
+    Fields in(payload);
+    SeatReclaimed n;
+    n.seat = in.number(1, seats);
+    return in.result(n);
+}
+
+template <> std::optional<SeatState> decode<SeatState>(const QString& payload) {
+    Fields in(payload);
+    SeatState n;
+    n.seat = in.number(1, seats);
+    n.current = in.number(0, seats);
+    n.turnState = in.number(0, 3);
+    n.flipsLeft = in.number(0, 2);
+    n.drawn = in.number(lowestCode, highestCode);
+    for (OwnCard& c : n.cards) {
+        // Every card is required: a short list is no grid.
+        if (!in.more()) return std::nullopt;
+        c.code = in.number(lowestCode, highestCode);
+        c.faceUp = in.number(0, 1) == 1;
+    }
+    return in.result(n);
+}
+
+template <> std::optional<ChatHistoryLine> decode<ChatHistoryLine>(const QString& payload) {
+    const qsizetype plus = payload.indexOf(u'+');
+    if (plus < 0) return std::nullopt;
+    const QStringView kind = QStringView(payload).first(plus);
+    if (kind != u"chat" && kind != u"action") return std::nullopt;
+    const std::optional<ChatText> line = decode<ChatText>(payload.sliced(plus + 1));
+    if (!line) return std::nullopt;
+    return ChatHistoryLine{kind == u"action", *line};
+}
+
+template <> std::optional<ReclaimSeat> decode<ReclaimSeat>(const QString& payload) {
+    Fields in(payload);
+    ReclaimSeat n;
+    n.slot = in.number(firstSlot, lastSlot);
+    const QStringView token = in.text();
+    n.token = token.toString();
+    n.version = in.text().toString();
+    n.name = in.rest().toString(); // to the end, "+" included, as in CMD_logininfo
+    if (!isToken(token)) return std::nullopt;
+    return in.result(n);
+}
+
 // ---- Encoders ----
 
 QByteArray encode(const SendLoginInfo& n) {
@@ -387,6 +486,52 @@ QByteArray encodeDiscard(const Replaced& n) {
 }
 QByteArray encode(const DiscardADrawn& n) {
     return msg::discardadrawn(n.seat, n.discardTop);
+}
+
+namespace {
+QByteArray frameOf(const char* command, const QString& payload) {
+    return QByteArray(command) + '+' + encodeWire(payload) + wire::terminator;
+}
+} // namespace
+
+QByteArray encode(const TableRights& n) {
+    return frameOf(cmd::tablerights, QString::number(n.slot));
+}
+QByteArray encode(const ReclaimToken& n) {
+    return frameOf(cmd::reclaimtoken, n.token + u'+' + QString::number(n.reserveSeconds));
+}
+QByteArray encode(const Removed&) {
+    return frameOf(cmd::removed, QString());
+}
+QByteArray encode(const TableClosing&) {
+    return frameOf(cmd::tableclosing, QString());
+}
+QByteArray encode(const SeatReclaimed& n) {
+    return frameOf(cmd::seatreclaimed, QString::number(n.seat));
+}
+QByteArray encode(const SeatState& n) {
+    QString p = QStringLiteral("%1+%2+%3+%4+%5")
+                    .arg(n.seat)
+                    .arg(n.current)
+                    .arg(n.turnState)
+                    .arg(n.flipsLeft)
+                    .arg(n.drawn);
+    for (const OwnCard& c : n.cards) p += QStringLiteral("+%1+%2").arg(c.code).arg(int(c.faceUp));
+    return frameOf(cmd::seatstate, p);
+}
+QByteArray encode(const ChatHistoryLine& n) {
+    return historyOf(n.action ? encodeAction(n.line) : encodeChat(n.line));
+}
+QByteArray historyOf(const QByteArray& relayed) {
+    static const QByteArray chat = QByteArray(cmd::chat) + '+';
+    static const QByteArray action = QByteArray(cmd::action) + '+';
+    if (!relayed.startsWith(chat) && !relayed.startsWith(action)) return QByteArray();
+    // "CMD_chat+…" becomes "CMD_chathistory+chat+…": the relayed bytes stay as they were.
+    return QByteArray(cmd::chathistory) + '+' + relayed.mid(4);
+}
+QByteArray encode(const ReclaimSeat& n) {
+    return frameOf(cmd::reclaimseat,
+                   QString::number(n.slot) + u'+' + n.token + u'+' + n.version + u'+' + n.name);
 }
 
 } // namespace pelvo::notice

@@ -149,6 +149,64 @@ struct DiscardADrawn { // seat (1..4), new discard top
     friend bool operator==(const DiscardADrawn&, const DiscardADrawn&) = default;
 };
 
+// ---- Added to the catalogue ----
+
+struct TableRights { // CMD_tablerights: the slot (1..9) that now runs a dedicated table
+    int slot = 0;
+    friend bool operator==(const TableRights&, const TableRights&) = default;
+};
+// CMD_reclaimtoken: the key that gives this seat back after a lost connection (hex, 32..128
+// digits) and how long the host keeps the seat (seconds >= 0).
+struct ReclaimToken {
+    QString token;
+    int reserveSeconds = 0;
+    friend bool operator==(const ReclaimToken&, const ReclaimToken&) = default;
+};
+struct Removed { // CMD_removed: the host closes this connection because its holder removed it
+    friend bool operator==(const Removed&, const Removed&) = default;
+};
+struct TableClosing { // CMD_tableclosing: the table shuts down; every connection closes
+    friend bool operator==(const TableClosing&, const TableClosing&) = default;
+};
+struct SeatReclaimed { // CMD_seatreclaimed: this connection now holds seat (1..4)
+    int seat = 0;
+    friend bool operator==(const SeatReclaimed&, const SeatReclaimed&) = default;
+};
+// A card of one's own grid: its code and whether it lies face up.
+struct OwnCard {
+    int code = 0;
+    bool faceUp = false;
+    friend bool operator==(const OwnCard&, const OwnCard&) = default;
+};
+// CMD_seatstate: what a reclaimed seat needs beyond the late joiner's snapshot: whose turn it is
+// (0..4), the turn state (0 flipping, 1 choosing, 2 holding a drawn card, 3 between turns), the
+// opening flips left (0..2), the drawn card (0..53; 0 unless the seat holds one) and its nine
+// cards.
+struct SeatState {
+    int seat = 0;
+    int current = 0;
+    int turnState = 0;
+    int flipsLeft = 0;
+    int drawn = 0;
+    std::array<OwnCard, 9> cards{};
+    friend bool operator==(const SeatState&, const SeatState&) = default;
+};
+// CMD_chathistory: one earlier line as the host relayed it: "chat" or "action", then exactly the
+// payload of that CMD_chat or CMD_action.
+struct ChatHistoryLine {
+    bool action = false;
+    ChatText line;
+    friend bool operator==(const ChatHistoryLine&, const ChatHistoryLine&) = default;
+};
+// CMD_reclaimseat (client to host, instead of CMD_logininfo): own slot, token, version, name.
+struct ReclaimSeat {
+    int slot = 0;
+    QString token;
+    QString version;
+    QString name;
+    friend bool operator==(const ReclaimSeat&, const ReclaimSeat&) = default;
+};
+
 // The decoder of each notice: the whole payload, or nothing.
 template <class Notice> std::optional<Notice> decode(const QString& payload);
 // Declared here so every caller sees the specialisation, not the (undefined) primary template.
@@ -172,6 +230,14 @@ template <> std::optional<DrawACard> decode<DrawACard>(const QString& payload);
 template <> std::optional<HeFlipped> decode<HeFlipped>(const QString& payload);
 template <> std::optional<Replaced> decode<Replaced>(const QString& payload);
 template <> std::optional<DiscardADrawn> decode<DiscardADrawn>(const QString& payload);
+template <> std::optional<TableRights> decode<TableRights>(const QString& payload);
+template <> std::optional<ReclaimToken> decode<ReclaimToken>(const QString& payload);
+template <> std::optional<Removed> decode<Removed>(const QString& payload);
+template <> std::optional<TableClosing> decode<TableClosing>(const QString& payload);
+template <> std::optional<SeatReclaimed> decode<SeatReclaimed>(const QString& payload);
+template <> std::optional<SeatState> decode<SeatState>(const QString& payload);
+template <> std::optional<ChatHistoryLine> decode<ChatHistoryLine>(const QString& payload);
+template <> std::optional<ReclaimSeat> decode<ReclaimSeat>(const QString& payload);
 
 // The encoders: exactly the frames of Messages.h (command, payload, terminator).
 QByteArray encode(const SendLoginInfo& n);
@@ -198,5 +264,19 @@ QByteArray encode(const HeFlipped& n);
 QByteArray encodeDraw(const Replaced& n);    // CMD_replaceadraw
 QByteArray encodeDiscard(const Replaced& n); // CMD_replaceadiscard
 QByteArray encode(const DiscardADrawn& n);
+QByteArray encode(const TableRights& n);
+QByteArray encode(const ReclaimToken& n);
+QByteArray encode(const Removed& n);
+QByteArray encode(const TableClosing& n);
+QByteArray encode(const SeatReclaimed& n);
+QByteArray encode(const SeatState& n);
+QByteArray encode(const ChatHistoryLine& n);
+// The history line of a frame the host relayed (CMD_chat or CMD_action, terminator included):
+// its bytes unchanged after the history's own name. Empty for any other frame.
+QByteArray historyOf(const QByteArray& relayed);
+QByteArray encode(const ReclaimSeat& n); // the request
+
+// Whether a reclaim token is well formed: hex digits only, 32 to 128 of them.
+bool isToken(QStringView token);
 
 } // namespace pelvo::notice

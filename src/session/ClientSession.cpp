@@ -8,6 +8,7 @@
 #include "protocol/Messages.h"
 #include "protocol/Ports.h"
 #include "protocol/WireText.h"
+#include "session/SeatKeys.h"
 
 // Qt
 #include <QLoggingCategory>
@@ -94,6 +95,10 @@ void ClientSession::chooseSettings(const Settings& settings) {
 
 void ClientSession::connectToHost(const QString& address, const QString& name) {
     state_.loginfield = name;
+    hostAddress_ = address;
+    // A program that was closed or crashed during a game asks for its seat back.
+    if (token_.isEmpty() && !tokenFolder_.isEmpty())
+        token_ = seatkeys::load(tokenFolder_, address, sock_->PortName());
     sock_->setHostName(address);
     sock_->Open();
     loginPending_ = true;
@@ -153,6 +158,10 @@ void ClientSession::sockRead() {
 
 void ClientSession::sockInfo(int code, const QString& text) {
     if (connectFailed_) return;
+    if (code == InfoError && reconnecting_ && !sock_->Connected()) {
+        scheduleRetry(); // this try found nobody; wait and try again
+        return;
+    }
     if (loginPending_ && code == InfoError) {
         // "Error #10061 (WSAECONNREFUSED)": the attempt failed; the socket reports nothing more.
         static const QRegularExpression number(QStringLiteral("^Error #(\\d+)"));
@@ -160,7 +169,7 @@ void ClientSession::sockInfo(int code, const QString& text) {
         failConnect(classifyConnectError(wsa), wsa, text);
         return;
     }
-    if (text != QLatin1String("Socket Closed")) return;
+    if (text != QLatin1String("Socket Closed") || ignoreClose_) return;
     if (loginPending_ && receivedlist_.isEmpty()) {
         failConnect(ConnectFailure::Refused, 0, text);
         return;
@@ -173,6 +182,8 @@ void ClientSession::sockInfo(int code, const QString& text) {
     // What arrived before the close is still handled: a full table sends "CMD_full" and
     // closes at once, and the player must see why the game ends.
     while (!receivedlist_.isEmpty() && !closing_) processsocktimer();
+    if (reconnectAfterLoss()) return;
+    sayWhyItEnded();
     stop();
     emit closeRequested();
 }
@@ -248,6 +259,7 @@ void ClientSession::buildDispatchTable() {
     on<RoundStarting>(cmd::roundstarting, [this](const auto& n) { roundstarting(n); });
     on<Penalty>(cmd::penalty, [this](const auto& n) { penalty(n); });
     on<GameStats>(cmd::gamestats, [this](const auto& n) { gamestats(n); });
+    buildAddedDispatch();
 }
 
 // ---------------------------------------------------------------- chat
@@ -301,12 +313,15 @@ void ClientSession::sendloginfo(const notice::SendLoginInfo& n) {
     if (n.slot < FirstSlot || n.slot > LastSlot) throw BadField("seat out of range");
     state_.myseat = n.slot;
     state_.connected = true;
-    sendToHost(msg::logininfo(n.slot, QString::fromLatin1(wire::version), state_.loginfield));
+    sendLogin(n.slot);
     sortstuff(n.slot);
 }
 
 void ClientSession::newplayerinfo(const notice::PlayerInfo& n) {
     if (n.slot == state_.myseat) {
+        // A reclaim the host did not answer with the seat: this is an ordinary login now.
+        if (std::exchange(reclaimPending_, false)) dropToken();
+        reconnecting_ = false;
         note("You are Connected.");
         emit joined();
     } else {
@@ -365,6 +380,7 @@ void ClientSession::startthegame(const notice::StartGame& n) {
     table_.clearall();
     table_.rounds = n.rounds;
     note(n.starter + " has started a game.");
+    keepToken();
 
     for (int s = 1; s <= TableSeats; ++s) {
         seat(s).sittingOut = false;
@@ -441,6 +457,7 @@ void ClientSession::gamestats(const notice::GameStats& n) {
     for (int s = 1; s <= TableSeats; ++s)
         if (seat(s).playing && seat(s).occupant == Occupant::Waiting)
             seat(s).occupant = Occupant::Computer;
+    keepToken(); // a seat taken during a game is kept like any other
     changed();
 }
 
@@ -510,6 +527,7 @@ void ClientSession::winner(const notice::Winner& n) {
     const QString text = mine ? QString("You have Won the Game!") : name + " has Won the Game!";
     table_.winnerText = text;
     table_.status = "Game Over!";
+    unstoreToken(); // no seat is kept after the game
     note(text);
     if (state_.ishost) table_.startShown = true;
     changed();

@@ -137,6 +137,22 @@ public:
     // The chatter sounds: clip names "wave1".."wave20" and their captions; index 0 "<Cancel>".
     static QStringList chatterCaptions();
 
+    // ---- Beyond the described client: table rights, getting a seat back, why it ended ----
+    // Where the reclaim token is kept between runs (empty, the default: in memory only).
+    void setTokenFolder(const QString& folder) { tokenFolder_ = folder; }
+    // The first wait before reconnecting, in ms; each further wait doubles. Default:
+    // PELVO_RECONNECT_MS, else 1000.
+    void setReconnectBase(int ms) { reconnectBase_ = ms; }
+    bool reconnecting() const { return reconnecting_; }
+    // How long a reclaim waits for its answer before the ordinary login goes out (ms).
+    static constexpr int ReclaimPatience = 3000;
+    QString reclaimToken() const { return token_; }
+    void tablerights(const notice::TableRights& n);
+    void reclaimtoken(const notice::ReclaimToken& n);
+    void seatreclaimed(const notice::SeatReclaimed& n);
+    void seatstate(const notice::SeatState& n);
+    void chathistory(const notice::ChatHistoryLine& n);
+
 signals:
     // The table model changed; views repaint from it.
     void tableChanged();
@@ -163,6 +179,8 @@ signals:
     // player's game record keeps.
     void lineReceived(const QString& line);
     void frameSent(const QByteArray& frame);
+    // This connection was given (true) or lost the rights to run the table.
+    void rightsChanged(bool runsTable);
 
 private:
     void buildDispatchTable();
@@ -178,6 +196,21 @@ private:
                    const QString& theirs);
     void changed() { emit tableChanged(); }
     void failConnect(ConnectFailure kind, int wsaNumber, const QString& detail);
+
+    void buildAddedDispatch();
+    bool gameRunning() const { return table_.rounds > 0 && table_.winnerText.isEmpty(); }
+    // The login, or with a token the request for the seat it keeps.
+    void sendLogin(int slot);
+    // The connection is gone: true when a reconnect is under way instead of the end.
+    bool reconnectAfterLoss();
+    void scheduleRetry();
+    void retryConnection();
+    // Says why the connection ended, when the player did not end it.
+    void sayWhyItEnded();
+    // The token in the token folder while a game runs; gone from there when it ends.
+    void keepToken();
+    void unstoreToken();
+    void dropToken(); // the host did not take it: forgotten here and there
 
     ClientState state_;
     TableModel table_;
@@ -196,6 +229,22 @@ private:
     int connectTimeoutMs_ = 20000;
     bool loginPending_ = false;  // connecting, and no frame from the host yet
     bool connectFailed_ = false; // reported once; the socket's later notices are ignored
+
+    enum class Ending { Unknown, Removed, Closed };
+    Ending ending_ = Ending::Unknown;
+    QString hostAddress_;
+    QString tokenFolder_;
+    QString token_;
+    int reserveSeconds_ = 0;
+    int reconnectBase_ = 0; // 0: not read yet
+    bool reconnecting_ = false;
+    bool reclaimPending_ = false; // a reclaim went out and has no answer yet
+    bool reconnected_ = false;    // this session has reconnected: it has the chat already
+    bool ignoreClose_ = false;    // closing the old socket before a new try
+    int attempt_ = 0;
+    int logins_ = 0; // logins sent, so that a late fallback knows it is late
+    qint64 deadline_ = 0;
+    QTimer* retry_ = nullptr;
 };
 
 } // namespace pelvo

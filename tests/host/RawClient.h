@@ -51,6 +51,16 @@ public:
         send("CMD_logininfo+" + QByteArray::number(slot) + "+" + version + "+" + name + "\xFF\xFF");
         return waitFor("CMD_newplayerinfo+" + QByteArray::number(slot) + "+" + name) ? slot : 0;
     }
+    // The frames an original client knows: those of the added commands left out.
+    QList<QByteArray> described() const {
+        static const QList<QByteArray> added{
+            "CMD_tablerights",   "CMD_reclaimtoken", "CMD_removed",    "CMD_tableclosing",
+            "CMD_seatreclaimed", "CMD_seatstate",    "CMD_chathistory"};
+        QList<QByteArray> out;
+        for (const QByteArray& f : frames)
+            if (!added.contains(f.left(f.indexOf('+')))) out << f;
+        return out;
+    }
     qsizetype count(const QByteArray& prefix) const {
         qsizetype n = 0;
         for (const QByteArray& f : frames) n += f.startsWith(prefix) ? 1 : 0;

@@ -103,6 +103,12 @@ QString malformed(const QByteArray& frame) {
         {cmd::replaceadraw, [](const QString& p) { return bool(decode<Replaced>(p)); }},
         {cmd::replaceadiscard, [](const QString& p) { return bool(decode<Replaced>(p)); }},
         {cmd::discardadrawn, [](const QString& p) { return bool(decode<DiscardADrawn>(p)); }},
+        // added to the catalogue
+        {cmd::tablerights, [](const QString& p) { return bool(decode<TableRights>(p)); }},
+        {cmd::reclaimtoken, [](const QString& p) { return bool(decode<ReclaimToken>(p)); }},
+        {cmd::chathistory, [](const QString& p) { return bool(decode<ChatHistoryLine>(p)); }},
+        {cmd::removed, [](const QString& p) { return bool(decode<Removed>(p)); }},
+        {cmd::tableclosing, [](const QString& p) { return bool(decode<TableClosing>(p)); }},
     };
     const auto it = decoders.find(name);
     if (it == decoders.end()) return "not a notice for a player";

@@ -68,12 +68,19 @@ TEST(TableProcess, ALostSlotOneIsPlayedByTheComputerAndTheNextHolderMayStartGame
     ASSERT_TRUE(bo.waitFor("CMD_playerdisconnected+1+Anna"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return bo.count("CMD_heflipped+1+") == 2; }, 5000));
 
-    // Whoever gets slot 1 next holds the rights.
+    // The rights pass to the connected player in the lowest slot, and the table hears of it.
+    ASSERT_TRUE(bo.waitFor("CMD_tablerights+2"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return bo.count("CMD_action+0+Bo now runs the table.|") == 1; }, 5000));
+    // Seat 1 waits for Anna's token: a newcomer gets another slot and no rights.
     RawClient cy;
     ASSERT_TRUE(cy.connectTo(table.port));
-    ASSERT_EQ(cy.login("Cy"), 1);
+    ASSERT_EQ(cy.login("Cy"), 3);
+    ASSERT_TRUE(cy.waitFor("CMD_tablerights+2"));
     cy.send("CMD_startgame+Cy+3+0+0+\xFF");
-    ASSERT_TRUE(bo.waitFor("CMD_startgame+Cy+3+f+f+"));
+    bo.send("CMD_startgame+Bo+3+0+0+\xFF");
+    ASSERT_TRUE(bo.waitFor("CMD_startgame+Bo+3+t+f+"));
+    EXPECT_EQ(bo.count("CMD_startgame+Cy"), 0);
 }
 
 TEST(TableProcess, TwoPeopleAndTwoComputersPlayAWholeGame) {

@@ -1,0 +1,170 @@
+// What a table does beyond the described host: the rights to run a dedicated table pass on when
+// their holder leaves, a seat whose player dropped out of a game waits for that player's reclaim
+// token, and a joiner gets the chat so far. Every notice here is one a peer may not know; it
+// ignores them and plays on as before.
+#include "host/Engine.h"
+
+// own
+#include "protocol/ColourText.h"
+#include "protocol/Commands.h"
+#include "protocol/Fields.h"
+#include "protocol/Messages.h"
+#include "protocol/Notices.h"
+
+// Qt
+#include <QRandomGenerator>
+
+// std
+#include <chrono>
+
+namespace pelvo {
+
+namespace {
+
+constexpr quint32 hostLineColour = 0xFF0000; // the clients' own system colour (blue)
+constexpr qsizetype MaxNameLength = 64;      // as for a login
+// The history a joiner gets stays well below what a connection may hold unsent (a line may be
+// up to 48 KiB): the oldest lines go first.
+constexpr qsizetype MaxHistoryBytes = 256 * 1024;
+
+qint64 steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// 128 bits from the system's source: a token must not be guessable from earlier ones.
+QString newToken() {
+    QString token;
+    for (int i = 0; i < 4; ++i)
+        token += QStringLiteral("%1").arg(uint(QRandomGenerator::system()->generate()), 8, 16,
+                                          QChar(u'0'));
+    return token;
+}
+
+} // namespace
+
+QString Engine::tokenOf(int seat) const {
+    return seat >= 1 && seat <= Seats ? keys_[std::size_t(seat)].token : QString();
+}
+
+bool Engine::isReserved(int seat) const {
+    if (seat < 1 || seat > Seats) return false;
+    const SeatKey& key = keys_[std::size_t(seat)];
+    return key.reservedUntil != 0 && (wallClock ? wallClock() : steadyMs()) < key.reservedUntil;
+}
+
+void Engine::hostLine(const QString& text) {
+    broadcast(msg::action(0, text, colourToText(hostLineColour)));
+}
+
+void Engine::remember(const QByteArray& frame) {
+    QByteArray line = notice::historyOf(frame);
+    if (line.isEmpty()) return;
+    historyBytes_ += line.size();
+    history_.push_back(std::move(line));
+    while (history_.size() > std::size_t(HistoryLines) || historyBytes_ > MaxHistoryBytes) {
+        historyBytes_ -= history_.front().size();
+        history_.pop_front();
+    }
+}
+
+void Engine::welcome(int slot) {
+    loggedIn_[std::size_t(slot)] = true;
+    if (options_.windowless && holder_ != 0)
+        outbox_.send(slot, notice::encode(notice::TableRights{holder_}));
+    // A seat at a player's own table is never kept for slot 1: that player's window is the host.
+    if (slot <= Seats && options_.reserveSeconds > 0 && (slot != 1 || options_.windowless)) {
+        SeatKey& key = keys_[std::size_t(slot)];
+        if (key.token.isEmpty()) key.token = newToken();
+        outbox_.send(slot,
+                     notice::encode(notice::ReclaimToken{key.token, options_.reserveSeconds}));
+    }
+    for (const QByteArray& line : history_) outbox_.send(slot, line);
+}
+
+void Engine::afterLoss(int slot) {
+    Table& t = table;
+    loggedIn_[std::size_t(slot)] = false;
+    if (slot <= Seats) {
+        SeatKey& key = keys_[std::size_t(slot)];
+        const bool keep = t.gameRunning && t.seats[slot].inGame && options_.reserveSeconds > 0 &&
+                          !key.token.isEmpty() && (slot != 1 || options_.windowless);
+        if (keep)
+            key.reservedUntil =
+                (wallClock ? wallClock() : steadyMs()) + qint64(options_.reserveSeconds) * 1000;
+        else
+            key = SeatKey{};
+    }
+    if (options_.windowless && slot == holder_) passRights();
+}
+
+void Engine::passRights() {
+    const Table& t = table;
+    holder_ = 0;
+    for (int s = 1; s <= t.slotCount && holder_ == 0; ++s)
+        if (t.seats[s].inUse) holder_ = s;
+    if (holder_ == 0) return; // the next one in gets them
+    broadcast(notice::encode(notice::TableRights{holder_}));
+    const QString& name = t.seats[holder_].name;
+    if (!name.isEmpty()) hostLine(name + QStringLiteral(" now runs the table."));
+}
+
+void Engine::endReservations() {
+    for (int s = 1; s <= Seats; ++s)
+        if (!table.seats[s].inUse) keys_[std::size_t(s)] = SeatKey{};
+}
+
+void Engine::onReclaimseat(const QString& payload) {
+    const std::optional<notice::ReclaimSeat> r = notice::decode<notice::ReclaimSeat>(payload);
+    if (!r) throw BadField("malformed reclaim");
+    if (from_ == Computer || r->slot != from_) throw BadField("login for another slot");
+    if (loggedIn_[std::size_t(from_)]) return; // once per connection, as its login
+    QString name = r->name;
+    if (name.size() > MaxNameLength) // never half a character
+        name.truncate(name.at(MaxNameLength - 1).isHighSurrogate() ? MaxNameLength - 1
+                                                                   : MaxNameLength);
+    int seat = 0;
+    for (int s = 1; s <= Seats && seat == 0; ++s)
+        if (isReserved(s) && keys_[std::size_t(s)].token == r->token) seat = s;
+    accepted_ = true;
+    if (seat == 0) {
+        // No seat waits for this token (it ran out, or the game ended): an ordinary login.
+        receivedlogininfo(from_, r->version, name);
+        return;
+    }
+    Table& t = table;
+    const int old = from_;
+    t.seats[old].inUse = false;
+    t.seats[old].name.clear();
+    outbox_.move(old, seat);
+    // The connection held a computer's seat for a moment: the computer plays it again.
+    takeOver(old);
+    if (holder_ == old) holder_ = seat;
+    from_ = seat;
+    keys_[std::size_t(seat)].reservedUntil = 0;
+    t.seats[seat].inUse = true;
+    t.seats[seat].watching = false;
+    outbox_.send(seat, notice::encode(notice::SeatReclaimed{seat}));
+    receivedlogininfo(seat, r->version, name);
+    sendSeatState(seat);
+    // A computer move the seat had coming is the player's own again.
+    if (t.currentPlayer == seat && computertimer.enabled) stopTimer(computertimer);
+    hostLine(name + QStringLiteral(" is back."));
+}
+
+void Engine::sendSeatState(int seat) {
+    const Table& t = table;
+    if (!t.gameRunning || !t.seats[seat].inGame) return;
+    notice::SeatState s;
+    s.seat = seat;
+    s.current = t.currentPlayer;
+    s.turnState = int(t.turnState);
+    s.flipsLeft = qBound(0, t.seats[seat].flipsLeft, 2);
+    s.drawn = t.turnState == TurnState::Draw && t.currentPlayer == seat ? t.drawnCard() : 0;
+    for (int p = 1; p <= GridCells; ++p)
+        s.cards[std::size_t(p - 1)] = {t.seats[seat].cards[p].code,
+                                       t.seats[seat].cards[p].faceUp != 0};
+    outbox_.send(seat, notice::encode(s));
+}
+
+} // namespace pelvo

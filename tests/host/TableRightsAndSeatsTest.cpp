@@ -1,0 +1,255 @@
+// What a table does beyond the described host, without sockets: who runs a dedicated table and
+// how that passes on, the notice before a removal, seats kept for a dropped player's token (and
+// for nobody else), the reclaim with its snapshot, and the chat a joiner gets.
+#include "HostSupport.h"
+
+#include "protocol/Notices.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelvo;
+using namespace pelvo::test;
+
+namespace {
+
+class MovingOutbox : public RecordingOutbox {
+public:
+    std::vector<std::pair<int, int>> moves;
+    void move(int from, int to) override { moves.push_back({from, to}); }
+};
+
+class TableSeats : public ::testing::Test {
+protected:
+    MovingOutbox out;
+    ScriptedRandom random{7};
+    Engine engine{out, random, Engine::Options{.windowless = true, .reserveSeconds = 10}};
+    Table& t = engine.table;
+    qint64 now = 1000000;
+
+    void SetUp() override {
+        engine.botSpeed = [] { return 5; };
+        engine.wallClock = [this] { return now; };
+    }
+    bool req(int slot, const QString& line) { return engine.request(slot, line); }
+    QString tokenSentTo(int slot) const {
+        for (const QString& f : out.to(slot))
+            if (f.startsWith("CMD_reclaimtoken+")) return f.section(u'+', 1, 1);
+        return QString();
+    }
+    // Three people, a game of 9 rounds under way, every opening flip made.
+    void startGame(const QString& flags = "0+0+") {
+        for (const char* name : {"Anna", "Bo", "Cy"}) join(engine, name);
+        ASSERT_TRUE(req(1, "CMD_startgame+Anna+9+" + flags));
+        for (int s = 1; s <= 3; ++s)
+            for (int p : {1, 2})
+                ASSERT_TRUE(req(s, QStringLiteral("CMD_flipcard+%1+%2+").arg(s).arg(p)));
+        ASSERT_EQ(t.turnState, TurnState::Choose);
+    }
+};
+
+TEST_F(TableSeats, TheRightsPassToTheLowestConnectedSlotAndOnlyTheirHolderIsObeyed) {
+    for (const char* name : {"Anna", "Bo", "Cy", "Dee"}) join(engine, name);
+    for (int s = 1; s <= 4; ++s) EXPECT_TRUE(out.to(s).contains("CMD_tablerights+1")) << s;
+
+    // Not the holder: start, removal and another's Just Watch are dropped.
+    EXPECT_FALSE(req(2, "CMD_startgame+Bo+3+0+0+"));
+    EXPECT_FALSE(req(2, "CMD_kickhim+2+3+"));
+    EXPECT_FALSE(req(2, "CMD_justwatch+3+1"));
+    EXPECT_TRUE(out.closed.empty());
+    EXPECT_FALSE(t.gameRunning);
+
+    out.clear();
+    engine.lostConnection(1);
+    EXPECT_EQ(engine.rightsHolder(), 2);
+    for (int s = 2; s <= 4; ++s) {
+        const QStringList got = out.to(s);
+        ASSERT_GE(got.size(), 3) << s;
+        EXPECT_EQ(got[1], "CMD_tablerights+2");
+        EXPECT_TRUE(got[2].startsWith("CMD_action+0+Bo now runs the table.|"))
+            << got[2].toStdString();
+    }
+    // A newcomer in the freed slot 1 is told who runs the table and runs nothing.
+    out.clear();
+    EXPECT_EQ(join(engine, "Eve"), 1);
+    EXPECT_TRUE(out.to(1).contains("CMD_tablerights+2"));
+    EXPECT_FALSE(req(1, "CMD_startgame+Eve+3+0+0+"));
+
+    // The holder removes: the removed connection is told before it is closed.
+    out.clear();
+    EXPECT_TRUE(req(2, "CMD_kickhim+2+3+"));
+    EXPECT_EQ(out.to(3).value(0), "CMD_removed+");
+    EXPECT_EQ(out.closed, std::vector<int>{3});
+    EXPECT_TRUE(req(2, "CMD_startgame+Bo+3+0+0+"));
+    EXPECT_TRUE(t.gameRunning);
+    EXPECT_TRUE(req(2, "CMD_justwatch+4+1"));
+    EXPECT_TRUE(t.seats[4].watching);
+
+    // The last one out leaves the table to whoever comes next. The game runs: the seats of
+    // those who dropped wait for them, the removed player's seat does not.
+    for (int s : {1, 2, 3, 4}) engine.lostConnection(s);
+    EXPECT_EQ(engine.rightsHolder(), 0);
+    out.clear();
+    EXPECT_EQ(join(engine, "Fay"), 3);
+    EXPECT_TRUE(out.to(3).contains("CMD_tablerights+3"));
+}
+
+TEST_F(TableSeats, ADroppedSeatWaitsForItsTokenOnlyAndComesBackWhole) {
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    const QString token = tokenSentTo(2);
+    ASSERT_TRUE(notice::isToken(token)) << token.toStdString();
+    EXPECT_GE(token.size(), 32); // 128 bits
+    EXPECT_NE(token, tokenSentTo(3));
+    for (int s : {1, 3}) // never to the others
+        for (const QString& f : out.to(s)) EXPECT_FALSE(f.contains(token));
+
+    // Bo drops on his own turn: the computer has the move, the seat waits for Bo.
+    t.currentPlayer = 1;
+    engine.findplayer();
+    ASSERT_EQ(t.currentPlayer, 2);
+    engine.lostConnection(2);
+    EXPECT_TRUE(engine.computertimer.enabled);
+    EXPECT_TRUE(engine.isReserved(2));
+
+    // Someone else by the same name, without the token, gets another slot.
+    EXPECT_EQ(join(engine, "Bo"), 4);
+    // A wrong token is an ordinary login at the slot the connection has.
+    const int stranger = engine.acceptConnection();
+    ASSERT_EQ(stranger, 5);
+    EXPECT_TRUE(
+        req(stranger, QStringLiteral("CMD_reclaimseat+5+%1+1.0.1+Bo").arg(QString(32, u'0'))));
+    EXPECT_TRUE(t.seats[5].inUse);
+    EXPECT_TRUE(out.moves.empty());
+
+    // The token: the new connection becomes seat 2 again, with everything it needs.
+    out.clear();
+    const int back = engine.acceptConnection();
+    ASSERT_EQ(back, 6);
+    EXPECT_TRUE(req(back, QStringLiteral("CMD_reclaimseat+6+%1+1.0.1+Bo").arg(token)));
+    EXPECT_EQ(out.moves, (std::vector<std::pair<int, int>>{{6, 2}}));
+    EXPECT_FALSE(t.seats[6].inUse);
+    EXPECT_TRUE(t.seats[2].inUse);
+    EXPECT_EQ(t.seats[2].name, "Bo");
+    EXPECT_FALSE(engine.isReserved(2));
+    EXPECT_FALSE(engine.computertimer.enabled); // the move is Bo's own again
+    const QStringList got = out.to(2);
+    ASSERT_FALSE(got.isEmpty());
+    EXPECT_EQ(got.first(), "CMD_seatreclaimed+2");
+    EXPECT_TRUE(got.contains("CMD_newplayerinfo+2+Bo"));
+    QString state = QStringLiteral("CMD_seatstate+2+2+1+0+0");
+    for (int p = 1; p <= 9; ++p)
+        state +=
+            QStringLiteral("+%1+%2").arg(t.seats[2].cards[p].code).arg(t.seats[2].cards[p].faceUp);
+    qsizetype stats = -1;
+    for (qsizetype i = 0; i < got.size(); ++i)
+        if (got[i].startsWith("CMD_gamestats+2+")) stats = i;
+    ASSERT_GE(stats, 0) << got.join("\n").toStdString();
+    EXPECT_EQ(got.indexOf(state), stats + 1);
+    for (int s : {1, 2, 3, 4, 5})
+        EXPECT_TRUE(out.to(s).last().startsWith("CMD_action+0+Bo is back.|")) << s;
+
+    // The seat holds a drawn card when it comes back: the card is in the snapshot.
+    ASSERT_TRUE(req(2, "CMD_drawcard+2+"));
+    engine.lostConnection(2);
+    out.clear();
+    const int again = engine.acceptConnection();
+    EXPECT_TRUE(req(again, QStringLiteral("CMD_reclaimseat+%1+%2+1.0.1+Bo").arg(again).arg(token)));
+    const QString holding = QStringLiteral("CMD_seatstate+2+2+2+0+%1+").arg(t.drawnCard());
+    EXPECT_EQ(out.to(2).filter(holding).size(), 1) << out.to(2).join("\n").toStdString();
+}
+
+TEST_F(TableSeats, AReclaimThatCameInOnAComputersSeatHandsThatSeatBackToTheComputer) {
+    ASSERT_NO_FATAL_FAILURE(startGame("1+1+"));
+    const QString token = tokenSentTo(2);
+    engine.lostConnection(2);
+    // Seat 4 plays by the computer; the reclaiming connection gets slot 4 while it is seat
+    // 4's turn, so the computer holds back until the connection is known.
+    t.currentPlayer = 3;
+    const int slot = engine.acceptConnection();
+    ASSERT_EQ(slot, 4);
+    engine.computertimer = TimerSeam{};
+    engine.findplayer();
+    ASSERT_EQ(t.currentPlayer, 4);
+    EXPECT_FALSE(engine.computertimer.enabled);
+    EXPECT_TRUE(req(slot, QStringLiteral("CMD_reclaimseat+4+%1+1.0.1+Bo").arg(token)));
+    EXPECT_FALSE(t.seats[4].inUse);
+    EXPECT_TRUE(engine.computertimer.enabled); // the computer plays seat 4 again
+    const int turns = int(t.currentPlayer);
+    while (t.currentPlayer == turns && engine.advanceClock()) {
+    }
+    EXPECT_EQ(t.currentPlayer, 1);
+}
+
+TEST_F(TableSeats, AKeptSeatIsFreeAgainWhenItsTimeRunsOutOrTheGameEnds) {
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    const QString token = tokenSentTo(2);
+    engine.lostConnection(2);
+    now += 9999;
+    EXPECT_TRUE(engine.isReserved(2));
+    now += 1;
+    EXPECT_FALSE(engine.isReserved(2));
+    EXPECT_EQ(join(engine, "Stranger"), 2); // free as before
+    // The old token no longer names a seat.
+    const int late = engine.acceptConnection();
+    EXPECT_TRUE(req(late, QStringLiteral("CMD_reclaimseat+%1+%2+1.0.1+Bo").arg(late).arg(token)));
+    EXPECT_TRUE(out.moves.empty());
+
+    // A seat kept when the game ends is free at once (everyone drops: the computer finishes).
+    engine.lostConnection(3);
+    EXPECT_TRUE(engine.isReserved(3));
+    for (int s : {1, 2, late}) engine.lostConnection(s);
+    playOut(engine);
+    ASSERT_FALSE(t.gameRunning);
+    EXPECT_FALSE(engine.isReserved(3));
+
+    for (int s = 1; s <= 4; ++s) EXPECT_FALSE(engine.isReserved(s)) << s;
+
+    // A removed player's seat is not kept.
+    for (const char* name : {"Anna", "Bo"}) join(engine, name);
+    ASSERT_TRUE(req(1, "CMD_startgame+Anna+9+0+0+"));
+    ASSERT_TRUE(req(1, QStringLiteral("CMD_kickhim+1+2+")));
+    engine.lostConnection(2);
+    EXPECT_FALSE(engine.isReserved(2));
+}
+
+TEST_F(TableSeats, AJoinerGetsTheLastFiftyLinesOfChatAsTheyWere) {
+    join(engine, "Anna");
+    for (int i = 1; i <= 60; ++i)
+        ASSERT_TRUE(req(
+            1,
+            QString(i % 2 ? "CMD_chat+1+line %1|255" : "CMD_action+1+says: line %1|255").arg(i)));
+    out.clear();
+    join(engine, "Bo");
+    QStringList history;
+    for (const QString& f : out.to(2))
+        if (f.startsWith("CMD_chathistory+")) history << f;
+    ASSERT_EQ(history.size(), Engine::HistoryLines);
+    EXPECT_EQ(history.first(), "CMD_chathistory+chat+1+Anna chats: line 11|255");
+    EXPECT_EQ(history.last(), "CMD_chathistory+action+1+Anna says: line 60|255");
+    EXPECT_TRUE(out.to(1).filter("CMD_chathistory").isEmpty()); // only the joiner gets them
+
+    // Long lines: the history stays within what a connection may hold unsent.
+    const QString long40k(40 * 1024, u'x');
+    for (int i = 0; i < 50; ++i) ASSERT_TRUE(req(1, "CMD_chat+1+" + long40k + "|255"));
+    out.clear();
+    join(engine, "Cy");
+    qsizetype bytes = 0, lines = 0;
+    for (const Sent& s : out.sent)
+        if (s.slot == 3 && s.frame.startsWith("CMD_chathistory+")) bytes += s.frame.size(), ++lines;
+    EXPECT_LE(bytes, 256 * 1024);
+    EXPECT_GE(lines, 5);
+}
+
+TEST(TableSeatsHosted, APlayersOwnTableKeepsTheRightsInSlotOneAndSaysNothingNew) {
+    RecordingOutbox out;
+    Random random(3);
+    Engine engine(out, random, Engine::Options{.windowless = false, .reserveSeconds = 10});
+    for (const char* name : {"Host", "Bo"}) join(engine, name);
+    engine.lostConnection(2);
+    EXPECT_EQ(engine.rightsHolder(), 1);
+    for (const Sent& s : out.sent) EXPECT_FALSE(s.frame.startsWith("CMD_tablerights"));
+    // Slot 1 is the hosting window: it gets no token; other seats do.
+    EXPECT_TRUE(out.to(1).filter("CMD_reclaimtoken").isEmpty());
+    EXPECT_EQ(out.to(2).filter("CMD_reclaimtoken").size(), 1);
+}
+
+} // namespace
