@@ -168,7 +168,6 @@ public:
     // The seat's reclaim token (empty: none) and whether the seat waits for it now.
     QString tokenOf(int seat) const;
     bool isReserved(int seat) const;
-    const Options& options() const { return options_; }
 
 private:
     // request handlers: read and check the fields, then call the rule

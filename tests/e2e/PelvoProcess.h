@@ -27,7 +27,6 @@ public:
     QString home() const { return home_.path(); }
     QString instance() const { return instance_; }
     QString chatFile() const { return home_.filePath("chat.txt"); }
-    QString home() const { return home_.path(); } // PELVO_HOME of the program
     // The chat view's text as last written by the program.
     QString chat() const;
     // Everything the program wrote to stderr so far.
