@@ -165,8 +165,16 @@ public:
     int rightsHolder() const { return options_.windowless ? holder_ : 1; }
     // Milliseconds of a steady clock; reservations run on it (tests replace it).
     std::function<qint64()> wallClock;
+    // Where new reclaim tokens come from (empty: 128 bits of the system's source). A re-run of
+    // a game's record hands out the tokens the table gave then.
+    std::function<QString()> tokenSource;
     // The seat's reclaim token (empty: none) and whether the seat waits for it now.
     QString tokenOf(int seat) const;
+    // What a game's record carries of the table beyond its seats, so the game re-runs alike: who
+    // runs the table, the seats' tokens, who has logged in, the chat a joiner gets. One
+    // "word rest" line each; restore takes them back one at a time (false: not such a line).
+    QList<QByteArray> carriedState() const;
+    bool restoreCarried(const QByteArray& word, const QByteArray& rest);
     bool isReserved(int seat) const;
 
 private:

@@ -2,9 +2,11 @@
 
 // own
 #include "protocol/Fields.h"
+#include "protocol/Notices.h"
 
 // Qt
 #include <QHash>
+#include <QSet>
 
 // std
 #include <utility>
@@ -68,12 +70,14 @@ QList<QByteArray> HostRecorder::snapshot() const {
     const Table& t = engine_.table;
     QList<QByteArray> lines;
     lines << "windowless " + QByteArray(engine_.options().windowless ? "1" : "0");
+    lines << "reserve " + QByteArray::number(engine_.options().reserveSeconds);
     lines << "slots " + QByteArray::number(t.slotCount);
     for (int slot = 1; slot <= t.slotCount && slot <= MaxOpenSlots; ++slot)
         if (t.seats[slot].inUse)
             lines << "seat " + QByteArray::number(slot) + ' ' +
                          QByteArray(t.seats[slot].watching ? "1" : "0") + ' ' +
                          t.seats[slot].name.toUtf8();
+    lines << engine_.carriedState();
     return lines;
 }
 
@@ -87,6 +91,7 @@ QStringList HostRecorder::names() const {
 }
 
 template <class F> void HostRecorder::input(const QByteArray& who, bool startsGame, F&& run) {
+    inputAt_ = now(); // the one time of this input, for the record and for the rules alike
     if (!enabled) {
         run();
         return;
@@ -105,14 +110,14 @@ template <class F> void HostRecorder::input(const QByteArray& who, bool startsGa
     if (started) {
         finish("restarted");
         writer_.emplace(GameRecord::Kind::Host);
-        start_ = now();
+        start_ = inputAt_;
         recording_ = true;
         writer_->add(0, record::table, "deal " + QByteArray::number(engine_.deal()));
         writer_->add(0, record::table, levelsText(engine_));
         for (const QByteArray& line : before) writer_->add(0, record::table, line);
     }
     if (recording_) {
-        const qint64 ms = now() - start_;
+        const qint64 ms = inputAt_ - start_;
         writer_->add(ms, who, *taken);
         for (const auto& [to, frame] : pending_) writer_->add(ms, to, frame);
         if (!engine_.table.gameRunning) finish("game-over");
@@ -233,6 +238,8 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
     const auto deal = recordDeal(record);
     if (!deal) return fail(2, QStringLiteral("the record names no deal number."));
     bool windowless = false;
+    int reserveSeconds = 0;
+    QList<std::pair<QByteArray, QByteArray>> carried;
     std::array<BotLevel, Seats + 1> levels{};
     int slotCount = 0;
     struct SeatLine {
@@ -249,6 +256,10 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
         if (word == "deal") {
         } else if (word == "windowless") {
             windowless = rest == "1";
+        } else if (word == "reserve") {
+            reserveSeconds = std::max(0, rest.toInt());
+        } else if (word == "holder" || word == "token" || word == "loggedin" || word == "history") {
+            carried.append({word, rest});
         } else if (word == "levels") {
             const QList<QByteArray> names = rest.split(',');
             if (names.size() != Seats) return fail(e.line, QStringLiteral("four levels expected."));
@@ -277,7 +288,28 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
     CollectingOutbox outbox;
     outbox.out = &produced;
     Random deals, bots;
-    Engine engine(outbox, deals, bots, Engine::Options{windowless});
+    Engine engine(outbox, deals, bots, Engine::Options{windowless, reserveSeconds});
+    for (const auto& [word, rest] : carried) engine.restoreCarried(word, rest);
+    // Reservations run on the record's clock, and new tokens are the ones the table handed out
+    // then, in the order they first appear.
+    qint64 eventMs = 0;
+    engine.wallClock = [&eventMs] { return eventMs; };
+    QStringList tokens;
+    QSet<QString> usedTokens;
+    for (int s = 1; s <= Seats; ++s) usedTokens.insert(engine.tokenOf(s));
+    for (const RecordEvent& e : record.events)
+        if (e.slot("to") != 0 && e.text.startsWith("CMD_reclaimtoken+"))
+            if (const auto n = notice::decode<notice::ReclaimToken>(
+                    e.textString().mid(int(qstrlen("CMD_reclaimtoken+")))))
+                tokens << n->token;
+    engine.tokenSource = [&tokens, &usedTokens] {
+        for (const QString& t : tokens)
+            if (!usedTokens.contains(t)) {
+                usedTokens.insert(t);
+                return t;
+            }
+        return QString();
+    };
     engine.botSpeed = [] { return 1; };
     engine.botLevels = levels;
     engine.dealSource = [d = *deal] { return d; };
@@ -315,6 +347,7 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
                                     .arg(QString::fromUtf8(produced[next].first),
                                          QString::fromUtf8(produced[next].second)));
         ++result.inputs;
+        eventMs = e.ms;
         if (const int slot = e.slot("from")) {
             if (!engine.request(slot, e.textString()))
                 return fail(e.line, QStringLiteral("the engine refused this request."));

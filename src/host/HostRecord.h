@@ -53,6 +53,9 @@ public:
     bool recording() const { return recording_; }
     // Ends the game's record now (the host stops): hands it out if one was running.
     void finish(const QByteArray& reason);
+    // When the input being handled (or the last one) came, on `clock`: the rules' clock too, so
+    // that a re-run sees the same times.
+    qint64 inputTime() const { return inputAt_; }
 
 private:
     template <class F> void input(const QByteArray& who, bool startsGame, F&& run);
@@ -65,6 +68,7 @@ private:
     bool inInput_ = false;
     std::optional<RecordWriter> writer_;
     qint64 start_ = 0;
+    qint64 inputAt_ = 0; // when the input being handled came
     // Notices of the input being handled, as (who, text).
     QList<std::pair<QByteArray, QByteArray>> pending_;
 };

@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 
 // std
+#include <algorithm>
 #include <chrono>
 
 namespace pelvo {
@@ -47,6 +48,41 @@ QString Engine::tokenOf(int seat) const {
     return seat >= 1 && seat <= Seats ? keys_[std::size_t(seat)].token : QString();
 }
 
+QList<QByteArray> Engine::carriedState() const {
+    QList<QByteArray> lines;
+    lines << "holder " + QByteArray::number(holder_);
+    for (int s = 1; s <= Seats; ++s)
+        if (!keys_[std::size_t(s)].token.isEmpty())
+            lines << "token " + QByteArray::number(s) + ' ' +
+                         keys_[std::size_t(s)].token.toLatin1();
+    QByteArrayList in;
+    for (int slot = 1; slot <= Slots; ++slot)
+        if (loggedIn_[std::size_t(slot)]) in << QByteArray::number(slot);
+    lines << "loggedin " + in.join(',');
+    for (const QByteArray& line : history_) lines << "history " + line;
+    return lines;
+}
+
+bool Engine::restoreCarried(const QByteArray& word, const QByteArray& rest) {
+    if (word == "holder") {
+        holder_ = std::clamp(rest.toInt(), 0, Slots);
+    } else if (word == "token") {
+        const int seat = rest.left(rest.indexOf(' ')).toInt();
+        if (seat < 1 || seat > Seats || !rest.contains(' ')) return false;
+        keys_[std::size_t(seat)].token = QString::fromLatin1(rest.mid(rest.indexOf(' ') + 1));
+    } else if (word == "loggedin") {
+        for (const QByteArray& n : rest.split(','))
+            if (const int slot = n.toInt(); slot >= 1 && slot <= Slots)
+                loggedIn_[std::size_t(slot)] = true;
+    } else if (word == "history") {
+        historyBytes_ += rest.size();
+        history_.push_back(rest);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool Engine::isReserved(int seat) const {
     if (seat < 1 || seat > Seats) return false;
     const SeatKey& key = keys_[std::size_t(seat)];
@@ -75,7 +111,7 @@ void Engine::welcome(int slot) {
     // A seat at a player's own table is never kept for slot 1: that player's window is the host.
     if (slot <= Seats && options_.reserveSeconds > 0 && (slot != 1 || options_.windowless)) {
         SeatKey& key = keys_[std::size_t(slot)];
-        if (key.token.isEmpty()) key.token = newToken();
+        if (key.token.isEmpty()) key.token = tokenSource ? tokenSource() : newToken();
         outbox_.send(slot,
                      notice::encode(notice::ReclaimToken{key.token, options_.reserveSeconds}));
     }

@@ -38,6 +38,7 @@ TServer::TServer(const Options& options, QObject* parent)
     };
     recordClock_.start();
     recorder_.clock = [this] { return recordClock_.elapsed(); };
+    engine_.wallClock = [this] { return recorder_.inputTime(); };
     botSpeed = [] { return 1000; };
     engine_.botSpeed = [this] { return botSpeed ? botSpeed() : 1000; };
     engine_.botLevel = [this] { return botLevel ? botLevel() : BotLevel::Classic; };
