@@ -2,7 +2,6 @@
 #include "host/Engine.h"
 
 // own
-#include "protocol/ColourText.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
@@ -17,7 +16,6 @@ namespace pelvo {
 
 namespace {
 // The colour of the clients' own system lines (blue).
-constexpr quint32 hostLineColour = 0xFF0000;
 
 // Seeds of the streams a deal number gives: one per round for the shuffles, one for the
 // computer players.
@@ -152,9 +150,7 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
     if (!t.seats[4].inUse && flag4 == u"0") t.seats[4].inGame = false;
     broadcast(msg::startgameNotice(starter, t.roundsToPlay, t.seats[3].inGame, t.seats[4].inGame));
     // A host line like the levels below: every client shows it, old ones too.
-    if (seeded_)
-        broadcast(
-            msg::action(0, QStringLiteral("Deal %1.").arg(deal_), colourToText(hostLineColour)));
+    if (seeded_) hostLine(QStringLiteral("Deal %1.").arg(deal_));
     announceLevels();
     t.currentPlayer = random_.below(4);
     t.roundNumber = 0;
@@ -185,7 +181,7 @@ void Engine::announceLevels() {
                              .arg(QLatin1String(botLevelName(levelOf(s))));
         text += seats.join(QStringLiteral(", ")) + u'.';
     }
-    broadcast(msg::action(0, text, colourToText(hostLineColour)));
+    hostLine(text);
 }
 
 void Engine::startround() {

@@ -158,6 +158,9 @@ public:
 
     // Sends to every slot in use, ascending.
     void broadcast(const QByteArray& frame);
+    // A line from the host itself in everyone's chat (an action from slot 0 in the clients'
+    // system colour): clients built to the original catalogue show it too.
+    void hostLine(const QString& text);
 
     // ---- Table rights, reserved seats, chat history ----
     // The slot whose start, removal and "Just Watch" for others the host obeys: slot 1 at a
@@ -220,7 +223,6 @@ private:
     // Reservations end with the game.
     void endReservations();
     void remember(const QByteArray& frame);
-    void hostLine(const QString& text);
 
     void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);
     void stopTimer(TimerSeam& timer);

@@ -253,8 +253,8 @@ void TServer::forget(int slot) {
     sock->deleteLater();
 }
 
-void TServer::broadcast(const QByteArray& frame) {
-    run([&] { engine_.broadcast(frame); });
+void TServer::hostLine(const QString& text) {
+    run([&] { engine_.hostLine(text); });
 }
 
 void TServer::lose(int slot) {

@@ -167,7 +167,7 @@ private:
         int by = 0;                   // for "kicked": the slot that removed it
     };
     void noteLost(int slot);
-    void broadcast(const QByteArray& frame);
+    void hostLine(const QString& text);
 
     void lose(int slot);
 

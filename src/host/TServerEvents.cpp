@@ -4,10 +4,8 @@
 
 // own
 #include "net/TSock.h"
-#include "protocol/ColourText.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
-#include "protocol/Messages.h"
 #include "protocol/Notices.h"
 
 // Qt
@@ -18,7 +16,6 @@ namespace pelvo {
 
 namespace {
 // Host lines in chat are blue, like the clients' own system lines.
-constexpr quint32 hostLineColour = 0xFF0000;
 
 bool isCommand(const QString& line, const char* command) {
     const qsizetype end = line.indexOf(u'+');
@@ -146,8 +143,7 @@ void TServer::closeTable(std::function<void()> done, int graceMs) {
     const QByteArray going = notice::encode(notice::TableClosing{});
     for (int slot = 1; slot <= MaxOpenSlots; ++slot)
         if (conns_[slot].sock) wire_.send(slot, going);
-    broadcast(
-        msg::action(0, QStringLiteral("The table is closing."), colourToText(hostLineColour)));
+    hostLine(QStringLiteral("The table is closing."));
     closing_ = true;
     timer1.stop();
     computertimer.stop();
