@@ -46,14 +46,14 @@ TEST(AddedNotices, EveryNoticeRoundTripsThroughItsFrame) {
         const SeatReclaimed back{in(rng, 1, 4)};
         EXPECT_EQ(decode<SeatReclaimed>(payloadOf(encode(back), cmd::seatreclaimed)), back);
 
-        SeatState state{in(rng, 1, 4), in(rng, 0, 4), in(rng, 0, 3), in(rng, 0, 2),
-                        in(rng, 0, 53), {}};
+        SeatState state{in(rng, 1, 4), in(rng, 0, 4),  in(rng, 0, 3),
+                        in(rng, 0, 2), in(rng, 0, 53), {}};
         for (OwnCard& c : state.cards) c = {in(rng, 0, 53), bool(in(rng, 0, 1))};
         EXPECT_EQ(decode<SeatState>(payloadOf(encode(state), cmd::seatstate)), state);
 
-        const ChatHistoryLine line{bool(in(rng, 0, 1)),
-                                   {in(rng, 0, 9), names[in(rng, 0, 4)] + " chats: x+y",
-                                    quint32(in(rng, 0, 0xFFFFFF))}};
+        const ChatHistoryLine line{
+            bool(in(rng, 0, 1)),
+            {in(rng, 0, 9), names[in(rng, 0, 4)] + " chats: x+y", quint32(in(rng, 0, 0xFFFFFF))}};
         EXPECT_EQ(decode<ChatHistoryLine>(payloadOf(encode(line), cmd::chathistory)), line);
 
         const ReclaimSeat ask{in(rng, 1, 9), hexToken(rng, 32), "1.0.1", names[in(rng, 0, 4)]};
@@ -85,9 +85,10 @@ TEST(AddedNotices, MalformedPayloadsFailAsAWhole) {
     const QString token(32, u'a');
     for (const QString& p : QStringList{"", "0", "10", "x", "-1", "1x"})
         EXPECT_FALSE(decode<TableRights>(p)) << p.toStdString();
-    for (const QString& p : QStringList{QString(), token, token + "+-1", token + "+x", QString(31, u'a') + "+5",
-                             QString(129, u'a') + "+5", QString(31, u'a') + "g+5",
-                             QString(32, QChar(0xE9)) + "+5", "+5"})
+    for (const QString& p :
+         QStringList{QString(), token, token + "+-1", token + "+x", QString(31, u'a') + "+5",
+                     QString(129, u'a') + "+5", QString(31, u'a') + "g+5",
+                     QString(32, QChar(0xE9)) + "+5", "+5"})
         EXPECT_FALSE(decode<ReclaimToken>(p)) << p.toStdString();
     for (const QString& p : QStringList{"", "0", "5", "one"})
         EXPECT_FALSE(decode<SeatReclaimed>(p)) << p.toStdString();
@@ -99,12 +100,12 @@ TEST(AddedNotices, MalformedPayloadsFailAsAWhole) {
           QString("2+3+1+0+0") + "+1+2+2+1+3+0+4+0+5+1+6+0+7+0+8+0+9+0",
           QString("2+3+1+0+0") + "+54+0+2+1+3+0+4+0+5+1+6+0+7+0+8+0+9+0", QString()})
         EXPECT_FALSE(decode<SeatState>(p)) << p.toStdString();
-    for (const QString& p : QStringList{"", "chat", "chat+", "talk+1+hi", "chat+10+hi", "action+x+hi",
-                             "CMD_chat+1+hi"})
+    for (const QString& p : QStringList{"", "chat", "chat+", "talk+1+hi", "chat+10+hi",
+                                        "action+x+hi", "CMD_chat+1+hi"})
         EXPECT_FALSE(decode<ChatHistoryLine>(p)) << p.toStdString();
     for (const QString& p : QStringList{QString(), "1", "1+" + QString(31, u'a') + "+1.0.1+Bo",
-                             "0+" + token + "+1.0.1+Bo", "10+" + token + "+1.0.1+Bo",
-                             "x+" + token + "+1.0.1+Bo", "1+zz" + token + "+1.0.1+Bo"})
+                                        "0+" + token + "+1.0.1+Bo", "10+" + token + "+1.0.1+Bo",
+                                        "x+" + token + "+1.0.1+Bo", "1+zz" + token + "+1.0.1+Bo"})
         EXPECT_FALSE(decode<ReclaimSeat>(p)) << p.toStdString();
     const auto named = decode<ReclaimSeat>("2+" + token + "+1.0.1+Bo+Plus");
     ASSERT_TRUE(named);
@@ -113,17 +114,17 @@ TEST(AddedNotices, MalformedPayloadsFailAsAWhole) {
 
 TEST(AddedNotices, TheAddedNamesAreNewToTheCatalogue) {
     const QList<QByteArray> described{
-        cmd::logininfo,     cmd::kickhim,         cmd::chat,          cmd::action,
-        cmd::playasound,    cmd::startgame,       cmd::justwatch,     cmd::flipcard,
-        cmd::drawcard,      cmd::replacedraw,     cmd::discarddrawn,  cmd::replacediscard,
-        cmd::sendlogininfo, cmd::full,            cmd::newplayerinfo, cmd::existingplayers,
-        cmd::havewrongversion, cmd::wrongversion, cmd::gamestats,     cmd::playerdisconnected,
-        cmd::justwatching,  cmd::roundstarting,   cmd::mycards,       cmd::heflipped,
-        cmd::nextplayer,    cmd::drawacard,       cmd::replaceadraw,  cmd::discardadrawn,
-        cmd::replaceadiscard, cmd::postscores,    cmd::penalty,       cmd::winner};
-    for (const char* added : {cmd::tablerights, cmd::reclaimtoken, cmd::removed, cmd::tableclosing,
-                              cmd::seatreclaimed, cmd::seatstate, cmd::chathistory,
-                              cmd::reclaimseat}) {
+        cmd::logininfo,        cmd::kickhim,       cmd::chat,          cmd::action,
+        cmd::playasound,       cmd::startgame,     cmd::justwatch,     cmd::flipcard,
+        cmd::drawcard,         cmd::replacedraw,   cmd::discarddrawn,  cmd::replacediscard,
+        cmd::sendlogininfo,    cmd::full,          cmd::newplayerinfo, cmd::existingplayers,
+        cmd::havewrongversion, cmd::wrongversion,  cmd::gamestats,     cmd::playerdisconnected,
+        cmd::justwatching,     cmd::roundstarting, cmd::mycards,       cmd::heflipped,
+        cmd::nextplayer,       cmd::drawacard,     cmd::replaceadraw,  cmd::discardadrawn,
+        cmd::replaceadiscard,  cmd::postscores,    cmd::penalty,       cmd::winner};
+    for (const char* added :
+         {cmd::tablerights, cmd::reclaimtoken, cmd::removed, cmd::tableclosing, cmd::seatreclaimed,
+          cmd::seatstate, cmd::chathistory, cmd::reclaimseat}) {
         // A name that begins like a described one could be mistaken for it by a prefix match.
         for (const QByteArray& old : described)
             EXPECT_FALSE(QByteArray(added).startsWith(old + '+')) << added;
