@@ -23,7 +23,12 @@ constexpr QRect chatAt{484, 290, 280, 250};
 qreal tableScale(QSize client, int below) {
     const qreal w = qreal(client.width() - 2 * margin) / Board::designSize.width();
     const qreal h = qreal(client.height() - 2 * margin - below) / Board::designSize.height();
-    return std::max(1.0, std::min(w, h));
+    // A window a few pixels over the design size (the default place is one: its stored size
+    // counted a frame that this window system leaves out) keeps the table at 1:1, where every
+    // picture sits on whole pixels; the rest is felt.
+    constexpr qreal snapToDesign = 1.02;
+    const qreal scale = std::min(w, h);
+    return scale < snapToDesign ? 1.0 : scale;
 }
 
 QSize clientSizeFor(qreal scale, int below) {
