@@ -247,7 +247,6 @@ private:
         qint64 reservedUntil = 0; // wallClock() time; 0 while the player is connected
     };
     std::array<SeatKey, Seats + 1> keys_{}; // seats 1..4
-    std::array<bool, Slots + 1> loggedIn_{};
     int holder_ = 0;
     std::deque<QByteArray> history_;
     qsizetype historyBytes_ = 0;

@@ -81,6 +81,7 @@ struct Cell {
 struct Seat {
     QString name;          // display name sent at login; empty while nobody is connected
     bool inUse = false;    // a live connection occupies the slot
+    bool loggedIn = false; // and has logged in: until then the computer keeps the seat's turns
     int total = 0;         // total score in the current game
     int flipsLeft = 0;     // opening flips still to make this round
     bool watching = false; // the player handed play to the computer
@@ -132,7 +133,7 @@ struct Table {
     // In the game and without a person at it: no live connection, or the player watches.
     bool computerPlays(int seat) const {
         const Seat& s = seats[seat];
-        return s.inGame && (!s.inUse || s.watching);
+        return s.inGame && (!s.inUse || !s.loggedIn || s.watching);
     }
 };
 

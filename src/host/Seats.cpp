@@ -57,7 +57,7 @@ QList<QByteArray> Engine::carriedState() const {
                          keys_[std::size_t(s)].token.toLatin1();
     QByteArrayList in;
     for (int slot = 1; slot <= Slots; ++slot)
-        if (loggedIn_[std::size_t(slot)]) in << QByteArray::number(slot);
+        if (table.seats[slot].loggedIn) in << QByteArray::number(slot);
     lines << "loggedin " + in.join(',');
     for (const QByteArray& line : history_) lines << "history " + line;
     return lines;
@@ -73,7 +73,7 @@ bool Engine::restoreCarried(const QByteArray& word, const QByteArray& rest) {
     } else if (word == "loggedin") {
         for (const QByteArray& n : rest.split(','))
             if (const int slot = n.toInt(); slot >= 1 && slot <= Slots)
-                loggedIn_[std::size_t(slot)] = true;
+                table.seats[slot].loggedIn = true;
     } else if (word == "history") {
         historyBytes_ += rest.size();
         history_.push_back(rest);
@@ -105,7 +105,7 @@ void Engine::remember(const QByteArray& frame) {
 }
 
 void Engine::welcome(int slot) {
-    loggedIn_[std::size_t(slot)] = true;
+    table.seats[slot].loggedIn = true;
     if (options_.windowless && holder_ != 0)
         outbox_.send(slot, notice::encode(notice::TableRights{holder_}));
     // A seat at a player's own table is never kept for slot 1: that player's window is the host.
@@ -120,7 +120,7 @@ void Engine::welcome(int slot) {
 
 void Engine::afterLoss(int slot) {
     Table& t = table;
-    loggedIn_[std::size_t(slot)] = false;
+    table.seats[slot].loggedIn = false;
     if (slot <= Seats) {
         SeatKey& key = keys_[std::size_t(slot)];
         const bool keep = t.gameRunning && t.seats[slot].inGame && options_.reserveSeconds > 0 &&
@@ -154,7 +154,7 @@ void Engine::onReclaimseat(const QString& payload) {
     const std::optional<notice::ReclaimSeat> r = notice::decode<notice::ReclaimSeat>(payload);
     if (!r) throw BadField("malformed reclaim");
     if (from_ == Computer || r->slot != from_) throw BadField("login for another slot");
-    if (loggedIn_[std::size_t(from_)]) return; // once per connection, as its login
+    if (table.seats[from_].loggedIn) return; // once per connection, as its login
     QString name = r->name;
     if (name.size() > MaxNameLength) // never half a character
         name.truncate(name.at(MaxNameLength - 1).isHighSurrogate() ? MaxNameLength - 1

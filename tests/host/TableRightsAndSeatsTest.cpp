@@ -157,24 +157,36 @@ TEST_F(TableSeats, ADroppedSeatWaitsForItsTokenOnlyAndComesBackWhole) {
     EXPECT_EQ(out.to(2).filter(holding).size(), 1) << out.to(2).join("\n").toStdString();
 }
 
-TEST_F(TableSeats, AReclaimThatCameInOnAComputersSeatHandsThatSeatBackToTheComputer) {
+TEST_F(TableSeats, AComputersSeatStaysTheComputersUntilAConnectionThereLogsIn) {
     ASSERT_NO_FATAL_FAILURE(startGame("1+1+"));
     const QString token = tokenSentTo(2);
     engine.lostConnection(2);
-    // Seat 4 plays by the computer; the reclaiming connection gets slot 4 while it is seat
-    // 4's turn, so the computer holds back until the connection is known.
+    // Seat 4 plays by the computer; a connection gets slot 4 while it is seat 4's turn. Until it
+    // logs in the computer plays on: a connection that never logs in must not stall the game.
     t.currentPlayer = 3;
     const int slot = engine.acceptConnection();
     ASSERT_EQ(slot, 4);
     engine.computertimer = TimerSeam{};
     engine.findplayer();
     ASSERT_EQ(t.currentPlayer, 4);
-    EXPECT_FALSE(engine.computertimer.enabled);
+    EXPECT_TRUE(engine.computertimer.enabled);
+    // Its reclaim makes it seat 2 again; slot 4 stays the computer's.
     EXPECT_TRUE(req(slot, QStringLiteral("CMD_reclaimseat+4+%1+1.0.1+Bo").arg(token)));
     EXPECT_FALSE(t.seats[4].inUse);
-    EXPECT_TRUE(engine.computertimer.enabled); // the computer plays seat 4 again
+    EXPECT_TRUE(t.seats[2].inUse);
+    EXPECT_TRUE(engine.computertimer.enabled);
     const int turns = int(t.currentPlayer);
     while (t.currentPlayer == turns && engine.advanceClock()) {
+    }
+    EXPECT_EQ(t.currentPlayer, 1);
+
+    // A silent connection on a computer's seat: the computer keeps its turns all the same.
+    t.currentPlayer = 3;
+    const int silent = engine.acceptConnection();
+    ASSERT_EQ(silent, 4);
+    engine.findplayer();
+    ASSERT_EQ(t.currentPlayer, 4);
+    while (t.currentPlayer == 4 && engine.advanceClock()) {
     }
     EXPECT_EQ(t.currentPlayer, 1);
 }
