@@ -53,9 +53,6 @@ namespace pelvo {
 
 namespace {
 
-constexpr int BoardWidth = 765;
-constexpr int BoardHeight = 542;
-
 QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* item = menu->addAction(caption);
     item->setObjectName(name);
@@ -137,8 +134,8 @@ void Tchat::buildParts() {
     QPalette colours = client->palette();
     colours.setColor(QPalette::Window, art::feltColour());
     client->setPalette(colours);
-    // The client area never gets smaller than the board and a 2-pixel margin around it.
-    client->setMinimumSize(BoardWidth + 4, BoardHeight + 4);
+    // The client area never gets smaller than the table at its design size.
+    client->setMinimumSize(clientSizeFor(1.0, 0));
     setCentralWidget(client);
 
     sounds_ = new SoundOptions(*session_, this);

@@ -21,11 +21,6 @@
 
 namespace pelvo {
 
-namespace {
-constexpr int BoardWidth = 765;
-constexpr int BoardHeight = 542;
-} // namespace
-
 bool Tchat::isReplayParams(const QStringList& params) {
     return params.size() == 2 && params.at(0) == QLatin1String("--replay");
 }
@@ -37,12 +32,12 @@ void Tchat::startRecording() {
 void Tchat::buildReplay() {
     replay_ = new Replay(*session_, this);
     QWidget* client = centralWidget();
-    client->setMinimumSize(BoardWidth + 4, BoardHeight + 4 + ReplayBar::BarHeight);
     replayBar_ = new ReplayBar(*replay_, client);
-    replayBar_->setProperty(belowBoardProperty,
-                            true); // the table's layout keeps it under the board
-    replayBar_->setGeometry(1, BoardHeight + 2, BoardWidth, ReplayBar::BarHeight);
-    resize(width(), height() + ReplayBar::BarHeight);
+    // The table's layout places it under the board, at the board's width.
+    replayBar_->setProperty(belowBoardProperty, true);
+    const int below = belowHeight(client);
+    client->setMinimumSize(clientSizeFor(1.0, below));
+    resize(width(), height() + below);
     // Read-only: the board paints exactly as in a game but takes no clicks, nothing is typed.
     board()->setAttribute(Qt::WA_TransparentForMouseEvents);
     // Nor keys: no card can take the focus, so no focus ring is drawn over the record's board.

@@ -2,11 +2,11 @@
 
 // own
 #include "session/ClientSession.h"
+#include "session/settings/SettingsFile.h"
 
 // Qt
 #include <QDateTime>
 #include <QDir>
-#include <QStandardPaths>
 
 namespace pelvo {
 
@@ -25,10 +25,7 @@ bool isSeating(const QString& line) {
 } // namespace
 
 QString gamesFolder() {
-    const QString home = qEnvironmentVariable("PELVO_HOME");
-    const QString base =
-        !home.isEmpty() ? home : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return QDir(base).filePath(QStringLiteral("games"));
+    return QDir(userDataFolder()).filePath(QStringLiteral("games"));
 }
 
 PlayerRecorder::PlayerRecorder(ClientSession& session, const QString& folder, QObject* parent)

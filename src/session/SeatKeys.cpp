@@ -2,12 +2,12 @@
 
 // own
 #include "protocol/Notices.h"
+#include "session/settings/SettingsFile.h"
 
 // Qt
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 namespace pelvo::seatkeys {
 
@@ -22,9 +22,7 @@ QString safe(const QString& text) {
 } // namespace
 
 QString defaultFolder() {
-    const QString home = qEnvironmentVariable("PELVO_HOME");
-    if (!home.isEmpty()) return home;
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return userDataFolder();
 }
 
 QString pathOf(const QString& folder, const QString& host, const QString& port) {

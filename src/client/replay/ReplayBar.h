@@ -38,8 +38,6 @@ private:
 class ReplayBar : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int BarHeight = 34;
-
     ReplayBar(Replay& replay, QWidget* parent = nullptr);
 
     void play();

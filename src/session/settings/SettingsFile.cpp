@@ -94,11 +94,16 @@ QString chooseDataFolder(const QString& home, const QString& programFolder,
     return userFolder;
 }
 
+QString userDataFolder() {
+    const QString home = qEnvironmentVariable("PELVO_HOME");
+    return !home.isEmpty() ? home
+                           : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 QString dataFolder() {
     const QString home = qEnvironmentVariable("PELVO_HOME");
     if (!home.isEmpty()) return home;
-    return chooseDataFolder(QString(), QCoreApplication::applicationDirPath(),
-                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    return chooseDataFolder(QString(), QCoreApplication::applicationDirPath(), userDataFolder());
 }
 
 QString settingsPath() {

@@ -21,6 +21,9 @@ public:
 // The program's name on the desktop: its desktop entry, icon and metadata are named after it.
 inline constexpr char desktopId[] = "org.pelvo.Pelvo";
 
+// The per-user folder of what the program keeps for its player (game records, seat tokens):
+// PELVO_HOME when set, else the per-user data folder.
+QString userDataFolder();
 // Folder of the settings and tally files: PELVO_HOME, else the program's folder, else (when
 // that cannot be written, or the program is installed) the per-user data folder.
 QString dataFolder();
