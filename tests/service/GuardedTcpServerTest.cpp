@@ -5,12 +5,15 @@
 
 #include <QHttpServer>
 #include <QHttpServerRequest>
+#include <QHttpServerResponder>
 #include <QTcpSocket>
 #include <QTest>
+#include <QWebSocket>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 using pelvo::GuardedTcpServer;
@@ -116,4 +119,53 @@ TEST(GuardedTcpServer, StalledAndTricklingConnectionsCloseButReleasedOnesStay) {
     EXPECT_EQ(released->state(), QAbstractSocket::ConnectedState);
     EXPECT_TRUE(answered(*released));
     EXPECT_EQ(server.guard->connections(), 1);
+}
+
+TEST(GuardedTcpServer, AReleasedWebSocketOutlivesTheBoundsAndIsForgottenWhenItCloses) {
+    Server server({.maxConnections = 64, .maxPerAddress = 8, .idleMs = 300, .lifetimeMs = 600});
+    // This Qt upgrades only a path with a route whose handler writes nothing.
+    server.http.route("/ws", [](const QHttpServerRequest&, QHttpServerResponder&&) {});
+    std::vector<std::unique_ptr<QWebSocket>> upgraded;
+    bool releaseThem = true;
+    QObject::connect(&server.http, &QAbstractHttpServer::newWebSocketConnection, [&] {
+        while (server.http.hasPendingWebSocketConnections()) {
+            auto ws = server.http.nextPendingWebSocketConnection();
+            if (releaseThem) {
+                EXPECT_TRUE(server.guard->release(ws->peerAddress(), ws->peerPort()));
+            }
+            QWebSocket* raw = ws.get();
+            QObject::connect(raw, &QWebSocket::textMessageReceived,
+                             [raw](const QString& text) { raw->sendTextMessage(text); });
+            upgraded.push_back(std::move(ws));
+        }
+    });
+    const auto open = [&](QWebSocket& client) {
+        client.open(QUrl(QString("ws://127.0.0.1:%1/ws").arg(server.port())));
+        return QTest::qWaitFor([&] { return client.state() == QAbstractSocket::ConnectedState; },
+                               5000);
+    };
+
+    QWebSocket kept;
+    ASSERT_TRUE(open(kept));
+    QTest::qWait(1500); // past both bounds, without a byte
+    QString echoed;
+    QObject::connect(&kept, &QWebSocket::textMessageReceived,
+                     [&](const QString& text) { echoed = text; });
+    kept.sendTextMessage("still here");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return echoed == "still here"; }, 5000));
+    EXPECT_EQ(server.guard->connections(), 1);
+    EXPECT_EQ(server.guard->timedOut(), 0u);
+
+    // One not released is closed by the lifetime bound like any other connection.
+    releaseThem = false;
+    QWebSocket dropped;
+    ASSERT_TRUE(open(dropped));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return dropped.state() == QAbstractSocket::UnconnectedState; }, 5000));
+    EXPECT_EQ(server.guard->timedOut(), 1u);
+
+    // The server side going away is noticed although the socket no longer signals the guard.
+    kept.close();
+    upgraded.clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.guard->connections() == 0; }, 5000));
 }
