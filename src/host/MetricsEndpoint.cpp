@@ -33,6 +33,7 @@ MetricsEndpoint::~MetricsEndpoint() = default;
 
 GuardedTcpServer::Limits MetricsEndpoint::defaultLimits() {
     GuardedTcpServer::Limits limits;
+    limits.maxBytes = 64 * 1024; // a few GET requests; nothing here takes a body
     bool ok = false;
     const int idle = qEnvironmentVariableIntValue("PELVO_HTTP_IDLE_MS", &ok);
     if (ok && idle > 0) limits.idleMs = idle;
@@ -66,6 +67,8 @@ QByteArray MetricsEndpoint::metricsText() const {
     family("pelvo_table_http_timeouts_total", "counter",
            "HTTP connections closed for sending nothing or lasting too long.",
            listener_->timedOut());
+    family("pelvo_table_http_oversized_total", "counter",
+           "HTTP connections closed for sending more than 64 KiB.", listener_->tooLarge());
     return text;
 }
 

@@ -65,6 +65,7 @@ bool GuardedTcpServer::release(const QHostAddress& peer, quint16 peerPort) {
     for (Held& held : held_) {
         if (held.peerPort != peerPort || held.peer != key) continue;
         held.released = true;
+        if (held.socket) held.socket->setReadBufferSize(0);
         return true;
     }
     return false;
@@ -97,14 +98,40 @@ void GuardedTcpServer::incomingConnection(qintptr descriptor) {
     held_.push_back(Held{socket, socket, peer, socket->peerPort(), t, t, false});
     index_.insert(socket, std::prev(held_.end()));
 
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-        const auto it = index_.constFind(socket);
-        if (it != index_.cend()) (*it)->lastReadAt = now();
-    });
+    // Bytes are counted as they arrive (before the reader runs) against what the reader left
+    // behind (after it ran), so the guard never reads a byte itself.
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { received(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { forget(socket); });
     connect(socket, &QObject::destroyed, this, [this](QObject* gone) { forget(gone); });
+    // A reader may hold a partial request in the socket (an open transaction): the socket never
+    // buffers more than the budget and one byte, so going over it always shows.
+    if (limits_.maxBytes > 0) socket->setReadBufferSize(qint64(limits_.maxBytes) + 1);
     if (!sweeper_.isActive()) sweeper_.start();
     addPendingConnection(socket);
+}
+
+void GuardedTcpServer::received(QTcpSocket* socket) {
+    const auto it = index_.constFind(socket);
+    if (it == index_.cend()) return;
+    Held& held = **it;
+    held.lastReadAt = now();
+    if (held.released || limits_.maxBytes <= 0 || held.closing) return;
+    if (!held.measuring) {
+        // The reader has connected by the first arrival; this runs after it from now on.
+        held.measuring = true;
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            const auto after = index_.constFind(socket);
+            if (after != index_.cend()) (*after)->leftover = socket->bytesAvailable();
+        });
+    }
+    held.received += std::max<qint64>(0, socket->bytesAvailable() - held.leftover);
+    if (held.received <= limits_.maxBytes) return;
+    held.closing = true;
+    ++tooLarge_;
+    // Closed once the reader has had this signal, not under its feet.
+    QTimer::singleShot(0, this, [this, guarded = QPointer<QTcpSocket>(socket)] {
+        if (guarded) close(guarded);
+    });
 }
 
 bool GuardedTcpServer::makeRoom() {

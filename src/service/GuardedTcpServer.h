@@ -11,9 +11,12 @@
 //     of stalled connections cannot keep an honest request out.
 //   - A connection that sends nothing for `idleMs`, or lives longer than `lifetimeMs` however
 //     slowly it trickles, is closed (timed out). Either bound <= 0 is off.
+//   - A connection that sends more than `maxBytes` in all is closed (too large): an HTTP server
+//     keeps a request's body in memory, so an endless body would otherwise take it all.
 //
 // Long-lived connections (a WebSocket after its upgrade) must be released with release(): they
-// then stay counted against the caps until they close, but no time-out applies to them any more.
+// then stay counted against the caps until they close, but neither the time-outs nor maxBytes
+// apply to them any more (limit a WebSocket's messages on the QWebSocket itself).
 // QAbstractHttpServer drops every signal connection of a socket it upgrades, so the guard finds
 // out about the socket's end by polling; release() it as soon as the upgrade is seen (in the
 // newWebSocketConnection handler, with the QWebSocket's peerAddress() and peerPort()).
@@ -42,6 +45,7 @@ public:
         int maxPerAddress = 8;
         int idleMs = 10'000;     // without a byte received
         int lifetimeMs = 30'000; // from accept, unless released
+        int maxBytes = 1 << 20;  // received, unless released; <= 0 is off
     };
 
     explicit GuardedTcpServer(QObject* parent = nullptr);
@@ -59,6 +63,7 @@ public:
     std::uint64_t refused() const { return refused_; }   // turned away at accept
     std::uint64_t evicted() const { return evicted_; }   // closed to make room for a newcomer
     std::uint64_t timedOut() const { return timedOut_; } // closed for idling or living too long
+    std::uint64_t tooLarge() const { return tooLarge_; } // closed for sending over maxBytes
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -71,7 +76,11 @@ private:
         quint16 peerPort = 0;
         qint64 acceptedAt = 0;
         qint64 lastReadAt = 0;
+        qint64 received = 0; // bytes, as far as the guard could see them arrive
+        qint64 leftover = 0; // bytes the reader left in the socket after its last read
         bool released = false;
+        bool closing = false;
+        bool measuring = false; // the after-the-reader slot is connected
     };
     using List = std::list<Held>;
 
@@ -80,6 +89,7 @@ private:
     void close(QTcpSocket* socket);
     void forget(const QObject* socket);
     void sweep();
+    void received(QTcpSocket* socket);
 
     Limits limits_;
     QElapsedTimer clock_;
@@ -90,6 +100,7 @@ private:
     std::uint64_t refused_ = 0;
     std::uint64_t evicted_ = 0;
     std::uint64_t timedOut_ = 0;
+    std::uint64_t tooLarge_ = 0;
 };
 
 } // namespace pelvo

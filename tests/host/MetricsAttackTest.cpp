@@ -7,6 +7,7 @@
 #include "service/DescriptorLimit.h"
 
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTcpSocket>
 
@@ -80,6 +81,14 @@ bool peerClosed(int fd) {
         if (n == 0) return true;
         if (n < 0) return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
     }
+}
+
+long residentKiB(qint64 pid) {
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
 }
 
 int openDescriptors(qint64 pid) {
@@ -187,4 +196,40 @@ TEST(MetricsAttack, HalfOpenCrowdCannotLockTheTableOut) {
                 "%d descriptors; all closed %lld ms after; refused %.0f, evicted %.0f, timed "
                 "out %.0f\n",
                 Attackers, sent, opened, peak, allClosed, refused, evicted, timedOut);
+}
+
+TEST(MetricsAttack, AnEndlessBodyIsCutOffBeforeItTakesTheTablesMemory) {
+    TableProcess table;
+    table.port = freePort();
+    const quint16 metricsPort = freePort();
+    ASSERT_TRUE(table.start(
+        {"--port", QString::number(table.port), "--metrics-port", QString::number(metricsPort)}));
+    const int fd = startConnect("127.0.0.1", metricsPort);
+    ASSERT_GE(fd, 0);
+    pollfd writable{fd, POLLOUT, 0};
+    ASSERT_EQ(::poll(&writable, 1, 5000), 1);
+    const QByteArray head =
+        "POST /metrics HTTP/1.1\r\nHost: t\r\nContent-Length: 4000000000\r\n\r\n";
+    ASSERT_EQ(::send(fd, head.constData(), size_t(head.size()), MSG_NOSIGNAL), head.size());
+    // Up to 1 GiB, as fast as the table takes it, until it hangs up.
+    const QByteArray chunk(64 * 1024, 'a');
+    qint64 sent = 0;
+    bool cut = false;
+    for (int i = 0; i < 16384 && !cut; ++i) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, 5000) != 1) break;
+        const ssize_t n = ::send(fd, chunk.constData(), size_t(chunk.size()), MSG_NOSIGNAL);
+        if (n < 0)
+            cut = errno == EPIPE || errno == ECONNRESET;
+        else
+            sent += n;
+    }
+    ::close(fd);
+    const long resident = residentKiB(table.process.processId());
+    EXPECT_TRUE(cut) << sent << " bytes sent";
+    // The unit allows 256 MiB; the table holds a few KiB of the body at most.
+    EXPECT_LT(resident, 100 * 1024);
+    EXPECT_TRUE(get(metricsPort, "/healthz").startsWith("HTTP/1.1 200"));
+    std::printf("endless body: cut after %lld bytes sent; table resident %ld KiB\n", sent,
+                resident);
 }

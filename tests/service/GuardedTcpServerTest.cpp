@@ -169,3 +169,27 @@ TEST(GuardedTcpServer, AReleasedWebSocketOutlivesTheBoundsAndIsForgottenWhenItCl
     upgraded.clear();
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.guard->connections() == 0; }, 5000));
 }
+
+TEST(GuardedTcpServer, AnEndlessBodyIsCutOffWhileOrdinaryRequestsPass) {
+    Server server({.maxConnections = 64,
+                   .maxPerAddress = 8,
+                   .idleMs = 5000,
+                   .lifetimeMs = 0,
+                   .maxBytes = 64 * 1024});
+    // Several requests on one connection stay well within the budget.
+    auto keepAlive = connectFrom("127.0.0.2", server.port());
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(answered(*keepAlive)) << i;
+
+    auto endless = connectFrom("127.0.0.3", server.port());
+    endless->write("POST /x HTTP/1.1\r\nHost: t\r\nContent-Length: 1000000000\r\n\r\n");
+    const QByteArray chunk(16 * 1024, 'a');
+    qint64 sent = 0;
+    for (int i = 0; i < 4096 && endless->state() == QAbstractSocket::ConnectedState; ++i) {
+        endless->write(chunk);
+        sent += chunk.size();
+        QTest::qWait(1);
+    }
+    EXPECT_EQ(endless->state(), QAbstractSocket::UnconnectedState) << sent << " bytes sent";
+    EXPECT_EQ(server.guard->tooLarge(), 1u);
+    EXPECT_TRUE(answered(*keepAlive));
+}
