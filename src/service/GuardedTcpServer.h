@@ -3,7 +3,8 @@
 // connections it holds (in total and per peer address) and closes connections that stall.
 //
 // Hand it to QAbstractHttpServer::bind() after listen(); the HTTP server takes each accepted
-// socket as usual. The guard only watches: it never reads or writes a socket it accepted.
+// socket as usual. The guard only watches and closes: it never reads or writes a socket it
+// accepted (it only caps the socket's read buffer at the byte budget).
 //
 //   - Over the per-address cap, a new connection is closed at once (refused).
 //   - Over the total cap, the connection that has gone longest without sending a byte is closed
@@ -54,8 +55,8 @@ public:
 
     const Limits& limits() const { return limits_; }
 
-    // Lifts the time-outs from the connection of that peer (see above); false when the guard
-    // holds no such connection.
+    // Lifts the time-outs and the byte budget from the connection of that peer (see above);
+    // false when the guard holds no such connection.
     bool release(const QHostAddress& peer, quint16 peerPort);
 
     // Connections held now, and counters since start for the caller's metrics.
