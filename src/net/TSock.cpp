@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QSocketNotifier>
+#include <QTimer>
 
 // std
 #include <array>
@@ -243,9 +244,22 @@ bool TSock::Accept(TSock*& newSock) {
     socklen_t len = sizeof peer;
     const int fd =
         ::accept4(m_fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    // Like the native model, the next waiting connection is reported only after an accept.
-    m_acceptArmed = true;
-    updateNotifiers();
+    const int acceptError = fd < 0 ? errno : 0;
+    if (acceptError == EMFILE || acceptError == ENFILE || acceptError == ENOBUFS ||
+        acceptError == ENOMEM) {
+        // The waiting connection stays readable while no descriptor is free: listening again at
+        // once would spin. Look again after a pause, when a connection may have closed.
+        const QPointer<TSock> self(this);
+        QTimer::singleShot(AcceptBackoffMs, this, [self] {
+            if (!self || self->m_state != State::Listening) return;
+            self->m_acceptArmed = true;
+            self->updateNotifiers();
+        });
+    } else {
+        // Like the native model, the next waiting connection is reported only after an accept.
+        m_acceptArmed = true;
+        updateNotifiers();
+    }
     if (fd < 0) {
         info(InfoAccept, QStringLiteral("Could Not Accept Connection"));
         return false;

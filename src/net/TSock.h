@@ -52,6 +52,9 @@ public:
     // this many bytes after a Send, the socket closes itself ("Socket Closed" as usual).
     // Accepted sockets take over the listener's value.
     qsizetype MaxOutbound = 0;
+    // Pause before a listener looks again for a connection it could not take for want of
+    // descriptors.
+    static constexpr int AcceptBackoffMs = 100;
     qsizetype outboundSize() const;
     qsizetype inboundSize() const;
 

@@ -8,11 +8,15 @@
 #include <QTimer>
 
 // std
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 // POSIX
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -262,6 +266,39 @@ TEST(TSockLifecycle, WrongStateOperationsRaiseAndCloseNeverThrows) {
     EXPECT_SOCK_THROW(s.setListen(true), "Error here");
     s.setPortName(QString());
     EXPECT_TRUE(s.Close());
+}
+
+// With every descriptor in use the waiting connection stays readable; the listener must pause
+// rather than spin on it, and take the connection once a descriptor is free again.
+TEST(TSockLifecycle, ListenerOutOfDescriptorsPausesThenAccepts) {
+    Link link;
+    int attempts = 0;
+    link.listener.OnAccept = [&](TSock* l) {
+        ++attempts;
+        TSock* s = nullptr;
+        if (l->Accept(s)) link.server = s;
+    };
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 4096);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    std::vector<int> hogs;
+    for (int fd; hogs.size() < 4096 && (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+        hogs.push_back(fd);
+    ASSERT_FALSE(hogs.empty());
+    ::close(hogs.back()); // one for the client's own socket
+    hogs.pop_back();
+    link.client.Open();
+    QElapsedTimer clock;
+    clock.start();
+    waitFor([&] { return clock.elapsed() >= 400; });
+    const int whileFull = attempts;
+    for (int fd : hogs) ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_GE(whileFull, 1);
+    EXPECT_LE(whileFull, 10) << "the listener spun on a connection it could not take";
+    EXPECT_TRUE(waitFor([&] { return bool(link.server); }));
 }
 
 TEST(TSockLifecycle, DestroyingAListenerClosesItsConnectionsFirst) {
