@@ -164,7 +164,8 @@ public:
 
     // ---- Table rights, reserved seats, chat history ----
     // The slot whose start, removal and "Just Watch" for others the host obeys: slot 1 at a
-    // player's own table; at a dedicated table the first in, then the lowest connected slot.
+    // player's own table; at a dedicated table the first to log in, then the lowest slot logged
+    // in.
     int rightsHolder() const { return options_.windowless ? holder_ : 1; }
     // Milliseconds of a steady clock; reservations run on it (tests replace it).
     std::function<qint64()> wallClock;

@@ -202,7 +202,6 @@ int Engine::acceptConnection() {
     if (slot == 0) return Slots; // full: slot 10 is never marked in use
     t.seats[slot].inUse = true;
     if (slot <= Seats) keys_[slot] = SeatKey{}; // a reservation that ran out ends here
-    if (options_.windowless && holder_ == 0) holder_ = slot;
     return slot;
 }
 

@@ -106,8 +106,9 @@ void Engine::remember(const QByteArray& frame) {
 
 void Engine::welcome(int slot) {
     table.seats[slot].loggedIn = true;
-    if (options_.windowless && holder_ != 0)
-        outbox_.send(slot, notice::encode(notice::TableRights{holder_}));
+    // The rights go to a login, never to a bare connection that might stay silent.
+    if (options_.windowless && holder_ == 0) holder_ = slot;
+    if (options_.windowless) outbox_.send(slot, notice::encode(notice::TableRights{holder_}));
     // A seat at a player's own table is never kept for slot 1: that player's window is the host.
     if (slot <= Seats && options_.reserveSeconds > 0 && (slot != 1 || options_.windowless)) {
         SeatKey& key = keys_[std::size_t(slot)];
@@ -138,7 +139,7 @@ void Engine::passRights() {
     const Table& t = table;
     holder_ = 0;
     for (int s = 1; s <= t.slotCount && holder_ == 0; ++s)
-        if (t.seats[s].inUse) holder_ = s;
+        if (t.seats[s].inUse && t.seats[s].loggedIn) holder_ = s;
     if (holder_ == 0) return; // the next one in gets them
     broadcast(notice::encode(notice::TableRights{holder_}));
     const QString& name = t.seats[holder_].name;

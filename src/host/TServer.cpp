@@ -2,6 +2,7 @@
 
 // own
 #include "net/TSock.h"
+#include "protocol/Commands.h"
 #include "protocol/Messages.h"
 #include "protocol/Notices.h"
 #include "protocol/Ports.h"
@@ -21,6 +22,21 @@ std::uint64_t clockSeed() {
     return std::uint64_t(QDateTime::currentMSecsSinceEpoch()) * 0x9E3779B97F4A7C15ULL ^
            std::uint64_t(QCoreApplication::applicationPid());
 }
+
+// A connection's login: the described one, or the reclaim of a kept seat, which logs in too.
+bool isLogin(QLatin1StringView command) {
+    return command == QLatin1StringView(cmd::logininfo) ||
+           command == QLatin1StringView(cmd::reclaimseat);
+}
+bool isLogin(const QByteArray& frame) {
+    const qsizetype end = frame.indexOf('+');
+    return end >= 0 && isLogin(QLatin1StringView(frame.constData(), end));
+}
+bool isLogin(QStringView line) {
+    const qsizetype end = line.indexOf(u'+');
+    return end >= 0 && (line.left(end) == QLatin1StringView(cmd::logininfo) ||
+                        line.left(end) == QLatin1StringView(cmd::reclaimseat));
+}
 } // namespace
 
 TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
@@ -30,7 +46,8 @@ TServer::TServer(const Options& options, QObject* parent)
       engine_(wire_, random_, bots_,
               Engine::Options{options.windowless, options.reserveSeconds >= 0
                                                       ? options.reserveSeconds
-                                                      : defaultReserveSeconds()}) {
+                                                      : defaultReserveSeconds()}),
+      loginTimeout_(options.loginTimeout) {
     // Deal numbers people can read out: up to ten digits.
     engine_.dealSource = [this]() -> std::uint64_t {
         if (nextDeal_) return *std::exchange(nextDeal_, std::nullopt);
@@ -49,11 +66,15 @@ TServer::TServer(const Options& options, QObject* parent)
     Sock1->MaxOutbound = MaxOutbound; // accepted sockets take it over
     Sock1->OnAccept = [this](TSock* listener) { Sock1Accept(listener); };
 
+    clock_.start();
     socktimer.setObjectName(QStringLiteral("socktimer"));
     socktimer.setSingleShot(true); // armed for each line by armDispatch()
     connect(&socktimer, &QTimer::timeout, this, [this] { socktimerTimer(); });
     timer1.setObjectName(QStringLiteral("timer1"));
     connect(&timer1, &QTimer::timeout, this, [this] { timer1Timer(); });
+    logintimer.setObjectName(QStringLiteral("logintimer"));
+    logintimer.setSingleShot(true); // armed for the next deadline by armLoginTimer()
+    connect(&logintimer, &QTimer::timeout, this, [this] { logintimerTimer(); });
     computertimer.setObjectName(QStringLiteral("computertimer"));
     connect(&computertimer, &QTimer::timeout, this, [this] { computertimerTimer(); });
 }
@@ -99,6 +120,7 @@ template <class F> void TServer::run(F&& work) {
     }
     noteGameState();
     syncTimers();
+    armLoginTimer();
 }
 
 void TServer::syncTimers() {
@@ -144,12 +166,11 @@ void TServer::Sock1Accept(TSock* listener) {
     }
     Connection& c = conns_[slot];
     if (c.sock) forget(slot); // a leftover of the slot's previous holder
+    c = Connection{};
     c.sock = sock;
-    c.id = ++nextId_;
-    c.splitter.clear();
-    c.queued = 0;
     c.addr = sock->HostName();
-    c.loggedIn = false;
+    c.acceptedAt = c.creditAt = clock_.elapsed();
+    c.credit = qint64(RateBurst) * 1000;
     ++metrics_.connectionsAccepted;
     logEvent("connect", {{"slot", slot}, {"addr", c.addr}});
     sock->Tag = slot;
@@ -173,25 +194,44 @@ void TServer::Sock1Read(TSock* sock, int) {
     metrics_.bytesIn += std::uint64_t(bytes.size());
     QList<QByteArray> frames;
     const bool healthy = c.splitter.feed(bytes, frames);
+    const bool paced = withinRate(c, frames.size());
     bool flooding = false;
     for (const QByteArray& frame : frames) {
         if (frame.isEmpty()) continue; // the login's second terminator; dropped anyway
         ++metrics_.framesIn;
-        if (c.queued >= MaxQueuedLines) {
+        // Until it has logged in a connection is heard only for its login.
+        if (!loggedIn(slot) && !c.loginQueued) {
+            if (!isLogin(frame)) continue;
+            c.loginQueued = true;
+        }
+        if (qsizetype(c.receivedlist.size()) >= MaxQueuedLines) {
             flooding = true;
             break;
         }
-        receivedlist.push_back({slot, c.id, decodeWire(frame)});
-        ++c.queued;
+        c.receivedlist.push_back(decodeWire(frame));
     }
-    if (!receivedlist.empty() && !socktimer.isActive()) armDispatch();
-    if (!healthy || flooding) {
+    if (!c.receivedlist.empty() && !socktimer.isActive()) armDispatch();
+    if (!healthy || flooding || !paced) {
         qCWarning(lcHost) << "closing slot" << slot << ": not a peer of this protocol";
-        const ClosingFor outer =
-            std::exchange(closingFor_, {slot, flooding ? "flood" : "oversized", 0});
-        sock->Close();
-        closingFor_ = outer;
+        closeFor(slot, !healthy ? "oversized" : flooding ? "flood" : "rate");
     }
+}
+
+bool TServer::withinRate(Connection& c, qsizetype frames) {
+    const qint64 now = clock_.elapsed();
+    c.credit =
+        std::min(c.credit + (now - c.creditAt) * RateLinesPerSecond, qint64(RateBurst) * 1000);
+    c.creditAt = now;
+    c.credit -= qint64(frames) * 1000;
+    return c.credit >= 0;
+}
+
+void TServer::closeFor(int slot, const char* reason) {
+    TSock* sock = conns_[slot].sock;
+    if (!sock) return;
+    const ClosingFor outer = std::exchange(closingFor_, {slot, reason, 0});
+    sock->Close();
+    closingFor_ = outer;
 }
 
 void TServer::armDispatch() {
@@ -203,24 +243,66 @@ void TServer::armDispatch() {
     socktimer.start(int(delay));
 }
 
+qsizetype TServer::queuedLines() const {
+    qsizetype n = 0;
+    for (const Connection& c : conns_) n += qsizetype(c.receivedlist.size());
+    return n;
+}
+
 void TServer::socktimerTimer() {
-    // One line per tick, in arrival order. Lines of a connection that has gone are skipped
-    // without using a tick: the slot may have a new holder, and a closed flooder costs nothing.
-    while (!receivedlist.empty()) {
-        Received item = std::move(receivedlist.front());
-        receivedlist.pop_front();
-        Connection& c = conns_[item.slot];
-        if (!c.sock || c.id != item.id) continue;
-        --c.queued;
+    // One line per tick, the connections with lines taking turns, so no one waits behind
+    // another's burst; each connection's own lines keep their order. Lines that are dropped
+    // unread (a connection not logged in past its login) use no tick.
+    for (int looked = 0; looked < MaxOpenSlots;) {
+        const int slot = served_ % MaxOpenSlots + 1;
+        Connection& c = conns_[slot];
+        if (c.receivedlist.empty()) {
+            served_ = slot;
+            ++looked;
+            continue;
+        }
+        QString line = std::move(c.receivedlist.front());
+        c.receivedlist.pop_front();
+        if (!loggedIn(slot) && !isLogin(QStringView(line))) continue;
+        served_ = slot;
         lastDispatch_.start();
-        run([&] { dispatchRequest(item.slot, item.line); });
+        run([&] { dispatchRequest(slot, line); });
+        // A login that failed: what follows it is not heard until another login comes.
+        if (!loggedIn(slot)) conns_[slot].loginQueued = false;
         break;
     }
     // Idle costs nothing: the dispatch timer runs only while lines wait.
-    if (receivedlist.empty())
+    if (queuedLines() == 0)
         socktimer.stop();
     else
         socktimer.start(DispatchTick);
+}
+
+void TServer::logintimerTimer() {
+    const qint64 now = clock_.elapsed();
+    for (int slot = 1; slot <= MaxOpenSlots; ++slot) {
+        const Connection& c = conns_[slot];
+        if (c.sock && !loggedIn(slot) && now - c.acceptedAt >= loginTimeout_.count())
+            closeFor(slot, "login_timeout");
+    }
+    armLoginTimer();
+}
+
+void TServer::armLoginTimer() {
+    // Runs only while a connection has yet to log in.
+    qint64 next = -1;
+    for (int slot = 1; slot <= MaxOpenSlots; ++slot) {
+        const Connection& c = conns_[slot];
+        if (!c.sock || loggedIn(slot)) continue;
+        const qint64 due = c.acceptedAt + loginTimeout_.count();
+        if (next < 0 || due < next) next = due;
+    }
+    if (next < 0 || closing_) {
+        logintimer.stop();
+        return;
+    }
+    const qint64 wait = std::max<qint64>(0, next - clock_.elapsed());
+    if (!logintimer.isActive() || logintimer.remainingTime() > wait) logintimer.start(int(wait));
 }
 
 void TServer::tempsockDisconnect(TSock* sock) {
@@ -245,8 +327,8 @@ void TServer::tempsockInfo(TSock* sock, int, const QString& text) {
 void TServer::forget(int slot) {
     Connection& c = conns_[slot];
     TSock* sock = std::exchange(c.sock, nullptr);
-    c.splitter.clear();
-    c.queued = 0;
+    // Lines still queued go with their connection: they never speak for the slot's next holder.
+    c = Connection{};
     if (!sock) return;
     sock->OnRead = nullptr;
     sock->OnDisconnect = nullptr;
@@ -332,13 +414,10 @@ void TServer::Wire::move(int from, int to) {
     if (!was.sock) return;
     if (server_.conns_[to].sock) server_.forget(to);
     Connection& now = server_.conns_[to];
-    now.sock = std::exchange(was.sock, nullptr);
-    now.splitter = std::move(was.splitter);
-    was.splitter.clear();
-    // Lines still queued under the old slot are skipped: the old slot has no connection now.
-    now.id = ++server_.nextId_;
-    now.queued = 0;
-    was.queued = 0;
+    now = std::exchange(was, Connection{});
+    // Lines still queued were written for the old slot: they are dropped.
+    now.receivedlist.clear();
+    now.loginQueued = false;
     now.sock->Tag = to;
 }
 

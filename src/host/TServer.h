@@ -20,6 +20,7 @@
 
 // std
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -33,6 +34,10 @@ class TSock;
 class TServer : public QObject {
     Q_OBJECT
 public:
+    // Time a new connection has to send its login; past it the connection is closed, so
+    // silent connections cannot hold the table's slots.
+    static constexpr std::chrono::milliseconds LoginTimeout{20'000};
+
     struct Options {
         // No player's window lives in this process (the dedicated table): a lost slot 1 is
         // taken over by the computer like any other seat.
@@ -40,6 +45,8 @@ public:
         // Seconds a dropped player's seat waits for its reclaim token; below 0:
         // PELVO_RESERVE_SECONDS, else 120.
         int reserveSeconds = -1;
+        // A connection that has not logged in by then is closed.
+        std::chrono::milliseconds loginTimeout = LoginTimeout;
     };
     // The seconds a seat is kept when the options leave it open.
     static int defaultReserveSeconds();
@@ -48,8 +55,14 @@ public:
     static constexpr qsizetype MaxOutbound = 1024 * 1024;
     // Lines waiting in the queue from one connection; a peer past this floods the table.
     static constexpr int MaxQueuedLines = 256;
-    // Received lines are handled one per tick of this many milliseconds.
+    // Received lines are handled one per tick of this many milliseconds, the connections with
+    // lines waiting served in turn.
     static constexpr int DispatchTick = 10;
+    // What one connection may send: a burst of RateBurst frames, then RateLinesPerSecond on
+    // average, the pace the table handles lines at all. Play, chat and phrases stay far below
+    // it; a peer past it is closed.
+    static constexpr int RateLinesPerSecond = 1000 / DispatchTick;
+    static constexpr int RateBurst = 300;
 
     explicit TServer(QObject* parent = nullptr);
     TServer(const Options& options, QObject* parent = nullptr);
@@ -109,8 +122,8 @@ public:
     const TableMetrics& metrics() const { return metrics_; }
     TableGauges gauges() const;
     QByteArray metricsText() const { return prometheusText(metrics_, gauges()); }
-    // Lines received and not yet dispatched.
-    qsizetype queuedLines() const { return qsizetype(receivedlist.size()); }
+    // Lines received and not yet dispatched, from all connections.
+    qsizetype queuedLines() const;
     bool socktimerActive() const { return socktimer.isActive(); }
     // The delay the dispatch timer was last armed with: 0 for a line after a rest.
     int socktimerInterval() const { return socktimer.interval(); }
@@ -119,6 +132,7 @@ public:
     void Sock1Accept(TSock* listener);
     void Sock1Read(TSock* sock, int count);
     void socktimerTimer();
+    void logintimerTimer();
     void tempsockDisconnect(TSock* sock);
     void tempsockInfo(TSock* sock, int code, const QString& text);
     void timer1Timer();
@@ -128,15 +142,15 @@ private:
     struct Connection {
         TSock* sock = nullptr;
         FrameSplitter splitter;
-        std::uint64_t id = 0; // which connection: a slot's next holder gets a new id
-        int queued = 0;
-        QString addr; // the peer's address, for the event log
-        bool loggedIn = false;
-    };
-    struct Received {
-        int slot;
-        std::uint64_t id;
-        QString line;
+        std::deque<QString> receivedlist; // its lines not yet handled, oldest first
+        QString addr;                     // the peer's address, for the event log
+        qint64 acceptedAt = 0;            // clock_ time
+        // Rate allowance in thousandths of a frame, topped up at creditAt (clock_ time).
+        qint64 credit = 0;
+        qint64 creditAt = 0;
+        // A login waits in receivedlist: what the peer sent after it waits too, since the
+        // login may well succeed.
+        bool loginQueued = false;
     };
     class Wire : public Outbox {
     public:
@@ -155,6 +169,12 @@ private:
     void forget(int slot);
     void syncTimers();
     void armDispatch();
+    void armLoginTimer();
+    bool loggedIn(int slot) const { return table().seats[slot].loggedIn; }
+    // Takes what `frames` costs from the connection's allowance; false once it is spent.
+    bool withinRate(Connection& c, qsizetype frames);
+    // Closes a slot's connection, telling the lost connection as `reason` (see ClosingFor).
+    void closeFor(int slot, const char* reason);
     // Bookkeeping for the metrics and the event log (TServerEvents.cpp).
     void logEvent(const char* event, std::initializer_list<LogField> fields) const;
     void dispatchRequest(int slot, const QString& line);
@@ -163,8 +183,9 @@ private:
     // this causes is told as that (noteLost) and not as the peer leaving.
     struct ClosingFor {
         int slot = 0;
-        const char* reason = nullptr; // "flood", "oversized", "stalled", "kicked"
-        int by = 0;                   // for "kicked": the slot that removed it
+        // "flood", "rate", "oversized", "stalled", "login_timeout", "kicked"
+        const char* reason = nullptr;
+        int by = 0; // for "kicked": the slot that removed it
     };
     void noteLost(int slot);
     void hostLine(const QString& text);
@@ -182,9 +203,11 @@ private:
     QString recordFolder_;
     QString lastRecord_;
     std::array<Connection, Slots + 1> conns_{};
-    std::uint64_t nextId_ = 0;
-    std::deque<Received> receivedlist;
+    int served_ = 0; // the slot whose line was handled last; the next after it goes first
+    QElapsedTimer clock_;
+    std::chrono::milliseconds loginTimeout_;
     QTimer socktimer;
+    QTimer logintimer;
     QElapsedTimer lastDispatch_; // since the last line was handled; invalid before the first
     QTimer timer1;
     QTimer computertimer;

@@ -40,7 +40,6 @@ void TServer::dispatchRequest(int slot, const QString& line) {
     if (!accepted) return;
     if (isCommand(line, cmd::logininfo)) {
         ++metrics_.logins;
-        conns_[slot].loggedIn = true;
         logEvent("login", {{"slot", slot},
                            LogField::text("name", table().seats[slot].name),
                            {"addr", conns_[slot].addr}});
@@ -96,6 +95,10 @@ void TServer::noteLost(int slot) {
     }
     if (why == QLatin1String("flood"))
         ++metrics_.closedFlood;
+    else if (why == QLatin1String("rate"))
+        ++metrics_.closedRate;
+    else if (why == QLatin1String("login_timeout"))
+        ++metrics_.closedLoginTimeout;
     else if (why == QLatin1String("oversized"))
         ++metrics_.closedOversized;
     else
@@ -111,7 +114,7 @@ TableGauges TServer::gauges() const {
     for (int slot = 1; slot <= MaxOpenSlots; ++slot) {
         const Connection& c = conns_[slot];
         if (!c.sock) continue;
-        if (!c.loggedIn)
+        if (!loggedIn(slot))
             ++g.loggingIn;
         else if (slot > Seats)
             ++g.spectators;
@@ -121,7 +124,7 @@ TableGauges TServer::gauges() const {
     g.gameRunning = t.gameRunning;
     if (t.gameRunning)
         for (int s = 1; s <= Seats; ++s) g.computerSeats += t.computerPlays(s) ? 1 : 0;
-    g.queuedLines = int(receivedlist.size());
+    g.queuedLines = int(queuedLines());
     return g;
 }
 
@@ -148,7 +151,8 @@ void TServer::closeTable(std::function<void()> done, int graceMs) {
     timer1.stop();
     computertimer.stop();
     socktimer.stop();
-    receivedlist.clear();
+    logintimer.stop();
+    for (Connection& c : conns_) c.receivedlist.clear();
 
     // The notice leaves as fast as each peer reads it; one that does not read is not waited
     // for past the grace time.

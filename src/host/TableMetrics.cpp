@@ -68,6 +68,8 @@ QByteArray prometheusText(const TableMetrics& m, const TableGauges& g) {
     e.family("pelvo_table_connections_closed_total", "counter",
              "Connections the table closed itself, by reason.")
         .sample(m.closedFlood, "reason=\"flood\"")
+        .sample(m.closedRate, "reason=\"rate\"")
+        .sample(m.closedLoginTimeout, "reason=\"login_timeout\"")
         .sample(m.closedOversized, "reason=\"oversized\"")
         .sample(m.closedStalled, "reason=\"stalled\"")
         .sample(m.kicked, "reason=\"kicked\"");

@@ -23,10 +23,12 @@ struct TableMetrics {
     std::uint64_t bytesIn = 0;
     std::uint64_t bytesOut = 0;
     // Connections the table closed itself, by reason.
-    std::uint64_t closedFlood = 0;     // sent lines faster than the table handles them
-    std::uint64_t closedOversized = 0; // a frame past the size limit
-    std::uint64_t closedStalled = 0;   // stopped reading what the table sends
-    std::uint64_t kicked = 0;          // removed by the player with the rights
+    std::uint64_t closedFlood = 0;        // too many lines waiting to be handled
+    std::uint64_t closedRate = 0;         // sent frames past the per-connection rate
+    std::uint64_t closedLoginTimeout = 0; // no login in time
+    std::uint64_t closedOversized = 0;    // a frame past the size limit
+    std::uint64_t closedStalled = 0;      // stopped reading what the table sends
+    std::uint64_t kicked = 0;             // removed by the player with the rights
     QElapsedTimer uptime;
 
     TableMetrics() { uptime.start(); }

@@ -4,6 +4,7 @@
 // and the host still takes a new player.
 #include "TableProcess.h"
 
+#include "host/TServer.h"
 #include "protocol/Commands.h"
 #include "protocol/Notices.h"
 
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -115,6 +117,101 @@ QString malformed(const QByteArray& frame) {
     return it->second(payload) ? QString() : "does not decode";
 }
 
+// Sends at a steady rate, however unevenly the event loop gets round to it: what the time since
+// the start allows and has not gone out yet.
+class Pace {
+public:
+    explicit Pace(double perSecond) : perSecond_(perSecond) { clock_.start(); }
+    int due() {
+        const auto owed = qint64(double(clock_.elapsed()) * perSecond_ / 1000.0);
+        const int n = int(owed - sent_);
+        sent_ = owed;
+        return n;
+    }
+
+private:
+    double perSecond_;
+    QElapsedTimer clock_;
+    qint64 sent_ = 0;
+};
+
+struct StormGame {
+    qint64 ms = 0; // from the start request to both players' winner notice
+    bool over = false;
+    int silentSeated = 0;    // silent connections that got a slot
+    int silentOpenAtEnd = 0; // of those, still connected when the game ended
+    bool onlookerOpen = false;
+    qint64 silentFrames = 0, chatLines = 0, chatHeard = 0;
+};
+
+// One game of two honest players at a fresh table on a fixed deal (so every run plays the very
+// same moves). With `storm`, once the game has started (so the silent ones take no seat in it):
+// eight connections that never log in send sound requests at just under the rate limit, and an
+// onlooker chats at 90 lines a second.
+StormGame playBesideAStorm(bool storm) {
+    StormGame result;
+    TableProcess table;
+    table.port = freePort();
+    if (!table.start(
+            {"--port", QString::number(table.port), "--bot-speed", "60", "--deal", "20261209"}))
+        return result;
+    ProtocolPlayer anna("Anna"), bo("Bo");
+    if (!anna.client.connectTo(table.port) || !anna.client.waitFor("CMD_newplayerinfo+1+Anna") ||
+        !bo.client.connectTo(table.port) || !bo.client.waitFor("CMD_newplayerinfo+2+Bo"))
+        return result;
+
+    QElapsedTimer clock;
+    clock.start();
+    anna.client.send("CMD_startgame+Anna+1+0+0+\xFF");
+    if (!bo.client.waitFor("CMD_startgame+Anna+1+f+f+")) return result;
+
+    std::vector<std::unique_ptr<RawClient>> silent;
+    RawClient onlooker;
+    QTimer pace;
+    std::vector<Pace> silentPace;
+    Pace chatPace(90);
+    if (storm) {
+        // The first two take the free seats' slots, so the onlooker is a spectator (slot 5);
+        // the table has nine slots, so two of the eight are refused.
+        const auto connectSilent = [&] {
+            silent.push_back(std::make_unique<RawClient>());
+            silentPace.emplace_back(0.95 * TServer::RateLinesPerSecond);
+            return silent.back()->connectTo(table.port) && silent.back()->waitFrames(1);
+        };
+        if (!connectSilent() || !connectSilent()) return result;
+        if (!onlooker.connectTo(table.port) || onlooker.login("Onlooker") != 5) return result;
+        for (int i = 0; i < 6; ++i)
+            if (!connectSilent()) return result;
+        for (const auto& c : silent) result.silentSeated += c->count("CMD_sendlogininfo+");
+        QObject::connect(&pace, &QTimer::timeout, [&] {
+            for (std::size_t i = 0; i < silent.size(); ++i) {
+                RawClient& c = *silent[i];
+                const int n = silentPace[i].due();
+                if (c.socket.state() != QAbstractSocket::ConnectedState) continue;
+                const QByteArray frame =
+                    "CMD_playasound+" + c.frames.first().mid(18) + "+wave1+\xFF";
+                c.send(frame.repeated(n));
+                result.silentFrames += n;
+            }
+            if (onlooker.socket.state() != QAbstractSocket::ConnectedState) return;
+            for (int n = chatPace.due(); n > 0; --n)
+                onlooker.send("CMD_chat+5+line " + QByteArray::number(++result.chatLines) +
+                              "|clBlack\xFF");
+        });
+        pace.start(20);
+    }
+    result.over =
+        QTest::qWaitFor([&] { return anna.client.count("CMD_winner+") && bo.over; }, 30000);
+    result.ms = clock.elapsed();
+    pace.stop();
+    for (const auto& c : silent)
+        result.silentOpenAtEnd +=
+            c->count("CMD_sendlogininfo+") && c->socket.state() == QAbstractSocket::ConnectedState;
+    result.onlookerOpen = onlooker.socket.state() == QAbstractSocket::ConnectedState;
+    result.chatHeard = anna.client.count("CMD_chat+5+Onlooker chats: line ");
+    return result;
+}
+
 } // namespace
 
 TEST(TableSoak, HonestGamesGoOnWhileOnlookersSendRandomFramesAndTheHostStaysWhole) {
@@ -200,4 +297,35 @@ TEST(TableSoak, HonestGamesGoOnWhileOnlookersSendRandomFramesAndTheHostStaysWhol
     ASSERT_TRUE(late.connectTo(table.port));
     EXPECT_GE(late.login("Late"), 2);
     EXPECT_EQ(table.process.state(), QProcess::Running);
+}
+
+TEST(TableSoak, TwoPlayersGameTakesLittleLongerBesideSilentConnectionsAtTheRateLimitAndAChatter) {
+    // Without and with the storm in turns, so both see the same load of the machine; the
+    // median of three of each.
+    std::vector<qint64> calm, stormy;
+    StormGame last;
+    for (int run = 0; run < 3; ++run) {
+        const StormGame without = playBesideAStorm(false);
+        ASSERT_TRUE(without.over) << "run " << run << " without the storm did not finish";
+        calm.push_back(without.ms);
+        last = playBesideAStorm(true);
+        ASSERT_TRUE(last.over) << "run " << run << " beside the storm did not finish in 30 s";
+        stormy.push_back(last.ms);
+        // The storm was real all game long: every silent one with a slot was still sending.
+        EXPECT_EQ(last.silentSeated, 6);
+        EXPECT_EQ(last.silentOpenAtEnd, 6) << "a sender below the rate limit was closed";
+        EXPECT_TRUE(last.onlookerOpen);
+        // And the chatter was heard in turn, not starved.
+        EXPECT_GT(last.chatHeard, last.chatLines / 2);
+    }
+    std::sort(calm.begin(), calm.end());
+    std::sort(stormy.begin(), stormy.end());
+    std::printf("[ storm   ] game without: %lld %lld %lld ms; beside the storm: %lld %lld %lld ms "
+                "(last storm: %lld sound frames, %lld chat lines sent, %lld heard)\n",
+                static_cast<long long>(calm[0]), static_cast<long long>(calm[1]),
+                static_cast<long long>(calm[2]), static_cast<long long>(stormy[0]),
+                static_cast<long long>(stormy[1]), static_cast<long long>(stormy[2]),
+                static_cast<long long>(last.silentFrames), static_cast<long long>(last.chatLines),
+                static_cast<long long>(last.chatHeard));
+    EXPECT_LE(double(stormy[1]), 1.3 * double(calm[1]));
 }

@@ -6,8 +6,11 @@
 #include "net/TSock.h"
 #include "support/TestEnv.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 using namespace pelvo;
@@ -19,11 +22,14 @@ class SocketTest : public ::testing::Test {
 protected:
     std::unique_ptr<TServer> server;
     quint16 port = 0;
+    QStringList log; // the operator's event lines
 
     void SetUp() override { start(false); }
 
-    void start(bool windowless) {
-        server = std::make_unique<TServer>(TServer::Options{windowless});
+    void start(bool windowless, std::chrono::milliseconds loginTimeout = TServer::LoginTimeout) {
+        server = std::make_unique<TServer>(
+            TServer::Options{.windowless = windowless, .loginTimeout = loginTimeout});
+        server->eventLog = [this](const QString& line) { log << line; };
         server->botSpeed = [] { return 2; };
         server->seed(1234);
         port = freePort();
@@ -336,4 +342,112 @@ TEST_F(SocketTest, ALoneLineAfterARestGoesAtOnceAndABurstOneLinePerTickInOrder) 
         previous = at;
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return !server->socktimerActive(); }, 1000));
+}
+
+TEST_F(SocketTest, ABurstFromOneConnectionDoesNotHoldUpAnothersLine) {
+    auto anna = player("Anna");
+    auto bo = player("Bo");
+    auto cy = player("Cy");
+    constexpr int lines = 200;
+    QByteArray burst;
+    for (int i = 0; i < lines; ++i) burst += "CMD_chat+3+line " + QByteArray::number(i) + "|x\xFF";
+    cy->send(burst);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server->queuedLines() >= 150; }, 5000));
+    bo->send("CMD_chat+2+mine|x\xFF");
+    const auto cyLine = [](int i) {
+        return "CMD_chat+3+Cy chats: line " + QByteArray::number(i) + "|x";
+    };
+    ASSERT_TRUE(anna->waitFor(cyLine(lines - 1)));
+    // Bo's line went in turn with Cy's, not behind the lines Cy had waiting.
+    const qsizetype mine = anna->frames.indexOf("CMD_chat+2+Bo chats: mine|x");
+    ASSERT_GE(mine, 0);
+    EXPECT_LT(mine, anna->frames.indexOf(cyLine(150)));
+    // Cy's own lines kept their order.
+    qsizetype previous = -1;
+    for (int i = 0; i < lines; ++i) {
+        const qsizetype at = anna->frames.indexOf(cyLine(i));
+        ASSERT_GT(at, previous) << "line " << i;
+        previous = at;
+    }
+}
+
+TEST_F(SocketTest, SilentConnectionsAreClosedAfterTheLoginTimeOutAndNeverRunTheTable) {
+    // Long enough for ten connections to come in on a busy machine, short for a test.
+    start(true, std::chrono::milliseconds(2000));
+    std::vector<std::unique_ptr<RawClient>> silent;
+    for (int i = 1; i <= 9; ++i) {
+        silent.push_back(client());
+        ASSERT_TRUE(silent.back()->waitFrames(1));
+    }
+    auto tenth = client();
+    ASSERT_TRUE(tenth->waitClosed());
+    EXPECT_EQ(tenth->raw, QByteArray("CMD_full+\xFF"));
+    EXPECT_EQ(server->engine().rightsHolder(), 0);
+    // The first in asks for what only the one who runs the table may do.
+    silent[0]->send("CMD_startgame+Mallory+3+1+1+\xFF");
+    silent[0]->send("CMD_kickhim+1+2+\xFF");
+
+    for (auto& c : silent) ASSERT_TRUE(c->waitClosed(10000));
+    EXPECT_FALSE(server->table().gameRunning);
+    for (auto& c : silent) {
+        EXPECT_EQ(c->count("CMD_tablerights+"), 0);
+        EXPECT_EQ(c->count("CMD_removed+"), 0);
+    }
+    EXPECT_EQ(server->metrics().closedLoginTimeout, 9u);
+    EXPECT_EQ(
+        log.filter(QRegularExpression(" event=close slot=[1-9] reason=login_timeout ")).size(), 9)
+        << log.join('\n').toStdString();
+    EXPECT_TRUE(server->metricsText().contains(
+        "pelvo_table_connections_closed_total{reason=\"login_timeout\"} 9"));
+
+    // The slots are free again; the first to log in runs the table and is not timed out.
+    auto anna = client();
+    ASSERT_EQ(anna->login("Anna"), 1);
+    EXPECT_TRUE(anna->waitFor("CMD_tablerights+1"));
+    auto bo = client();
+    ASSERT_EQ(bo->login("Bo"), 2);
+    QTest::qWait(2300);
+    EXPECT_EQ(anna->socket.state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(bo->socket.state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(server->engine().rightsHolder(), 1);
+}
+
+TEST_F(SocketTest, BeforeItsLoginAConnectionIsHeardForNothingElseAndAPastTheRateIsClosed) {
+    start(true);
+    auto anna = player("Anna");
+    auto mallory = client();
+    ASSERT_TRUE(mallory->waitFrames(1)); // slot 2, not logged in
+    const std::uint64_t framesBefore = server->metrics().framesIn;
+    const QByteArray requests[] = {
+        "CMD_chat+2+hi|clRed", "CMD_action+2+waves|clRed", "CMD_playasound+2+wave1+",
+        "CMD_startgame+M+3+1+1+", "CMD_justwatch+1+1", "CMD_kickhim+2+1+", "CMD_flipcard+2+1+",
+        // a login for another slot fails, and what follows it goes unheard too
+        "CMD_logininfo+3+1.0.1+Mal", "CMD_chat+2+after a failed login|clRed"};
+    for (const QByteArray& line : requests) mallory->send(line + "\xFF");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return server->metrics().framesIn >= framesBefore + std::size(requests); }, 5000));
+    ASSERT_NO_FATAL_FAILURE(marker(*anna, 1, *anna, "Anna"));
+    for (const char* heard : {"CMD_chat+2+", "CMD_action+", "CMD_playasound+", "CMD_startgame+",
+                              "CMD_justwatching+", "CMD_newplayerinfo+2+", "CMD_removed+"}) {
+        EXPECT_EQ(anna->count(heard), 0) << heard;
+        EXPECT_EQ(mallory->count(heard), 0) << heard;
+    }
+    EXPECT_FALSE(server->table().gameRunning);
+
+    // A login and a line right behind it in one write: both are heard, in order.
+    mallory->send("CMD_logininfo+2+1.0.1+Mal\xFF\xFF"
+                  "CMD_chat+2+hello|clRed\xFF");
+    ASSERT_TRUE(anna->waitFor("CMD_chat+2+Mal chats: hello|clRed"));
+    EXPECT_EQ(anna->frames.indexOf("CMD_newplayerinfo+2+Mal") + 1,
+              anna->frames.indexOf("CMD_chat+2+Mal chats: hello|clRed"));
+
+    // Past the rate: dropped lines cost their sender all the same.
+    auto flooder = client();
+    ASSERT_TRUE(flooder->waitFrames(1));
+    flooder->send(QByteArray("CMD_playasound+3+wave1+\xFF").repeated(TServer::RateBurst + 50));
+    ASSERT_TRUE(flooder->waitClosed());
+    EXPECT_EQ(server->metrics().closedRate, 1u);
+    EXPECT_EQ(log.filter(" event=close slot=3 reason=rate ").size(), 1)
+        << log.join('\n').toStdString();
+    EXPECT_EQ(mallory->socket.state(), QAbstractSocket::ConnectedState);
 }

@@ -265,3 +265,23 @@ TEST(TableSeatsHosted, APlayersOwnTableKeepsTheRightsInSlotOneAndSaysNothingNew)
 }
 
 } // namespace
+
+TEST_F(TableSeats, TheRightsNeverGoToAConnectionThatHasNotLoggedIn) {
+    const int silent = engine.acceptConnection();
+    EXPECT_EQ(engine.rightsHolder(), 0);
+    EXPECT_EQ(join(engine, "Anna"), 2);
+    EXPECT_EQ(engine.rightsHolder(), 2);
+    const int quiet = engine.acceptConnection();
+    EXPECT_EQ(join(engine, "Bo"), 4);
+    // Anna leaves: the lower slots are silent, so the rights pass over them to Bo.
+    out.clear();
+    engine.lostConnection(2);
+    EXPECT_EQ(engine.rightsHolder(), 4);
+    EXPECT_TRUE(out.to(silent).contains("CMD_tablerights+4"));
+    EXPECT_TRUE(out.to(quiet).contains("CMD_tablerights+4"));
+    // Bo leaves too: nobody runs the table until someone logs in.
+    engine.lostConnection(4);
+    EXPECT_EQ(engine.rightsHolder(), 0);
+    EXPECT_TRUE(req(quiet, QStringLiteral("CMD_logininfo+%1+1.0.1+Cy").arg(quiet)));
+    EXPECT_EQ(engine.rightsHolder(), quiet);
+}
