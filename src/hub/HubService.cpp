@@ -205,6 +205,19 @@ void HubService::routes() {
                      log("table_removed", {{"id", id}});
                      return QHttpServerResponse(Status::NoContent);
                  });
+    // The HTTP server upgrades a request to a WebSocket only when a route takes it and writes
+    // no answer; a plain GET of the lobby is told what it missed.
+    http_->route(QStringLiteral("/v1/lobby"), Method::Get,
+                 [this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+                     ++counters_.requests;
+                     for (const auto& [name, value] : request.headers())
+                         if (name.compare("upgrade", Qt::CaseInsensitive) == 0 &&
+                             value.compare("websocket", Qt::CaseInsensitive) == 0)
+                             return;
+                     error(Status::UpgradeRequired, QStringLiteral("upgrade_required"),
+                           QStringLiteral("The lobby is a WebSocket."))
+                         .write(std::move(responder));
+                 });
     http_->setMissingHandler([this](const QHttpServerRequest&, QHttpServerResponder&& r) {
         ++counters_.requests;
         error(Status::NotFound, QStringLiteral("not_found"),
