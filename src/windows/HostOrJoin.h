@@ -18,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace pelvo {
 
@@ -45,6 +46,8 @@ public:
 
 private:
     void addTable(const TableFinder::Found& found);
+    void updateTable(int row, const TableFinder::Found& found);
+    void showTable(QTreeWidgetItem* item, const TableFinder::Found& found);
     void modeChanged();
 
     TableFinder finder_;
