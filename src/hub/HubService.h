@@ -9,6 +9,7 @@
 #include "hub/RateLimiter.h"
 #include "hub/TableLauncher.h"
 #include "hub/TableRegistry.h"
+#include "service/GuardedTcpServer.h"
 
 // Qt
 #include <QElapsedTimer>
@@ -67,10 +68,9 @@ public:
     HubService(TableLauncher& launcher, Options options, QObject* parent = nullptr);
     ~HubService() override;
 
-    // Serves on `port` of every address (0: any free port); the port, or 0 when it cannot.
-    quint16 listen(quint16 port);
-    // Serves on a listening server the caller set up (the connection guard).
-    void bind(QTcpServer* server);
+    // Serves on `port` of every address behind a connection guard with `limits`; false when the
+    // port cannot be had.
+    bool listen(quint16 port, GuardedTcpServer::Limits limits);
 
     TableRegistry& registry() { return registry_; }
     Lobby& lobby() { return *lobby_; }
@@ -107,6 +107,7 @@ private:
     TableLauncher& launcher_;
     Options options_;
     std::unique_ptr<QHttpServer> http_;
+    GuardedTcpServer* listener_ = nullptr; // owned by http_
     TableRegistry registry_;
     std::unique_ptr<Lobby> lobby_;
     RateLimiter creates_, lookups_, registers_, reports_;
