@@ -1,6 +1,7 @@
 #include "hub/HubService.h"
 
 // own
+#include "hub/ByteCappedListener.h"
 #include "hub/JoinCodes.h"
 #include "hub/TableProbe.h"
 
@@ -127,7 +128,7 @@ HubService::HubService(TableLauncher& launcher, Options options, QObject* parent
 HubService::~HubService() = default;
 
 bool HubService::listen(quint16 port, GuardedTcpServer::Limits limits) {
-    auto listener = std::make_unique<GuardedTcpServer>(limits);
+    auto listener = std::make_unique<ByteCappedListener>(limits, MaxConnectionBytes);
     if (!listener->listen(QHostAddress::Any, port)) return false;
     listener_ = listener.get();
     http_->bind(listener.release()); // the HTTP server takes it as its child
@@ -554,6 +555,8 @@ QByteArray HubService::metricsText() const {
                listener_->evicted());
         metric("http_timed_out_total", "counter", "Connections closed for idling or lasting.",
                listener_->timedOut());
+        metric("http_cut_total", "counter", "Connections cut for sending too many bytes.",
+               listener_->cut());
     }
     return out;
 }

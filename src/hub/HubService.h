@@ -28,6 +28,10 @@ class QHttpServerResponder;
 class QTcpServer;
 
 namespace pelvo::hub {
+class ByteCappedListener;
+}
+
+namespace pelvo::hub {
 
 struct HubCounters {
     std::uint64_t requests = 0;
@@ -90,6 +94,10 @@ public:
     // A peer's address as written: IPv4-mapped IPv6 addresses as plain IPv4.
     static QHostAddress plain(const QHostAddress& address);
 
+    // What one plain HTTP connection may send before it is cut: many small requests, never one
+    // big one (a body over MaxBodyBytes is refused anyway).
+    static constexpr qint64 MaxConnectionBytes = 64 * 1024;
+
 private:
     void routes();
     void createTable(const QHttpServerRequest& request, QHttpServerResponder&& responder);
@@ -107,7 +115,7 @@ private:
     TableLauncher& launcher_;
     Options options_;
     std::unique_ptr<QHttpServer> http_;
-    GuardedTcpServer* listener_ = nullptr; // owned by http_
+    ByteCappedListener* listener_ = nullptr; // owned by http_
     TableRegistry registry_;
     std::unique_ptr<Lobby> lobby_;
     RateLimiter creates_, lookups_, registers_, reports_;

@@ -29,12 +29,14 @@ public:
     quint16 port = 0;
     quint16 firstTablePort = 0;
     QStringList extraArgs;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 
     // Table ports: ten from a free port on; the hub skips any that are taken.
     bool start(QStringList args = {}) {
         if (port == 0) port = freePort();
         if (firstTablePort == 0) firstTablePort = freePort();
         process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.setProcessEnvironment(env);
         process.start(
             programPath("src/pelvo-hub"),
             QStringList{"--port", QString::number(port), "--table-ports",
