@@ -242,5 +242,19 @@ TEST(HubProcess, ListingsElsewhereAreCheckedKeyedAndDroppedWhenSilent) {
         << hub.log().toStdString();
 }
 
+TEST(HubProcess, ATableNobodyComesToIsClosed) {
+    HubProcess hub;
+    ASSERT_TRUE(hub.start({"--idle-seconds", "2"}));
+    Http http;
+    const HttpAnswer made = http.post(hub.url("/v1/tables"), createBody("Empty", false));
+    ASSERT_EQ(made.status, 201);
+    const QString id = made.json().value("id").toString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tablesOf(http, hub).isEmpty(); }, 15000));
+    EXPECT_TRUE(hub.log().contains("pelvo-hub event=table_idle id=" + id));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return hub.log().contains("pelvo-hub event=table_ended id=" + id); }, 5000));
+    EXPECT_TRUE(hub.log().contains("pelvo-table event=exit status=0"));
+}
+
 } // namespace
 } // namespace pelvo::test
