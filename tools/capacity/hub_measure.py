@@ -11,8 +11,8 @@ Starts pelvo-hub on loopback (it starts real pelvo-table processes beside it), t
   2. holds them for --window seconds and reads the CPU time and memory of the hub and of every
      table from /proc (the tables report to the hub every 15 s and on every change);
   3. opens --lobby WebSocket connections to the lobby (16 per address), holds them for --window
-     seconds while one chat line a second goes to all of them, and reads the hub's CPU and
-     memory again.
+     seconds quiet and --window seconds while one chat line a second goes to all of them, and
+     reads the hub's CPU and memory again.
 The clients run here in one asyncio loop and are not counted. Every loop is bounded in count
 and time; everything started is stopped at the end.
 """
@@ -218,6 +218,10 @@ async def main():
                 clients.append(c)
         await asyncio.sleep(2)
         rss2, priv2 = memory(hub.pid)
+        # Held and quiet first (pings every 20 s and the tables' reports go on), then talking.
+        tq, cpuq = sample([hub.pid])
+        await asyncio.sleep(args.window)
+        tq2, cpuq2 = sample([hub.pid])
         t3, cpu3 = sample([hub.pid])
         lines = 0
         end = time.monotonic() + args.window
@@ -234,7 +238,8 @@ async def main():
             "hub_rss_kib": rss2,
             "chat_lines_sent": lines,
             "messages_received": received,
-            "hub_cpu_percent": round(100 * (cpu4[hub.pid] - cpu3[hub.pid]) / (t4 - t3), 3),
+            "hub_cpu_percent_quiet": round(100 * (cpuq2[hub.pid] - cpuq[hub.pid]) / (tq2 - tq), 3),
+            "hub_cpu_percent_chatting": round(100 * (cpu4[hub.pid] - cpu3[hub.pid]) / (t4 - t3), 3),
         }
         for c in clients:
             c.writer.close()
