@@ -82,7 +82,7 @@ start_game() {
         { cat "$log"; fail "card faces or sounds missing (want card-deck=yes sounds=$sounds)"; }
     [ -d "$data" ] || fail "no per-user data folder $data"
     local extra
-    extra=$(ls "$bin" | grep -vxE 'pelvo|pelvo-table|pelvo-bot' || true)
+    extra=$(ls "$bin" | grep -vxE 'pelvo|pelvo-table|pelvo-bot|pelvo-hub' || true)
     [ -z "$extra" ] || fail "the program wrote beside itself: $extra"
     cat "$log"
 }
