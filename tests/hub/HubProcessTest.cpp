@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,12 @@ TEST(HubProcess, TablesAreStartedListedFoundByCodeAndClosedWithTheHub) {
     EXPECT_TRUE(metrics.contains("pelvo_hub_tables 2\n")) << metrics.constData();
     EXPECT_TRUE(metrics.contains("pelvo_hub_tables_running 2\n"));
     EXPECT_TRUE(metrics.contains("pelvo_hub_lobby_connections 1\n"));
+    // The tables' reports hold no connection between them (all tables on the hub's machine
+    // share one address and its connection cap): the lobby's and this test's are all there are.
+    const QRegularExpression held("pelvo_hub_http_connections (\\d+)\n");
+    const auto match = held.match(QString::fromUtf8(metrics));
+    ASSERT_TRUE(match.hasMatch());
+    EXPECT_LE(match.captured(1).toInt(), 3) << metrics.constData();
 
     // Stopping the hub closes the tables it started, in order: the player is told.
     ASSERT_TRUE(hub.stop(SIGTERM));
