@@ -68,7 +68,8 @@ void LocalTableLauncher::launch(const LaunchRequest& request, Done done) {
 }
 
 void LocalTableLauncher::tryStart(std::shared_ptr<Start> start) {
-    const quint16 port = program_.isEmpty() ? 0 : freePort();
+    // Nothing new starts once every table has been asked to close.
+    const quint16 port = program_.isEmpty() || stopping_ ? 0 : freePort();
     if (port == 0 || ++start->attempts > 3) {
         if (auto done = std::exchange(start->done, nullptr)) done(std::nullopt);
         return;
@@ -161,6 +162,7 @@ void LocalTableLauncher::stop(const QString& id) {
 }
 
 void LocalTableLauncher::stopAll(std::function<void()> done, int graceMs) {
+    stopping_ = true;
     for (QProcess* p : std::as_const(processes_)) p->terminate();
     auto waited = std::make_shared<QElapsedTimer>();
     waited->start();
