@@ -118,10 +118,16 @@ void LocalTableLauncher::tryStart(std::shared_ptr<Start> start) {
         }
         emit ended(id);
     });
-    connect(process, &QProcess::errorOccurred, this, [start](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            if (auto done = std::exchange(start->done, nullptr)) done(std::nullopt);
-    });
+    connect(process, &QProcess::errorOccurred, this,
+            [this, start, process](QProcess::ProcessError e) {
+                if (e != QProcess::FailedToStart) return; // no finished() follows this one
+                if (processes_.value(start->request.id) == process) {
+                    processes_.remove(start->request.id);
+                    ports_.remove(start->request.id);
+                }
+                process->deleteLater();
+                if (auto done = std::exchange(start->done, nullptr)) done(std::nullopt);
+            });
     process->start();
 
     // Ready once it answers the table search on its port.
