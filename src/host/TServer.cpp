@@ -28,9 +28,10 @@ TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 TServer::TServer(const Options& options, QObject* parent)
     : QObject(parent), random_(clockSeed()), bots_(clockSeed() + 1), dealPicker_(clockSeed() + 2),
       engine_(wire_, random_, bots_,
-              Engine::Options{options.windowless, options.reserveSeconds >= 0
-                                                      ? options.reserveSeconds
-                                                      : defaultReserveSeconds()}) {
+              Engine::Options{options.windowless,
+                              options.reserveSeconds >= 0 ? options.reserveSeconds
+                                                          : defaultReserveSeconds(),
+                              options.holdSeats.value_or(options.windowless)}) {
     // Deal numbers people can read out: up to ten digits.
     engine_.dealSource = [this]() -> std::uint64_t {
         if (nextDeal_) return *std::exchange(nextDeal_, std::nullopt);
@@ -278,6 +279,11 @@ void TServer::setRecordFolder(const QString& folder) {
     };
 }
 
+void TServer::setHoldSeats(bool hold) {
+    if (hold == holdSeats()) return;
+    run([&] { recorder_.setHoldSeats(hold); });
+}
+
 void TServer::flushRecords() {
     recorder_.finish("host-stopped");
 }
@@ -333,6 +339,8 @@ void TServer::Wire::move(int from, int to) {
     if (server_.conns_[to].sock) server_.forget(to);
     Connection& now = server_.conns_[to];
     now.sock = std::exchange(was.sock, nullptr);
+    now.addr = was.addr;
+    now.loggedIn = std::exchange(was.loggedIn, false);
     now.splitter = std::move(was.splitter);
     was.splitter.clear();
     // Lines still queued under the old slot are skipped: the old slot has no connection now.

@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
         reserveSeconds = *n;
     }
 
-    pelvo::TServer server(
-        pelvo::TServer::Options{.windowless = true, .reserveSeconds = reserveSeconds});
+    pelvo::TServer server(pelvo::TServer::Options{
+        .windowless = true, .reserveSeconds = reserveSeconds, .holdSeats = true});
     server.eventLog = [&err](const QString& line) { err << line << Qt::endl; };
     if (deal) server.setNextDeal(*deal);
     if (parser.isSet(recordOption)) server.setRecordFolder(parser.value(recordOption));
