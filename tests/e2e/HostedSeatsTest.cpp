@@ -79,8 +79,9 @@ TEST(HostedSeats, ADroppedPlayerGetsItsSlotBackAndAWindowWithItsTokenGetsItsSeat
     ASSERT_TRUE(proxy.listen());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return boAgain.client.count("CMD_action+0+Cy is back.|") == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !cy.session().reconnecting(); }, 10000));
     EXPECT_EQ(cy.state().myseat, 3);
-    EXPECT_FALSE(cy.session().reconnecting());
+    EXPECT_TRUE(t.seats[3].inUse);
 
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !host.session().table().winnerText.isEmpty(); }, 120000));
