@@ -28,6 +28,26 @@ struct LoggedTable {
     }
 };
 
+// One sample of the table's metrics, fetched as any scraper would.
+double metric(quint16 port, const QByteArray& sample) {
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    if (!s.waitForConnected(5000)) return -1;
+    s.write("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    QByteArray all;
+    // The uptime is the last sample.
+    const bool whole = QTest::qWaitFor(
+        [&] {
+            all += s.readAll();
+            return all.contains("\npelvo_table_uptime_seconds ") && all.endsWith('\n');
+        },
+        10000);
+    if (!whole) return -1;
+    for (const QByteArray& line : all.split('\n'))
+        if (line.startsWith(sample + ' ')) return line.mid(sample.size() + 1).trimmed().toDouble();
+    return -1;
+}
+
 QByteArray frameStarting(const RawClient& c, const QByteArray& prefix) {
     for (const QByteArray& f : c.frames)
         if (f.startsWith(prefix)) return f;
@@ -38,7 +58,9 @@ QByteArray frameStarting(const RawClient& c, const QByteArray& prefix) {
 
 TEST(HostileSeats, AReclaimIntoAComputersSeatShowsNoHiddenCardAndTheOperatorSeesIt) {
     LoggedTable t;
-    ASSERT_TRUE(t.start({"--bot-speed", "1000", "--reserve-seconds", "400"}));
+    const quint16 metrics = freePort();
+    ASSERT_TRUE(t.start({"--bot-speed", "1000", "--reserve-seconds", "400", "--metrics-port",
+                         QString::number(metrics)}));
     RawClient anna;
     ASSERT_TRUE(anna.connectTo(t.table.port));
     ASSERT_EQ(anna.login("Anna"), 1);
@@ -78,6 +100,10 @@ TEST(HostileSeats, AReclaimIntoAComputersSeatShowsNoHiddenCardAndTheOperatorSees
     EXPECT_TRUE(t.waitLog("pelvo-table event=reclaim slot=2 from=" + slot +
                           " name=\"Eve\" addr=127.0.0.1\n"))
         << t.log().toStdString();
+    EXPECT_EQ(metric(metrics, "pelvo_table_connections{kind=\"logging_in\"}"), 0);
+    EXPECT_EQ(metric(metrics, "pelvo_table_connections{kind=\"player\"}"), 2);
+    EXPECT_EQ(metric(metrics, "pelvo_table_logins_total"), 3);
+    EXPECT_EQ(metric(metrics, "pelvo_table_reclaims_total"), 1);
     RawClient guess;
     ASSERT_TRUE(guess.connectTo(t.table.port));
     ASSERT_TRUE(guess.waitFrames(1));
@@ -86,6 +112,8 @@ TEST(HostileSeats, AReclaimIntoAComputersSeatShowsNoHiddenCardAndTheOperatorSees
     EXPECT_TRUE(
         t.waitLog("pelvo-table event=login slot=" + other + " name=\"Mal\" addr=127.0.0.1\n"))
         << t.log().toStdString();
+    EXPECT_EQ(metric(metrics, "pelvo_table_connections{kind=\"logging_in\"}"), 0);
+    EXPECT_EQ(metric(metrics, "pelvo_table_logins_total"), 4);
 }
 
 TEST(HostileSeats, NothingAPlayerSendsBecomesALineOfTheOperatorsLog) {
