@@ -8,6 +8,7 @@
 #include "net/TSock.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
+#include "protocol/LogText.h"
 #include "protocol/Ports.h"
 #include "session/ClientSession.h"
 
@@ -121,11 +122,12 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&session, &pelvo::ClientSession::connectFailed, &app,
                      [&](const QString& text) {
-                         err << "pelvo-bot: " << name << ": " << text << Qt::endl;
+                         err << "pelvo-bot: " << name << ": " << pelvo::logSafe(text) << Qt::endl;
                          QCoreApplication::exit(1);
                      });
     QObject::connect(&session, &pelvo::ClientSession::message, &app, [&](const QString& text) {
-        out << "pelvo-bot: " << name << ": " << text << Qt::endl;
+        // Names from the table are in these lines: one line each, whatever they hold.
+        out << "pelvo-bot: " << name << ": " << pelvo::logSafe(text) << Qt::endl;
     });
     QObject::connect(&session, &pelvo::ClientSession::tableChanged, &app, [&] {
         const pelvo::TableModel& t = session.table();
@@ -136,7 +138,8 @@ int main(int argc, char** argv) {
         if (inGame && !t.winnerText.isEmpty()) {
             inGame = false;
             ++ended;
-            out << "pelvo-bot: " << name << ": game over: " << t.winnerText << Qt::endl;
+            out << "pelvo-bot: " << name << ": game over: " << pelvo::logSafe(t.winnerText)
+                << Qt::endl;
             if (*games > 0 && ended >= *games) {
                 QCoreApplication::exit(0);
                 return;

@@ -199,6 +199,7 @@ void Tchat::buildMenu() {
     options->setObjectName("Options1");
     sounds_->addOptionsItems(options);
     addLevelItems(options);
+    addHoldSeatsItem(options);
     addSeparator(options, "N3");
     chat_->addOptionsItems(options);
     QAction* reset = addItem(options, "ResetScreenLocation1", "Reset Screen Location");

@@ -165,6 +165,8 @@ private:
     void buildMenu();
     // Options › Computer Players: Classic or Expert, bound to the settings.
     void addLevelItems(QMenu* options);
+    // Options › Hold Seats for Dropped Players, bound to the settings and to this window's host.
+    void addHoldSeatsItem(QMenu* options);
     // View › Zoom and View › Four-Colour Suits.
     void addViewItems(QMenu* view);
     void layoutTable();

@@ -10,13 +10,16 @@
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Ports.h"
+#include "session/ClientSession.h"
 #include "session/ConnectFailure.h"
 #include "session/settings/SettingsFile.h"
 #include "windows/HostOrJoin.h"
 #include "windows/MessageBox.h"
 
 // Qt
+#include <QAction>
 #include <QCoreApplication>
+#include <QMenu>
 
 namespace pelvo {
 
@@ -110,6 +113,25 @@ void Tchat::startResponder() {
         },
         this);
     responder_->start(port);
+}
+
+void Tchat::addHoldSeatsItem(QMenu* options) {
+    // Off until chosen: at a player's own table a newcomer may take a dropped player's seat over,
+    // and a window that comes back with its token while nobody has gets the seat back.
+    QAction* hold = options->addAction("Hold Seats for Dropped Players");
+    hold->setObjectName("HoldSeats1");
+    hold->setCheckable(true);
+    connect(hold, &QAction::triggered, this, [this](bool on) {
+        Settings settings = session_->settings();
+        settings.holdSeats = on;
+        session_->chooseSettings(settings);
+    });
+    auto show = [this, hold] {
+        hold->setChecked(session_->settings().holdSeats);
+        if (server_) server_->setHoldSeats(session_->settings().holdSeats);
+    };
+    connect(session_, &ClientSession::settingsChanged, hold, show);
+    show();
 }
 
 } // namespace pelvo

@@ -41,8 +41,8 @@ bool Engine::submit(int seat, const ComputerMove& move) {
 }
 
 bool Engine::computerflipcards(int seat) {
-    const Seat& s = table.seats[seat];
-    if ((s.inUse && !s.watching) || s.flipsLeft < 1) return false;
+    // The same rule as for its turns: a connection that has not logged in plays nothing.
+    if (!table.computerPlays(seat) || table.seats[seat].flipsLeft < 1) return false;
     return submit(seat, chooseFlip(levelOf(seat), table, seat, bots_));
 }
 

@@ -214,6 +214,9 @@ void Engine::dealcards() {
         }
         if (dealtHook) dealtHook(s);
         if (seat.inUse) outbox_.send(s, msg::mycards(s, codes));
+        // Shown to the seat's holder, not to a newcomer in a seat that waits for its player.
+        SeatKey& key = keys_[std::size_t(s)];
+        key.dealtHere = seat.inUse && key.reservedUntil == 0;
         if (seat.flipsLeft > 0 && t.computerPlays(s)) computerflipcards(s);
     }
 }
@@ -261,7 +264,11 @@ bool Engine::drawcard(int seat) {
     if (t.turnState != TurnState::Choose || seat != t.currentPlayer) return false;
     t.turnState = TurnState::Draw;
     if (++t.drawPos > t.drawLimit) reshuffle(t, random_);
-    if (t.seats[seat].inUse) outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
+    ++draws_;
+    if (t.seats[seat].inUse) {
+        outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
+        if (keys_[std::size_t(seat)].reservedUntil == 0) keys_[std::size_t(seat)].sawDraw = draws_;
+    }
     if (t.computerPlays(seat)) armTimer(computertimer, 2, t.botTicks, 1);
     return true;
 }

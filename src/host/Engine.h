@@ -64,6 +64,9 @@ public:
         // How long a seat whose player dropped out of a game waits for that player's reclaim
         // token; 0 keeps no seat and hands out no token.
         int reserveSeconds = 0;
+        // Whether such a seat is also kept from newcomers. Off, the next newcomer may take it
+        // over (lowest slot first, as any free slot) and the token is good until one does.
+        bool holdSeats = true;
     };
     // Lines of chat kept for a joiner.
     static constexpr int HistoryLines = 50;
@@ -76,6 +79,8 @@ public:
     Engine(Outbox& outbox, Random& random) : Engine(outbox, random, random, Options{}) {}
 
     const Options& options() const { return options_; }
+    // Holding seats from newcomers can be switched while a table runs (the host's choice).
+    void setHoldSeats(bool hold) { options_.holdSeats = hold; }
 
     Table table;
     TimerSeam timer1;        // delay timer: action 1 pass the turn, 2 start the next round
@@ -180,6 +185,8 @@ public:
     QList<QByteArray> carriedState() const;
     bool restoreCarried(const QByteArray& word, const QByteArray& rest);
     bool isReserved(int seat) const;
+    // The seat the last reclaim request got back; 0 when it became an ordinary login.
+    int lastReclaimedSeat() const { return reclaimed_; }
 
 private:
     // request handlers: read and check the fields, then call the rule
@@ -219,8 +226,11 @@ private:
     // A connection is gone: keep its seat for its token, or forget the token; pass the rights.
     void afterLoss(int slot);
     void passRights();
-    // Seat `seat`'s own cards and the turn, for a player who got the seat back.
+    // Seat `seat`'s own cards and the turn, for a player who got the seat back: only what its
+    // holder was dealt or saw.
     void sendSeatState(int seat);
+    // The seat's holder drew the card it holds now (the computer did not draw it meanwhile).
+    bool holderDrew(int seat) const;
     // Reservations end with the game.
     void endReservations();
     void remember(const QByteArray& frame);
@@ -243,11 +253,17 @@ private:
     bool accepted_ = false;
     std::int64_t now_ = 0;
 
+    // A seat's holder, from the connection that got the seat to the end of its reservation:
+    // the token, and what it was shown of the seat's hidden cards.
     struct SeatKey {
         QString token;
-        qint64 reservedUntil = 0; // wallClock() time; 0 while the player is connected
+        qint64 reservedUntil = 0;  // wallClock() time; 0 while the player is connected
+        bool dealtHere = false;    // got this round's CMD_mycards
+        std::uint64_t sawDraw = 0; // the draw (draws_) whose card it was sent
     };
     std::array<SeatKey, Seats + 1> keys_{}; // seats 1..4
+    std::uint64_t draws_ = 0;               // draws from the draw pile so far
+    int reclaimed_ = 0;
     int holder_ = 0;
     std::deque<QByteArray> history_;
     qsizetype historyBytes_ = 0;

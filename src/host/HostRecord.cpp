@@ -5,6 +5,7 @@
 #include "protocol/Notices.h"
 
 // Qt
+#include <QCryptographicHash>
 #include <QHash>
 #include <QSet>
 
@@ -35,6 +36,38 @@ QByteArray levelsText(const Engine& e) {
         text += botLevelName(e.levelOf(s));
     }
     return text;
+}
+
+// A record never carries a reclaim token that works: each is written as a stand-in made from it,
+// the same wherever it appears, so a re-run still matches tokens as the table did.
+QByteArray tokenStandIn(QByteArrayView token) {
+    return QCryptographicHash::hash(token, QCryptographicHash::Sha256).toHex().left(32);
+}
+
+// `text` with its field number `field` (the command is field 0) replaced by its stand-in.
+QByteArray withoutToken(const QByteArray& text, int field) {
+    qsizetype start = 0;
+    for (int i = 0; i < field; ++i) {
+        start = text.indexOf('+', start);
+        if (start < 0) return text;
+        ++start;
+    }
+    qsizetype end = text.indexOf('+', start);
+    if (end < 0) end = text.size();
+    return text.left(start) + tokenStandIn(QByteArrayView(text).sliced(start, end - start)) +
+           text.mid(end);
+}
+
+QByteArray recorded(const QByteArray& text) {
+    if (text.startsWith("CMD_reclaimtoken+")) return withoutToken(text, 1);
+    if (text.startsWith("CMD_reclaimseat+")) return withoutToken(text, 2);
+    if (text.startsWith("token "))
+        return withoutToken(QByteArray(text).replace(' ', '+'), 2).replace('+', ' ');
+    return text;
+}
+
+QByteArray holdText(bool hold) {
+    return hold ? "hold 1" : "hold 0";
 }
 
 // The record's header word and the rest of a "table" event.
@@ -71,13 +104,14 @@ QList<QByteArray> HostRecorder::snapshot() const {
     QList<QByteArray> lines;
     lines << "windowless " + QByteArray(engine_.options().windowless ? "1" : "0");
     lines << "reserve " + QByteArray::number(engine_.options().reserveSeconds);
+    lines << holdText(engine_.options().holdSeats);
     lines << "slots " + QByteArray::number(t.slotCount);
     for (int slot = 1; slot <= t.slotCount && slot <= MaxOpenSlots; ++slot)
         if (t.seats[slot].inUse)
             lines << "seat " + QByteArray::number(slot) + ' ' +
                          QByteArray(t.seats[slot].watching ? "1" : "0") + ' ' +
                          t.seats[slot].name.toUtf8();
-    lines << engine_.carriedState();
+    for (const QByteArray& line : engine_.carriedState()) lines << recorded(line);
     return lines;
 }
 
@@ -131,7 +165,7 @@ bool HostRecorder::request(int slot, const QString& line) {
           [&]() -> std::optional<QByteArray> {
               accepted = engine_.request(slot, line);
               if (!accepted) return std::nullopt;
-              return line.toUtf8();
+              return recorded(line.toUtf8());
           });
     return accepted;
 }
@@ -149,6 +183,13 @@ void HostRecorder::lostConnection(int slot) {
     input(record::table, false, [&]() -> std::optional<QByteArray> {
         engine_.lostConnection(slot);
         return "lost " + QByteArray::number(slot);
+    });
+}
+
+void HostRecorder::setHoldSeats(bool hold) {
+    input(record::table, false, [&]() -> std::optional<QByteArray> {
+        engine_.setHoldSeats(hold);
+        return holdText(hold);
     });
 }
 
@@ -183,7 +224,8 @@ bool HostRecorder::advanceClock() {
 }
 
 void HostRecorder::notice(int slot, const QByteArray& frame) {
-    if (enabled && inInput_) pending_.append({record::toSlot(slot), withoutTerminator(frame)});
+    if (enabled && inInput_)
+        pending_.append({record::toSlot(slot), recorded(withoutTerminator(frame))});
 }
 
 void HostRecorder::finish(const QByteArray& reason) {
@@ -239,6 +281,7 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
     if (!deal) return fail(2, QStringLiteral("the record names no deal number."));
     bool windowless = false;
     int reserveSeconds = 0;
+    bool holdSeats = true; // records from before the choice held seats
     QList<std::pair<QByteArray, QByteArray>> carried;
     std::array<BotLevel, Seats + 1> levels{};
     int slotCount = 0;
@@ -258,6 +301,8 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
             windowless = rest == "1";
         } else if (word == "reserve") {
             reserveSeconds = std::max(0, rest.toInt());
+        } else if (word == "hold") {
+            holdSeats = rest == "1";
         } else if (word == "holder" || word == "token" || word == "loggedin" || word == "history") {
             carried.append({word, rest});
         } else if (word == "levels") {
@@ -288,7 +333,7 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
     CollectingOutbox outbox;
     outbox.out = &produced;
     Random deals, bots;
-    Engine engine(outbox, deals, bots, Engine::Options{windowless, reserveSeconds});
+    Engine engine(outbox, deals, bots, Engine::Options{windowless, reserveSeconds, holdSeats});
     for (const auto& [word, rest] : carried) engine.restoreCarried(word, rest);
     // Reservations run on the record's clock, and new tokens are the ones the table handed out
     // then, in the order they first appear.
@@ -364,6 +409,8 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
                 return fail(e.line, QStringLiteral("the engine gave slot %1.").arg(slot));
         } else if (e.who == record::table && word == "lost") {
             engine.lostConnection(rest.toInt());
+        } else if (e.who == record::table && word == "hold") {
+            engine.setHoldSeats(rest == "1");
         } else if (e.who == record::table && word == "start") {
             const QStringList f = QString::fromUtf8(rest).split(u'+');
             if (f.size() != 4) return fail(e.line, QStringLiteral("a malformed start."));

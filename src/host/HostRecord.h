@@ -42,6 +42,7 @@ public:
     void startgame(const QString& starter, const QString& rounds, const QString& flag3,
                    const QString& flag4);
     void lostConnection(int slot);
+    void setHoldSeats(bool hold);
     void timer1Timer();
     void computertimerTimer();
     // As Engine::advanceClock (drivers without real timers).

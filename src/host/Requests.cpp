@@ -194,19 +194,24 @@ int Engine::acceptConnection() {
         t.slotCount = 1;
         slot = 1;
     } else {
-        // A seat kept for a dropped player is not free.
+        // A seat kept for a dropped player is not free while seats are held.
         for (int s = 1; s <= t.slotCount && slot == 0; ++s)
-            if (!t.seats[s].inUse && !isReserved(s)) slot = s;
+            if (!t.seats[s].inUse && (!options_.holdSeats || !isReserved(s))) slot = s;
         if (slot == 0 && t.slotCount < MaxOpenSlots) slot = ++t.slotCount;
     }
     if (slot == 0) return Slots; // full: slot 10 is never marked in use
     t.seats[slot].inUse = true;
-    if (slot <= Seats) keys_[slot] = SeatKey{}; // a reservation that ran out ends here
+    // A reservation that ran out ends here. One still running ends only when the newcomer logs
+    // in: it may be the seat's own player, back with the token.
+    if (slot <= Seats && !isReserved(slot)) keys_[slot] = SeatKey{};
     return slot;
 }
 
 void Engine::receivedlogininfo(int slot, const QString& version, const QString& name) {
     Table& t = table;
+    // Someone else logs in at a seat that waited for its token: the seat is theirs now.
+    if (slot <= Seats && keys_[std::size_t(slot)].reservedUntil != 0)
+        keys_[std::size_t(slot)] = SeatKey{};
     t.seats[slot].name = name;
     t.seats[slot].inUse = true;
     broadcast(msg::newplayerinfo(slot, name));

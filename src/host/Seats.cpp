@@ -121,9 +121,11 @@ void Engine::welcome(int slot) {
 
 void Engine::afterLoss(int slot) {
     Table& t = table;
-    table.seats[slot].loggedIn = false;
-    if (slot <= Seats) {
-        SeatKey& key = keys_[std::size_t(slot)];
+    const bool wasIn = std::exchange(table.seats[slot].loggedIn, false);
+    SeatKey& key = keys_[std::size_t(std::min(slot, Seats))];
+    // A newcomer that never logged in at a seat waiting for its token leaves the wait as it was.
+    const bool waitsOn = !wasIn && key.reservedUntil != 0;
+    if (slot <= Seats && !waitsOn) {
         const bool keep = t.gameRunning && t.seats[slot].inGame && options_.reserveSeconds > 0 &&
                           !key.token.isEmpty() && (slot != 1 || options_.windowless);
         if (keep)
@@ -160,32 +162,43 @@ void Engine::onReclaimseat(const QString& payload) {
     if (name.size() > MaxNameLength) // never half a character
         name.truncate(name.at(MaxNameLength - 1).isHighSurrogate() ? MaxNameLength - 1
                                                                    : MaxNameLength);
-    int seat = 0;
-    for (int s = 1; s <= Seats && seat == 0; ++s)
-        if (isReserved(s) && keys_[std::size_t(s)].token == r->token) seat = s;
-    accepted_ = true;
-    if (seat == 0) {
-        // No seat waits for this token (it ran out, or the game ended): an ordinary login.
-        receivedlogininfo(from_, r->version, name);
-        return;
-    }
     Table& t = table;
     const int old = from_;
-    t.seats[old].inUse = false;
-    t.seats[old].name.clear();
-    outbox_.move(old, seat);
-    // The connection held a computer's seat for a moment: the computer plays it again.
-    takeOver(old);
-    if (holder_ == old) holder_ = seat;
-    from_ = seat;
+    // The seat that waits for this token, unless a newcomer sits there; where seats are not held
+    // that newcomer may be this very connection.
+    int seat = 0;
+    for (int s = 1; s <= Seats && seat == 0; ++s)
+        if (isReserved(s) && keys_[std::size_t(s)].token == r->token &&
+            (!t.seats[s].inUse || s == old))
+            seat = s;
+    accepted_ = true;
+    reclaimed_ = seat;
+    if (seat == 0) {
+        // No seat waits for this token (it ran out, the game ended, or the seat was taken over):
+        // an ordinary login.
+        receivedlogininfo(old, r->version, name);
+        return;
+    }
+    if (seat != old) {
+        t.seats[old].inUse = false;
+        t.seats[old].name.clear();
+        outbox_.move(old, seat);
+        // The connection held a computer's seat for a moment: the computer plays it again.
+        takeOver(old);
+        if (holder_ == old) holder_ = seat;
+        from_ = seat;
+    }
     keys_[std::size_t(seat)].reservedUntil = 0;
     t.seats[seat].inUse = true;
     t.seats[seat].watching = false;
     outbox_.send(seat, notice::encode(notice::SeatReclaimed{seat}));
     receivedlogininfo(seat, r->version, name);
     sendSeatState(seat);
-    // A computer move the seat had coming is the player's own again.
-    if (t.currentPlayer == seat && computertimer.enabled) stopTimer(computertimer);
+    // A computer move the seat had coming is the player's own again, unless the computer drew
+    // the card in hand: then it finishes that turn.
+    if (t.currentPlayer == seat && computertimer.enabled &&
+        (t.turnState != TurnState::Draw || holderDrew(seat)))
+        stopTimer(computertimer);
     hostLine(name + QStringLiteral(" is back."));
 }
 
@@ -197,11 +210,26 @@ void Engine::sendSeatState(int seat) {
     s.current = t.currentPlayer;
     s.turnState = int(t.turnState);
     s.flipsLeft = qBound(0, t.seats[seat].flipsLeft, 2);
-    s.drawn = t.turnState == TurnState::Draw && t.currentPlayer == seat ? t.drawnCard() : 0;
-    for (int p = 1; p <= GridCells; ++p)
-        s.cards[std::size_t(p - 1)] = {t.seats[seat].cards[p].code,
-                                       t.seats[seat].cards[p].faceUp != 0};
+    if (t.turnState == TurnState::Draw && t.currentPlayer == seat) {
+        // A card the computer drew meanwhile stays unseen: the turn is the computer's to finish,
+        // and the seat is told to wait for the next one.
+        if (holderDrew(seat))
+            s.drawn = t.drawnCard();
+        else
+            s.turnState = int(TurnState::Wait);
+    }
+    // Face-down cards only to a holder that was dealt them; one that came in later (into a
+    // computer's seat, say) saw none and is shown none.
+    const bool dealt = keys_[std::size_t(seat)].dealtHere;
+    for (int p = 1; p <= GridCells; ++p) {
+        const Cell& c = t.seats[seat].cards[p];
+        s.cards[std::size_t(p - 1)] = {c.faceUp || dealt ? c.code : NoCard, c.faceUp != 0};
+    }
     outbox_.send(seat, notice::encode(s));
+}
+
+bool Engine::holderDrew(int seat) const {
+    return draws_ != 0 && keys_[std::size_t(seat)].sawDraw == draws_;
 }
 
 } // namespace pelvo

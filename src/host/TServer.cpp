@@ -44,9 +44,10 @@ TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 TServer::TServer(const Options& options, QObject* parent)
     : QObject(parent), random_(clockSeed()), bots_(clockSeed() + 1), dealPicker_(clockSeed() + 2),
       engine_(wire_, random_, bots_,
-              Engine::Options{options.windowless, options.reserveSeconds >= 0
-                                                      ? options.reserveSeconds
-                                                      : defaultReserveSeconds()}),
+              Engine::Options{options.windowless,
+                              options.reserveSeconds >= 0 ? options.reserveSeconds
+                                                          : defaultReserveSeconds(),
+                              options.holdSeats.value_or(options.windowless)}),
       loginTimeout_(options.loginTimeout) {
     // Deal numbers people can read out: up to ten digits.
     engine_.dealSource = [this]() -> std::uint64_t {
@@ -358,6 +359,11 @@ void TServer::setRecordFolder(const QString& folder) {
         else
             lastRecord_ = path;
     };
+}
+
+void TServer::setHoldSeats(bool hold) {
+    if (hold == holdSeats()) return;
+    run([&] { recorder_.setHoldSeats(hold); });
 }
 
 void TServer::flushRecords() {

@@ -47,6 +47,10 @@ public:
         int reserveSeconds = -1;
         // A connection that has not logged in by then is closed.
         std::chrono::milliseconds loginTimeout = LoginTimeout;
+        // Whether that seat is kept from newcomers meanwhile; unset: at a dedicated table only.
+        // At a player's own table a newcomer takes a free seat over as described, and the token
+        // gives the seat back while nobody has.
+        std::optional<bool> holdSeats = std::nullopt;
     };
     // The seconds a seat is kept when the options leave it open.
     static int defaultReserveSeconds();
@@ -90,6 +94,10 @@ public:
     std::optional<std::uint64_t> lastDeal() const {
         return engine_.seeded() ? std::optional<std::uint64_t>(engine_.deal()) : std::nullopt;
     }
+
+    // The host's choice to keep a dropped player's seat from newcomers (see Options).
+    void setHoldSeats(bool hold);
+    bool holdSeats() const { return engine_.options().holdSeats; }
 
     // ---- Game records ----
     // Writes a host record of each game, once it is over, into `folder` (empty: none).
@@ -178,6 +186,8 @@ private:
     // Bookkeeping for the metrics and the event log (TServerEvents.cpp).
     void logEvent(const char* event, std::initializer_list<LogField> fields) const;
     void dispatchRequest(int slot, const QString& line);
+    // A login, or a reclaim that got seat `reclaimed` back (0: it became a login).
+    void noteLogin(int slot, int reclaimed);
     void noteGameState();
     // Why the table itself is closing a connection right now, so that the lost connection
     // this causes is told as that (noteLost) and not as the peer leaving.

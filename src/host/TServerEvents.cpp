@@ -39,10 +39,10 @@ void TServer::dispatchRequest(int slot, const QString& line) {
     closingFor_ = outer;
     if (!accepted) return;
     if (isCommand(line, cmd::logininfo)) {
-        ++metrics_.logins;
-        logEvent("login", {{"slot", slot},
-                           LogField::text("name", table().seats[slot].name),
-                           {"addr", conns_[slot].addr}});
+        noteLogin(slot, 0);
+    } else if (isCommand(line, cmd::reclaimseat)) {
+        // Either the kept seat back (the connection may be that seat's slot now) or a login.
+        noteLogin(slot, engine_.lastReclaimedSeat());
     } else if (isCommand(line, cmd::startgame)) {
         ++metrics_.gamesStarted;
         gameWasRunning_ = table().gameRunning;
@@ -56,6 +56,19 @@ void TServer::dispatchRequest(int slot, const QString& line) {
                                 {"people", people},
                                 {"computers", computers}});
     }
+}
+
+void TServer::noteLogin(int slot, int reclaimed) {
+    ++metrics_.logins;
+    const int now = reclaimed ? reclaimed : slot;
+    const Connection& c = conns_[now];
+    const LogField name = LogField::text("name", table().seats[now].name);
+    if (!reclaimed) {
+        logEvent("login", {{"slot", slot}, name, {"addr", c.addr}});
+        return;
+    }
+    ++metrics_.reclaims;
+    logEvent("reclaim", {{"slot", now}, {"from", slot}, name, {"addr", c.addr}});
 }
 
 void TServer::noteGameState() {

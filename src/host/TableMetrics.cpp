@@ -74,6 +74,8 @@ QByteArray prometheusText(const TableMetrics& m, const TableGauges& g) {
         .sample(m.closedStalled, "reason=\"stalled\"")
         .sample(m.kicked, "reason=\"kicked\"");
     e.family("pelvo_table_logins_total", "counter", "Logins received.").sample(m.logins);
+    e.family("pelvo_table_reclaims_total", "counter", "Logins that got a kept seat back.")
+        .sample(m.reclaims);
     e.family("pelvo_table_games_started_total", "counter", "Games started.").sample(m.gamesStarted);
     e.family("pelvo_table_games_finished_total", "counter", "Games played to a winner.")
         .sample(m.gamesFinished);

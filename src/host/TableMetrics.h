@@ -15,7 +15,8 @@ namespace pelvo {
 struct TableMetrics {
     std::uint64_t connectionsAccepted = 0;
     std::uint64_t connectionsRefused = 0; // a tenth connection at a full table
-    std::uint64_t logins = 0;
+    std::uint64_t logins = 0;             // a reclaim counts as the login it is
+    std::uint64_t reclaims = 0;           // of them, those that got a kept seat back
     std::uint64_t gamesStarted = 0;
     std::uint64_t gamesFinished = 0; // to a winner
     std::uint64_t framesIn = 0;

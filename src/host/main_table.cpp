@@ -188,8 +188,8 @@ int main(int argc, char** argv) {
         idleSeconds = *n;
     }
 
-    pelvo::TServer server(
-        pelvo::TServer::Options{.windowless = true, .reserveSeconds = reserveSeconds});
+    pelvo::TServer server(pelvo::TServer::Options{
+        .windowless = true, .reserveSeconds = reserveSeconds, .holdSeats = true});
     server.eventLog = [&err](const QString& line) { err << line << Qt::endl; };
     if (deal) server.setNextDeal(*deal);
     if (parser.isSet(recordOption)) server.setRecordFolder(parser.value(recordOption));

@@ -1,6 +1,7 @@
 #include "protocol/CommandTable.h"
 
 #include "protocol/Fields.h"
+#include "protocol/LogText.h"
 
 #include <QLoggingCategory>
 
@@ -17,11 +18,13 @@ CommandTable::Outcome CommandTable::dispatch(const QString& line) const {
     try {
         (*it)(payload);
     } catch (const BadField& e) {
-        qCDebug(lcProtocol) << "dropped rest of" << command << ":" << e.what();
+        qCDebug(lcProtocol).noquote()
+            << "dropped rest of" << logEscaped(command) << ":" << logSafe(e.what());
         return Outcome::Malformed;
     } catch (const std::exception& e) {
         // A handler's own failure must not escape into the event loop either.
-        qCWarning(lcProtocol) << "handler for" << command << "failed:" << e.what();
+        qCWarning(lcProtocol).noquote()
+            << "handler for" << logEscaped(command) << "failed:" << logSafe(e.what());
         return Outcome::Malformed;
     }
     return Outcome::Handled;

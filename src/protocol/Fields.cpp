@@ -1,5 +1,7 @@
 #include "protocol/Fields.h"
 
+#include "protocol/LogText.h"
+
 #include <limits>
 
 namespace pelvo {
@@ -28,7 +30,8 @@ std::optional<int> toInt(QStringView text) {
 
 int toIntOrThrow(QStringView text) {
     if (auto v = toInt(text)) return *v;
-    throw BadField("not a number: " + text.left(32).toString().toStdString());
+    // The message may reach stderr: the field is quoted and escaped, never repeated raw.
+    throw BadField("not a number: \"" + logEscaped(text.left(32)).toStdString() + '"');
 }
 
 void splitCommand(const QString& line, QString& command, QString& payload) {

@@ -1,10 +1,11 @@
 #include "protocol/GameRecord.h"
 
+#include "protocol/PrivateFile.h"
+
 // Qt
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 // std
@@ -215,22 +216,29 @@ QString recordFileName(const QString& stamp, const QStringList& names, const QSt
         joined += clean.left(24);
     }
     if (joined.isEmpty()) joined = QStringLiteral("game");
-    QString name = stamp + u'_' + joined;
-    if (!tag.isEmpty()) name += u'_' + tag;
-    return name + QLatin1String(record::suffix);
+    const QString end = (tag.isEmpty() ? QString() : u'_' + tag) + QLatin1String(record::suffix);
+    // A file name holds 255 bytes, and writeRecordFile may add "-999": names in letters of
+    // several bytes each are cut, a whole character at a time, so the record is still written.
+    constexpr qsizetype maxBytes = 255 - 4;
+    const qsizetype room = maxBytes - (stamp.toUtf8().size() + 1 + end.toUtf8().size());
+    while (!joined.isEmpty() && joined.toUtf8().size() > room)
+        joined.chop(joined.size() >= 2 && joined.back().isLowSurrogate() ? 2 : 1);
+    return stamp + u'_' + joined + end;
 }
 
 QString writeRecordFile(const QString& folder, const QString& name, const QByteArray& bytes) {
     if (!QDir().mkpath(folder)) return {};
     const QDir dir(folder);
-    QString path = dir.filePath(name);
     const QString stem = name.chopped(int(qstrlen(record::suffix)));
-    for (int n = 2; QFileInfo::exists(path) && n < 1000; ++n)
-        path = dir.filePath(QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(record::suffix));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return {};
-    return path;
+    for (int n = 1; n < 1000; ++n) {
+        const QString path =
+            n == 1 ? dir.filePath(name)
+                   : dir.filePath(QStringLiteral("%1-%2%3").arg(stem).arg(n).arg(record::suffix));
+        // A record shows every hand: its player's alone. Nothing at the name is overwritten.
+        if (writeOwnerOnlyFile(path, bytes, ExistingFile::Keep)) return path;
+        if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink()) return {};
+    }
+    return {};
 }
 
 } // namespace pelvo

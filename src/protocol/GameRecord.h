@@ -85,11 +85,12 @@ private:
     int lines_ = 0;
 };
 
-// "YYYY-MM-DD_HHMM_<names>" + suffix, names joined with "-"; characters a file name cannot
-// carry everywhere become "_".
+// "YYYY-MM-DD_HHMM_<names>" + suffix, names joined with "-" and cut to keep the name within a
+// file name's 255 bytes; characters a file name cannot carry everywhere become "_".
 QString recordFileName(const QString& stamp, const QStringList& names, const QString& tag = {});
-// Writes `bytes` to `folder`/`name` (creating the folder; a number is added rather than
-// overwriting a file). Returns the path written, or an empty string.
+// Writes `bytes` to `folder`/`name`, readable by its owner only (creating the folder; a number is
+// added rather than overwriting a file or writing through a link). Returns the path written, or
+// an empty string.
 QString writeRecordFile(const QString& folder, const QString& name, const QByteArray& bytes);
 
 } // namespace pelvo

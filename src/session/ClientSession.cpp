@@ -5,6 +5,7 @@
 #include "protocol/ColourText.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
+#include "protocol/LogText.h"
 #include "protocol/Messages.h"
 #include "protocol/Ports.h"
 #include "protocol/WireText.h"
@@ -207,7 +208,8 @@ CommandTable::Outcome ClientSession::handleLine(const QString& line) {
     ++dispatching_;
     const CommandTable::Outcome outcome = commands_.dispatch(line);
     --dispatching_;
-    if (outcome == CommandTable::Outcome::Malformed) qCDebug(lcSession) << "malformed:" << line;
+    if (outcome == CommandTable::Outcome::Malformed)
+        qCDebug(lcSession).noquote() << "malformed:" << logEscaped(line);
     if (dispatching_ == 0 && std::exchange(hangUpPending_, false))
         sockInfo(InfoClosed, "Socket Closed");
     return outcome;

@@ -7,6 +7,9 @@
 // Qt
 #include <QDateTime>
 #include <QDir>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcRecord, "pelvo.session.record")
 
 namespace pelvo {
 
@@ -14,6 +17,11 @@ namespace {
 
 // Lines before a game are kept within this bound (the seating lines always).
 constexpr qsizetype MaxPrelude = 2000;
+
+// A reclaim token is a key to a seat: it never goes into a record, which may be shared.
+bool carriesToken(const QString& line) {
+    return line.startsWith(u"CMD_reclaimtoken+") || line.startsWith(u"CMD_reclaimseat+");
+}
 
 bool isSeating(const QString& line) {
     for (const char* command : {"CMD_sendlogininfo+", "CMD_newplayerinfo+", "CMD_existingplayers+",
@@ -41,6 +49,7 @@ PlayerRecorder::PlayerRecorder(ClientSession& session, const QString& folder, QO
 }
 
 void PlayerRecorder::add(const QByteArray& who, const QString& line) {
+    if (carriesToken(line)) return;
     const bool fromHost = who == record::fromHost;
     // A game starts, or this window joins one that runs (an onlooker, a late player).
     const bool starts = fromHost && (line.startsWith(u"CMD_startgame+") ||
@@ -86,7 +95,11 @@ void PlayerRecorder::finish(const QByteArray& reason) {
     for (const Entry& e : entries_)
         if (e.seating) kept.append(e);
     entries_ = std::move(kept);
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) {
+        qCWarning(lcRecord).noquote()
+            << "could not write the game record into" << QDir::toNativeSeparators(folder_);
+        return;
+    }
     lastRecord_ = path;
     emit recordWritten(path);
 }

@@ -37,9 +37,15 @@ void ClientSession::buildAddedDispatch() {
     };
     add.operator()<TableRights>(cmd::tablerights, [this](const auto& n) { tablerights(n); });
     add.operator()<ReclaimToken>(cmd::reclaimtoken, [this](const auto& n) { reclaimtoken(n); });
-    add.operator()<Removed>(cmd::removed, [this](const auto&) { ending_ = Ending::Removed; });
-    add.operator()<TableClosing>(cmd::tableclosing,
-                                 [this](const auto&) { ending_ = Ending::Closed; });
+    // Either way the seat is gone: its stored token would only start a reclaim that fails.
+    add.operator()<Removed>(cmd::removed, [this](const auto&) {
+        ending_ = Ending::Removed;
+        dropToken();
+    });
+    add.operator()<TableClosing>(cmd::tableclosing, [this](const auto&) {
+        ending_ = Ending::Closed;
+        dropToken();
+    });
     add.operator()<SeatReclaimed>(cmd::seatreclaimed, [this](const auto& n) { seatreclaimed(n); });
     add.operator()<SeatState>(cmd::seatstate, [this](const auto& n) { seatstate(n); });
     add.operator()<ChatHistoryLine>(cmd::chathistory, [this](const auto& n) { chathistory(n); });
@@ -210,6 +216,7 @@ void ClientSession::scheduleRetry() {
     if (left <= 0) {
         // The seat is no longer kept for us.
         reconnecting_ = false;
+        dropToken();
         ending_ = Ending::Unknown;
         sayWhyItEnded();
         stop();

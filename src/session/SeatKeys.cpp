@@ -2,12 +2,13 @@
 
 // own
 #include "protocol/Notices.h"
+#include "protocol/PrivateFile.h"
 #include "session/settings/SettingsFile.h"
 
 // Qt
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace pelvo::seatkeys {
 
@@ -26,7 +27,7 @@ QString defaultFolder() {
 }
 
 QString pathOf(const QString& folder, const QString& host, const QString& port) {
-    return QDir(folder).filePath(QStringLiteral("seat-%1-%2.key").arg(safe(host), safe(port)));
+    return QDir(folder).filePath(QStringLiteral("keys/seat-%1-%2.key").arg(safe(host), safe(port)));
 }
 
 QString load(const QString& folder, const QString& host, const QString& port) {
@@ -37,13 +38,11 @@ QString load(const QString& folder, const QString& host, const QString& port) {
 }
 
 bool save(const QString& folder, const QString& host, const QString& port, const QString& token) {
-    if (folder.isEmpty() || !QDir().mkpath(folder)) return false;
-    QSaveFile file(pathOf(folder, host, port));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    // The token is a key to a seat: no one else reads it.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(token.toLatin1() + '\n');
-    return file.commit();
+    if (folder.isEmpty()) return false;
+    // The token is a key to a seat: no one else reads it, nor puts anything in its way.
+    const QString path = pathOf(folder, host, port);
+    return makeOwnerOnlyFolder(QFileInfo(path).path()) &&
+           writeOwnerOnlyFile(path, token.toLatin1() + '\n', ExistingFile::Replace);
 }
 
 void remove(const QString& folder, const QString& host, const QString& port) {

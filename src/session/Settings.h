@@ -28,6 +28,9 @@ struct Settings {
     bool playerPhraseSounds = true;
     bool fourColourSuits = false; // diamonds blue and clubs green, for eyes that mix the colours
     int zoom = 100;               // the table's last scale in percent (100: the design size)
+    // At a table hosted here, a dropped player's seat is kept from newcomers while its token
+    // may bring the player back; off, a newcomer may take it over as any free seat.
+    bool holdSeats = false;
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };

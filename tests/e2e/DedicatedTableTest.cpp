@@ -13,6 +13,7 @@
 #include "host/TServer.h"
 #include "host/TableProcess.h"
 #include "net/TSock.h"
+#include "session/SeatKeys.h"
 #include "support/TestEnv.h"
 #include "windows/MessageBox.h"
 #include "windows/Tgamestart.h"
@@ -271,7 +272,7 @@ TEST(KilledWindow, ARestartedProgramReclaimsItsSeatFromTheStoredToken) {
     anna.client.send("CMD_startgame+Anna+9+1+1+\xFF");
     ASSERT_TRUE(test::eventually([&] { return bo.chat().contains("Anna has started a game."); }))
         << qPrintable(bo.chat());
-    const QString key = QDir(bo.home()).filePath(QStringLiteral("seat-127.0.0.1-%1.key").arg(port));
+    const QString key = seatkeys::pathOf(bo.home(), "127.0.0.1", QString::number(port));
     ASSERT_TRUE(test::eventually([&] { return QFile::exists(key); }));
     EXPECT_EQ(QFile(key).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
               QFileDevice::Permissions());

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace pelvo;
 using namespace pelvo::test;
 
@@ -35,6 +37,18 @@ protected:
         for (const QString& f : out.to(slot))
             if (f.startsWith("CMD_reclaimtoken+")) return f.section(u'+', 1, 1);
         return QString();
+    }
+    std::optional<notice::SeatState> seatStateSentTo(int slot) const {
+        for (const QString& f : out.to(slot))
+            if (f.startsWith("CMD_seatstate+"))
+                return notice::decode<notice::SeatState>(f.mid(int(qstrlen("CMD_seatstate+"))));
+        return std::nullopt;
+    }
+    bool reclaim(const QString& name, const QString& token, int* slot = nullptr) {
+        const int from = engine.acceptConnection();
+        if (slot) *slot = from;
+        return req(from,
+                   QStringLiteral("CMD_reclaimseat+%1+%2+1.0.1+%3").arg(from).arg(token, name));
     }
     // Three people, a game of 9 rounds under way, every opening flip made.
     void startGame(const QString& flags = "0+0+") {
@@ -191,6 +205,48 @@ TEST_F(TableSeats, AComputersSeatStaysTheComputersUntilAConnectionThereLogsIn) {
     EXPECT_EQ(t.currentPlayer, 1);
 }
 
+TEST_F(TableSeats, AReclaimShowsOnlyTheHiddenCardsItsHolderWasDealtOrDrew) {
+    ASSERT_NO_FATAL_FAILURE(startGame("1+1+"));
+    // Eve comes in mid-round at the computer's seat 4: a late joiner, dealt nothing.
+    ASSERT_EQ(join(engine, "Eve"), 4);
+    const QString token = tokenSentTo(4);
+    engine.lostConnection(4);
+    // While she is away the computer draws for seat 4; nobody is sent that card.
+    t.currentPlayer = 3;
+    engine.findplayer();
+    ASSERT_EQ(t.currentPlayer, 4);
+    ASSERT_TRUE(engine.drawcard(4));
+    out.clear();
+    ASSERT_TRUE(reclaim("Eve", token));
+    std::optional<notice::SeatState> s = seatStateSentTo(4);
+    ASSERT_TRUE(s);
+    int hidden = 0;
+    for (int p = 1; p <= 9; ++p) {
+        const notice::OwnCard& c = s->cards[std::size_t(p - 1)];
+        EXPECT_EQ(c.faceUp, t.seats[4].isUp(p)) << p;
+        EXPECT_EQ(c.code, c.faceUp ? t.seats[4].cards[p].code : 0) << p;
+        hidden += c.faceUp ? 0 : 1;
+    }
+    EXPECT_GE(hidden, 6);
+    // The drawn card stays unseen and the computer finishes the turn it began.
+    EXPECT_EQ(s->drawn, 0);
+    EXPECT_EQ(s->turnState, 3);
+    EXPECT_TRUE(engine.computertimer.enabled);
+    while (t.currentPlayer == 4 && engine.advanceClock()) {
+    }
+    EXPECT_EQ(t.currentPlayer, 1);
+
+    // Dealt the next round at her seat, she drops and is shown all nine again: they were hers.
+    engine.startround();
+    engine.lostConnection(4);
+    out.clear();
+    ASSERT_TRUE(reclaim("Eve", token));
+    s = seatStateSentTo(4);
+    ASSERT_TRUE(s);
+    for (int p = 1; p <= 9; ++p)
+        EXPECT_EQ(s->cards[std::size_t(p - 1)].code, t.seats[4].cards[p].code) << p;
+}
+
 TEST_F(TableSeats, AKeptSeatIsFreeAgainWhenItsTimeRunsOutOrTheGameEnds) {
     ASSERT_NO_FATAL_FAILURE(startGame());
     const QString token = tokenSentTo(2);
@@ -262,6 +318,54 @@ TEST(TableSeatsHosted, APlayersOwnTableKeepsTheRightsInSlotOneAndSaysNothingNew)
     // Slot 1 is the hosting window: it gets no token; other seats do.
     EXPECT_TRUE(out.to(1).filter("CMD_reclaimtoken").isEmpty());
     EXPECT_EQ(out.to(2).filter("CMD_reclaimtoken").size(), 1);
+}
+
+TEST(TableSeatsHosted, ADroppedSeatIsTheNextNewcomersUnlessHeldAndItsTokenWorksTillThen) {
+    MovingOutbox out;
+    Random random(3);
+    Engine engine(out, random,
+                  Engine::Options{.windowless = false, .reserveSeconds = 10, .holdSeats = false});
+    Table& t = engine.table;
+    for (const char* name : {"Host", "Bo", "Cy"}) join(engine, name);
+    ASSERT_TRUE(engine.request(1, "CMD_startgame+Host+9+0+0+"));
+    const auto tokenOf = [&](int slot) {
+        return out.to(slot).filter("CMD_reclaimtoken+").value(0).section(u'+', 1, 1);
+    };
+    const QString bo = tokenOf(2), cy = tokenOf(3);
+    ASSERT_FALSE(bo.isEmpty());
+    const auto reclaim = [&](int slot, const QString& token, const QString& name) {
+        return engine.request(
+            slot, QStringLiteral("CMD_reclaimseat+%1+%2+1.0.1+%3").arg(slot).arg(token, name));
+    };
+
+    // Bo drops and comes straight back: the lowest free slot is his own, and his token makes
+    // it his seat again, cards and all.
+    engine.lostConnection(2);
+    ASSERT_EQ(engine.acceptConnection(), 2);
+    out.clear();
+    ASSERT_TRUE(reclaim(2, bo, "Bo"));
+    EXPECT_EQ(out.to(2).value(0), "CMD_seatreclaimed+2");
+    EXPECT_TRUE(out.moves.empty());
+    EXPECT_FALSE(engine.isReserved(2));
+    const QString seatState = out.to(2).filter("CMD_seatstate+").value(0);
+    for (int p = 1; p <= 9; ++p)
+        EXPECT_EQ(seatState.section(u'+', 4 + 2 * p, 4 + 2 * p).toInt(), t.seats[2].cards[p].code);
+
+    // Cy drops and a newcomer takes his slot and, logging in, his seat: Cy's token is spent.
+    engine.lostConnection(3);
+    EXPECT_EQ(join(engine, "Dee"), 3);
+    EXPECT_EQ(t.seats[3].name, "Dee");
+    const int late = engine.acceptConnection();
+    ASSERT_EQ(late, 4);
+    ASSERT_TRUE(reclaim(late, cy, "Cy"));
+    EXPECT_TRUE(out.moves.empty());
+    EXPECT_EQ(t.seats[late].name, "Cy");
+
+    // Held by the host's choice, a dropped seat is kept from newcomers.
+    engine.setHoldSeats(true);
+    engine.lostConnection(2);
+    EXPECT_EQ(join(engine, "Eve"), 5);
+    EXPECT_TRUE(engine.isReserved(2));
 }
 
 } // namespace

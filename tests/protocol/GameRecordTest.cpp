@@ -2,6 +2,7 @@
 // read up to the line that is wrong, which the error names.
 #include "protocol/GameRecord.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -106,4 +107,41 @@ TEST(GameRecordFormat, FilesAreNamedSafelyAndNeverOverwritten) {
     QFile file(first);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "one\n");
+    // Its hands are its owner's alone.
+    EXPECT_EQ(QFile(first).permissions() &
+                  ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+              QFile::Permissions());
+
+    // A link planted at the name, dangling or not, is not written through.
+    QFile victim(dir.filePath("victim"));
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+    victim.write("mine\n");
+    victim.close();
+    ASSERT_TRUE(QFile::link(victim.fileName(), QDir(folder).filePath("b.pelvo-game")));
+    ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), QDir(folder).filePath("c.pelvo-game")));
+    EXPECT_TRUE(writeRecordFile(folder, "b.pelvo-game", "x\n").endsWith("/b-2.pelvo-game"));
+    EXPECT_TRUE(writeRecordFile(folder, "c.pelvo-game", "x\n").endsWith("/c-2.pelvo-game"));
+    ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+    EXPECT_EQ(victim.readAll(), "mine\n");
+    EXPECT_FALSE(QFile::exists(dir.filePath("nowhere")));
+}
+
+TEST(GameRecordFormat, LongNamesInAnyScriptStillGiveARecordFile) {
+    // Four names of 24 letters of three bytes each (the file name would pass 255 bytes), of
+    // characters outside the basic plane, and of plain letters.
+    const QString cjk = QString(24, QChar(0x4E2D));
+    QString emoji;
+    for (int i = 0; i < 24; ++i) emoji += QString::fromUcs4(U"\U0001F600");
+    QTemporaryDir dir;
+    for (const QString& long_ : {cjk, emoji, QString(300, u'x')}) {
+        const QString name =
+            recordFileName("2026-12-08_1444", {long_, long_, long_, long_}, "host");
+        EXPECT_LE(name.toUtf8().size(), 255 - 4) << name.toStdString();
+        EXPECT_TRUE(name.endsWith("_host.pelvo-game"));
+        EXPECT_TRUE(name.startsWith("2026-12-08_1444_"));
+        EXPECT_GT(name.size(), 60); // cut to fit, not to nothing
+        EXPECT_FALSE(name.contains(QChar::ReplacementCharacter));
+        for (int copy = 1; copy <= 3; ++copy)
+            EXPECT_FALSE(writeRecordFile(dir.path(), name, "x\n").isEmpty()) << copy;
+    }
 }

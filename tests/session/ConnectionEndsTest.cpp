@@ -56,13 +56,24 @@ protected:
 
 TEST_F(ConnectionEnds, ARemovedPlayerAndAClosedTableAreToldWhy) {
     TServer server(TServer::Options{.windowless = true});
+    server.botSpeed = [] { return 1000; };
     server.Sock1->setListen(true);
+    QTemporaryDir keys;
     Player anna("Anna");
     ASSERT_TRUE(seated(anna));
-    Player bo("Bo");
+    Player bo("Bo", keys.filePath("bo"));
     ASSERT_TRUE(seated(bo));
+    Player cy("Cy", keys.filePath("cy"));
+    ASSERT_TRUE(seated(cy));
     ASSERT_TRUE(QTest::qWaitFor([&] { return anna.session.state().ishost; }, 5000));
     EXPECT_FALSE(bo.session.state().ishost);
+    // In a game each keeps its token; a seat lost either way takes the stored token with it.
+    const auto stored = [&](const char* who) {
+        return QFile::exists(
+            seatkeys::pathOf(keys.filePath(who), "127.0.0.1", QString::number(port)));
+    };
+    anna.session.startGame("Anna", "3", 1, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stored("bo") && stored("cy"); }, 5000));
 
     // Only the one who runs the table removes; the removed one is told before it ends.
     bo.session.state().ishost = true; // a client that claims the rights is not obeyed
@@ -71,13 +82,14 @@ TEST_F(ConnectionEnds, ARemovedPlayerAndAClosedTableAreToldWhy) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return bo.closes == 1; }, 5000));
     EXPECT_EQ(bo.messages, QStringList{"The table's host removed you."});
     EXPECT_EQ(anna.closes, 0);
+    EXPECT_FALSE(stored("bo"));
+    EXPECT_TRUE(stored("cy"));
 
-    Player cy("Cy");
-    ASSERT_TRUE(seated(cy));
     server.closeAll();
     ASSERT_TRUE(QTest::qWaitFor([&] { return anna.closes == 1 && cy.closes == 1; }, 5000));
     EXPECT_EQ(anna.messages, QStringList{"The table has closed."});
     EXPECT_EQ(cy.messages, QStringList{"The table has closed."});
+    EXPECT_FALSE(stored("cy"));
 }
 
 // A host built to the described catalogue only, scripted: it answers the login and deals.

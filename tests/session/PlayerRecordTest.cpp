@@ -1,9 +1,13 @@
 // The player's record: what starts and ends it, what it keeps of the time before a game, and
-// that each record stands on its own.
+// that each record stands on its own; the reclaim token is never in it, nor is its file written
+// through a link.
 #include "session/ClientSession.h"
 #include "session/PlayerRecord.h"
+#include "session/SeatKeys.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -75,4 +79,59 @@ TEST(PlayerRecord, EachGameIsWrittenOnItsOwnStartingFromWhoSitsWhere) {
     EXPECT_EQ(third.events.back().text, "window-closed");
     recorder.finish("window-closed"); // nothing runs any more
     EXPECT_EQ(written.size(), 3);
+}
+
+TEST(SeatTokens, NeverInARecordAndTheirFileFollowsNoLink) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString token(32, u'c');
+
+    // The token file: in a folder only its user enters; a link planted at its name is replaced,
+    // and what it pointed to is left as it was.
+    QFile victim(dir.filePath("victim"));
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly));
+    victim.write("mine\n");
+    victim.close();
+    victim.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    const QString path = seatkeys::pathOf(dir.path(), "127.0.0.1", "7772");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    ASSERT_TRUE(QFile::link(victim.fileName(), path));
+    ASSERT_TRUE(seatkeys::save(dir.path(), "127.0.0.1", "7772", token));
+    ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+    EXPECT_EQ(victim.readAll(), "mine\n");
+    EXPECT_TRUE(victim.permissions() & QFile::ReadOther);
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                        QFile::WriteOther | QFile::ExeOther;
+    EXPECT_EQ(QFile(path).permissions() & others, QFile::Permissions());
+    EXPECT_EQ(QFile(QFileInfo(path).path()).permissions() & others, QFile::Permissions());
+    EXPECT_EQ(seatkeys::load(dir.path(), "127.0.0.1", "7772"), token);
+    // A keys folder that is itself a link is not used.
+    const QString elsewhere = dir.filePath("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("other")));
+    ASSERT_TRUE(QFile::link(elsewhere, dir.filePath("other/keys")));
+    EXPECT_FALSE(seatkeys::save(dir.filePath("other"), "127.0.0.1", "7772", token));
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+
+    // A player's record holds neither the token it was given nor the one it sent.
+    ClientSession session;
+    PlayerRecorder recorder(session, dir.filePath("games"));
+    QString written;
+    QObject::connect(&recorder, &PlayerRecorder::recordWritten,
+                     [&](const QString& p) { written = p; });
+    auto host = [&](const QString& line) { emit session.lineReceived(line); };
+    host("CMD_sendlogininfo+5");
+    emit session.frameSent("CMD_reclaimseat+5+" + token.toLatin1() + "+1.0.1+Bo\xFF");
+    host("CMD_seatreclaimed+2");
+    host("CMD_startgame+Ann+3+t+t+");
+    host("CMD_reclaimtoken+" + token + "+120");
+    host("CMD_winner+Ann");
+    ASSERT_FALSE(written.isEmpty());
+    QFile record(written);
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+    const QByteArray bytes = record.readAll();
+    EXPECT_FALSE(bytes.contains(token.toLatin1()));
+    EXPECT_TRUE(bytes.contains("CMD_seatreclaimed+2"));
+    EXPECT_EQ(record.permissions() & others, QFile::Permissions());
 }

@@ -147,6 +147,7 @@ void loadinifile(const QString& path, const QString& section, Settings& settings
     settings.playSounds = ini.text("Playsounds", "true") != "false";
     settings.playerPhraseSounds = ini.text("Playerphrasesounds", "true") != "false";
     settings.fourColourSuits = ini.text("Foursuits", "false") == "true";
+    settings.holdSeats = ini.text("Holdseats", "false") == "true";
     // The table's scale: from the design size to four times it.
     settings.zoom = qBound(minZoom, ini.integer("Zoom", 100), maxZoom);
 }
@@ -179,6 +180,7 @@ void saveinifile(const QString& path, const QString& section, const Settings& se
     if (settings.fourColourSuits || ini.has("Foursuits"))
         ini.flag("Foursuits", settings.fourColourSuits);
     if (settings.zoom != 100 || ini.has("Zoom")) ini.integer("Zoom", settings.zoom);
+    if (settings.holdSeats || ini.has("Holdseats")) ini.flag("Holdseats", settings.holdSeats);
 }
 
 void writePhrases(const QString& path, const QString& section, const QStringList& phrases) {
