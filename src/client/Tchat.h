@@ -39,6 +39,7 @@ class TSock;
 class Tabout;
 class Tdownload;
 class Tgamestart;
+class Tlobby;
 class Thelp;
 class Tphrases;
 class Tspylist;
@@ -103,6 +104,10 @@ public:
     using Restarter = std::function<void(const RestartPlan& plan)>;
     void setRestarter(Restarter restarter) { restarter_ = std::move(restarter); }
     HostOrJoin* hostOrJoin() const { return hostOrJoin_; }
+    // File › "Find a Table Online…" and "Play with Others": the lobby window of a hub (the one
+    // last chosen, else PELVO_HUB).
+    void FindTableOnline1Click();
+    Tlobby* lobby() const { return lobby_; }
     DiscoveryResponder* responder() const { return responder_; }
 
     // ---- View › Zoom and the table's colours ----
@@ -183,6 +188,10 @@ private:
     void startResponder();
     void offerHostOrJoin(const TableChoice& initial, bool endIfDeclined);
     TableChoice rememberedChoice() const;
+    // A start from the lobby window may ask to watch (PELVO_JUST_WATCH=1) or to show its
+    // creator a private table's code (PELVO_TABLE_CODE); both are taken once, here.
+    void takeLobbyRequests();
+    void lobbyJoined();
     void buildReplay();
     void startRecording();
     void updateRematch();
@@ -218,6 +227,9 @@ private:
     Ttallylist* tallylist_ = nullptr;
     TServer* server_ = nullptr;
     HostOrJoin* hostOrJoin_ = nullptr;
+    Tlobby* lobby_ = nullptr;
+    bool watchOnJoin_ = false;
+    QString tableCode_;
     DiscoveryResponder* responder_ = nullptr;
     Restarter restarter_;
     bool endIfDeclined_ = false;

@@ -14,9 +14,11 @@
 #include "session/settings/SettingsFile.h"
 #include "windows/HostOrJoin.h"
 #include "windows/MessageBox.h"
+#include "windows/Tlobby.h"
 
 // Qt
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace pelvo {
 
@@ -73,6 +75,54 @@ void Tchat::goOnWith(const TableChoice& choice) {
     }
     if (!execRestart(QCoreApplication::applicationFilePath(), plan))
         showMessage(this, "Pelvo could not start again with the chosen table.");
+}
+
+void Tchat::FindTableOnline1Click() {
+    if (!lobby_) {
+        lobby_ = new Tlobby(this);
+        connect(lobby_, &Tlobby::tableChosen, this, &Tchat::goOnWith);
+        connect(lobby_, &Tlobby::hubChosen, this, [this](const QString& address) {
+            try {
+                rememberHubAddress(settingsPath(), session_->state().gamename, address);
+            } catch (const SettingsWriteError& e) {
+                showMessage(lobby_, QString::fromUtf8(e.what()));
+            }
+        });
+    }
+    const QString address = loadHubAddress(settingsPath(), session_->state().gamename);
+    if (!address.isEmpty())
+        lobby_->present(rememberedChoice().name, address, true);
+    else
+        lobby_->present(rememberedChoice().name, qEnvironmentVariable("PELVO_HUB"), false);
+}
+
+void Tchat::takeLobbyRequests() {
+    // Taken out of the environment so a later start of this process does not inherit them.
+    const bool watch = qEnvironmentVariable("PELVO_JUST_WATCH") == QLatin1String("1");
+    const QString code = qEnvironmentVariable("PELVO_TABLE_CODE");
+    qunsetenv("PELVO_JUST_WATCH");
+    qunsetenv("PELVO_TABLE_CODE");
+    // Only a start that joins a table has any use for them.
+    if (params_.size() < 3 || params_.at(2) == QLatin1String("true") || replayMode_) return;
+    watchOnJoin_ = watch;
+    tableCode_ = code.left(16);
+    if (watchOnJoin_ || !tableCode_.isEmpty())
+        connect(session_, &ClientSession::joined, this, &Tchat::lobbyJoined);
+}
+
+void Tchat::lobbyJoined() {
+    disconnect(session_, &ClientSession::joined, this, &Tchat::lobbyJoined);
+    if (!tableCode_.isEmpty())
+        addlinetochat(QStringLiteral("0+Your private table's code is %1. Friends who press Join "
+                                     "by Code in Find a Table Online… and type it sit down "
+                                     "here.")
+                          .arg(tableCode_),
+                      session_->state().syscolour);
+    // The seat goes to the computer as soon as it is ours; an onlooker's slot already watches.
+    if (watchOnJoin_)
+        QTimer::singleShot(0, this, [this] {
+            if (!session_->table().justWatching) session_->setJustWatch(session_->state().myseat, true);
+        });
 }
 
 void Tchat::connectionFailed(const QString& text) {
