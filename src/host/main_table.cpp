@@ -3,6 +3,7 @@
 
 // own
 #include "host/DiscoveryResponder.h"
+#include "host/HubReporter.h"
 #include "host/MetricsEndpoint.h"
 #include "host/TServer.h"
 #include "net/SignalWatcher.h"
@@ -14,9 +15,14 @@
 // Qt
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcessEnvironment>
+#include <QTimer>
+#include <QUrl>
 #include <QTextStream>
 
 // std
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -26,6 +32,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // SIGTERM, SIGINT and SIGHUP close the table in order; caught before anyone can connect.
     pelvo::SignalWatcher stopSignals(pelvo::SignalWatcher::stopSignals());
+    // A log reader that went away (a hub that started this table and died) must not end the
+    // games at this table: writes to a closed stderr fail quietly instead.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication::setApplicationName(QStringLiteral("pelvo-table"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
 
@@ -83,6 +92,23 @@ int main(int argc, char** argv) {
     parser.addOption(metricsOption);
     parser.addOption(dealOption);
     parser.addOption(recordOption);
+    const QCommandLineOption hubOption(
+        QStringLiteral("hub"),
+        QStringLiteral("List the table on the hub at URL (http://host:7780) and report its state "
+                       "there. A hub that started the table passes its listing in "
+                       "PELVO_HUB_ID, PELVO_HUB_KEY and PELVO_HUB_CODE."),
+        QStringLiteral("URL"));
+    const QCommandLineOption privateOption(
+        QStringLiteral("private"),
+        QStringLiteral("On the hub, list the table as private: not shown, joined by a code."));
+    const QCommandLineOption idleOption(
+        QStringLiteral("idle-seconds"),
+        QStringLiteral("Close the table once nobody has been connected for N seconds "
+                       "(default: never)."),
+        QStringLiteral("N"));
+    parser.addOption(hubOption);
+    parser.addOption(privateOption);
+    parser.addOption(idleOption);
     parser.process(app);
 
     QTextStream err(stderr);
@@ -137,6 +163,28 @@ int main(int argc, char** argv) {
         reserveSeconds = *n;
     }
 
+    QUrl hubUrl;
+    if (parser.isSet(hubOption)) {
+        hubUrl = QUrl(parser.value(hubOption));
+        if (!hubUrl.isValid() ||
+            (hubUrl.scheme() != QLatin1String("http") &&
+             hubUrl.scheme() != QLatin1String("https")) ||
+            hubUrl.host().isEmpty()) {
+            err << "pelvo-table: not a hub URL (http://host:port): " << parser.value(hubOption)
+                << "\n";
+            return 2;
+        }
+    }
+    int idleSeconds = 0;
+    if (parser.isSet(idleOption)) {
+        const auto n = pelvo::toInt(parser.value(idleOption));
+        if (!n || *n < 1) {
+            err << "pelvo-table: not a number of seconds: " << parser.value(idleOption) << "\n";
+            return 2;
+        }
+        idleSeconds = *n;
+    }
+
     pelvo::TServer server(
         pelvo::TServer::Options{.windowless = true, .reserveSeconds = reserveSeconds});
     server.eventLog = [&err](const QString& line) { err << line << Qt::endl; };
@@ -170,6 +218,59 @@ int main(int argc, char** argv) {
         return pelvo::DiscoveryResponder::describeTable(server.table(), tableName, tablePort);
     });
     responder.start(tablePort);
+
+    std::unique_ptr<pelvo::HubReporter> reporter;
+    if (!hubUrl.isEmpty()) {
+        const bool isPrivate = parser.isSet(privateOption);
+        reporter = std::make_unique<pelvo::HubReporter>(
+            hubUrl, [&server, tableName, tablePort, isPrivate] {
+                return pelvo::HubReporter::stateOf(
+                    server, tableName.isEmpty() ? QStringLiteral("Pelvo") : tableName, tablePort,
+                    isPrivate);
+            });
+        const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (env.contains(QStringLiteral("PELVO_HUB_ID")))
+            reporter->setIdentity(env.value(QStringLiteral("PELVO_HUB_ID")),
+                                  env.value(QStringLiteral("PELVO_HUB_KEY")),
+                                  env.value(QStringLiteral("PELVO_HUB_CODE")));
+        if (const int seconds = env.value(QStringLiteral("PELVO_HUB_REPORT_SECONDS")).toInt();
+            seconds > 0)
+            reporter->setReportEvery(seconds * 1000);
+        QObject::connect(
+            reporter.get(), &pelvo::HubReporter::registered, &app,
+            [&server](const QString& id, const QString& code) {
+                server.eventLog(pelvo::eventLine(
+                    u"pelvo-table", "hub_listed",
+                    {{"id", id}, {"code", code.isEmpty() ? QStringLiteral("-") : code}}));
+            });
+        QObject::connect(reporter.get(), &pelvo::HubReporter::failed, &app,
+                         [&server](const QString& error, const QString& message) {
+                             server.eventLog(pelvo::eventLine(
+                                 u"pelvo-table", "hub_refused",
+                                 {{"error", error}, pelvo::LogField::text("message", message)}));
+                         });
+        QObject::connect(&server, &pelvo::TServer::tableClosing, reporter.get(),
+                         &pelvo::HubReporter::withdraw);
+        reporter->start();
+    }
+
+    // A table nobody comes to closes itself, so tables a hub started end even when that hub
+    // is gone.
+    QTimer idleCheck;
+    QElapsedTimer idleFor;
+    if (idleSeconds > 0) {
+        idleFor.start();
+        idleCheck.setInterval(std::min(1000, idleSeconds * 100));
+        QObject::connect(&idleCheck, &QTimer::timeout, &app, [&] {
+            const pelvo::TableGauges g = server.gauges();
+            if (g.players + g.justWatch + g.spectators + g.loggingIn > 0) idleFor.start();
+            if (idleFor.elapsed() < qint64(idleSeconds) * 1000 || server.closing()) return;
+            server.eventLog(
+                pelvo::eventLine(u"pelvo-table", "stop", {{"reason", QStringLiteral("idle")}}));
+            server.closeTable([] { QCoreApplication::exit(0); });
+        });
+        idleCheck.start();
+    }
 
     QObject::connect(&stopSignals, &pelvo::SignalWatcher::caught, &app, [&](int number) {
         if (server.closing()) return; // a second signal while closing changes nothing
