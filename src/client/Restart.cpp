@@ -26,6 +26,10 @@ bool execRestart(const QString& program, const RestartPlan& plan) {
         qputenv("PELVO_TABLE_CODE", plan.privateCode.toUtf8());
     else
         qunsetenv("PELVO_TABLE_CODE");
+    if (!plan.listOnHub.isEmpty())
+        qputenv("PELVO_LIST_ON_HUB", plan.listOnHub.toUtf8());
+    else
+        qunsetenv("PELVO_LIST_ON_HUB");
     std::vector<QByteArray> args;
     for (const QString& a : restartCommand(program, plan)) args.push_back(a.toLocal8Bit());
     std::vector<char*> argv;

@@ -10,6 +10,7 @@
 #include "client/sound/PhraseBar.h"
 #include "client/sound/SoundOptions.h"
 #include "host/DiscoveryResponder.h"
+#include "host/HubReporter.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "session/PlayerRecord.h"
@@ -21,6 +22,7 @@
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
 #include "windows/Tgamestart.h"
+#include "windows/Tlobby.h"
 #include "windows/Thelp.h"
 #include "windows/Tphrases.h"
 #include "windows/Tspylist.h"
@@ -90,6 +92,7 @@ Tchat::~Tchat() {
     session_->disconnect(this);
     // The parts keep a reference to this window: take them down while it is still whole,
     // the host first, then the side windows in reverse order of creation.
+    delete hubReporter_;
     delete responder_;
     delete lobby_;
     delete server_;

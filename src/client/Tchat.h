@@ -28,6 +28,7 @@ class Board;
 class ChatPanel;
 class DiscoveryResponder;
 class HostOrJoin;
+class HubReporter;
 class NamedMutex;
 class PhraseBar;
 class PlayerRecorder;
@@ -189,9 +190,14 @@ private:
     void offerHostOrJoin(const TableChoice& initial, bool endIfDeclined);
     TableChoice rememberedChoice() const;
     // A start from the lobby window may ask to watch (PELVO_JUST_WATCH=1) or to show its
-    // creator a private table's code (PELVO_TABLE_CODE); both are taken once, here.
+    // creator a private table's code (PELVO_TABLE_CODE), and a host to list its table
+    // (PELVO_LIST_ON_HUB); each is taken once, here.
     void takeLobbyRequests();
     void lobbyJoined();
+    // The hub the lobby window last used (else PELVO_HUB); empty when none.
+    QString knownHub() const;
+    // "List this table on the hub": the hosted table reports to the hub while it runs.
+    void listOnHub(quint16 port);
     void buildReplay();
     void startRecording();
     void updateRematch();
@@ -229,6 +235,8 @@ private:
     HostOrJoin* hostOrJoin_ = nullptr;
     Tlobby* lobby_ = nullptr;
     bool watchOnJoin_ = false;
+    QString listOnHub_; // the hub this hosted table is listed on
+    HubReporter* hubReporter_ = nullptr;
     QString tableCode_;
     DiscoveryResponder* responder_ = nullptr;
     Restarter restarter_;

@@ -7,10 +7,12 @@
 // own
 #include "client/Restart.h"
 #include "host/DiscoveryResponder.h"
+#include "host/HubReporter.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Ports.h"
 #include "session/ConnectFailure.h"
+#include "session/hub/HubAnswers.h"
 #include "session/settings/SettingsFile.h"
 #include "windows/HostOrJoin.h"
 #include "windows/MessageBox.h"
@@ -48,6 +50,7 @@ void Tchat::offerHostOrJoin(const TableChoice& initial, bool endIfDeclined) {
             if (endIfDeclined_) close();
         });
     }
+    hostOrJoin_->setHub(knownHub());
     hostOrJoin_->present(
         initial, loadRememberedTables(settingsPath(), session_->state().gamename).recentAddresses);
     hostOrJoin_->show();
@@ -96,14 +99,56 @@ void Tchat::FindTableOnline1Click() {
         lobby_->present(rememberedChoice().name, qEnvironmentVariable("PELVO_HUB"), false);
 }
 
+QString Tchat::knownHub() const {
+    const QString address = loadHubAddress(settingsPath(), session_->state().gamename);
+    return address.isEmpty() ? qEnvironmentVariable("PELVO_HUB").trimmed() : address;
+}
+
+void Tchat::listOnHub(quint16 port) {
+    const QUrl url = hub::hubUrl(listOnHub_);
+    if (hubReporter_ || !url.isValid()) return;
+    const QString hubText = listOnHub_;
+    hubReporter_ =
+        HubReporter::listServer(*server_, url, session_->state().playername, port, false, this);
+    connect(hubReporter_, &HubReporter::registered, this, [this, hubText] {
+        addlinetochat(QStringLiteral("0+This table is listed on the hub %1: players find it in "
+                                     "File › Find a Table Online….")
+                          .arg(hubText),
+                      session_->state().syscolour);
+    });
+    // The reporter tries again by itself; the player hears of the trouble once.
+    connect(hubReporter_, &HubReporter::failed, this,
+            [this, hubText](const QString& error, const QString& message) {
+                if (hubReporter_->property("told").toBool()) return;
+                hubReporter_->setProperty("told", true);
+                const QString why =
+                    error == QLatin1String("not_reachable")
+                        ? QStringLiteral("it cannot reach this computer on port %1. Let that "
+                                         "port in (TCP and UDP) on your router and firewall.")
+                              .arg(server_->Sock1->PortName())
+                    : error == QLatin1String("unreachable")
+                        ? QStringLiteral("the hub does not answer. Check its address in File › "
+                                         "Find a Table Online….")
+                        : (message.isEmpty() ? error : message);
+                addlinetochat(
+                    QStringLiteral("0+The hub %1 did not list this table: %2").arg(hubText, why),
+                    session_->state().syscolour);
+            });
+}
+
 void Tchat::takeLobbyRequests() {
     // Taken out of the environment so a later start of this process does not inherit them.
     const bool watch = qEnvironmentVariable("PELVO_JUST_WATCH") == QLatin1String("1");
     const QString code = qEnvironmentVariable("PELVO_TABLE_CODE");
+    const QString hubToList = qEnvironmentVariable("PELVO_LIST_ON_HUB");
     qunsetenv("PELVO_JUST_WATCH");
     qunsetenv("PELVO_TABLE_CODE");
-    // Only a start that joins a table has any use for them.
-    if (params_.size() < 3 || params_.at(2) == QLatin1String("true") || replayMode_) return;
+    qunsetenv("PELVO_LIST_ON_HUB");
+    if (params_.size() < 3 || replayMode_) return;
+    if (params_.at(2) == QLatin1String("true")) {
+        listOnHub_ = hubToList.trimmed();
+        return;
+    }
     watchOnJoin_ = watch;
     tableCode_ = code.left(16);
     if (watchOnJoin_ || !tableCode_.isEmpty())
@@ -121,7 +166,8 @@ void Tchat::lobbyJoined() {
     // The seat goes to the computer as soon as it is ours; an onlooker's slot already watches.
     if (watchOnJoin_)
         QTimer::singleShot(0, this, [this] {
-            if (!session_->table().justWatching) session_->setJustWatch(session_->state().myseat, true);
+            if (!session_->table().justWatching)
+                session_->setJustWatch(session_->state().myseat, true);
         });
 }
 
@@ -160,6 +206,7 @@ void Tchat::startResponder() {
         },
         this);
     responder_->start(port);
+    if (!listOnHub_.isEmpty()) listOnHub(port);
 }
 
 } // namespace pelvo

@@ -52,8 +52,8 @@ void HubClient::request(const QByteArray& verb, const QString& path, const QByte
     r.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     r.setRawHeader("Accept", "application/json");
     r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    QNetworkReply* reply = body.isNull() ? http_->sendCustomRequest(r, verb)
-                                         : http_->sendCustomRequest(r, verb, body);
+    QNetworkReply* reply =
+        body.isNull() ? http_->sendCustomRequest(r, verb) : http_->sendCustomRequest(r, verb, body);
     // An answer larger than any the hub gives is not read to its end.
     auto tooBig = std::make_shared<bool>(false);
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooBig](qint64 received) {
@@ -84,25 +84,27 @@ void HubClient::request(const QByteArray& verb, const QString& path, const QByte
 }
 
 void HubClient::listTables(std::function<void(const QList<hub::Table>&)> done, Failed failed) {
-    request("GET", QStringLiteral("/v1/tables"), QByteArray(), 200,
-            [done, failed](const QByteArray& answer) {
-                const auto tables = hub::readTables(answer);
-                tables ? done(*tables) : failed({hub::Failure::BadAnswer, {}});
-            },
-            failed);
+    request(
+        "GET", QStringLiteral("/v1/tables"), QByteArray(), 200,
+        [done, failed](const QByteArray& answer) {
+            const auto tables = hub::readTables(answer);
+            tables ? done(*tables) : failed({hub::Failure::BadAnswer, {}});
+        },
+        failed);
 }
 
 void HubClient::createTable(const QString& name, bool isPrivate, const QString& level,
                             std::function<void(const hub::Created&)> done, Failed failed) {
-    request("POST", QStringLiteral("/v1/tables"), hub::createRequest(name, isPrivate, level), 201,
-            [done, failed, isPrivate](const QByteArray& answer) {
-                const auto created = hub::readCreated(answer);
-                // A private table without its code could never be found again.
-                if (!created || (isPrivate && created->code.isEmpty()))
-                    return failed({hub::Failure::BadAnswer, {}});
-                done(*created);
-            },
-            failed);
+    request(
+        "POST", QStringLiteral("/v1/tables"), hub::createRequest(name, isPrivate, level), 201,
+        [done, failed, isPrivate](const QByteArray& answer) {
+            const auto created = hub::readCreated(answer);
+            // A private table without its code could never be found again.
+            if (!created || (isPrivate && created->code.isEmpty()))
+                return failed({hub::Failure::BadAnswer, {}});
+            done(*created);
+        },
+        failed);
 }
 
 void HubClient::lookUpCode(const QString& code, std::function<void(const hub::CodeTarget&)> done,
@@ -113,17 +115,18 @@ void HubClient::lookUpCode(const QString& code, std::function<void(const hub::Co
         QTimer::singleShot(0, this, [failed] { failed({hub::Failure::CodeUnknown, {}}); });
         return;
     }
-    request("GET", QStringLiteral("/v1/codes/") + canonical, QByteArray(), 200,
-            [done, failed](const QByteArray& answer) {
-                const auto target = hub::readCodeTarget(answer);
-                target ? done(*target) : failed({hub::Failure::BadAnswer, {}});
-            },
-            [failed](const hub::Error& error) {
-                // On this path a 404 is the code, not a table.
-                failed(error.kind == hub::Failure::TableGone
-                           ? hub::Error{hub::Failure::CodeUnknown, error.hubMessage}
-                           : error);
-            });
+    request(
+        "GET", QStringLiteral("/v1/codes/") + canonical, QByteArray(), 200,
+        [done, failed](const QByteArray& answer) {
+            const auto target = hub::readCodeTarget(answer);
+            target ? done(*target) : failed({hub::Failure::BadAnswer, {}});
+        },
+        [failed](const hub::Error& error) {
+            // On this path a 404 is the code, not a table.
+            failed(error.kind == hub::Failure::TableGone
+                       ? hub::Error{hub::Failure::CodeUnknown, error.hubMessage}
+                       : error);
+        });
 }
 
 // ---------------------------------------------------------------- the live connection
@@ -193,10 +196,18 @@ void HubClient::lobbyMessage(const QString& text) {
         return;
     }
     switch (m->kind) {
-    case hub::LobbyMessage::Kind::Tables: emit tablesChanged(m->tables); break;
-    case hub::LobbyMessage::Kind::Chat: emit chatReceived(m->lines.first()); break;
-    case hub::LobbyMessage::Kind::History: emit historyReceived(m->lines); break;
-    case hub::LobbyMessage::Kind::Error: emit lobbyRefused(m->error, m->message); break;
+    case hub::LobbyMessage::Kind::Tables:
+        emit tablesChanged(m->tables);
+        break;
+    case hub::LobbyMessage::Kind::Chat:
+        emit chatReceived(m->lines.first());
+        break;
+    case hub::LobbyMessage::Kind::History:
+        emit historyReceived(m->lines);
+        break;
+    case hub::LobbyMessage::Kind::Error:
+        emit lobbyRefused(m->error, m->message);
+        break;
     }
 }
 

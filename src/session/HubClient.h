@@ -62,8 +62,8 @@ signals:
     void lobbyRefused(const QString& error, const QString& message);
 
 private:
-    void request(const QByteArray& verb, const QString& path, const QByteArray& body,
-                 int expected, std::function<void(const QByteArray&)> ok, Failed failed);
+    void request(const QByteArray& verb, const QString& path, const QByteArray& body, int expected,
+                 std::function<void(const QByteArray&)> ok, Failed failed);
     void lobbyMessage(const QString& text);
     void lobbyClosed();
     QUrl lobbyUrl() const;

@@ -47,6 +47,8 @@ RestartPlan restartPlan(const TableChoice& choice, const QString& currentPort) {
     if (!choice.host) {
         plan.justWatch = choice.justWatch;
         plan.privateCode = choice.privateCode;
+    } else {
+        plan.listOnHub = choice.listOnHub.trimmed();
     }
     return plan;
 }

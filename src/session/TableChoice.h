@@ -19,6 +19,7 @@ struct TableChoice {
     quint16 port = 0;
     bool justWatch = false;   // join, then leave the seat to the computer and watch
     QString privateCode = {}; // the join code of a private table its creator goes to
+    QString listOnHub = {};   // a hosted table is listed on this hub; empty: not listed
 
     friend bool operator==(const TableChoice&, const TableChoice&) = default;
 };
@@ -28,13 +29,15 @@ QString checkTableChoice(const TableChoice& choice);
 
 // The program's parameters NAME ADDRESS true|false, and the game port when it is not the one
 // the program would use anyway (it then goes to the restarted program as PELVO_PORT).
-// A join to watch, and the code of a private table to show its creator, go to the new start as
-// PELVO_JUST_WATCH=1 and PELVO_TABLE_CODE.
+// A join to watch, the code of a private table to show its creator, and the hub a hosted table
+// is listed on go to the new start as PELVO_JUST_WATCH=1, PELVO_TABLE_CODE and
+// PELVO_LIST_ON_HUB.
 struct RestartPlan {
     QStringList arguments;
     std::optional<quint16> port;
     bool justWatch = false;
     QString privateCode = {};
+    QString listOnHub = {};
 
     friend bool operator==(const RestartPlan&, const RestartPlan&) = default;
 };

@@ -100,9 +100,8 @@ Tlobby::Tlobby(QWidget* parent)
     layout->addLayout(middle, 1);
 
     create_ = new CreateTable(this);
-    connect(create_, &QDialog::accepted, this, [this] {
-        createTable(create_->tableName(), create_->isPrivate(), create_->level());
-    });
+    connect(create_, &QDialog::accepted, this,
+            [this] { createTable(create_->tableName(), create_->isPrivate(), create_->level()); });
 
     connect(&client_, &HubClient::tablesChanged, this, &Tlobby::showTables);
     connect(&client_, &HubClient::chatReceived, this, &Tlobby::addChatLine);
@@ -351,10 +350,11 @@ void Tlobby::showTables(const QList<hub::Table>& list) {
     for (const hub::Table& t : list) {
         if (t.isPrivate) continue; // a hub never lists one; if it did, it stays unseen
         auto* item = new QTreeWidgetItem(
-            tables_, {t.name, QStringLiteral("%1 of %2").arg(t.seatsTaken).arg(t.seatsTaken + t.seatsFree),
-                      QString::number(t.watchers),
-                      t.playing ? QStringLiteral("playing") : QStringLiteral("waiting"),
-                      levelText(t.level)});
+            tables_,
+            {t.name, QStringLiteral("%1 of %2").arg(t.seatsTaken).arg(t.seatsTaken + t.seatsFree),
+             QString::number(t.watchers),
+             t.playing ? QStringLiteral("playing") : QStringLiteral("waiting"),
+             levelText(t.level)});
         item->setData(0, IdRole, t.id);
         item->setData(0, IdRole + 1, t.address);
         item->setData(0, IdRole + 2, t.port);
@@ -537,7 +537,7 @@ QString Tlobby::status() const {
 
 QString Tlobby::shownCode() const {
     return codePanel_->isVisible() || !codeLabel_->text().isEmpty() ? codeLabel_->text()
-                                                                     : QString();
+                                                                    : QString();
 }
 
 QString Tlobby::chatText() const {

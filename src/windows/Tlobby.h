@@ -79,9 +79,9 @@ private:
 
     HubClient client_;
     TableFinder finder_;
-    QString hubText_;       // the address as typed, for messages
+    QString hubText_;        // the address as typed, for messages
     QString rememberedText_; // what the settings file holds
-    TableChoice myTable_;   // the private table created here
+    TableChoice myTable_;    // the private table created here
     bool busy_ = false;
 
     QComboBox* hub_ = nullptr;

@@ -66,7 +66,7 @@ protected:
                 bool answered = false, done = false;
                 probe.listTables([&](const auto&) { answered = done = true; },
                                  [&](const auto&) { done = true; });
-                QTest::qWaitFor([&] { return done; }, 2000);
+                (void)QTest::qWaitFor([&] { return done; }, 2000);
                 if (!answered) QTest::qWait(100);
                 return answered;
             },
@@ -202,8 +202,9 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     HubClient other;
     other.setHub(hub::hubUrl(hubAddress));
     std::optional<hub::Created> publicTable;
-    other.createTable("Dee's table", false, "classic",
-                      [&](const hub::Created& c) { publicTable = c; }, [](const hub::Error&) {});
+    other.createTable(
+        "Dee's table", false, "classic", [&](const hub::Created& c) { publicTable = c; },
+        [](const hub::Error&) {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return publicTable.has_value(); }, 15000));
     Tchat* cy = start({}, test::freePort(), &cyPlan);
     ASSERT_TRUE(QTest::qWaitFor([&] { return cy->state().myseat == 1; }, 5000));
@@ -244,10 +245,11 @@ TEST_F(LobbyTest, AnUnknownCodeAndAnAbsentHubAreSaid) {
     lobby->findChild<QLineEdit*>("edit_code")->setText("ZZZZZZ");
     lobby->codeClicked();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.isEmpty(); }, 10000));
-    EXPECT_TRUE(messages.last().startsWith("No table has that code.")) << messages.last().toStdString();
+    EXPECT_TRUE(messages.last().startsWith("No table has that code."))
+        << messages.last().toStdString();
 
-    lobby->findChild<QComboBox*>("combo_hub")->setEditText(
-        QString("127.0.0.1:%1").arg(test::freePort()));
+    lobby->findChild<QComboBox*>("combo_hub")
+        ->setEditText(QString("127.0.0.1:%1").arg(test::freePort()));
     lobby->connectClicked();
     ASSERT_TRUE(QTest::qWaitFor([&] { return lobby->status().contains("does not answer"); }, 15000))
         << lobby->status().toStdString();

@@ -89,8 +89,8 @@ std::optional<Table> table(const QJsonValue& value) {
     if (!id || id->isEmpty() || !name || !addr || !port || !taken || !free || !watchers ||
         !playing || !level || !priv)
         return std::nullopt;
-    return Table{*id,    *name,    *addr,  quint16(*port), *taken,
-                 *free, *watchers, *playing, *level,       *priv};
+    return Table{*id,   *name,     *addr,    quint16(*port), *taken,
+                 *free, *watchers, *playing, *level,         *priv};
 }
 
 std::optional<QList<Table>> tableArray(const QJsonValue& value) {
@@ -197,18 +197,15 @@ ErrorBody readErrorBody(const QByteArray& json) {
 }
 
 QByteArray chatMessage(const QString& name, const QString& text) {
-    const QString said = shown(text, MaxChatLength).trimmed();
+    const QString said = shown(text.trimmed(), MaxChatLength).trimmed();
     if (said.isEmpty()) return {};
-    QJsonObject o{{"type", "chat"},
-                  {"name", shown(name, MaxNameLength).trimmed()},
-                  {"text", said}};
+    QJsonObject o{{"type", "chat"}, {"name", shown(name.trimmed(), MaxNameLength).trimmed()}, {"text", said}};
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 QByteArray createRequest(const QString& name, bool isPrivate, const QString& level) {
-    QJsonObject o{{"name", shown(name, MaxNameLength).trimmed()},
-                  {"private", isPrivate},
-                  {"level", level}};
+    QJsonObject o{
+        {"name", shown(name.trimmed(), MaxNameLength).trimmed()}, {"private", isPrivate}, {"level", level}};
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 

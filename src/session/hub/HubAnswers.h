@@ -19,8 +19,8 @@ inline constexpr quint16 DefaultPort = 7780;
 inline constexpr qsizetype MaxAnswerBytes = 1 << 20;
 inline constexpr int MaxTables = 2000;
 inline constexpr int MaxHistory = 100;
-inline constexpr int MaxNameLength = 64;   // table and player names
-inline constexpr int MaxChatLength = 400;  // one lobby chat line
+inline constexpr int MaxNameLength = 64;  // table and player names
+inline constexpr int MaxChatLength = 400; // one lobby chat line
 inline constexpr int CodeLength = 6;
 
 // A table as the hub lists it.

@@ -9,14 +9,19 @@ Failure classifyAnswer(int status, const QString& errorCode) {
     if (errorCode == u"unknown_code") return Failure::CodeUnknown;
     if (errorCode == u"rate_limited") return Failure::RateLimited;
     switch (status) {
-    case 503: return Failure::Full;
-    case 429: return Failure::RateLimited;
+    case 503:
+        return Failure::Full;
+    case 429:
+        return Failure::RateLimited;
     case 404:
-    case 410: return Failure::TableGone;
+    case 410:
+        return Failure::TableGone;
     case 400:
     case 413:
-    case 422: return Failure::Refused;
-    default: return Failure::BadAnswer;
+    case 422:
+        return Failure::Refused;
+    default:
+        return Failure::BadAnswer;
     }
 }
 

@@ -33,11 +33,12 @@ TEST(HubAnswers, TheInterfaceAnswersAreRead) {
     const auto tables = readTables("{\"tables\":[" + goodTable + "]}");
     ASSERT_TRUE(tables);
     ASSERT_EQ(tables->size(), 1);
-    EXPECT_EQ(tables->first(), (Table{"t1", "Anna's table", "198.51.100.7", 7781, 1, 3, 0, false,
-                                      "expert", false}));
+    EXPECT_EQ(tables->first(),
+              (Table{"t1", "Anna's table", "198.51.100.7", 7781, 1, 3, 0, false, "expert", false}));
     EXPECT_EQ(readTables(R"({"tables":[]})")->size(), 0);
 
-    const auto created = readCreated(R"({"id":"t9","address":"hub.example","port":7790,"code":"k7qf2m"})");
+    const auto created =
+        readCreated(R"({"id":"t9","address":"hub.example","port":7790,"code":"k7qf2m"})");
     ASSERT_TRUE(created);
     EXPECT_EQ(created->code, "K7QF2M");
     EXPECT_EQ(created->port, 7790);
@@ -53,7 +54,8 @@ TEST(HubAnswers, TheInterfaceAnswersAreRead) {
     ASSERT_TRUE(history);
     ASSERT_EQ(history->lines.size(), 2);
     EXPECT_EQ(history->lines[1], (ChatLine{"Cy", "<b>x</b>", ""})); // markup stays text
-    const auto error = readLobbyMessage(R"({"type":"error","error":"rate_limited","message":"Slow down."})");
+    const auto error =
+        readLobbyMessage(R"({"type":"error","error":"rate_limited","message":"Slow down."})");
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind, LobbyMessage::Kind::Error);
     EXPECT_EQ(error->message, "Slow down.");
@@ -63,21 +65,34 @@ TEST(HubAnswers, TheInterfaceAnswersAreRead) {
 TEST(HubAnswers, MalformedAnswersAreNoAnswer) {
     // Every field of a table, of the wrong type or out of range, spoils the answer.
     const std::vector<std::pair<const char*, QJsonValue>> spoiled = {
-        {"id", QJsonValue::Undefined}, {"id", ""},           {"id", 7},
-        {"name", QJsonValue::Null},    {"address", ""},      {"address", "a b"},
-        {"address", "x/../etc"},       {"address", "évil"},  {"address", QString(254, 'a')},
-        {"port", 0},                   {"port", 65536},      {"port", 7781.5},
-        {"port", "7781"},              {"seats_taken", -1},  {"seats_free", 5},
-        {"watchers", true},            {"playing", 1},       {"level", QJsonValue::Undefined},
+        {"id", QJsonValue::Undefined},
+        {"id", ""},
+        {"id", 7},
+        {"name", QJsonValue::Null},
+        {"address", ""},
+        {"address", "a b"},
+        {"address", "x/../etc"},
+        {"address", "évil"},
+        {"address", QString(254, 'a')},
+        {"port", 0},
+        {"port", 65536},
+        {"port", 7781.5},
+        {"port", "7781"},
+        {"seats_taken", -1},
+        {"seats_free", 5},
+        {"watchers", true},
+        {"playing", 1},
+        {"level", QJsonValue::Undefined},
         {"private", "false"},
     };
     for (const auto& [key, value] : spoiled)
-        EXPECT_FALSE(readTables(withField(key, value))) << key << " " << withField(key, value).constData();
+        EXPECT_FALSE(readTables(withField(key, value)))
+            << key << " " << withField(key, value).constData();
 
-    for (const QByteArray& junk : {QByteArray(), QByteArray("null"), QByteArray("[]"),
-                                   QByteArray("{\"tables\":{}}"), QByteArray("{\"tables\":[1]}"),
-                                   QByteArray("{\"tables\":[") + goodTable, QByteArray("<html>"),
-                                   QByteArray(64, '[') + QByteArray(64, ']')}) {
+    for (const QByteArray& junk :
+         {QByteArray(), QByteArray("null"), QByteArray("[]"), QByteArray("{\"tables\":{}}"),
+          QByteArray("{\"tables\":[1]}"), QByteArray("{\"tables\":[") + goodTable,
+          QByteArray("<html>"), QByteArray(64, '[') + QByteArray(64, ']')}) {
         EXPECT_FALSE(readTables(junk)) << junk.constData();
         EXPECT_FALSE(readCreated(junk));
         EXPECT_FALSE(readCodeTarget(junk));
@@ -123,7 +138,8 @@ TEST(HubAnswers, DamagedAnswersNeverReadAsSomethingElse) {
 
 TEST(HubAnswers, CodesAddressesAndFailures) {
     EXPECT_EQ(normaliseCode(" k7q-f2m "), "K7QF2M");
-    for (const char* bad : {"", "K7QF2", "K7QF2MM", "K7QF2O", "K7QF21", "K7QF2I", "K7QF2é", "K7QF 2M!"})
+    for (const char* bad :
+         {"", "K7QF2", "K7QF2MM", "K7QF2O", "K7QF21", "K7QF2I", "K7QF2é", "K7QF 2M!"})
         EXPECT_TRUE(normaliseCode(QString::fromUtf8(bad)).isEmpty()) << bad;
 
     EXPECT_EQ(hubUrl("hub.example.org"), QUrl("http://hub.example.org:7780"));
@@ -143,13 +159,14 @@ TEST(HubAnswers, CodesAddressesAndFailures) {
     EXPECT_EQ(classifyAnswer(302, ""), Failure::BadAnswer);
     // Every failure says what to try, and names the hub where it is about the hub.
     EXPECT_EQ(classifyAnswer(503, "start_failed"), Failure::StartFailed);
-    for (Failure f : {Failure::Unreachable, Failure::Full, Failure::StartFailed, Failure::TooManyTables,
-                      Failure::CodeUnknown, Failure::TableGone, Failure::RateLimited,
-                      Failure::Refused, Failure::BadAnswer}) {
+    for (Failure f : {Failure::Unreachable, Failure::Full, Failure::StartFailed,
+                      Failure::TooManyTables, Failure::CodeUnknown, Failure::TableGone,
+                      Failure::RateLimited, Failure::Refused, Failure::BadAnswer}) {
         const QString text = failureText({f, {}}, "hub.example.org");
         EXPECT_GT(text.count(u'.'), 1) << text.toStdString(); // what happened. What to try.
     }
-    EXPECT_TRUE(failureText({Failure::Unreachable, {}}, "hub.example.org").contains("hub.example.org"));
+    EXPECT_TRUE(
+        failureText({Failure::Unreachable, {}}, "hub.example.org").contains("hub.example.org"));
 
     // What the client sends is bounded and well formed whatever is typed.
     const QJsonObject chat =

@@ -38,7 +38,9 @@ public:
             }
         });
     }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort())); }
+    QUrl url() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort()));
+    }
 
 private:
     void answer(QTcpSocket* s) {
@@ -47,9 +49,10 @@ private:
         const qsizetype end = request.indexOf("\r\n\r\n");
         if (end < 0 || silent) return;
         requests << request.left(end);
-        s->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: application/json"
-                 "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                 "\r\nConnection: close\r\n\r\n" + body);
+        s->write("HTTP/1.1 " + QByteArray::number(status) +
+                 " X\r\nContent-Type: application/json"
+                 "\r\nContent-Length: " +
+                 QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         s->disconnectFromHost();
         pending_.remove(s);
     }
@@ -57,8 +60,8 @@ private:
     QHash<QTcpSocket*, QByteArray> pending_;
 };
 
-using Outcome = std::variant<std::monostate, QList<hub::Table>, hub::Created, hub::CodeTarget,
-                             hub::Error>;
+using Outcome =
+    std::variant<std::monostate, QList<hub::Table>, hub::Created, hub::CodeTarget, hub::Error>;
 
 template <class Start> Outcome run(Start start) {
     Outcome out;
@@ -86,15 +89,16 @@ struct HubClientTest : ::testing::Test {
     }
     Outcome create(bool isPrivate) {
         return run([&](Outcome& out) {
-            client.createTable("Anna's", isPrivate, "classic",
-                               [&](const hub::Created& c) { out = c; },
-                               [&](const hub::Error& e) { out = e; });
+            client.createTable(
+                "Anna's", isPrivate, "classic", [&](const hub::Created& c) { out = c; },
+                [&](const hub::Error& e) { out = e; });
         });
     }
     Outcome code(const QString& c) {
         return run([&](Outcome& out) {
-            client.lookUpCode(c, [&](const hub::CodeTarget& t) { out = t; },
-                              [&](const hub::Error& e) { out = e; });
+            client.lookUpCode(
+                c, [&](const hub::CodeTarget& t) { out = t; },
+                [&](const hub::Error& e) { out = e; });
         });
     }
 };
