@@ -35,26 +35,41 @@ quint16 DiscoveryResponder::port() const {
 }
 
 void DiscoveryResponder::readPending() {
-    while (socket_->hasPendingDatagrams()) {
+    // A few at a time, so a flood cannot hold the event loop (and the game) in here; the
+    // socket reports the rest on the next turn of the loop.
+    for (int n = 0; n < 64 && socket_->hasPendingDatagrams(); ++n) {
         // One byte more than any query may have: a longer datagram is cut, and so not a query.
         const QNetworkDatagram datagram = socket_->receiveDatagram(discovery::MaxDatagram + 1);
         const bool query = datagram.isValid() && discovery::isQuery(datagram.data()) &&
                            datagram.senderPort() > 0 && !datagram.senderAddress().isNull();
-        if (query && (!second_.isValid() || second_.elapsed() >= 1000)) {
-            second_.start();
-            spent_ = 0;
-        }
-        if (!query || spent_ >= MaxAnswersPerSecond) {
+        if (!query || !spend(datagram.senderAddress())) {
             ++dropped_;
             emit handled();
             continue;
         }
-        ++spent_;
         socket_->writeDatagram(discovery::answer(describe_()), datagram.senderAddress(),
                                quint16(datagram.senderPort()));
         ++answered_;
         emit handled();
     }
+}
+
+bool DiscoveryResponder::spend(const QHostAddress& sender) {
+    if (!second_.isValid() || second_.elapsed() >= 1000) {
+        second_.start();
+        spent_ = 0;
+        spentBy_.clear();
+    }
+    if (spent_ >= MaxAnswersPerSecond) return false;
+    auto it = spentBy_.find(sender);
+    if (it == spentBy_.end()) {
+        if (spentBy_.size() >= MaxSendersPerSecond) return false;
+        it = spentBy_.insert(sender, 0);
+    }
+    if (*it >= MaxAnswersPerSender) return false;
+    ++*it;
+    ++spent_;
+    return true;
 }
 
 discovery::TableInfo DiscoveryResponder::describeTable(const Table& table, const QString& tableName,

@@ -8,6 +8,8 @@
 
 // Qt
 #include <QElapsedTimer>
+#include <QHash>
+#include <QHostAddress>
 #include <QObject>
 
 // std
@@ -32,9 +34,13 @@ public:
     bool start(quint16 port);
     quint16 port() const;
 
-    // A table on an open network must not become a loudspeaker for forged queries: at most
-    // this many answers go out per second; further queries are dropped.
+    // A table on an open network must not become a loudspeaker for forged queries, and one
+    // flooding sender must not use up the answers meant for everyone else: each second, each
+    // sender address gets a few answers, all of them together at most MaxAnswersPerSecond, and
+    // at most MaxSendersPerSecond different senders are heard. Further queries are dropped.
     static constexpr int MaxAnswersPerSecond = 20;
+    static constexpr int MaxAnswersPerSender = 4;
+    static constexpr int MaxSendersPerSecond = 256;
 
     // Counters for tests and logs.
     int answered() const { return answered_; }
@@ -51,13 +57,16 @@ signals:
 
 private:
     void readPending();
+    // Spends one answer of the current second for `sender`; false when its budget is gone.
+    bool spend(const QHostAddress& sender);
 
     Describe describe_;
     QUdpSocket* socket_ = nullptr;
     int answered_ = 0;
     int dropped_ = 0;
-    QElapsedTimer second_; // the current one-second budget started here
-    int spent_ = 0;        // answers sent in it
+    QElapsedTimer second_;             // the current one-second budget started here
+    int spent_ = 0;                    // answers sent in it
+    QHash<QHostAddress, int> spentBy_; // and to each sender
 };
 
 } // namespace pelvo

@@ -100,6 +100,9 @@ QNetworkReply* HubReporter::post(const QString& path, const QJsonObject& body, b
     QNetworkRequest request(hub_.resolved(QUrl(path)));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     if (withKey) request.setRawHeader("Authorization", "Bearer " + key_.toUtf8());
+    // A report every few seconds holds no connection in between: the hub counts connections
+    // per address, and all the tables on its own machine share one.
+    request.setRawHeader("Connection", "close");
     request.setTransferTimeout(5000);
     busy_ = true;
     return net_->post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));

@@ -11,6 +11,7 @@
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Ports.h"
+#include "service/DescriptorLimit.h"
 
 // Qt
 #include <QCommandLineParser>
@@ -30,6 +31,8 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Every connection, on the game port and the metrics port, takes a descriptor.
+    pelvo::raiseOpenFileLimit();
     // SIGTERM, SIGINT and SIGHUP close the table in order; caught before anyone can connect.
     pelvo::SignalWatcher stopSignals(pelvo::SignalWatcher::stopSignals());
     // A log reader that went away (a hub that started this table and died) must not end the

@@ -1,6 +1,7 @@
 #include "hub/HubService.h"
 
 // own
+#include "hub/ByteCappedListener.h"
 #include "hub/JoinCodes.h"
 #include "hub/TableProbe.h"
 
@@ -105,6 +106,8 @@ HubService::HubService(TableLauncher& launcher, Options options, QObject* parent
     routes();
     connect(http_.get(), &QHttpServer::newWebSocketConnection, this, [this] {
         while (auto socket = http_->nextPendingWebSocketConnection()) {
+            // A lobby connection lives as long as its player looks: no lifetime bound.
+            if (listener_) listener_->release(socket->peerAddress(), socket->peerPort());
             if (stopping_) {
                 socket->abort();
                 continue;
@@ -124,12 +127,12 @@ HubService::HubService(TableLauncher& launcher, Options options, QObject* parent
 
 HubService::~HubService() = default;
 
-quint16 HubService::listen(quint16 port) {
-    return http_->listen(QHostAddress::Any, port);
-}
-
-void HubService::bind(QTcpServer* server) {
-    http_->bind(server);
+bool HubService::listen(quint16 port, GuardedTcpServer::Limits limits) {
+    auto listener = std::make_unique<ByteCappedListener>(limits, MaxConnectionBytes);
+    if (!listener->listen(QHostAddress::Any, port)) return false;
+    listener_ = listener.get();
+    http_->bind(listener.release()); // the HTTP server takes it as its child
+    return true;
 }
 
 void HubService::log(const char* event, std::initializer_list<LogField> fields) const {
@@ -204,6 +207,19 @@ void HubService::routes() {
                      registry_.remove(id);
                      log("table_removed", {{"id", id}});
                      return QHttpServerResponse(Status::NoContent);
+                 });
+    // The HTTP server upgrades a request to a WebSocket only when a route takes it and writes
+    // no answer; a plain GET of the lobby is told what it missed.
+    http_->route(QStringLiteral("/v1/lobby"), Method::Get,
+                 [this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+                     ++counters_.requests;
+                     for (const auto& [name, value] : request.headers())
+                         if (name.compare("upgrade", Qt::CaseInsensitive) == 0 &&
+                             value.compare("websocket", Qt::CaseInsensitive) == 0)
+                             return;
+                     error(Status::UpgradeRequired, QStringLiteral("upgrade_required"),
+                           QStringLiteral("The lobby is a WebSocket."))
+                         .write(std::move(responder));
                  });
     http_->setMissingHandler([this](const QHttpServerRequest&, QHttpServerResponder&& r) {
         ++counters_.requests;
@@ -530,6 +546,18 @@ QByteArray HubService::metricsText() const {
            c.idleStopped);
     metric("lobby_chat_lines_total", "counter", "Lobby chat lines passed on.", lobby_->chatLines());
     metric("lobby_refused_total", "counter", "Lobby connections refused.", lobby_->refused());
+    if (listener_) {
+        metric("http_connections", "gauge", "Open connections to the hub's port.",
+               quint64(listener_->connections()));
+        metric("http_refused_total", "counter", "Connections refused at accept (caps).",
+               listener_->refused());
+        metric("http_evicted_total", "counter", "Quiet connections closed to make room.",
+               listener_->evicted());
+        metric("http_timed_out_total", "counter", "Connections closed for idling or lasting.",
+               listener_->timedOut());
+        metric("http_cut_total", "counter", "Connections cut for sending too many bytes.",
+               listener_->cut());
+    }
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include "hub/RateLimiter.h"
 #include "hub/TableLauncher.h"
 #include "hub/TableRegistry.h"
+#include "service/GuardedTcpServer.h"
 
 // Qt
 #include <QElapsedTimer>
@@ -25,6 +26,10 @@ class QHttpServer;
 class QHttpServerRequest;
 class QHttpServerResponder;
 class QTcpServer;
+
+namespace pelvo::hub {
+class ByteCappedListener;
+}
 
 namespace pelvo::hub {
 
@@ -67,10 +72,9 @@ public:
     HubService(TableLauncher& launcher, Options options, QObject* parent = nullptr);
     ~HubService() override;
 
-    // Serves on `port` of every address (0: any free port); the port, or 0 when it cannot.
-    quint16 listen(quint16 port);
-    // Serves on a listening server the caller set up (the connection guard).
-    void bind(QTcpServer* server);
+    // Serves on `port` of every address behind a connection guard with `limits`; false when the
+    // port cannot be had.
+    bool listen(quint16 port, GuardedTcpServer::Limits limits);
 
     TableRegistry& registry() { return registry_; }
     Lobby& lobby() { return *lobby_; }
@@ -90,6 +94,10 @@ public:
     // A peer's address as written: IPv4-mapped IPv6 addresses as plain IPv4.
     static QHostAddress plain(const QHostAddress& address);
 
+    // What one plain HTTP connection may send before it is cut: many small requests, never one
+    // big one (a body over MaxBodyBytes is refused anyway).
+    static constexpr qint64 MaxConnectionBytes = 64 * 1024;
+
 private:
     void routes();
     void createTable(const QHttpServerRequest& request, QHttpServerResponder&& responder);
@@ -107,6 +115,7 @@ private:
     TableLauncher& launcher_;
     Options options_;
     std::unique_ptr<QHttpServer> http_;
+    ByteCappedListener* listener_ = nullptr; // owned by http_
     TableRegistry registry_;
     std::unique_ptr<Lobby> lobby_;
     RateLimiter creates_, lookups_, registers_, reports_;

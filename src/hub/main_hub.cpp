@@ -7,6 +7,7 @@
 #include "hub/LocalTableLauncher.h"
 #include "net/SignalWatcher.h"
 #include "protocol/Commands.h"
+#include "service/DescriptorLimit.h"
 
 // Qt
 #include <QCommandLineParser>
@@ -17,6 +18,7 @@
 #include <QTextStream>
 
 // std
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <memory>
@@ -158,7 +160,18 @@ int main(int argc, char** argv) {
     options.silenceMs = qint64(*silence) * 1000;
     pelvo::hub::HubService hub(launcher, options);
     hub.eventLog = [&err](const QString& line) { err << line << Qt::endl; };
-    if (hub.listen(quint16(*port)) != *port) {
+    const long openFiles = pelvo::raiseOpenFileLimit();
+    pelvo::GuardedTcpServer::Limits limits;
+    // Room for every lobby connection and the tables' reports, within the descriptors we have
+    // (each table the hub starts costs it a few for its process).
+    limits.maxConnections = int(std::clamp<long>(openFiles - 64 - 4L * *maxTables, 64, 20000));
+    limits.maxPerAddress = options.lobby.perAddress + 16;
+    bool ok = false;
+    if (const int ms = qEnvironmentVariableIntValue("PELVO_HTTP_IDLE_MS", &ok); ok && ms > 0)
+        limits.idleMs = ms;
+    if (const int ms = qEnvironmentVariableIntValue("PELVO_HTTP_LIFETIME_MS", &ok); ok && ms > 0)
+        limits.lifetimeMs = ms;
+    if (!hub.listen(quint16(*port), limits)) {
         err << "pelvo-hub: cannot listen on port " << *port << "\n";
         return 1;
     }
@@ -200,7 +213,9 @@ int main(int argc, char** argv) {
         {{"port", *port},
          {"table_ports", QStringLiteral("%1-%2").arg(*first).arg(*last)},
          {"metrics_port", metricsPort ? QString::number(*metricsPort) : QStringLiteral("off")},
-         {"public_address", publicAddress}}));
+         {"public_address", publicAddress},
+         {"max_connections", limits.maxConnections},
+         {"open_files", qint64(openFiles)}}));
     const int rc = app.exec();
     hub.eventLog(pelvo::eventLine(u"pelvo-hub", "exit", {{"status", rc}}));
     return rc;

@@ -110,6 +110,7 @@ HostOrJoin::HostOrJoin(QWidget* parent) : QDialog(parent), finder_(this) {
         chooseClicked();
     });
     connect(&finder_, &TableFinder::tableFound, this, &HostOrJoin::addTable);
+    connect(&finder_, &TableFinder::tableUpdated, this, &HostOrJoin::updateTable);
     modeChanged();
 }
 
@@ -157,16 +158,24 @@ void HostOrJoin::search() {
 }
 
 void HostOrJoin::addTable(const TableFinder::Found& found) {
-    const discovery::TableInfo& t = found.table;
-    auto* item = new QTreeWidgetItem(
-        tables_, {t.tableName, QStringLiteral("%1:%2").arg(found.address).arg(t.port), t.hostName,
-                  QStringLiteral("%1 of %2").arg(t.seatsTaken).arg(t.seats),
-                  t.gameRunning ? QStringLiteral("playing") : QStringLiteral("waiting")});
-    item->setData(0, AddressRole, found.address);
-    item->setData(0, PortRole, t.port);
+    showTable(new QTreeWidgetItem(tables_), found);
     const int n = tables_->topLevelItemCount();
     status_->setText(n == 1 ? QStringLiteral("1 table found.")
                             : QStringLiteral("%1 tables found.").arg(n));
+}
+
+void HostOrJoin::updateTable(int row, const TableFinder::Found& found) {
+    if (QTreeWidgetItem* item = tables_->topLevelItem(row)) showTable(item, found);
+}
+
+void HostOrJoin::showTable(QTreeWidgetItem* item, const TableFinder::Found& found) {
+    const discovery::TableInfo& t = found.table;
+    const QStringList texts{t.tableName, QStringLiteral("%1:%2").arg(found.address).arg(t.port),
+                            t.hostName, QStringLiteral("%1 of %2").arg(t.seatsTaken).arg(t.seats),
+                            t.gameRunning ? QStringLiteral("playing") : QStringLiteral("waiting")};
+    for (int column = 0; column < texts.size(); ++column) item->setText(column, texts[column]);
+    item->setData(0, AddressRole, found.address);
+    item->setData(0, PortRole, t.port);
 }
 
 void HostOrJoin::pickTable(int row) {

@@ -19,6 +19,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace pelvo {
 
@@ -48,6 +49,8 @@ public:
 
 private:
     void addTable(const TableFinder::Found& found);
+    void updateTable(int row, const TableFinder::Found& found);
+    void showTable(QTreeWidgetItem* item, const TableFinder::Found& found);
     void modeChanged();
 
     TableFinder finder_;

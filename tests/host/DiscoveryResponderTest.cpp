@@ -9,11 +9,18 @@
 #include "net/TSock.h"
 #include "support/TestEnv.h"
 
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
 
 using namespace pelvo;
 using namespace pelvo::test;
@@ -129,15 +136,72 @@ TEST(DiscoveryResponder, TheDedicatedTableAnswersWithItsNameAndSeats) {
     EXPECT_FALSE(after->hostName.isEmpty());
 }
 
-TEST(DiscoveryResponder, AFloodOfQueriesGetsOnlyTheAnswersOfItsBudget) {
+// A sender on another loopback address, sending queries from a timer while the test waits.
+struct Flooder {
+    QUdpSocket socket;
+    QTimer timer;
+    int sent = 0, answers = 0;
+    Flooder(const char* from, quint16 port, int perTick, int total) {
+        EXPECT_TRUE(socket.bind(QHostAddress(QString(from)), 0)) << from;
+        QObject::connect(&socket, &QUdpSocket::readyRead, [this] {
+            while (socket.hasPendingDatagrams()) answers += socket.receiveDatagram().isValid();
+        });
+        QObject::connect(&timer, &QTimer::timeout, [=, this] {
+            for (int n = 0; n < perTick && sent < total; ++n, ++sent)
+                socket.writeDatagram(discovery::query(), QHostAddress::LocalHost, port);
+            if (sent >= total) timer.stop();
+        });
+        timer.start(1);
+    }
+};
+
+TEST(DiscoveryResponder, OneSendersFloodLeavesAnHonestSearcherItsAnswers) {
     const quint16 port = freePort();
     DiscoveryResponder responder([&] { return discovery::TableInfo{"T", "H", 0, 4, false, port}; });
     ASSERT_TRUE(responder.start(port));
-    Asker asker;
-    constexpr int flood = 3 * DiscoveryResponder::MaxAnswersPerSecond;
-    for (int n = 0; n < flood; ++n) asker.send(discovery::query(), port);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return responder.answered() + responder.dropped() == flood; }, 5000));
-    EXPECT_GE(responder.answered(), DiscoveryResponder::MaxAnswersPerSecond);
-    EXPECT_LT(responder.answered(), flood);
+    QElapsedTimer clock;
+    clock.start();
+    Flooder flood("127.0.0.2", port, 20, 6000);
+    Asker honest;
+    int honestAnswers = 0;
+    for (int round = 0; round < 4; ++round) {
+        QTest::qWait(300);
+        honestAnswers += honest.ask(port).has_value();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !flood.timer.isActive(); }, 60000));
+    QTest::qWait(100);
+    const qint64 seconds = clock.elapsed() / 1000 + 1;
+    EXPECT_EQ(honestAnswers, 4);
+    EXPECT_GT(flood.answers, 0);
+    EXPECT_LE(flood.answers, DiscoveryResponder::MaxAnswersPerSender * seconds);
+    std::printf("flood: %d queries from one sender in %lld ms, %d answered to it; honest "
+                "searcher answered %d of 4\n",
+                flood.sent, clock.elapsed(), flood.answers, honestAnswers);
+}
+
+TEST(DiscoveryResponder, ManySendersTogetherStayWithinTheTotalBudget) {
+    const quint16 port = freePort();
+    DiscoveryResponder responder([&] { return discovery::TableInfo{"T", "H", 0, 4, false, port}; });
+    ASSERT_TRUE(responder.start(port));
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::unique_ptr<Flooder>> floods;
+    for (int i = 2; i < 14; ++i)
+        floods.push_back(std::make_unique<Flooder>(
+            QByteArray("127.0.0." + QByteArray::number(i)).constData(), port, 5, 300));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return std::none_of(floods.begin(), floods.end(),
+                                [](const auto& f) { return f->timer.isActive(); });
+        },
+        60000));
+    QTest::qWait(100);
+    const qint64 seconds = clock.elapsed() / 1000 + 1;
+    int answers = 0;
+    for (const auto& f : floods) {
+        answers += f->answers;
+        EXPECT_LE(f->answers, DiscoveryResponder::MaxAnswersPerSender * seconds);
+    }
+    EXPECT_GE(answers, DiscoveryResponder::MaxAnswersPerSecond);
+    EXPECT_LE(answers, DiscoveryResponder::MaxAnswersPerSecond * seconds);
 }
