@@ -194,6 +194,7 @@ private:
     // (PELVO_LIST_ON_HUB); each is taken once, here.
     void takeLobbyRequests();
     void lobbyJoined();
+    void watchWhenPlaying();
     // The hub the lobby window last used (else PELVO_HUB); empty when none.
     QString knownHub() const;
     // "List this table on the hub": the hosted table reports to the hub while it runs.
@@ -235,6 +236,7 @@ private:
     HostOrJoin* hostOrJoin_ = nullptr;
     Tlobby* lobby_ = nullptr;
     bool watchOnJoin_ = false;
+    int watchAskedInTurn_ = 0;
     QString listOnHub_; // the hub this hosted table is listed on
     HubReporter* hubReporter_ = nullptr;
     QString tableCode_;

@@ -163,12 +163,26 @@ void Tchat::lobbyJoined() {
                                      "here.")
                           .arg(tableCode_),
                       session_->state().syscolour);
-    // The seat goes to the computer as soon as it is ours; an onlooker's slot already watches.
-    if (watchOnJoin_)
-        QTimer::singleShot(0, this, [this] {
-            if (!session_->table().justWatching)
-                session_->setJustWatch(session_->state().myseat, true);
-        });
+    if (!watchOnJoin_) return;
+    addlinetochat("0+You watch this table: while a game runs, the computer plays your seat.",
+                  session_->state().syscolour);
+    // A seat can be handed over only while a game runs: now, or when the next one starts.
+    connect(session_, &ClientSession::tableChanged, this, &Tchat::watchWhenPlaying);
+    QTimer::singleShot(0, this, &Tchat::watchWhenPlaying);
+}
+
+void Tchat::watchWhenPlaying() {
+    const int seat = session_->state().myseat;
+    const TableModel& t = session_->table();
+    if (seat > TableSeats || t.justWatching) {
+        // An onlooker's slot watches already; a handed-over seat stays handed over.
+        disconnect(session_, &ClientSession::tableChanged, this, &Tchat::watchWhenPlaying);
+        return;
+    }
+    if (seat < 1 || !t.seats[std::size_t(seat)].playing || watchAskedInTurn_ == t.turnNumber + 1)
+        return;
+    watchAskedInTurn_ = t.turnNumber + 1; // asked once per turn, not on every change
+    session_->setJustWatch(seat, true);
 }
 
 void Tchat::connectionFailed(const QString& text) {

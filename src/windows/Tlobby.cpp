@@ -79,8 +79,8 @@ Tlobby::Tlobby(QWidget* parent)
     setObjectName("lobby");
     setWindowTitle("Pelvo - Find a Table Online");
     setModal(false);
-    setMinimumSize(760, 520);
-    resize(780, 540);
+    setMinimumSize(780, 520);
+    resize(820, 560);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 10, 10, 10);
@@ -130,7 +130,7 @@ void Tlobby::buildHubRow(QWidget* row) {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(8);
     auto* logo = new QLabel(row);
-    logo->setPixmap(art::logoPicture(QSize(112, 56)));
+    logo->setPixmap(art::logoPicture(QSize(150, 46)));
     grid->addWidget(logo, 0, 0, 2, 1);
 
     const auto caption = [row](const QString& text) {
@@ -144,10 +144,11 @@ void Tlobby::buildHubRow(QWidget* row) {
     hub_->setEditable(true);
     hub_->setInsertPolicy(QComboBox::NoInsert);
     hub_->lineEdit()->setPlaceholderText("hub address, e.g. hub.example.org or 192.168.1.20:7780");
-    hub_->setMinimumWidth(300);
+    hub_->setMinimumWidth(240);
     name_ = new QLineEdit(row);
     name_->setObjectName("edit_name");
     name_->setMaxLength(64);
+    name_->setFixedWidth(150);
     QPushButton* connectButton = button(row, "button_connect", "Connect");
     auto* hubCaption = caption("&Hub:");
     hubCaption->setBuddy(hub_);
@@ -185,7 +186,8 @@ QFrame* Tlobby::buildTables(QWidget* parent) {
     tables_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tables_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     tables_->setStyleSheet("QTreeWidget { background: white; alternate-background-color: #f3f6ee;"
-                           " border: 1px solid #9a9680; }");
+                           " border: 1px solid #9a9680; }"
+                           "QTreeWidget::item { padding: 3px 2px; }");
     layout->addWidget(tables_, 1);
 
     auto* buttons = new QHBoxLayout;

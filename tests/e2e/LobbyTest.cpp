@@ -105,7 +105,19 @@ protected:
     Tchat* restart(const RestartPlan& plan) {
         if (plan.justWatch) qputenv("PELVO_JUST_WATCH", "1");
         if (!plan.privateCode.isEmpty()) qputenv("PELVO_TABLE_CODE", plan.privateCode.toUtf8());
-        return start(plan.arguments, plan.port.value_or(0), nullptr);
+        return start(plan.arguments, portOf(plan), nullptr);
+    }
+    // The game port a restart goes on with: the plan's, or the one the process has (all the
+    // windows here share one environment).
+    static quint16 portOf(const RestartPlan& plan) {
+        return plan.port.value_or(quint16(qEnvironmentVariableIntValue("PELVO_PORT")));
+    }
+    // A solo window has sat down at its own table.
+    static bool seated(Tchat* w) {
+        return QTest::qWaitFor([&] { return w->state().myseat == 1; }, 20000);
+    }
+    std::string said(Tchat* w) const {
+        return (w->chat()->mainchat()->toPlainText() + " / " + messages.join("; ")).toStdString();
     }
     static bool connected(Tlobby* lobby) {
         return lobby->client().lobbyConnected() && lobby->status().startsWith("Connected");
@@ -128,7 +140,7 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     // Anna's solo game offers "Play with Others"; Bo uses File › Find a Table Online….
     std::optional<RestartPlan> annaPlan, boPlan, cyPlan;
     Tchat* anna = start({}, test::freePort(), &annaPlan);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return anna->state().myseat == 1; }, 5000));
+    ASSERT_TRUE(seated(anna)) << said(anna);
     anna->download()->Button2Click();
     Tlobby* annaLobby = anna->lobby();
     ASSERT_TRUE(annaLobby && annaLobby->isVisible());
@@ -138,7 +150,7 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     EXPECT_EQ(remembered("Hubaddress"), hubAddress); // chosen by connecting
 
     Tchat* bo = start({}, test::freePort(), &boPlan);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bo->state().myseat == 1; }, 5000));
+    ASSERT_TRUE(seated(bo)) << said(bo);
     bo->findChild<QAction*>("FindTableOnline1")->trigger();
     Tlobby* boLobby = bo->lobby();
     ASSERT_TRUE(boLobby && boLobby->isVisible());
@@ -193,7 +205,7 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return boPlan.has_value(); }, 10000))
         << messages.join("; ").toStdString();
     EXPECT_EQ(boPlan->arguments, QStringList({"Bo", "127.0.0.1", "false"}));
-    EXPECT_EQ(boPlan->port, annaPlan->port);
+    EXPECT_EQ(portOf(*boPlan), *annaPlan->port);
     EXPECT_FALSE(boPlan->justWatch);
     Tchat* boAtTable = restart(*boPlan);
     ASSERT_TRUE(QTest::qWaitFor([&] { return annaAtTable->seatCaption(2) == "Bo"; }, 10000));
@@ -205,28 +217,37 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     other.createTable(
         "Dee's table", false, "classic", [&](const hub::Created& c) { publicTable = c; },
         [](const hub::Error&) {});
+    other.createTable(
+        "Family game", false, "expert", [](const hub::Created&) {}, [](const hub::Error&) {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return publicTable.has_value(); }, 15000));
     Tchat* cy = start({}, test::freePort(), &cyPlan);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cy->state().myseat == 1; }, 5000));
+    ASSERT_TRUE(seated(cy)) << said(cy);
     cy->FindTableOnline1Click();
     Tlobby* cyLobby = cy->lobby();
     cyLobby->findChild<QLineEdit*>("edit_name")->setText("Cy");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cyLobby->selectTable(publicTable->id); }, 10000));
-    EXPECT_EQ(cyLobby->tables()->topLevelItemCount(), 1);
-    EXPECT_EQ(cyLobby->tables()->topLevelItem(0)->text(0), "Dee's table");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return cyLobby->tables()->topLevelItemCount() == 2; }, 15000));
+    ASSERT_TRUE(cyLobby->selectTable(publicTable->id));
+    EXPECT_EQ(cyLobby->tables()->currentItem()->text(0), "Dee's table");
+    // The lobby's last lines greet a newcomer.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return cyLobby->chatText().contains("Bo: Sure, send me the code."); }, 10000));
     saveShot(cyLobby, "lobby-list-and-chat.png");
     cyLobby->watchClicked();
     ASSERT_TRUE(QTest::qWaitFor([&] { return cyPlan.has_value(); }, 10000));
     EXPECT_TRUE(cyPlan->justWatch);
-    EXPECT_EQ(cyPlan->port, publicTable->port);
+    EXPECT_EQ(portOf(*cyPlan), publicTable->port);
     Tchat* cyWatching = restart(*cyPlan);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cyWatching->session().table().justWatching; }, 10000));
     EXPECT_TRUE(qEnvironmentVariableIsEmpty("PELVO_JUST_WATCH")); // taken once
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cyWatching->seatCaption(1) == "Cy"; }, 10000));
+    // Cy runs the empty table, so Cy starts its game: the computer plays Cy's seat throughout.
+    cyWatching->session().startGame("Cy", "3", 1, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cyWatching->session().table().justWatching; }, 10000));
 
     // Anna and Bo play their game to the winner.
     BotPlayer annaHand(annaAtTable->session(), 1), boHand(boAtTable->session(), 2);
     annaAtTable->session().startGame("Anna", "3", 1, 1);
-    for (Tchat* w : {annaAtTable, boAtTable})
+    for (Tchat* w : {annaAtTable, boAtTable, cyWatching})
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return w->board()->label_status()->text() == "Game Over!"; }, 180000))
             << w->board()->label_status()->text().toStdString();
