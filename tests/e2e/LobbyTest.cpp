@@ -14,12 +14,14 @@
 #include "session/settings/SettingsFile.h"
 #include "support/TestEnv.h"
 #include "windows/CreateTable.h"
+#include "windows/HostOrJoin.h"
 #include "windows/MessageBox.h"
 #include "windows/Tdownload.h"
 #include "windows/Tlobby.h"
 
 // Qt
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -105,6 +107,7 @@ protected:
     Tchat* restart(const RestartPlan& plan) {
         if (plan.justWatch) qputenv("PELVO_JUST_WATCH", "1");
         if (!plan.privateCode.isEmpty()) qputenv("PELVO_TABLE_CODE", plan.privateCode.toUtf8());
+        if (!plan.listOnHub.isEmpty()) qputenv("PELVO_LIST_ON_HUB", plan.listOnHub.toUtf8());
         return start(plan.arguments, portOf(plan), nullptr);
     }
     // The game port a restart goes on with: the plan's, or the one the process has (all the
@@ -253,6 +256,47 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
             << w->board()->label_status()->text().toStdString();
     const QString banner = annaAtTable->board()->findChild<QLabel*>("label_winner1")->text();
     EXPECT_TRUE(banner.endsWith("Won the Game!")) << banner.toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
+}
+
+// A player who hosts ticks "List this table on the hub": the hub checks that the table answers,
+// lists it, and someone in the lobby finds it and joins.
+TEST_F(LobbyTest, AHostedTableListedOnTheHubIsFoundAndJoined) {
+    std::optional<RestartPlan> annaPlan, boPlan;
+    Tchat* anna = start({}, test::freePort(), &annaPlan);
+    ASSERT_TRUE(seated(anna)) << said(anna);
+    anna->findChild<QAction*>("HostOrJoin1")->trigger();
+    HostOrJoin* dialog = anna->hostOrJoin();
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    auto* tick = dialog->findChild<QCheckBox*>("check_listonhub");
+    EXPECT_TRUE(tick->text().contains(hubAddress)); // the hub it would use
+    const quint16 tablePort = test::freePort();
+    dialog->setChoice({"Anna", true, "", tablePort});
+    EXPECT_TRUE(dialog->choice().listOnHub.isEmpty()); // off until ticked
+    tick->setChecked(true);
+    dialog->chooseClicked();
+    ASSERT_TRUE(annaPlan);
+    EXPECT_EQ(annaPlan->arguments, QStringList({"Anna", "127.0.0.1", "true"}));
+    EXPECT_EQ(annaPlan->listOnHub, hubAddress);
+    Tchat* host = restart(*annaPlan);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return host->chat()->mainchat()->toPlainText().contains("is listed on the hub"); },
+        20000))
+        << said(host);
+
+    Tchat* bo = start({}, test::freePort(), &boPlan);
+    ASSERT_TRUE(seated(bo)) << said(bo);
+    bo->FindTableOnline1Click();
+    Tlobby* lobby = bo->lobby();
+    lobby->findChild<QLineEdit*>("edit_name")->setText("Bo");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lobby->tables()->topLevelItemCount() == 1; }, 20000));
+    EXPECT_EQ(lobby->tables()->topLevelItem(0)->text(0), "Anna");
+    lobby->tables()->setCurrentItem(lobby->tables()->topLevelItem(0));
+    lobby->joinClicked();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boPlan.has_value(); }, 10000));
+    EXPECT_EQ(portOf(*boPlan), tablePort);
+    restart(*boPlan);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host->seatCaption(2) == "Bo"; }, 10000));
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
 }
 
