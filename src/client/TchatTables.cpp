@@ -63,6 +63,8 @@ void Tchat::goOnWith(const TableChoice& choice) {
         !askQuestion(this, "Pelvo",
                      "This leaves the table you are at. Go on to the table you chose?"))
         return;
+    // The lobby has done its part: its live connection ends with it.
+    if (lobby_) lobby_->hide();
     try {
         rememberTableChoice(settingsPath(), session_->state().gamename, choice);
     } catch (const SettingsWriteError& e) {

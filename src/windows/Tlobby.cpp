@@ -301,6 +301,11 @@ void Tlobby::present(const QString& playerName, const QString& hubAddress, bool 
     if (!hub_->currentText().trimmed().isEmpty() && !client_.lobbyConnected()) connectClicked();
 }
 
+void Tlobby::hideEvent(QHideEvent* event) {
+    SideWindow::hideEvent(event);
+    client_.closeLobby();
+}
+
 void Tlobby::offerHub(const TableFinder::Found& found) {
     QUrl url;
     url.setScheme(QStringLiteral("http"));

@@ -62,6 +62,10 @@ signals:
     // The player connected to this hub: it is worth remembering.
     void hubChosen(const QString& address);
 
+protected:
+    // A hidden lobby keeps no connection open; showing it again connects again.
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void buildHubRow(QWidget* parent);
     QFrame* buildTables(QWidget* parent);

@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -298,6 +299,32 @@ TEST_F(LobbyTest, AHostedTableListedOnTheHubIsFoundAndJoined) {
     restart(*boPlan);
     ASSERT_TRUE(QTest::qWaitFor([&] { return host->seatCaption(2) == "Bo"; }, 10000));
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
+
+    // The table closes and takes its listing down. A lobby that still shows it (its live
+    // connection ended when it was hidden) says so when the player tries to join.
+    EXPECT_FALSE(lobby->isVisible());
+    host->server()->closeTable([] {});
+    HubClient probe;
+    probe.setHub(hub::hubUrl(hubAddress));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            std::optional<int> listed;
+            probe.listTables([&](const QList<hub::Table>& t) { listed = int(t.size()); },
+                             [&](const hub::Error&) { listed = -1; });
+            (void)QTest::qWaitFor([&] { return listed.has_value(); }, 2000);
+            return listed == 0;
+        },
+        10000));
+    lobby->show();
+    ASSERT_EQ(lobby->tables()->topLevelItemCount(), 1);
+    lobby->tables()->setCurrentItem(lobby->tables()->topLevelItem(0));
+    boPlan.reset();
+    lobby->joinClicked();
+    const auto gone = [&] { return messages.filter(QRegularExpression("^That table is gone")); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !gone().isEmpty(); }, 10000))
+        << messages.join("; ").toStdString();
+    EXPECT_FALSE(boPlan);
+    EXPECT_EQ(lobby->tables()->topLevelItemCount(), 0); // the list is as the hub has it now
 }
 
 // Failures against the real hub say what happened and what to try.
