@@ -152,7 +152,7 @@ void Tchat::takeLobbyRequests() {
         return;
     }
     watchOnJoin_ = watch;
-    tableCode_ = code.left(16);
+    tableCode_ = hub::normaliseCode(code); // shown in the chat: only ever a code
     if (watchOnJoin_ || !tableCode_.isEmpty())
         connect(session_, &ClientSession::joined, this, &Tchat::lobbyJoined);
 }
@@ -160,9 +160,9 @@ void Tchat::takeLobbyRequests() {
 void Tchat::lobbyJoined() {
     disconnect(session_, &ClientSession::joined, this, &Tchat::lobbyJoined);
     if (!tableCode_.isEmpty())
-        addlinetochat(QStringLiteral("0+Your private table's code is %1. Friends who press Join "
-                                     "by Code in Find a Table Online… and type it sit down "
-                                     "here.")
+        addlinetochat(QStringLiteral("0+Your private table's code is %1. Give it to your friends: "
+                                     "they type it beside Join by Code in File › Find a Table "
+                                     "Online…")
                           .arg(tableCode_),
                       session_->state().syscolour);
     if (!watchOnJoin_) return;

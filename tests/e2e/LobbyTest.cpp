@@ -200,6 +200,7 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return annaAtTable->seatCaption(1) == "Anna"; }, 10000));
     EXPECT_TRUE(annaAtTable->chat()->mainchat()->toPlainText().contains(
         "Your private table's code is " + code));
+    saveShot(annaAtTable, "lobby-code-in-table-chat.png");
 
     // Bo joins by the code (typed in small letters with a dash).
     QString typed = code.toLower();
