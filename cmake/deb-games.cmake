@@ -10,11 +10,13 @@ foreach(program ${programs})
 endforeach()
 file(REMOVE_RECURSE "${CPACK_TEMPORARY_DIRECTORY}/usr/bin")
 
-# The service unit names the program where the package puts it.
-set(unit "${CPACK_TEMPORARY_DIRECTORY}/usr/lib/systemd/system/pelvo-table@.service")
-if(EXISTS "${unit}")
-  file(READ "${unit}" text)
-  string(REGEX REPLACE "ExecStart=[^ \n]*/pelvo-table" "ExecStart=/usr/games/pelvo-table" text
-                       "${text}")
-  file(WRITE "${unit}" "${text}")
-endif()
+# The service units name the programs where the package puts them.
+foreach(program pelvo-table pelvo-hub)
+  set(unit "${CPACK_TEMPORARY_DIRECTORY}/usr/lib/systemd/system/${program}@.service")
+  if(EXISTS "${unit}")
+    file(READ "${unit}" text)
+    string(REGEX REPLACE "ExecStart=[^ \n]*/${program}" "ExecStart=/usr/games/${program}" text
+                         "${text}")
+    file(WRITE "${unit}" "${text}")
+  endif()
+endforeach()

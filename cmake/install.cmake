@@ -21,7 +21,7 @@ install(FILES ${staged}/${PELVO_DESKTOP_ID}.metainfo.xml
 # Manual pages and the package's changelog, compressed as Debian ships them (-n: no time stamp).
 find_program(GZIP_PROGRAM gzip REQUIRED)
 set(compressed "")
-foreach(page pelvo.6 pelvo-table.6 pelvo-bot.6)
+foreach(page pelvo.6 pelvo-table.6 pelvo-bot.6 pelvo-hub.6)
   configure_file(${dist}/man/${page}.in ${staged}/man/${page} @ONLY)
   list(APPEND compressed ${staged}/man/${page})
 endforeach()
@@ -37,6 +37,7 @@ foreach(file ${compressed})
 endforeach()
 add_custom_target(pelvo_dist ALL DEPENDS ${gz_files})
 install(FILES ${staged}/man/pelvo.6.gz ${staged}/man/pelvo-table.6.gz ${staged}/man/pelvo-bot.6.gz
+              ${staged}/man/pelvo-hub.6.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${dist}/debian/copyright ${staged}/doc/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -49,6 +50,11 @@ install(CODE "
   configure_file(\"${dist}/systemd/pelvo-table@.service.in\"
                  \"${staged}/systemd/pelvo-table@.service\" @ONLY)
   file(INSTALL \"${staged}/systemd/pelvo-table@.service\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${PELVO_SYSTEMD_UNITDIR}\")
+  set(PELVO_HUB_BIN \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pelvo-hub\")
+  configure_file(\"${dist}/systemd/pelvo-hub@.service.in\"
+                 \"${staged}/systemd/pelvo-hub@.service\" @ONLY)
+  file(INSTALL \"${staged}/systemd/pelvo-hub@.service\"
        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${PELVO_SYSTEMD_UNITDIR}\")
 ")
 
@@ -69,8 +75,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "the lowest total wins.\n"
        "\n"
        "The package holds the game's window, a table host without a window for\n"
-       "servers (pelvo-table) and a computer player that joins a table over the\n"
-       "network (pelvo-bot).")
+       "servers (pelvo-table), a computer player that joins a table over the\n"
+       "network (pelvo-bot) and a hub that lists tables, starts them for players\n"
+       "and runs a lobby chat (pelvo-hub).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

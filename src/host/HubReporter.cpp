@@ -100,12 +100,17 @@ QNetworkReply* HubReporter::post(const QString& path, const QJsonObject& body, b
     QNetworkRequest request(hub_.resolved(QUrl(path)));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     if (withKey) request.setRawHeader("Authorization", "Bearer " + key_.toUtf8());
-    // A report every few seconds holds no connection in between: the hub counts connections
-    // per address, and all the tables on its own machine share one.
+    // A report every few seconds holds no connection in between (see finish()): the hub counts
+    // connections per address, and all the tables on its own machine share one.
     request.setRawHeader("Connection", "close");
     request.setTransferTimeout(5000);
     busy_ = true;
-    return net_->post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+    QNetworkReply* reply = net_->post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+    connect(reply, &QNetworkReply::finished, this, [this] {
+        busy_ = false;
+        net_->clearConnectionCache(); // the hub keeps it open otherwise
+    });
+    return reply;
 }
 
 namespace {
@@ -130,7 +135,6 @@ void HubReporter::registerTable() {
     QNetworkReply* reply = post(QStringLiteral("/v1/register"), body, false);
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
-        busy_ = false;
         const QByteArray data = reply->readAll();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status != 201) {
@@ -157,7 +161,6 @@ void HubReporter::sendReport() {
         post(QStringLiteral("/v1/tables/%1/report").arg(id_), reportJson(s, code_), true);
     connect(reply, &QNetworkReply::finished, this, [this, reply, s] {
         reply->deleteLater();
-        busy_ = false;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status == 204) {
             last_ = s;

@@ -139,6 +139,12 @@ void HubService::log(const char* event, std::initializer_list<LogField> fields) 
     if (eventLog) eventLog(eventLine(u"pelvo-hub", event, fields));
 }
 
+QString HubService::freshCode() const {
+    QString code = newCode();
+    while (registry_.byCode(code)) code = newCode(); // one in 2^30 per table listed
+    return code;
+}
+
 int HubService::reportSeconds() const {
     // Three reports fit in the silence that drops a table, so one lost report costs nothing.
     return int(std::clamp<qint64>(options_.silenceMs / 3000, 1, 15));
@@ -258,9 +264,7 @@ void HubService::createTable(const QHttpServerRequest& request, QHttpServerRespo
     const CreateRequest create = std::get<CreateRequest>(parsed);
     LaunchRequest launch{randomToken(9), randomToken(24), QString(),
                          create.name,    create.level,    create.isPrivate};
-    if (create.isPrivate) do
-            launch.code = newCode();
-        while (registry_.byCode(launch.code));
+    if (create.isPrivate) launch.code = freshCode();
     launch.reportSeconds = reportSeconds();
     ++starting_;
     ++startingBy_[who];
@@ -358,9 +362,7 @@ void HubService::registerTable(const QHttpServerRequest& request,
             l.key = randomToken(24);
             l.address = listedAddress(peer);
             l.probeAddress = peer.toString();
-            if (report.isPrivate) do
-                    report.code = newCode();
-                while (registry_.byCode(report.code));
+            if (report.isPrivate) report.code = freshCode();
             l.report = report;
             l.reportedAtMs = l.occupiedAtMs = now();
             QJsonObject body{{QStringLiteral("id"), l.id},
@@ -432,7 +434,8 @@ void HubService::adopt(const QString& id, const QString& key, const TableReport&
     if (id.isEmpty() || id.size() > 64 || key.size() < 16 || key.size() > 128)
         return answer(error(Status::Forbidden, QStringLiteral("wrong_key"),
                             QStringLiteral("Register first: POST /v1/register.")));
-    if (!registers_.take(addressKey(peer))) {
+    // The tables on this machine come back all at once after a restart; they are ours.
+    if (!peer.isLoopback() && !registers_.take(addressKey(peer))) {
         ++counters_.rateLimited;
         return answer(error(Status::TooManyRequests, QStringLiteral("rate_limited"),
                             QStringLiteral("Too many registrations; wait a minute.")));

@@ -110,6 +110,7 @@ private:
     void log(const char* event, std::initializer_list<LogField> fields) const;
     QString listedAddress(const QHostAddress& peer) const;
     int reportSeconds() const;
+    QString freshCode() const;
     qint64 now() const { return clock_.elapsed(); }
 
     TableLauncher& launcher_;

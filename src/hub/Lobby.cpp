@@ -38,7 +38,9 @@ QString peerOf(const QWebSocket& socket) {
 Lobby::Lobby(TableRegistry& registry, Options options, QObject* parent)
     : QObject(parent), registry_(registry), options_(options) {
     tablesChanged_.setSingleShot(true);
-    tablesChanged_.setInterval(100);
+    // The whole list goes to every connection: with many tables and many people, changes are
+    // gathered for a second so the list cannot be sent more often than that.
+    tablesChanged_.setInterval(1000);
     connect(&tablesChanged_, &QTimer::timeout, this, [this] { broadcast(tablesMessage()); });
     connect(&registry_, &TableRegistry::publicChanged, this, [this] {
         if (!tablesChanged_.isActive()) tablesChanged_.start();

@@ -68,7 +68,8 @@ void LocalTableLauncher::launch(const LaunchRequest& request, Done done) {
 }
 
 void LocalTableLauncher::tryStart(std::shared_ptr<Start> start) {
-    const quint16 port = program_.isEmpty() ? 0 : freePort();
+    // Nothing new starts once every table has been asked to close.
+    const quint16 port = program_.isEmpty() || stopping_ ? 0 : freePort();
     if (port == 0 || ++start->attempts > 3) {
         if (auto done = std::exchange(start->done, nullptr)) done(std::nullopt);
         return;
@@ -117,10 +118,16 @@ void LocalTableLauncher::tryStart(std::shared_ptr<Start> start) {
         }
         emit ended(id);
     });
-    connect(process, &QProcess::errorOccurred, this, [start](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            if (auto done = std::exchange(start->done, nullptr)) done(std::nullopt);
-    });
+    connect(process, &QProcess::errorOccurred, this,
+            [this, start, process](QProcess::ProcessError e) {
+                if (e != QProcess::FailedToStart) return; // no finished() follows this one
+                if (processes_.value(start->request.id) == process) {
+                    processes_.remove(start->request.id);
+                    ports_.remove(start->request.id);
+                }
+                process->deleteLater();
+                if (auto done = std::exchange(start->done, nullptr)) done(std::nullopt);
+            });
     process->start();
 
     // Ready once it answers the table search on its port.
@@ -161,6 +168,7 @@ void LocalTableLauncher::stop(const QString& id) {
 }
 
 void LocalTableLauncher::stopAll(std::function<void()> done, int graceMs) {
+    stopping_ = true;
     for (QProcess* p : std::as_const(processes_)) p->terminate();
     auto waited = std::make_shared<QElapsedTimer>();
     waited->start();

@@ -53,6 +53,7 @@ private:
     QHash<QString, quint16> ports_;
     quint16 nextPort_;
     bool detached_ = false;
+    bool stopping_ = false;
 };
 
 } // namespace pelvo::hub

@@ -103,8 +103,8 @@ TEST(HubHostile, MalformedOversizedAndDeepRequestsAreRefusedAndTheHubServesOn) {
         rawHttp(hub.port, "GET /v1/tables HTTP/1.1\r\nX: " + QByteArray(2 * 1024 * 1024, 'x'));
     EXPECT_EQ(endless.status, 0);
     // Nor is a body of many megabytes.
-    const HttpAnswer huge = rawHttp(
-        hub.port, post("/v1/tables", "{\"name\":\"" + QByteArray(8 << 20, 'x') + "\"}"));
+    const HttpAnswer huge =
+        rawHttp(hub.port, post("/v1/tables", "{\"name\":\"" + QByteArray(8 << 20, 'x') + "\"}"));
     EXPECT_EQ(huge.status, 0);
 
     Http http;

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,12 @@ TEST(HubProcess, TablesAreStartedListedFoundByCodeAndClosedWithTheHub) {
     EXPECT_TRUE(metrics.contains("pelvo_hub_tables 2\n")) << metrics.constData();
     EXPECT_TRUE(metrics.contains("pelvo_hub_tables_running 2\n"));
     EXPECT_TRUE(metrics.contains("pelvo_hub_lobby_connections 1\n"));
+    // The tables' reports hold no connection between them (all tables on the hub's machine
+    // share one address and its connection cap): the lobby's and this test's are all there are.
+    const QRegularExpression held("pelvo_hub_http_connections (\\d+)\n");
+    const auto match = held.match(QString::fromUtf8(metrics));
+    ASSERT_TRUE(match.hasMatch());
+    EXPECT_LE(match.captured(1).toInt(), 3) << metrics.constData();
 
     // Stopping the hub closes the tables it started, in order: the player is told.
     ASSERT_TRUE(hub.stop(SIGTERM));
@@ -163,6 +170,9 @@ TEST(HubProcess, AKilledHubComesBackAndListsTheRunningGameAgain) {
     ASSERT_EQ(made.status, 201);
     const QString id = made.json().value("id").toString();
     const auto port = quint16(made.json().value("port").toInt());
+    const HttpAnswer secret = http.post(hub.url("/v1/tables"), createBody("Friends", true));
+    ASSERT_EQ(secret.status, 201);
+    const QString code = secret.json().value("code").toString();
 
     ProtocolPlayer anna("Anna"), bo("Bo");
     ASSERT_TRUE(anna.client.connectTo(port));
@@ -175,7 +185,9 @@ TEST(HubProcess, AKilledHubComesBackAndListsTheRunningGameAgain) {
     ASSERT_TRUE(hub.stop(SIGKILL));
     EXPECT_FALSE(anna.over) << "the game should outlast the hub's restart";
     const pid_t orphan = tableOnPort(port);
+    const pid_t friends = tableOnPort(quint16(secret.json().value("port").toInt()));
     ASSERT_NE(orphan, 0);
+    ASSERT_NE(friends, 0);
 
     HubProcess again;
     again.port = hub.port;
@@ -186,6 +198,10 @@ TEST(HubProcess, AKilledHubComesBackAndListsTheRunningGameAgain) {
     sinceRestart.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return listed(http, again, id); }, 15000))
         << again.log().toStdString();
+    // The private table's code works again too: it came back with the table's report.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return http.get(again.url("/v1/codes/" + code)).status == 200; },
+                        int(std::max<qint64>(0, 15000 - sinceRestart.elapsed()))));
     EXPECT_LT(sinceRestart.elapsed(), 15000);
     const QJsonObject table = tablesOf(http, again)[0].toObject();
     EXPECT_EQ(table.value("port").toInt(), port);
@@ -194,8 +210,11 @@ TEST(HubProcess, AKilledHubComesBackAndListsTheRunningGameAgain) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return anna.over && bo.over; }, 120000));
     EXPECT_EQ(anna.winner, bo.winner);
     EXPECT_TRUE(again.log().contains("event=table_adopted id=" + id));
-    ::kill(orphan, SIGTERM); // the new hub did not start it and leaves it be
-    (void)QTest::qWaitFor([&] { return ::kill(orphan, 0) != 0; }, 10000);
+    // The new hub did not start them and leaves them be.
+    for (const pid_t left : {orphan, friends}) {
+        ::kill(left, SIGTERM);
+        (void)QTest::qWaitFor([&] { return ::kill(left, 0) != 0; }, 10000);
+    }
 }
 
 TEST(HubProcess, ListingsElsewhereAreCheckedKeyedAndDroppedWhenSilent) {
@@ -240,6 +259,20 @@ TEST(HubProcess, ListingsElsewhereAreCheckedKeyedAndDroppedWhenSilent) {
     ::kill(pid_t(home.process.processId()), SIGCONT);
     EXPECT_TRUE(QTest::qWaitFor([&] { return listed(http, hub, id); }, 10000))
         << hub.log().toStdString();
+}
+
+TEST(HubProcess, ATableNobodyComesToIsClosed) {
+    HubProcess hub;
+    ASSERT_TRUE(hub.start({"--idle-seconds", "2"}));
+    Http http;
+    const HttpAnswer made = http.post(hub.url("/v1/tables"), createBody("Empty", false));
+    ASSERT_EQ(made.status, 201);
+    const QString id = made.json().value("id").toString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tablesOf(http, hub).isEmpty(); }, 15000));
+    EXPECT_TRUE(hub.log().contains("pelvo-hub event=table_idle id=" + id));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return hub.log().contains("pelvo-hub event=table_ended id=" + id); }, 5000));
+    EXPECT_TRUE(hub.log().contains("pelvo-table event=exit status=0"));
 }
 
 } // namespace

@@ -7,15 +7,15 @@
 #   man-pages      the pages format without warnings and name every option and variable
 #   start          the installed game starts under xvfb-run to its first frame with its card
 #                  faces and sounds, and keeps its files in the per-user data folder
-#   service        the systemd unit names the installed table program, is hardened, and
-#                  `systemd-analyze verify` passes on it without a word
+#   service        the systemd units name the installed table and hub programs, are hardened,
+#                  and `systemd-analyze verify` passes on them without a word
 #   package        the .deb (CPack) passes lintian, takes its dependencies from the library scan,
 #                  and the game unpacked from it starts like the installed one
 # Exits 77 (skipped) only when the validator a check needs is missing.
 set -euo pipefail
 mode=$1 build=$2 source=$3 version=$4
 id=org.pelvo.Pelvo
-programs=(pelvo pelvo-table pelvo-bot)
+programs=(pelvo pelvo-table pelvo-bot pelvo-hub)
 
 fail() {
     echo "FAIL: $*" >&2
@@ -82,7 +82,7 @@ start_game() {
         { cat "$log"; fail "card faces or sounds missing (want card-deck=yes sounds=$sounds)"; }
     [ -d "$data" ] || fail "no per-user data folder $data"
     local extra
-    extra=$(ls "$bin" | grep -vxE 'pelvo|pelvo-table|pelvo-bot' || true)
+    extra=$(ls "$bin" | grep -vxE 'pelvo|pelvo-table|pelvo-bot|pelvo-hub' || true)
     [ -z "$extra" ] || fail "the program wrote beside itself: $extra"
     cat "$log"
 }
@@ -173,23 +173,26 @@ start)
     ;;
 service)
     need systemd-analyze
-    unit=$prefix/lib/systemd/system/pelvo-table@.service
-    [ -f "$unit" ] || fail "no lib/systemd/system/pelvo-table@.service"
-    grep -qx 'ExecStart=/usr/bin/pelvo-table --port %i' "$unit" ||
-        fail "the unit does not start /usr/bin/pelvo-table on the instance's port"
-    for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
-        'RestrictAddressFamilies=AF_INET AF_INET6 AF_UNIX' StateDirectory=pelvo-table/%i; do
-        grep -qx "$setting" "$unit" || fail "the unit lacks $setting"
-    done
-    # verify wants the command to exist: the same unit, pointing into the staging folder, with
-    # the staged manual page for its Documentation= line.
     mkdir -p "$work/units"
-    sed "s|^ExecStart=/usr/bin/|ExecStart=$prefix/bin/|" "$unit" >"$work/units/pelvo-table@.service"
-    cp "$work/units/pelvo-table@.service" "$work/units/pelvo-table@7772.service"
-    for u in pelvo-table@.service pelvo-table@7772.service; do
-        out=$(cd "$work/units" && MANPATH="$prefix/share/man" systemd-analyze verify "$u" 2>&1) ||
-            fail "systemd-analyze verify $u: $out"
-        [ -z "$out" ] || fail "systemd-analyze verify $u: $out"
+    for program in pelvo-table pelvo-hub; do
+        unit=$prefix/lib/systemd/system/$program@.service
+        [ -f "$unit" ] || fail "no lib/systemd/system/$program@.service"
+        grep -qx "ExecStart=/usr/bin/$program --port %i" "$unit" ||
+            fail "the unit does not start /usr/bin/$program on the instance's port"
+        for setting in DynamicUser=yes ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
+            'RestrictAddressFamilies=AF_INET AF_INET6 AF_UNIX' "StateDirectory=$program/%i" \
+            'LimitNOFILE=[0-9]*'; do
+            grep -qx "$setting" "$unit" || fail "$program@.service lacks $setting"
+        done
+        # verify wants the command to exist: the same unit, pointing into the staging folder,
+        # with the staged manual page for its Documentation= line.
+        sed "s|^ExecStart=/usr/bin/|ExecStart=$prefix/bin/|" "$unit" >"$work/units/$program@.service"
+        cp "$work/units/$program@.service" "$work/units/$program@7772.service"
+        for u in "$program@.service" "$program@7772.service"; do
+            out=$(cd "$work/units" && MANPATH="$prefix/share/man" systemd-analyze verify "$u" 2>&1) ||
+                fail "systemd-analyze verify $u: $out"
+            [ -z "$out" ] || fail "systemd-analyze verify $u: $out"
+        done
     done
     ;;
 package)
@@ -206,9 +209,11 @@ package)
         { cat "$work/lintian.txt"; fail "lintian reports errors"; }
     grep -v 'running with root privileges' "$work/lintian.txt" || true
     dpkg-deb -x "$deb" "$work/root"
-    grep -qx 'ExecStart=/usr/games/pelvo-table --port %i' \
-        "$work/root/usr/lib/systemd/system/pelvo-table@.service" ||
-        fail "the packaged unit does not start /usr/games/pelvo-table"
+    for program in pelvo-table pelvo-hub; do
+        grep -qx "ExecStart=/usr/games/$program --port %i" \
+            "$work/root/usr/lib/systemd/system/$program@.service" ||
+            fail "the packaged unit does not start /usr/games/$program"
+    done
     for p in "${programs[@]}"; do
         [ "$(headless "$work/root/usr/games/$p" --version)" = "$p $version" ] ||
             fail "usr/games/$p --version"
