@@ -52,6 +52,8 @@ void HubClient::request(const QByteArray& verb, const QString& path, const QByte
     r.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     r.setRawHeader("Accept", "application/json");
     r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    // The hub answers itself; a redirect elsewhere is not its interface.
+    r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply* reply =
         body.isNull() ? http_->sendCustomRequest(r, verb) : http_->sendCustomRequest(r, verb, body);
     // An answer larger than any the hub gives is not read to its end.

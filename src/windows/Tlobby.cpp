@@ -543,8 +543,7 @@ QString Tlobby::status() const {
 }
 
 QString Tlobby::shownCode() const {
-    return codePanel_->isVisible() || !codeLabel_->text().isEmpty() ? codeLabel_->text()
-                                                                    : QString();
+    return codeLabel_->text();
 }
 
 QString Tlobby::chatText() const {
