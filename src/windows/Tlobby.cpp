@@ -189,6 +189,14 @@ QFrame* Tlobby::buildTables(QWidget* parent) {
                            " border: 1px solid #9a9680; }"
                            "QTreeWidget::item { padding: 3px 2px; }");
     layout->addWidget(tables_, 1);
+    noTables_ = new QLabel("No tables yet.\nCreate one, or join a friend's table by its code.",
+                           tables_->viewport());
+    noTables_->setObjectName("label_notables");
+    noTables_->setAlignment(Qt::AlignCenter);
+    noTables_->setStyleSheet("color: #7a7660; background: transparent;");
+    noTables_->setFont(art::pixelFont(13, false));
+    noTables_->hide();
+    (new QVBoxLayout(tables_->viewport()))->addWidget(noTables_);
 
     auto* buttons = new QHBoxLayout;
     QPushButton* join = button(frame, "button_join", "&Join");
@@ -367,10 +375,7 @@ void Tlobby::showTables(const QList<hub::Table>& list) {
         item->setData(0, IdRole + 2, t.port);
         if (t.id == selected) tables_->setCurrentItem(item);
     }
-    if (list.isEmpty())
-        tables_->setToolTip(QStringLiteral("No tables yet: create one."));
-    else
-        tables_->setToolTip(QString());
+    noTables_->setVisible(tables_->topLevelItemCount() == 0);
 }
 
 bool Tlobby::selectTable(const QString& id) {

@@ -92,6 +92,7 @@ private:
     QLineEdit* name_ = nullptr;
     QLabel* status_ = nullptr;
     QTreeWidget* tables_ = nullptr;
+    QLabel* noTables_ = nullptr; // over the empty list
     QList<QPushButton*> actions_;
     QLineEdit* code_ = nullptr;
     QTextBrowser* chat_ = nullptr;

@@ -199,13 +199,15 @@ ErrorBody readErrorBody(const QByteArray& json) {
 QByteArray chatMessage(const QString& name, const QString& text) {
     const QString said = shown(text.trimmed(), MaxChatLength).trimmed();
     if (said.isEmpty()) return {};
-    QJsonObject o{{"type", "chat"}, {"name", shown(name.trimmed(), MaxNameLength).trimmed()}, {"text", said}};
+    QJsonObject o{
+        {"type", "chat"}, {"name", shown(name.trimmed(), MaxNameLength).trimmed()}, {"text", said}};
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 QByteArray createRequest(const QString& name, bool isPrivate, const QString& level) {
-    QJsonObject o{
-        {"name", shown(name.trimmed(), MaxNameLength).trimmed()}, {"private", isPrivate}, {"level", level}};
+    QJsonObject o{{"name", shown(name.trimmed(), MaxNameLength).trimmed()},
+                  {"private", isPrivate},
+                  {"level", level}};
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
