@@ -79,6 +79,7 @@ Environment:
   PELVO_RESERVE_SECONDS  how long a table hosted here keeps a dropped player's
                        seat during a game (default 120)
   PELVO_RECONNECT_MS   first wait before reconnecting to a table (default 1000)
+  PELVO_HUB            hub offered in File > Find a Table Online... while none is kept
 
 The game uses TCP port 7772; a host must accept connections on it.
 )";

@@ -10,6 +10,7 @@
 #include "client/sound/PhraseBar.h"
 #include "client/sound/SoundOptions.h"
 #include "host/DiscoveryResponder.h"
+#include "host/HubReporter.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "session/PlayerRecord.h"
@@ -21,6 +22,7 @@
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
 #include "windows/Tgamestart.h"
+#include "windows/Tlobby.h"
 #include "windows/Thelp.h"
 #include "windows/Tphrases.h"
 #include "windows/Tspylist.h"
@@ -80,6 +82,7 @@ Tchat::Tchat(const QStringList& params, QWidget* parent)
         buildReplay();
     else
         startRecording();
+    takeLobbyRequests();
 }
 
 Tchat::~Tchat() {
@@ -89,7 +92,9 @@ Tchat::~Tchat() {
     session_->disconnect(this);
     // The parts keep a reference to this window: take them down while it is still whole,
     // the host first, then the side windows in reverse order of creation.
+    delete hubReporter_;
     delete responder_;
+    delete lobby_;
     delete server_;
     delete tallylist_;
     delete download_;
@@ -185,6 +190,8 @@ void Tchat::buildMenu() {
     startGame1_ = addItem(file, "StartGame1", "Start Game");
     connect(addItem(file, "HostOrJoin1", "Host or Join a Table…"), &QAction::triggered, this,
             &Tchat::HostOrJoin1Click);
+    connect(addItem(file, "FindTableOnline1", "Find a Table Online…"), &QAction::triggered, this,
+            &Tchat::FindTableOnline1Click);
     rematch_ = addItem(file, "RematchThisDeal1", "Rematch This Deal");
     rematch_->setEnabled(false);
     connect(rematch_, &QAction::triggered, this, &Tchat::RematchThisDeal1Click);
@@ -378,7 +385,7 @@ void Tchat::createSideWindows() {
     // The installer is saved beside the settings file; running it closes the game.
     download_->setDataFolder(dataFolder());
     connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
-    connect(download_, &Tdownload::hostOrJoinOffered, this, &Tchat::HostOrJoin1Click);
+    connect(download_, &Tdownload::lobbyOffered, this, &Tchat::FindTableOnline1Click);
 }
 
 void Tchat::connectSession() {

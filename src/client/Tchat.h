@@ -28,6 +28,7 @@ class Board;
 class ChatPanel;
 class DiscoveryResponder;
 class HostOrJoin;
+class HubReporter;
 class NamedMutex;
 class PhraseBar;
 class PlayerRecorder;
@@ -39,6 +40,7 @@ class TSock;
 class Tabout;
 class Tdownload;
 class Tgamestart;
+class Tlobby;
 class Thelp;
 class Tphrases;
 class Tspylist;
@@ -103,6 +105,10 @@ public:
     using Restarter = std::function<void(const RestartPlan& plan)>;
     void setRestarter(Restarter restarter) { restarter_ = std::move(restarter); }
     HostOrJoin* hostOrJoin() const { return hostOrJoin_; }
+    // File › "Find a Table Online…" and "Play with Others": the lobby window of a hub (the one
+    // last chosen, else PELVO_HUB).
+    void FindTableOnline1Click();
+    Tlobby* lobby() const { return lobby_; }
     DiscoveryResponder* responder() const { return responder_; }
 
     // ---- View › Zoom and the table's colours ----
@@ -185,6 +191,16 @@ private:
     void startResponder();
     void offerHostOrJoin(const TableChoice& initial, bool endIfDeclined);
     TableChoice rememberedChoice() const;
+    // A start from the lobby window may ask to watch (PELVO_JUST_WATCH=1) or to show its
+    // creator a private table's code (PELVO_TABLE_CODE), and a host to list its table
+    // (PELVO_LIST_ON_HUB); each is taken once, here.
+    void takeLobbyRequests();
+    void lobbyJoined();
+    void watchWhenPlaying();
+    // The hub the lobby window last used (else PELVO_HUB); empty when none.
+    QString knownHub() const;
+    // "List this table on the hub": the hosted table reports to the hub while it runs.
+    void listOnHub(quint16 port);
     void buildReplay();
     void startRecording();
     void updateRematch();
@@ -220,6 +236,12 @@ private:
     Ttallylist* tallylist_ = nullptr;
     TServer* server_ = nullptr;
     HostOrJoin* hostOrJoin_ = nullptr;
+    Tlobby* lobby_ = nullptr;
+    bool watchOnJoin_ = false;
+    int watchAskedInTurn_ = 0;
+    QString listOnHub_; // the hub this hosted table is listed on
+    HubReporter* hubReporter_ = nullptr;
+    QString tableCode_;
     DiscoveryResponder* responder_ = nullptr;
     Restarter restarter_;
     bool endIfDeclined_ = false;

@@ -7,19 +7,23 @@
 // own
 #include "client/Restart.h"
 #include "host/DiscoveryResponder.h"
+#include "host/HubReporter.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Ports.h"
 #include "session/ClientSession.h"
 #include "session/ConnectFailure.h"
+#include "session/hub/HubAnswers.h"
 #include "session/settings/SettingsFile.h"
 #include "windows/HostOrJoin.h"
 #include "windows/MessageBox.h"
+#include "windows/Tlobby.h"
 
 // Qt
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QTimer>
 
 namespace pelvo {
 
@@ -49,6 +53,7 @@ void Tchat::offerHostOrJoin(const TableChoice& initial, bool endIfDeclined) {
             if (endIfDeclined_) close();
         });
     }
+    hostOrJoin_->setHub(knownHub());
     hostOrJoin_->present(
         initial, loadRememberedTables(settingsPath(), session_->state().gamename).recentAddresses);
     hostOrJoin_->show();
@@ -61,6 +66,8 @@ void Tchat::goOnWith(const TableChoice& choice) {
         !askQuestion(this, "Pelvo",
                      "This leaves the table you are at. Go on to the table you chose?"))
         return;
+    // The lobby has done its part: its live connection ends with it.
+    if (lobby_) lobby_->hide();
     try {
         rememberTableChoice(settingsPath(), session_->state().gamename, choice);
     } catch (const SettingsWriteError& e) {
@@ -76,6 +83,111 @@ void Tchat::goOnWith(const TableChoice& choice) {
     }
     if (!execRestart(QCoreApplication::applicationFilePath(), plan))
         showMessage(this, "Pelvo could not start again with the chosen table.");
+}
+
+void Tchat::FindTableOnline1Click() {
+    if (!lobby_) {
+        lobby_ = new Tlobby(this);
+        connect(lobby_, &Tlobby::tableChosen, this, &Tchat::goOnWith);
+        connect(lobby_, &Tlobby::hubChosen, this, [this](const QString& address) {
+            try {
+                rememberHubAddress(settingsPath(), session_->state().gamename, address);
+            } catch (const SettingsWriteError& e) {
+                showMessage(lobby_, QString::fromUtf8(e.what()));
+            }
+        });
+    }
+    const QString address = loadHubAddress(settingsPath(), session_->state().gamename);
+    if (!address.isEmpty())
+        lobby_->present(rememberedChoice().name, address, true);
+    else
+        lobby_->present(rememberedChoice().name, qEnvironmentVariable("PELVO_HUB"), false);
+}
+
+QString Tchat::knownHub() const {
+    const QString address = loadHubAddress(settingsPath(), session_->state().gamename);
+    return address.isEmpty() ? qEnvironmentVariable("PELVO_HUB").trimmed() : address;
+}
+
+void Tchat::listOnHub(quint16 port) {
+    const QUrl url = hub::hubUrl(listOnHub_);
+    if (hubReporter_ || !url.isValid()) return;
+    const QString hubText = listOnHub_;
+    hubReporter_ =
+        HubReporter::listServer(*server_, url, session_->state().playername, port, false, this);
+    connect(hubReporter_, &HubReporter::registered, this, [this, hubText] {
+        addlinetochat(QStringLiteral("0+This table is listed on the hub %1: players find it in "
+                                     "File › Find a Table Online….")
+                          .arg(hubText),
+                      session_->state().syscolour);
+    });
+    // The reporter tries again by itself; the player hears of the trouble once.
+    connect(hubReporter_, &HubReporter::failed, this,
+            [this, hubText](const QString& error, const QString& message) {
+                if (hubReporter_->property("told").toBool()) return;
+                hubReporter_->setProperty("told", true);
+                const QString why =
+                    error == QLatin1String("not_reachable")
+                        ? QStringLiteral("it cannot reach this computer on port %1. Let that "
+                                         "port in (TCP and UDP) on your router and firewall.")
+                              .arg(server_->Sock1->PortName())
+                    : error == QLatin1String("unreachable")
+                        ? QStringLiteral("the hub does not answer. Check its address in File › "
+                                         "Find a Table Online….")
+                        : (message.isEmpty() ? error : message);
+                addlinetochat(
+                    QStringLiteral("0+The hub %1 did not list this table: %2").arg(hubText, why),
+                    session_->state().syscolour);
+            });
+}
+
+void Tchat::takeLobbyRequests() {
+    // Taken out of the environment so a later start of this process does not inherit them.
+    const bool watch = qEnvironmentVariable("PELVO_JUST_WATCH") == QLatin1String("1");
+    const QString code = qEnvironmentVariable("PELVO_TABLE_CODE");
+    const QString hubToList = qEnvironmentVariable("PELVO_LIST_ON_HUB");
+    qunsetenv("PELVO_JUST_WATCH");
+    qunsetenv("PELVO_TABLE_CODE");
+    qunsetenv("PELVO_LIST_ON_HUB");
+    if (params_.size() < 3 || replayMode_) return;
+    if (params_.at(2) == QLatin1String("true")) {
+        listOnHub_ = hubToList.trimmed();
+        return;
+    }
+    watchOnJoin_ = watch;
+    tableCode_ = hub::normaliseCode(code); // shown in the chat: only ever a code
+    if (watchOnJoin_ || !tableCode_.isEmpty())
+        connect(session_, &ClientSession::joined, this, &Tchat::lobbyJoined);
+}
+
+void Tchat::lobbyJoined() {
+    disconnect(session_, &ClientSession::joined, this, &Tchat::lobbyJoined);
+    if (!tableCode_.isEmpty())
+        addlinetochat(QStringLiteral("0+Your private table's code is %1. Give it to your friends: "
+                                     "they type it beside Join by Code in File › Find a Table "
+                                     "Online…")
+                          .arg(tableCode_),
+                      session_->state().syscolour);
+    if (!watchOnJoin_) return;
+    addlinetochat("0+You watch this table: while a game runs, the computer plays your seat.",
+                  session_->state().syscolour);
+    // A seat can be handed over only while a game runs: now, or when the next one starts.
+    connect(session_, &ClientSession::tableChanged, this, &Tchat::watchWhenPlaying);
+    QTimer::singleShot(0, this, &Tchat::watchWhenPlaying);
+}
+
+void Tchat::watchWhenPlaying() {
+    const int seat = session_->state().myseat;
+    const TableModel& t = session_->table();
+    if (seat > TableSeats || t.justWatching) {
+        // An onlooker's slot watches already; a handed-over seat stays handed over.
+        disconnect(session_, &ClientSession::tableChanged, this, &Tchat::watchWhenPlaying);
+        return;
+    }
+    if (seat < 1 || !t.seats[std::size_t(seat)].playing || watchAskedInTurn_ == t.turnNumber + 1)
+        return;
+    watchAskedInTurn_ = t.turnNumber + 1; // asked once per turn, not on every change
+    session_->setJustWatch(seat, true);
 }
 
 void Tchat::connectionFailed(const QString& text) {
@@ -113,6 +225,7 @@ void Tchat::startResponder() {
         },
         this);
     responder_->start(port);
+    if (!listOnHub_.isEmpty()) listOnHub(port);
 }
 
 void Tchat::addHoldSeatsItem(QMenu* options) {

@@ -12,6 +12,7 @@ namespace pelvo {
 namespace {
 constexpr char NameKey[] = "Playername";
 constexpr char RecentKey[] = "Recentaddresses";
+constexpr char HubKey[] = "Hubaddress";
 
 // An address fit for the list: no separator, no blank, no control character.
 bool listable(const QString& address) {
@@ -43,6 +44,12 @@ RestartPlan restartPlan(const TableChoice& choice, const QString& currentPort) {
     plan.arguments = {choice.name.trimmed(), address,
                       choice.host ? QStringLiteral("true") : QStringLiteral("false")};
     if (QString::number(choice.port) != currentPort) plan.port = choice.port;
+    if (!choice.host) {
+        plan.justWatch = choice.justWatch;
+        plan.privateCode = choice.privateCode;
+    } else {
+        plan.listOnHub = choice.listOnHub.trimmed();
+    }
     return plan;
 }
 
@@ -70,6 +77,18 @@ void rememberTableChoice(const QString& path, const QString& section, const Tabl
     recent.prepend(address);
     while (recent.size() > MaxRecentAddresses) recent.removeLast();
     write(file, section, RecentKey, recent.join(u','));
+}
+
+QString loadHubAddress(const QString& path, const QString& section) {
+    const QString address = IniFile(path).readString(section, HubKey).value_or(QString()).trimmed();
+    return listable(address) ? address : QString();
+}
+
+void rememberHubAddress(const QString& path, const QString& section, const QString& address) {
+    if (!listable(address.trimmed())) return;
+    IniFile file(path);
+    if (file.readString(section, HubKey).value_or(QString()) == address.trimmed()) return;
+    write(file, section, HubKey, address.trimmed());
 }
 
 } // namespace pelvo

@@ -17,6 +17,9 @@ struct TableChoice {
     bool host = false;
     QString address; // where to join; a host plays on this machine
     quint16 port = 0;
+    bool justWatch = false;   // join, then leave the seat to the computer and watch
+    QString privateCode = {}; // the join code of a private table its creator goes to
+    QString listOnHub = {};   // a hosted table is listed on this hub; empty: not listed
 
     friend bool operator==(const TableChoice&, const TableChoice&) = default;
 };
@@ -26,9 +29,15 @@ QString checkTableChoice(const TableChoice& choice);
 
 // The program's parameters NAME ADDRESS true|false, and the game port when it is not the one
 // the program would use anyway (it then goes to the restarted program as PELVO_PORT).
+// A join to watch, the code of a private table to show its creator, and the hub a hosted table
+// is listed on go to the new start as PELVO_JUST_WATCH=1, PELVO_TABLE_CODE and
+// PELVO_LIST_ON_HUB.
 struct RestartPlan {
     QStringList arguments;
     std::optional<quint16> port;
+    bool justWatch = false;
+    QString privateCode = {};
+    QString listOnHub = {};
 
     friend bool operator==(const RestartPlan&, const RestartPlan&) = default;
 };
@@ -45,5 +54,10 @@ RememberedTables loadRememberedTables(const QString& path, const QString& sectio
 // Writes the name and, for a join, puts the address first among the recent ones. Only these
 // two keys change. Throws SettingsWriteError when the system refuses the write.
 void rememberTableChoice(const QString& path, const QString& section, const TableChoice& choice);
+
+// Key "Hubaddress": the hub the lobby window last connected to, as the player typed it. It is
+// written only once a player has chosen a hub. Throws SettingsWriteError.
+QString loadHubAddress(const QString& path, const QString& section);
+void rememberHubAddress(const QString& path, const QString& section, const QString& address);
 
 } // namespace pelvo

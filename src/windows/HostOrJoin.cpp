@@ -5,6 +5,7 @@
 
 // Qt
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -41,6 +42,8 @@ HostOrJoin::HostOrJoin(QWidget* parent) : QDialog(parent), finder_(this) {
     mode->addButton(host_);
     mode->addButton(join_);
     join_->setChecked(true);
+    listOnHub_ = new QCheckBox("List this table on the hub", this);
+    listOnHub_->setObjectName("check_listonhub");
 
     address_ = new QComboBox(this);
     address_->setObjectName("combo_address");
@@ -56,6 +59,10 @@ HostOrJoin::HostOrJoin(QWidget* parent) : QDialog(parent), finder_(this) {
     form->addRow("Your &name:", name_);
     auto* modes = new QVBoxLayout;
     modes->addWidget(host_);
+    auto* listing = new QHBoxLayout;
+    listing->setContentsMargins(22, 0, 0, 0);
+    listing->addWidget(listOnHub_);
+    modes->addLayout(listing);
     modes->addWidget(join_);
     form->addRow(modes);
     form->addRow("&Address:", address_);
@@ -120,6 +127,7 @@ TableChoice HostOrJoin::choice() const {
     c.host = host_->isChecked();
     c.address = address_->currentText().trimmed();
     c.port = quint16(port_->value());
+    if (c.host && listOnHub_->isEnabled() && listOnHub_->isChecked()) c.listOnHub = hub_;
     return c;
 }
 
@@ -128,6 +136,18 @@ void HostOrJoin::setChoice(const TableChoice& c) {
     (c.host ? host_ : join_)->setChecked(true);
     address_->setEditText(c.address);
     if (c.port != 0) port_->setValue(c.port);
+    listOnHub_->setChecked(!c.listOnHub.isEmpty());
+}
+
+void HostOrJoin::setHub(const QString& address) {
+    hub_ = address.trimmed();
+    listOnHub_->setText(hub_.isEmpty()
+                            ? QStringLiteral("List this table on the hub")
+                            : QStringLiteral("List this table on the hub (%1)").arg(hub_));
+    listOnHub_->setToolTip(hub_.isEmpty() ? QStringLiteral("Choose a hub in File › Find a Table "
+                                                           "Online… first.")
+                                          : QString());
+    modeChanged();
 }
 
 void HostOrJoin::search() {
@@ -179,6 +199,7 @@ void HostOrJoin::chooseClicked() {
 void HostOrJoin::modeChanged() {
     const bool hosting = host_->isChecked();
     address_->setEnabled(!hosting);
+    listOnHub_->setEnabled(hosting && !hub_.isEmpty());
     choose_->setText(hosting ? QStringLiteral("Host") : QStringLiteral("Join"));
 }
 

@@ -11,6 +11,7 @@
 // Qt
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -29,6 +30,8 @@ public:
 
     // Fills the fields (the recent addresses become the address list) and searches the network.
     void present(const TableChoice& initial, const QStringList& recentAddresses);
+    // The hub a hosted table may be listed on (empty: none known, the tick box is off).
+    void setHub(const QString& address);
     // What the fields say now.
     TableChoice choice() const;
     void setChoice(const TableChoice& choice);
@@ -54,6 +57,8 @@ private:
     QLineEdit* name_ = nullptr;
     QRadioButton* host_ = nullptr;
     QRadioButton* join_ = nullptr;
+    QCheckBox* listOnHub_ = nullptr;
+    QString hub_;
     QComboBox* address_ = nullptr;
     QSpinBox* port_ = nullptr;
     QTreeWidget* tables_ = nullptr;

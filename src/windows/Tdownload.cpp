@@ -346,9 +346,8 @@ void Tdownload::Button2Click() {
             message(QStringLiteral("An Error has Occurred."));
         return;
     }
-    message(QStringLiteral("Please close the game and open the Kavrel Hub using the icon on your "
-                           "desktop or using the your Window's start-up menu."));
-    emit hostOrJoinOffered();
+    // No lobby program here: the game's own lobby window finds the others.
+    emit lobbyOffered();
 }
 
 void Tdownload::showEvent(QShowEvent* event) {

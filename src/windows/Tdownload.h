@@ -37,7 +37,8 @@ public:
     void abortbuttonClick();
     // "Play Solo Game": closes this window; the solo game goes on.
     void Button1Click();
-    // "Play with Others": starts the installed lobby program and closes the game, or says how.
+    // "Play with Others": starts the installed lobby program and closes the game, or opens the
+    // lobby window.
     void Button2Click();
 
     // The installer's address; PELVO_LOBBY_URL overrides the built-in one.
@@ -71,8 +72,8 @@ signals:
     void exitRequested();
     // A download has ended, one way or the other, and its outcome has been acted on.
     void downloadEnded();
-    // "Play with Others" found no lobby program and said so: the player may host or join here.
-    void hostOrJoinOffered();
+    // "Play with Others" found no lobby program: the lobby window is to open.
+    void lobbyOffered();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -16,6 +16,7 @@
 #include "windows/HostOrJoin.h"
 #include "windows/MessageBox.h"
 #include "windows/Tdownload.h"
+#include "windows/Tlobby.h"
 
 // Qt
 #include <QComboBox>
@@ -170,17 +171,16 @@ TEST_F(HostOrJoinTest, AWindowHostsThroughTheDialogASecondJoinsFromTheListAndThe
     EXPECT_EQ(messages.size(), 2) << messages.join("; ").toStdString(); // Bo's and Cy's port
 }
 
-TEST_F(HostOrJoinTest, PlayWithOthersWithoutTheLobbyOffersTheDialog) {
+TEST_F(HostOrJoinTest, PlayWithOthersWithoutTheLobbyProgramOpensTheLobbyWindow) {
     qputenv("PELVO_LOBBY_PROGRAM", home.filePath("absent").toUtf8());
     auto w = start({}, nullptr);
     w->download()->Button2Click();
     qunsetenv("PELVO_LOBBY_PROGRAM");
-    EXPECT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages.value(0).startsWith("Please close the game and open the Kavrel Hub"));
-    ASSERT_TRUE(w->hostOrJoin());
-    EXPECT_TRUE(w->hostOrJoin()->isVisible());
+    EXPECT_TRUE(messages.isEmpty());
+    ASSERT_TRUE(w->lobby());
+    EXPECT_TRUE(w->lobby()->isVisible());
     // The solo game goes on if the player closes it.
-    w->hostOrJoin()->reject();
+    w->lobby()->close();
     QTest::qWait(50);
     EXPECT_TRUE(w->isVisible());
 }

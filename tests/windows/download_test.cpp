@@ -4,6 +4,7 @@
 #include "windows/Tabout.h"
 #include "windows/Tdownload.h"
 #include "windows/Thelp.h"
+#include "windows/Tlobby.h"
 
 #include <QDir>
 #include <QFile>
@@ -259,9 +260,10 @@ TEST_F(DownloadTest, FileThatCannotBeCreatedStartsNoDownload) {
 
 TEST_F(DownloadTest, PlayWithOthers) {
     window.setLobbyProgram(folder.filePath("KavrelHub"));
+    QSignalSpy lobby(&window, &Tdownload::lobbyOffered);
     QTest::mouseClick(button("Button2"), Qt::LeftButton);
-    EXPECT_EQ(messages, QStringList{"Please close the game and open the Kavrel Hub using the icon "
-                                    "on your desktop or using the your Window's start-up menu."});
+    EXPECT_TRUE(messages.isEmpty()); // the game's own lobby opens instead
+    EXPECT_EQ(lobby.count(), 1);
     EXPECT_TRUE(launched.isEmpty());
     EXPECT_EQ(exits.count(), 0);
 
@@ -313,8 +315,10 @@ TEST(SideWindowsInMainWindow, WiredToTheMainWindow) {
         w.help()->button_aboutClick();
         EXPECT_TRUE(w.about()->isVisible());
 
-        w.download()->Button2Click();
-        EXPECT_EQ(messages.size(), 1);
+        w.download()->Button2Click(); // no lobby program: the lobby window
+        EXPECT_TRUE(messages.isEmpty());
+        ASSERT_TRUE(w.lobby());
+        EXPECT_TRUE(w.lobby()->isVisible());
 
         QFile(home.filePath("KavrelHub")).open(QIODevice::WriteOnly);
         bool started = false;

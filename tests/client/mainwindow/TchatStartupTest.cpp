@@ -93,10 +93,11 @@ TEST_F(TchatTest, MenuBarHoldsEveryItemInOrder) {
     for (QAction* a : w.menuBar()->actions()) titles << shown(a);
     EXPECT_EQ(titles, QStringList({"File", "Options", "View", "Help"}));
 
-    EXPECT_EQ(items(menuNamed(w, "File")),
-              QStringList({"StartGame1=Start Game", "HostOrJoin1=Host or Join a Table…",
-                           "RematchThisDeal1=Rematch This Deal",
-                           "OpenGameRecord1=Open Game Record\u2026", "N1=-", "Exit1=Exit"}));
+    EXPECT_EQ(
+        items(menuNamed(w, "File")),
+        QStringList({"StartGame1=Start Game", "HostOrJoin1=Host or Join a Table…",
+                     "FindTableOnline1=Find a Table Online…", "RematchThisDeal1=Rematch This Deal",
+                     "OpenGameRecord1=Open Game Record\u2026", "N1=-", "Exit1=Exit"}));
     EXPECT_EQ(items(menuNamed(w, "View")),
               QStringList({"ViewTally1=View Tally", "SpyList1=Spy List", "PrhaseList1=Phrase List",
                            "N6=-", "Zoom1=Zoom", "FourColourSuits1=Four-Colour Suits"}));

@@ -20,6 +20,17 @@ TEST(TableChoice, GoesOnAsTheCommandLineWouldWithThePortOnlyWhenItDiffers) {
     EXPECT_EQ(restartPlan({"Bo", false, "10.0.0.5", 40001}, "7772"),
               (RestartPlan{{"Bo", "10.0.0.5", "false"}, quint16(40001)}));
 
+    // What the lobby adds goes only where it means something: watching and a private code with
+    // a join, the hub listing with a host.
+    const RestartPlan watch = restartPlan({"Cy", false, "h", 7772, true, "K7QF2M", "hub"}, "7772");
+    EXPECT_TRUE(watch.justWatch);
+    EXPECT_EQ(watch.privateCode, "K7QF2M");
+    EXPECT_TRUE(watch.listOnHub.isEmpty());
+    const RestartPlan host = restartPlan({"Cy", true, "h", 7772, true, "K7QF2M", " hub "}, "7772");
+    EXPECT_FALSE(host.justWatch);
+    EXPECT_TRUE(host.privateCode.isEmpty());
+    EXPECT_EQ(host.listOnHub, "hub");
+
     EXPECT_TRUE(checkTableChoice({"Anna", true, "", 7772}).isEmpty());
     EXPECT_FALSE(checkTableChoice({"  ", true, "", 7772}).isEmpty());
     EXPECT_FALSE(checkTableChoice({"Bo", false, " ", 7772}).isEmpty());
@@ -52,6 +63,16 @@ TEST(TableChoice, RemembersTheNameAndRecentAddressesAndNothingElseChanges) {
     const QByteArray after = f.readAll();
     // Every old line stays as it was; two lines were added to the game's section.
     EXPECT_EQ(after, before + "Playername=Cy\r\nRecentaddresses=c.lan,10.0.0.5,b.lan\r\n");
+    f.close();
+
+    // The hub's key appears only once a hub is chosen, and only a plain address is kept.
+    EXPECT_EQ(loadHubAddress(path, "Pelvo"), "");
+    rememberHubAddress(path, "Pelvo", "bad hub,x");
+    rememberHubAddress(path, "Pelvo", " hub.example.org:7790 ");
+    rememberHubAddress(path, "Pelvo", "hub.example.org:7790");
+    EXPECT_EQ(loadHubAddress(path, "Pelvo"), "hub.example.org:7790");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), after + "Hubaddress=hub.example.org:7790\r\n");
 }
 
 TEST(TableChoice, TheRecentListStaysShortAndCleanWhateverTheFileHolds) {
