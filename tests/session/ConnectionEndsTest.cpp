@@ -61,6 +61,8 @@ TEST_F(ConnectionEnds, ARemovedPlayerAndAClosedTableAreToldWhy) {
     ASSERT_TRUE(seated(anna));
     Player bo("Bo");
     ASSERT_TRUE(seated(bo));
+    Player cy("Cy");
+    ASSERT_TRUE(seated(cy));
     ASSERT_TRUE(QTest::qWaitFor([&] { return anna.session.state().ishost; }, 5000));
     EXPECT_FALSE(bo.session.state().ishost);
 
@@ -71,9 +73,13 @@ TEST_F(ConnectionEnds, ARemovedPlayerAndAClosedTableAreToldWhy) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return bo.closes == 1; }, 5000));
     EXPECT_EQ(bo.messages, QStringList{"The table's host removed you."});
     EXPECT_EQ(anna.closes, 0);
+    // The others read it as a removal, once, and not as a departure of Bo's own.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return cy.session.table().seats[2].occupant == Occupant::Computer; }, 5000));
+    QStringList told;
+    for (const ChatLine& line : cy.session.chat().lines()) told << line.text;
+    EXPECT_EQ(told.filter("Bo ").join('|'), "Bo is Connected.|Bo was removed from the table.");
 
-    Player cy("Cy");
-    ASSERT_TRUE(seated(cy));
     server.closeAll();
     ASSERT_TRUE(QTest::qWaitFor([&] { return anna.closes == 1 && cy.closes == 1; }, 5000));
     EXPECT_EQ(anna.messages, QStringList{"The table has closed."});
