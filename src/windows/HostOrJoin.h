@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTimer;
 class QTreeWidget;
 
 namespace pelvo {
@@ -40,12 +41,16 @@ public:
     // missing.
     void chooseClicked();
 
+    // How long a search waits for answers before it says that none came.
+    static constexpr int SearchPeriodMs = 3000;
+
     TableFinder& finder() { return finder_; }
     QTreeWidget* tables() const { return tables_; }
 
 private:
     void addTable(const TableFinder::Found& found);
     void modeChanged();
+    void searchEnded();
 
     TableFinder finder_;
     QLineEdit* name_ = nullptr;
@@ -56,6 +61,8 @@ private:
     QTreeWidget* tables_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* choose_ = nullptr;
+    QTimer* searchPeriod_ = nullptr;
+    int searchedPort_ = 0;
 };
 
 } // namespace pelvo
