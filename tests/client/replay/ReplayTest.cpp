@@ -354,8 +354,10 @@ TEST_F(Records, TheViewerBarHoldsStillAndTheOpenDialogShowsWholeRecordNames) {
         return std::make_pair(bar.playButton()->width(), bar.stepButton()->x());
     };
     const auto paused = placeOfStep();
+    shot(&bar, "replay-bar-play.png");
     bar.playButton()->setText("Pause");
     EXPECT_EQ(placeOfStep(), paused);
+    shot(&bar, "replay-bar-pause.png");
     bar.playButton()->setText("Play");
 
     // Records named as the program names them, the longest a dozen characters over the rest.
