@@ -11,6 +11,7 @@
 
 // Qt
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QTimer>
@@ -70,7 +71,8 @@ Environment:
   PELVO_PORT           game port (default 7772)
   PELVO_HOME           folder of the settings and tally files (default: the
                        per-user data folder of an installed program)
-  PELVO_INSTANCE       name of the single-instance guard
+  PELVO_INSTANCE       name of the single-instance guard (one program runs per
+                       settings folder; another PELVO_HOME is another player)
   PELVO_CARD_DECK      SVG card deck for the card faces
   PELVO_LOBBY_URL      address the lobby installer is downloaded from
   PELVO_LOBBY_PROGRAM  where the installed lobby program is looked for
@@ -122,7 +124,15 @@ int main(int argc, char** argv) {
     // A second start asks the first to come forward and ends before any window exists. A
     // replay joins no table: it may run beside a game.
     pelvo::SingleInstance guard;
-    if (!pelvo::Tchat::isReplayParams(params) && !guard.tryLock()) return 0;
+    if (!pelvo::Tchat::isReplayParams(params) && !guard.tryLock()) {
+        // Nothing else would tell the player why no window opened.
+        std::fprintf(stderr,
+                     "pelvo: Pelvo already runs with the settings folder %s; its window was "
+                     "brought forward. To play a second player on this computer, start with "
+                     "PELVO_HOME set to another folder.\n",
+                     qPrintable(QDir::toNativeSeparators(pelvo::dataFolder())));
+        return 0;
+    }
     // The main window first; it creates the side windows and the hidden table host in order.
     pelvo::Tchat chat(params);
     QObject::connect(&guard, &pelvo::SingleInstance::raiseRequested, &chat,

@@ -154,7 +154,11 @@ int main(int argc, char** argv) {
         session.startGame(name, QString::number(*rounds), 1, 1);
     });
     QObject::connect(&session, &pelvo::ClientSession::joined, &app, [&] {
-        out << "pelvo-bot: " << name << ": seated in slot " << session.state().myseat << Qt::endl;
+        const int slot = session.state().myseat;
+        // Slots above the seats only look on.
+        out << "pelvo-bot: " << name
+            << (slot > pelvo::TableSeats ? ": watching from slot " : ": seated in slot ") << slot
+            << Qt::endl;
     });
 
     session.sock()->setPortName(QString::number(*port));

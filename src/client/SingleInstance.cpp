@@ -1,5 +1,8 @@
 #include "client/SingleInstance.h"
 
+// own
+#include "session/settings/SettingsFile.h"
+
 // Qt
 #include <QCryptographicHash>
 #include <QDir>
@@ -34,8 +37,14 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultName() {
     const QString forced = qEnvironmentVariable("PELVO_INSTANCE");
-    if (!forced.isEmpty()) return forced;
-    return "pelvo-qexdor-" + userKey();
+    const QString base = forced.isEmpty() ? "pelvo-qexdor-" + userKey() : forced;
+    // One program per settings folder: two folders are two players, each with its own window.
+    QString folder = QDir(dataFolder()).canonicalPath();
+    if (folder.isEmpty()) folder = QDir(dataFolder()).absolutePath();
+    return base + u'-' +
+           QString::fromLatin1(QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256)
+                                   .toHex()
+                                   .left(12));
 }
 
 bool SingleInstance::askFirstToRaise() {

@@ -1,6 +1,7 @@
 #pragma once
-// One running program per user: the first start listens on a per-user local socket; a second
-// start asks it to raise its window and then ends, before it creates any window.
+// One running program per user and settings folder: the first start listens on a local socket
+// named after both; a second start asks it to raise its window and then ends, before it creates
+// any window. Another settings folder is another player, with a window of its own.
 
 #include <QObject>
 #include <QString>
@@ -16,7 +17,8 @@ public:
     explicit SingleInstance(const QString& name = QString(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // PELVO_INSTANCE when set (tests), else "pelvo-qexdor-" and a hash of the user's id.
+    // PELVO_INSTANCE when set (tests), else "pelvo-qexdor-" and a hash of the user's id; then a
+    // hash of the settings folder.
     static QString defaultName();
 
     // True when this is the first instance (now listening, or unable to listen: then it goes

@@ -264,7 +264,10 @@ void Tchat::addViewItems(QMenu* view) {
     }
     connect(in, &QAction::triggered, this, &Tchat::zoomIn);
     connect(out, &QAction::triggered, this, &Tchat::zoomOut);
-    connect(actual, &QAction::triggered, this, [this] { zoomTo(1.0); });
+    connect(actual, &QAction::triggered, this, [this] {
+        zoomChosen_ = true;
+        zoomTo(1.0);
+    });
 
     QAction* four = addItem(view, "FourColourSuits1", "Four-Colour Suits");
     four->setCheckable(true);
@@ -295,11 +298,13 @@ void Tchat::zoomTo(qreal scale) {
 }
 
 void Tchat::zoomIn() {
+    zoomChosen_ = true;
     // Steps of a quarter from the design size, the next one up from where the table stands.
     zoomTo((std::floor(board_->scale() / zoomStep + 0.01) + 1) * zoomStep);
 }
 
 void Tchat::zoomOut() {
+    zoomChosen_ = true;
     zoomTo((std::ceil(board_->scale() / zoomStep - 0.01) - 1) * zoomStep);
 }
 
@@ -434,7 +439,9 @@ void Tchat::saveinifile() {
     // The window's place joins the session's settings.
     Settings settings = session_->settings();
     settings.place = windowPlace();
-    settings.zoom = qRound(board_->scale() * 100);
+    // The scale is kept once the player has zoomed (now, or in a run that stored it); a window
+    // merely made large does not make it a choice.
+    if (zoomChosen_ || settings.zoom != 100) settings.zoom = qRound(board_->scale() * 100);
     session_->setSettings(settings);
     try {
         pelvo::saveinifile(settingsPath(), session_->state().gamename, settings);

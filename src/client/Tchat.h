@@ -212,7 +212,8 @@ private:
     std::optional<WindowPlace> closingPlace_;
     bool shown_ = false;
     bool closing_ = false;
-    int kickSeat_ = 0; // the seat whose name label opened popup_kick
+    bool zoomChosen_ = false; // View › Zoom was used in this run
+    int kickSeat_ = 0;        // the seat whose name label opened popup_kick
     QString chatDumpPath_;
 
     Board* board_ = nullptr;

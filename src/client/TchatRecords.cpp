@@ -6,6 +6,7 @@
 // own
 #include "client/board/Board.h"
 #include "client/chat/ChatPanel.h"
+#include "client/replay/RecordDialog.h"
 #include "client/replay/ReplayBar.h"
 #include "client/sound/PhraseBar.h"
 #include "host/TServer.h"
@@ -18,6 +19,9 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
+
+// std
+#include <memory>
 
 namespace pelvo {
 
@@ -67,10 +71,9 @@ bool Tchat::openReplay(const QString& path) {
 }
 
 void Tchat::OpenGameRecord1Click() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open Game Record"), gamesFolder(),
-        QStringLiteral("Game records (*%1);;All files (*)").arg(QLatin1String(record::suffix)));
-    if (path.isEmpty()) return;
+    const std::unique_ptr<QFileDialog> dialog(newRecordDialog(this, gamesFolder()));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+    const QString path = dialog->selectedFiles().constFirst();
     if (replayMode_) {
         openReplay(path);
         return;

@@ -250,6 +250,14 @@ void Engine::disconnectsock(int slot) {
     // A removed player gets no seat kept, and is told why the connection ends.
     if (slot <= Seats) keys_[slot] = SeatKey{};
     outbox_.send(slot, notice::encode(notice::Removed{}));
+    // The others are told it was a removal: newer windows then show no departure line of their
+    // own for it, and the host line reads the same in every window.
+    if (const QString name = table.seats[slot].name; !name.isEmpty()) {
+        const QByteArray removed = notice::encode(notice::PlayerRemoved{slot});
+        for (int s = 1; s <= table.slotCount; ++s)
+            if (s != slot && table.seats[s].inUse) outbox_.send(s, removed);
+        hostLine(name + QStringLiteral(" was removed from the table."));
+    }
     outbox_.close(slot);
 }
 

@@ -50,6 +50,7 @@ inline constexpr char tableclosing[] = "CMD_tableclosing";   // the table shuts 
 inline constexpr char seatreclaimed[] = "CMD_seatreclaimed"; // the seat is this connection's again
 inline constexpr char seatstate[] = "CMD_seatstate";         // own cards and the turn, after it
 inline constexpr char chathistory[] = "CMD_chathistory";     // one earlier chat or action line
+inline constexpr char playerremoved[] = "CMD_playerremoved"; // that connection was removed
 // Client to host:
 inline constexpr char reclaimseat[] = "CMD_reclaimseat"; // login that asks for a reserved seat
 

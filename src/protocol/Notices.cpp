@@ -55,6 +55,7 @@
 //                                                    0..2; drawn and code 0..53; up 0 or 1
 //   chathistory        kind "+" line…                kind "chat" or "action"; line as that
 //                                                    notice's payload
+//   playerremoved      slot                          slot 1..9: removed; its departure follows
 // and one request, client to host, in place of CMD_logininfo:
 //   reclaimseat        slot "+" token "+" version "+" name…
 //                                                    slot 1..9; token as above
@@ -355,6 +356,13 @@ template <> std::optional<TableClosing> decode<TableClosing>(const QString&) {
     return TableClosing{};
 }
 
+template <> std::optional<PlayerRemoved> decode<PlayerRemoved>(const QString& payload) {
+    Fields in(payload);
+    PlayerRemoved n;
+    n.slot = in.number(firstSlot, lastSlot);
+    return in.result(n);
+}
+
 template <> std::optional<SeatReclaimed> decode<SeatReclaimed>(const QString& payload) {
     Fields in(payload);
     SeatReclaimed n;
@@ -505,6 +513,9 @@ QByteArray encode(const Removed&) {
 }
 QByteArray encode(const TableClosing&) {
     return frameOf(cmd::tableclosing, QString());
+}
+QByteArray encode(const PlayerRemoved& n) {
+    return frameOf(cmd::playerremoved, QString::number(n.slot));
 }
 QByteArray encode(const SeatReclaimed& n) {
     return frameOf(cmd::seatreclaimed, QString::number(n.seat));

@@ -168,6 +168,12 @@ struct Removed { // CMD_removed: the host closes this connection because its hol
 struct TableClosing { // CMD_tableclosing: the table shuts down; every connection closes
     friend bool operator==(const TableClosing&, const TableClosing&) = default;
 };
+// CMD_playerremoved: the connection in slot (1..9) was removed from the table; its
+// CMD_playerdisconnected follows.
+struct PlayerRemoved {
+    int slot = 0;
+    friend bool operator==(const PlayerRemoved&, const PlayerRemoved&) = default;
+};
 struct SeatReclaimed { // CMD_seatreclaimed: this connection now holds seat (1..4)
     int seat = 0;
     friend bool operator==(const SeatReclaimed&, const SeatReclaimed&) = default;
@@ -234,6 +240,7 @@ template <> std::optional<TableRights> decode<TableRights>(const QString& payloa
 template <> std::optional<ReclaimToken> decode<ReclaimToken>(const QString& payload);
 template <> std::optional<Removed> decode<Removed>(const QString& payload);
 template <> std::optional<TableClosing> decode<TableClosing>(const QString& payload);
+template <> std::optional<PlayerRemoved> decode<PlayerRemoved>(const QString& payload);
 template <> std::optional<SeatReclaimed> decode<SeatReclaimed>(const QString& payload);
 template <> std::optional<SeatState> decode<SeatState>(const QString& payload);
 template <> std::optional<ChatHistoryLine> decode<ChatHistoryLine>(const QString& payload);
@@ -268,6 +275,7 @@ QByteArray encode(const TableRights& n);
 QByteArray encode(const ReclaimToken& n);
 QByteArray encode(const Removed& n);
 QByteArray encode(const TableClosing& n);
+QByteArray encode(const PlayerRemoved& n);
 QByteArray encode(const SeatReclaimed& n);
 QByteArray encode(const SeatState& n);
 QByteArray encode(const ChatHistoryLine& n);

@@ -278,7 +278,21 @@ void ClientSession::addlinetochat(const QString& line, quint32 colour, ChatLine:
 }
 
 void ClientSession::chatrecieved(const notice::ChatText& n, ChatLine::Kind kind) {
-    chat_.append({n.sender, kind, n.text, n.colour, QDateTime::currentDateTime()});
+    chat_.append(
+        {n.sender, kind, withShownName(n.sender, n.text), n.colour, QDateTime::currentDateTime()});
+}
+
+QString ClientSession::withShownName(int sender, const QString& text) const {
+    // A relayed line starts with its sender's name ("Hal chats: …", "Hal waves").
+    QString name;
+    if (sender >= 1 && sender <= TableSeats) {
+        const SeatModel& s = table_.seats[std::size_t(sender)];
+        if (s.occupant == Occupant::Player) name = s.playerName;
+    }
+    for (const Spectator& spy : table_.spectators)
+        if (spy.slot == sender) name = spy.name;
+    if (name.isEmpty() || !text.startsWith(name + u' ')) return text;
+    return table_.shownName(sender, name) + text.mid(name.size());
 }
 
 void ClientSession::playasound(const notice::PlayASound& n) {
@@ -292,7 +306,7 @@ void ClientSession::playasound(const notice::PlayASound& n) {
     for (int i = 0; i < captions.size(); ++i) {
         if (chatterName(i).compare(n.clip, Qt::CaseInsensitive) != 0) continue;
         chat_.append({0, ChatLine::Kind::Phrase,
-                      seat(*n.slot).caption() + ": <Chatter Sound> " + captions[i],
+                      table_.seatLabel(*n.slot) + ": <Chatter Sound> " + captions[i],
                       state_.syscolour, QDateTime::currentDateTime()});
         return;
     }
@@ -320,14 +334,11 @@ void ClientSession::sendloginfo(const notice::SendLoginInfo& n) {
 }
 
 void ClientSession::newplayerinfo(const notice::PlayerInfo& n) {
+    removed_.reset(std::size_t(n.slot)); // a newcomer in that slot is nobody removed
     if (n.slot == state_.myseat) {
         // A reclaim the host did not answer with the seat: this is an ordinary login now.
         if (std::exchange(reclaimPending_, false)) dropToken();
         reconnecting_ = false;
-        note("You are Connected.");
-        emit joined();
-    } else {
-        note(n.name + " is Connected.");
     }
     if (n.slot <= state_.maxseats) {
         SeatModel& s = seat(n.slot);
@@ -335,18 +346,28 @@ void ClientSession::newplayerinfo(const notice::PlayerInfo& n) {
         s.playerName = n.name;
     } else {
         table_.spectators.append({n.slot, n.name});
-        note(n.slot == state_.myseat ? QString("You are spying.") : n.name + " is spying.");
     }
+    const QString name = table_.shownName(n.slot, n.name);
+    if (n.slot == state_.myseat) {
+        note("You are Connected.");
+        emit joined();
+    } else {
+        note(name + " is Connected.");
+    }
+    if (n.slot > state_.maxseats)
+        note(n.slot == state_.myseat ? QString("You are spying.") : name + " is spying.");
     changed();
     emit sound("entered");
 }
 
 void ClientSession::playerdisconnected(const notice::PlayerInfo& n) {
+    // A removal was told by the host's own line already.
+    const bool removed = removed_.test(std::size_t(n.slot));
+    removed_.reset(std::size_t(n.slot));
     if (n.slot <= state_.maxseats) {
         SeatModel& s = seat(n.slot);
-        const QString caption = s.caption();
-        if (s.occupant != Occupant::Waiting && caption != s.defaultName)
-            note(caption + " disconnected.");
+        if (s.occupant != Occupant::Waiting && s.caption() != s.defaultName && !removed)
+            note(table_.seatLabel(n.slot) + " disconnected.");
         s.occupant = Occupant::Computer;
         s.watching = false;
         changed();
@@ -354,7 +375,7 @@ void ClientSession::playerdisconnected(const notice::PlayerInfo& n) {
     }
     const qsizetype at = table_.spectators.indexOf(Spectator{n.slot, n.name});
     if (at < 0) return;
-    note(n.name + " has left.");
+    if (!removed) note(table_.shownName(n.slot, n.name) + " has left.");
     table_.spectators.removeAt(at);
     changed();
 }
@@ -363,7 +384,7 @@ void ClientSession::justwatching(const notice::JustWatching& n) {
     if (n.seat < FirstSlot || n.seat > state_.maxseats) return;
     const bool watching = n.mode == QLatin1String("1");
     if (n.seat == state_.myseat) table_.justWatching = watching;
-    note(seat(n.seat).caption() + (watching ? " is just watching" : " is now playing again"));
+    note(table_.seatLabel(n.seat) + (watching ? " is just watching" : " is now playing again"));
     seat(n.seat).watching = watching;
     changed();
 }
@@ -494,7 +515,7 @@ void ClientSession::getnextplayer(const notice::NextPlayer& n) {
     // Once a seat has gone out everybody is told that this turn is the last.
     const QString lastTurn = n.lastTurn != 0 ? QStringLiteral(" Last turn.") : QString();
     if (n.seat != state_.myseat) {
-        table_.status = seat(n.seat).caption() + "'s turn." + lastTurn;
+        table_.status = table_.seatLabel(n.seat) + "'s turn." + lastTurn;
         changed();
         return;
     }

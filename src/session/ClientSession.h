@@ -23,6 +23,7 @@
 #include <QStringList>
 
 // std
+#include <bitset>
 #include <deque>
 #include <functional>
 
@@ -95,6 +96,8 @@ public:
     void playerdisconnected(const notice::PlayerInfo& n);
     void justwatching(const notice::JustWatching& n);
     void chatrecieved(const notice::ChatText& n, ChatLine::Kind kind);
+    // A relayed line's text with its sender's name as this window shows it.
+    QString withShownName(int sender, const QString& text) const;
     void playasound(const notice::PlayASound& n);
     void startthegame(const notice::StartGame& n);
     void roundstarting(const notice::RoundStarting& n);
@@ -230,6 +233,8 @@ private:
     bool loginPending_ = false;  // connecting, and no frame from the host yet
     bool connectFailed_ = false; // reported once; the socket's later notices are ignored
 
+    // Slots the host said it removed: their departure is its host line, not one of ours.
+    std::bitset<10> removed_; // slots 1..9
     enum class Ending { Unknown, Removed, Closed };
     Ending ending_ = Ending::Unknown;
     QString hostAddress_;

@@ -49,6 +49,8 @@ void ClientSession::buildAddedDispatch() {
     add.operator()<SeatReclaimed>(cmd::seatreclaimed, [this](const auto& n) { seatreclaimed(n); });
     add.operator()<SeatState>(cmd::seatstate, [this](const auto& n) { seatstate(n); });
     add.operator()<ChatHistoryLine>(cmd::chathistory, [this](const auto& n) { chathistory(n); });
+    add.operator()<PlayerRemoved>(cmd::playerremoved,
+                                  [this](const auto& n) { removed_.set(std::size_t(n.slot)); });
 }
 
 // ---------------------------------------------------------------- table rights

@@ -49,14 +49,8 @@ void Replay::load(const GameRecord& record) {
     viewSlot_ = 0;
 
     if (record_.kind == GameRecord::Kind::Player) {
-        for (const RecordEvent& e : record_.events) {
+        for (const RecordEvent& e : record_.events)
             if (e.who == record::fromHost) steps_.push_back({e.textString(), e.ms, -1});
-            // The hosting player's window offers the Start button between games.
-            if (e.who == record::local && e.text == "host") {
-                session_.state().ishost = true;
-                session_.setStartShown(true);
-            }
-        }
         checkpoints_.assign(1, session_.snapshot());
         emit positionChanged(0);
         return;
@@ -155,6 +149,8 @@ void Replay::seek(int target) {
             checkpoints_.size() == std::size_t(position_ / CheckpointEvery))
             checkpoints_.push_back(session_.snapshot());
     }
+    // A record starts no game: the Start button its player had is not offered here.
+    if (session_.table().startShown) session_.setStartShown(false);
     applyOverlay();
     emit positionChanged(position_);
 }

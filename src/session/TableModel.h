@@ -94,6 +94,11 @@ struct TableModel {
 
     // "Round: 0" or "Round: r of n".
     QString roundText() const;
+    // A person's name as this window shows it: with the slot ("Hal (6)") when another
+    // connection goes by the same name, so the two can be told apart.
+    QString shownName(int slot, const QString& name) const;
+    // A seat's name label: its caption, and the slot when its person's name is shared.
+    QString seatLabel(int seat) const;
     // Scores, bonuses and every card place emptied, as at a game's start.
     void clearall();
 };

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -78,6 +79,9 @@ HostOrJoin::HostOrJoin(QWidget* parent) : QDialog(parent), finder_(this) {
 
     status_ = new QLabel(this);
     status_->setObjectName("label_status");
+    status_->setWordWrap(true);
+    // Room for the two lines of advice after a search nobody answered.
+    status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing() + 4);
     auto* again = new QPushButton("&Search Again", this);
     again->setObjectName("button_search");
     auto* searchRow = new QHBoxLayout;
@@ -111,6 +115,9 @@ HostOrJoin::HostOrJoin(QWidget* parent) : QDialog(parent), finder_(this) {
     });
     connect(&finder_, &TableFinder::tableFound, this, &HostOrJoin::addTable);
     connect(&finder_, &TableFinder::tableUpdated, this, &HostOrJoin::updateTable);
+    searchPeriod_ = new QTimer(this);
+    searchPeriod_->setSingleShot(true);
+    connect(searchPeriod_, &QTimer::timeout, this, &HostOrJoin::searchEnded);
     modeChanged();
 }
 
@@ -152,9 +159,22 @@ void HostOrJoin::setHub(const QString& address) {
 
 void HostOrJoin::search() {
     tables_->clear();
-    status_->setText(finder_.search(quint16(port_->value()))
-                         ? QStringLiteral("Looking for tables on port %1…").arg(port_->value())
-                         : QStringLiteral("This computer cannot search the network."));
+    searchedPort_ = port_->value();
+    const bool asked = finder_.search(quint16(searchedPort_));
+    status_->setText(asked ? QStringLiteral("Looking for tables on port %1…").arg(searchedPort_)
+                           : QStringLiteral("This computer cannot search the network."));
+    if (asked)
+        searchPeriod_->start(SearchPeriodMs);
+    else
+        searchPeriod_->stop();
+}
+
+void HostOrJoin::searchEnded() {
+    // Tables on this network answer within moments; silence by now means none will.
+    if (tables_->topLevelItemCount() > 0) return;
+    status_->setText(QStringLiteral("No table answered on port %1. Try another port and Search "
+                                    "Again, or type the table's address.")
+                         .arg(searchedPort_));
 }
 
 void HostOrJoin::addTable(const TableFinder::Found& found) {

@@ -18,6 +18,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -44,6 +45,9 @@ public:
     // missing.
     void chooseClicked();
 
+    // How long a search waits for answers before it says that none came.
+    static constexpr int SearchPeriodMs = 3000;
+
     TableFinder& finder() { return finder_; }
     QTreeWidget* tables() const { return tables_; }
 
@@ -52,6 +56,7 @@ private:
     void updateTable(int row, const TableFinder::Found& found);
     void showTable(QTreeWidgetItem* item, const TableFinder::Found& found);
     void modeChanged();
+    void searchEnded();
 
     TableFinder finder_;
     QLineEdit* name_ = nullptr;
@@ -64,6 +69,8 @@ private:
     QTreeWidget* tables_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* choose_ = nullptr;
+    QTimer* searchPeriod_ = nullptr;
+    int searchedPort_ = 0;
 };
 
 } // namespace pelvo

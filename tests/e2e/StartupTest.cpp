@@ -133,12 +133,25 @@ TEST(Startup, ASecondStartRaisesTheFirstAndExits) {
 
     PelvoProcess second;
     second.setEnv("PELVO_INSTANCE", first.instance());
+    second.setEnv("PELVO_HOME", first.home());
     second.start({});
     ASSERT_TRUE(second.waitForExit());
     EXPECT_EQ(second.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(second.chat().isEmpty()) << "the second start made no window";
+    // It says why it ended, and what would start a second player instead.
+    EXPECT_TRUE(second.errors().contains("already runs with the settings folder " + first.home()))
+        << second.errors().toStdString();
+    EXPECT_TRUE(second.errors().contains("PELVO_HOME")) << second.errors().toStdString();
     EXPECT_TRUE(eventually([&] { return first.errors().contains("raise requested"); }));
+    EXPECT_TRUE(first.running());
+
+    // Another settings folder is another player: that window runs beside the first.
+    PelvoProcess other;
+    other.setEnv("PELVO_INSTANCE", first.instance());
+    other.start({"Bo", "127.0.0.1"});
+    EXPECT_TRUE(eventually([&] { return other.chat().contains("Loading"); }));
+    EXPECT_TRUE(other.running());
     EXPECT_TRUE(first.running());
 }
 

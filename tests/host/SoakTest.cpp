@@ -110,6 +110,7 @@ QString malformed(const QByteArray& frame) {
         {cmd::reclaimtoken, [](const QString& p) { return bool(decode<ReclaimToken>(p)); }},
         {cmd::chathistory, [](const QString& p) { return bool(decode<ChatHistoryLine>(p)); }},
         {cmd::removed, [](const QString& p) { return bool(decode<Removed>(p)); }},
+        {cmd::playerremoved, [](const QString& p) { return bool(decode<PlayerRemoved>(p)); }},
         {cmd::tableclosing, [](const QString& p) { return bool(decode<TableClosing>(p)); }},
     };
     const auto it = decoders.find(name);

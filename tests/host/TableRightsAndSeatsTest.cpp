@@ -93,6 +93,10 @@ TEST_F(TableSeats, TheRightsPassToTheLowestConnectedSlotAndOnlyTheirHolderIsObey
     EXPECT_TRUE(req(2, "CMD_kickhim+2+3+"));
     EXPECT_EQ(out.to(3).value(0), "CMD_removed+");
     EXPECT_EQ(out.closed, std::vector<int>{3});
+    // The others learn it was a removal, and every window shows the host's line for it.
+    EXPECT_EQ(out.to(2), (QStringList{"CMD_playerremoved+3",
+                                      "CMD_action+0+Cy was removed from the table.|clBlue"}));
+    EXPECT_TRUE(out.to(3).contains("CMD_action+0+Cy was removed from the table.|clBlue"));
     EXPECT_TRUE(req(2, "CMD_startgame+Bo+3+0+0+"));
     EXPECT_TRUE(t.gameRunning);
     EXPECT_TRUE(req(2, "CMD_justwatch+4+1"));

@@ -43,6 +43,9 @@ TEST(AddedNotices, EveryNoticeRoundTripsThroughItsFrame) {
         const ReclaimToken token{hexToken(rng, in(rng, 32, 128)), in(rng, 0, 100000)};
         EXPECT_EQ(decode<ReclaimToken>(payloadOf(encode(token), cmd::reclaimtoken)), token);
 
+        const PlayerRemoved gone{in(rng, 1, 9)};
+        EXPECT_EQ(decode<PlayerRemoved>(payloadOf(encode(gone), cmd::playerremoved)), gone);
+
         const SeatReclaimed back{in(rng, 1, 4)};
         EXPECT_EQ(decode<SeatReclaimed>(payloadOf(encode(back), cmd::seatreclaimed)), back);
 
@@ -83,8 +86,10 @@ TEST(AddedNotices, AHistoryLineIsTheRelayedFrameUnderItsOwnName) {
 
 TEST(AddedNotices, MalformedPayloadsFailAsAWhole) {
     const QString token(32, u'a');
-    for (const QString& p : QStringList{"", "0", "10", "x", "-1", "1x"})
+    for (const QString& p : QStringList{"", "0", "10", "x", "-1", "1x"}) {
         EXPECT_FALSE(decode<TableRights>(p)) << p.toStdString();
+        EXPECT_FALSE(decode<PlayerRemoved>(p)) << p.toStdString();
+    }
     for (const QString& p :
          QStringList{QString(), token, token + "+-1", token + "+x", QString(31, u'a') + "+5",
                      QString(129, u'a') + "+5", QString(31, u'a') + "g+5",
@@ -124,7 +129,7 @@ TEST(AddedNotices, TheAddedNamesAreNewToTheCatalogue) {
         cmd::replaceadiscard,  cmd::postscores,    cmd::penalty,       cmd::winner};
     for (const char* added :
          {cmd::tablerights, cmd::reclaimtoken, cmd::removed, cmd::tableclosing, cmd::seatreclaimed,
-          cmd::seatstate, cmd::chathistory, cmd::reclaimseat}) {
+          cmd::seatstate, cmd::chathistory, cmd::reclaimseat, cmd::playerremoved}) {
         // A name that begins like a described one could be mistaken for it by a prefix match.
         for (const QByteArray& old : described)
             EXPECT_FALSE(QByteArray(added).startsWith(old + '+')) << added;

@@ -63,6 +63,10 @@ TEST(BotProcess, FourBotsPlayAWholeGameAtADedicatedTable) {
         ASSERT_TRUE(bots[i]->says(QString("seated in slot %1").arg(i + 1)))
             << bots[i]->output().toStdString();
     }
+    // A fifth connection only looks on, and says so.
+    Program onlooker(programPath("src/pelvo-bot"), QStringList{"Eve"} + common);
+    EXPECT_TRUE(onlooker.says("Eve: watching from slot 5")) << onlooker.output().toStdString();
+    EXPECT_FALSE(onlooker.output().contains("seated in"));
 
     QString verdict;
     for (auto& bot : bots) {

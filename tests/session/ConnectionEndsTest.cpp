@@ -84,6 +84,12 @@ TEST_F(ConnectionEnds, ARemovedPlayerAndAClosedTableAreToldWhy) {
     EXPECT_EQ(anna.closes, 0);
     EXPECT_FALSE(stored("bo"));
     EXPECT_TRUE(stored("cy"));
+    // The others read it as a removal, once, and not as a departure of Bo's own.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return cy.session.table().seats[2].occupant == Occupant::Computer; }, 5000));
+    QStringList told;
+    for (const ChatLine& line : cy.session.chat().lines()) told << line.text;
+    EXPECT_EQ(told.filter("Bo ").join('|'), "Bo is Connected.|Bo was removed from the table.");
 
     server.closeAll();
     ASSERT_TRUE(QTest::qWaitFor([&] { return anna.closes == 1 && cy.closes == 1; }, 5000));

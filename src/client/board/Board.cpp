@@ -460,7 +460,8 @@ void Board::Impl::rotate(int myseat) {
 
 void Board::Impl::syncSeat(int seat, const SeatModel& model) {
     Family& f = family(seat);
-    f.name->setText(model.caption());
+    // Two people of one name are told apart by their slots.
+    f.name->setText(session.table().seatLabel(seat));
     f.name->setProperty("Hint", model.defaultName);
     setText(f.score, QString::number(model.score));
     if (model.hasBonus) {

@@ -56,8 +56,12 @@ ReplayBar::ReplayBar(Replay& replay, QWidget* parent) : QWidget(parent), replay_
 
     start_ = button(this, "replay_start", QStringLiteral("|\u25C0"), tr("To the start"));
     back_ = button(this, "replay_back", QStringLiteral("\u25C0"), tr("Step back"));
-    play_ = button(this, "replay_play", tr("Play"), tr("Play or pause"));
+    play_ = button(this, "replay_play", tr("Pause"), tr("Play or pause"));
     play_->setCheckable(true);
+    // As wide as its wider word, so that the row does not shift when it changes.
+    const int pauseWidth = play_->sizeHint().width();
+    play_->setText(tr("Play"));
+    play_->setFixedWidth(std::max(pauseWidth, play_->sizeHint().width()));
     step_ = button(this, "replay_step", QStringLiteral("\u25B6"), tr("Step"));
     speed_ = new QComboBox(this);
     speed_->setObjectName("replay_speed");

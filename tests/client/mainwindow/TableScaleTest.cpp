@@ -189,4 +189,48 @@ TEST_F(TableScale, ZoomKeysStepTheTableAndTheSizeIsKept) {
     EXPECT_EQ(w.board()->geometry(), QRect(1, 1, 765, 542));
 }
 
+TEST_F(TableScale, AZoomIsStoredOnlyOnceThePlayerHasZoomed) {
+    const QString path = QDir(home.path()).filePath("kavrelhub.ini");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Pelvo]\r\nTop=3\r\nLeft=3\r\nWidth=1540\r\nHeight=1100\r\n");
+    }
+    const auto stored = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    {
+        Tchat w({});
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        const QSize room = w.screen()->availableGeometry().size();
+        if (room.width() < 1600 || room.height() < 1200) GTEST_SKIP() << "the screen is too small";
+        w.loadinifile();
+        ASSERT_TRUE(waitFor([&] { return w.board()->scale() > 1.5; }));
+        // A large window alone is no choice of zoom: the file gets no "Zoom".
+        w.saveinifile();
+        EXPECT_FALSE(stored().contains("Zoom")) << stored().constData();
+        EXPECT_TRUE(stored().contains("Width=1540")) << stored().constData();
+
+        w.findChild<QAction*>("ActualSize1")->trigger();
+        ASSERT_TRUE(waitFor([&] { return w.board()->scale() == 1.0; }));
+        w.findChild<QAction*>("ZoomIn1")->trigger();
+        ASSERT_TRUE(waitFor([&] { return w.board()->scale() > 1.2; }));
+        w.saveinifile();
+        EXPECT_TRUE(stored().contains("Zoom=125")) << stored().constData();
+    } // the window closes: the next one hosts on the same port
+
+    // A later run that finds it follows the table's scale, even to a window sized by hand.
+    Tchat again({});
+    again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    again.loadinifile();
+    ASSERT_TRUE(waitFor([&] { return again.board()->scale() > 1.2; }));
+    resizeClient(again, QSize(769, 546));
+    ASSERT_TRUE(waitFor([&] { return again.board()->scale() == 1.0; }));
+    again.saveinifile();
+    EXPECT_TRUE(stored().contains("Zoom=100")) << stored().constData();
+}
+
 } // namespace

@@ -61,6 +61,24 @@ TEST_F(TchatTest, NewPlayerInfoFillsSeatsAndTheSpyList) {
     EXPECT_EQ(spies(w), QStringList({"6: Cy"}));
 }
 
+TEST_F(TchatTest, ASharedNameShowsItsSlotOnTheNameLabelAndInTheSpyList) {
+    Tchat w({});
+    w.state().myseat = 1;
+    feed(w, {"CMD_newplayerinfo+1+Anna", "CMD_existingplayers+2+Hal", "CMD_existingplayers+3+Cy",
+             "CMD_newplayerinfo+6+Hal"});
+    EXPECT_EQ(w.board()->label_playername(2)->text(), "Hal (2)");
+    EXPECT_EQ(w.board()->label_playername(3)->text(), "Cy");
+    EXPECT_EQ(w.seatCaption(2), "Hal"); // the tally's opponent stays the name itself
+    EXPECT_EQ(spies(w), QStringList({"6: Hal"}));
+    EXPECT_TRUE(chatText(w).contains("Hal (6) is spying.")) << qPrintable(chatText(w));
+    if (const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR"); !dir.isEmpty()) {
+        w.show();
+        w.grab().save(dir + "/shared-name.png");
+    }
+    feed(w, {"CMD_playerdisconnected+6+Hal"});
+    EXPECT_EQ(w.board()->label_playername(2)->text(), "Hal");
+}
+
 TEST_F(TchatTest, DisconnectsAreAnnouncedOnlyForRealPlayersAndListedSpies) {
     Tchat w({});
     // Bo at seat 2, watching; seat 3 empty and out of the game; the computer at seat 4.

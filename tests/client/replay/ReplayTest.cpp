@@ -5,6 +5,7 @@
 
 #include "client/board/Board.h"
 #include "client/chat/ChatPanel.h"
+#include "client/replay/RecordDialog.h"
 #include "client/replay/ReplayBar.h"
 #include "host/HostRecord.h"
 #include "host/TServer.h"
@@ -17,6 +18,11 @@
 #include <QPainter>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLayout>
+#include <QScreen>
+#include <QTreeView>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -45,12 +51,11 @@ QString dump(const ClientSession& s, bool withChat = true) {
                    .arg(m.watching);
         for (int p = 1; p <= 9; ++p) out += QString::number(m.cards[std::size_t(p)].picture) + ',';
     }
-    out += QStringLiteral("|%1|%2|%3|%4|%5|%6|%7|")
+    out += QStringLiteral("|%1|%2|%3|%4|%5|%6|")
                .arg(t.discardPicture)
                .arg(t.drawPicture)
                .arg(t.turnMarkerSeat)
-               .arg(t.roundText(), t.status, t.winnerText)
-               .arg(t.startShown);
+               .arg(t.roundText(), t.status, t.winnerText);
     if (withChat) out += QString::number(const_cast<ClientSession&>(s).chat().lines().size());
     return out;
 }
@@ -133,13 +138,15 @@ TEST_F(Records, AHostedGameIsRecordedOnBothSidesAndReplaysToTheSameBoard) {
 
     // Replayed in the viewer, the last board is the live one, pixel for pixel, both at the
     // table's design size. The maker's logo is left out: it is no game state, and its heart is a
-    // font glyph whose anti-aliasing depends on the process's glyph cache.
+    // font glyph whose anti-aliasing depends on the process's glyph cache. So is the place of
+    // the Start button, which the host's window shows and a viewer never offers.
     const auto boardImage = [](Tchat& w) {
         w.zoomTo(1.0);
         QCoreApplication::processEvents();
         QImage image = w.board()->grab().toImage();
-        const QWidget* logo = w.board()->findChild<QWidget*>("image_logo");
-        if (logo) QPainter(&image).fillRect(logo->geometry(), Qt::black);
+        for (const char* name : {"image_logo", "button_start"})
+            if (const QWidget* part = w.board()->findChild<QWidget*>(name))
+                QPainter(&image).fillRect(part->geometry(), Qt::black);
         return image;
     };
     const QImage liveBoard = boardImage(live);
@@ -151,6 +158,14 @@ TEST_F(Records, AHostedGameIsRecordedOnBothSidesAndReplaysToTheSameBoard) {
     // The live window's own notes ("Loading Solo Game") are no part of the record.
     EXPECT_EQ(dump(viewer.session(), false).toStdString(),
               dump(live.session(), false).toStdString());
+    // The host's record starts no game in the viewer: no Start button, at any step.
+    EXPECT_TRUE(live.board()->button_start()->isVisible());
+    EXPECT_FALSE(viewer.board()->button_start()->isVisible());
+    for (int p = 0; p <= viewer.replay()->count(); p += 7) {
+        viewer.replay()->seek(p);
+        ASSERT_FALSE(viewer.session().table().startShown) << "at step " << p;
+    }
+    viewer.replay()->seek(viewer.replay()->count());
     const QImage replayBoard = boardImage(viewer);
     shot(live.board(), "live-final-board.png");
     shot(viewer.board(), "replay-final-board.png");
@@ -325,4 +340,54 @@ TEST_F(Records, ARematchDealsTheSameFirstRoundFromTheSameDealNumber) {
     EXPECT_EQ(dealA, dealB);
     EXPECT_EQ(startA, startB); // the same rounds and computer seats
     EXPECT_TRUE(verifyHostRecord(b).ok);
+}
+
+TEST_F(Records, TheViewerBarHoldsStillAndTheOpenDialogShowsWholeRecordNames) {
+    // Play and Pause take the same room: nothing beside them moves.
+    ClientSession session;
+    Replay replay(session);
+    ReplayBar bar(replay);
+    bar.resize(760, bar.sizeHint().height());
+    bar.show();
+    const auto placeOfStep = [&] {
+        bar.layout()->activate();
+        return std::make_pair(bar.playButton()->width(), bar.stepButton()->x());
+    };
+    const auto paused = placeOfStep();
+    shot(&bar, "replay-bar-play.png");
+    bar.playButton()->setText("Pause");
+    EXPECT_EQ(placeOfStep(), paused);
+    shot(&bar, "replay-bar-pause.png");
+    bar.playButton()->setText("Play");
+
+    // Records named as the program names them, the longest a dozen characters over the rest.
+    QDir().mkpath(games());
+    const QStringList names{"2026-12-09_0412_You-Klot-Klick-Kling.pelvo-game",
+                            "2026-12-09_0413_Bartholomew-Klot-Klick-Kling_host.pelvo-game",
+                            "2026-12-10_2210_Anna-Bartholomew-Cy-Dee.pelvo-game"};
+    for (const QString& name : names) {
+        QFile file(QDir(games()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const std::unique_ptr<QFileDialog> dialog(newRecordDialog(nullptr, games()));
+    dialog->show();
+    auto* view = dialog->findChild<QTreeView*>("treeView");
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(waitFor([&] { return view->model()->rowCount(view->rootIndex()) == 3; }));
+    const QFontMetrics metrics(view->font());
+    for (int row = 0; row < 3; ++row) {
+        const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
+        const QString name = index.data().toString();
+        // The cell holds the icon and the whole name.
+        EXPECT_GE(view->visualRect(index).width(), metrics.horizontalAdvance(name) + 16)
+            << name.toStdString();
+    }
+    // Wide enough for every column, as far as the screen allows.
+    const int room = dialog->screen()->availableGeometry().width();
+    EXPECT_TRUE(waitFor([&] {
+        return view->header()->length() <= view->viewport()->width() + 2 ||
+               dialog->width() >= room * 9 / 10;
+    })) << view->header()->length() << " " << view->viewport()->width() << " " << dialog->width();
+    EXPECT_LE(dialog->width(), room);
+    shot(dialog.get(), "open-record-dialog.png");
 }
