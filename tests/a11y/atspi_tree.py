@@ -198,6 +198,13 @@ def main():
         check(any(n.startswith("Phrase 1: ") and r == "push button" for n, r in roles),
               "the phrase buttons")
         check(any(n == "Chatter Sounds" for n in names), "the chatter sounds button")
+        check(any(n == "Smilies" and r == "push button" for n, r in roles), "the smilies button")
+        check(("The game lobby's sign", "image") in roles and "The game lobby is closed" in names,
+              "the download window's picture and its sign")
+        unnamed = [r for o, n, r in tree if not n and focusable(o) and r in (
+            "push button", "toggle button", "check box", "radio button", "text", "entry",
+            "combo box", "spin button", "image")]
+        check(not unnamed, "every control the keyboard reaches has a name (%r)" % unnamed)
         news = first(app, lambda n, r: r == "status bar")
         check(news is not None, "a status bar object carrying the table's news")
 
