@@ -69,6 +69,13 @@ protected:
         keyFocus_ = false;
         Button::mousePressEvent(e);
     }
+    // Up and Down change the rounds wherever the focus is, as they did before Tab reached here.
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
+            e->ignore();
+        else
+            Button::keyPressEvent(e);
+    }
 
 private:
     bool keyFocus_ = false;

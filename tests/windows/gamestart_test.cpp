@@ -141,11 +141,14 @@ TEST_F(GameStart, KeyboardAndScreenReader) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // Bot for Player 3
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_EQ(dialog.boxTag("image_bot3"), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(dialog.rounds(), 6) << "Up changes the rounds from a box too";
+    EXPECT_EQ(QApplication::focusWidget(), box("image_bot3"));
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box("image_bot3"));
     EXPECT_FALSE(a->state().checked);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     ASSERT_EQ(ctx.frames.size(), 1);
-    EXPECT_EQ(ctx.frames[0], QByteArray("CMD_startgame++5+0+1+\xFF"));
+    EXPECT_EQ(ctx.frames[0], QByteArray("CMD_startgame++6+0+1+\xFF"));
     EXPECT_TRUE(dialog.isHidden());
 
     dialog.show();
