@@ -154,6 +154,9 @@ void Tchat::buildParts() {
     phraseBar_->setGeometry(485, 269, 280, 20);
     chat_ = new ChatPanel(*session_, client);
     chat_->setGeometry(485, 291, 280, 250);
+    // An icon alone says nothing to a screen reader.
+    if (auto* smilies = chat_->findChild<QWidget*>("button_smilies"))
+        smilies->setAccessibleName(QStringLiteral("Smilies"));
     phraseBar_->raise();
     chat_->raise();
     client->resized = [this] { layoutTable(); };
@@ -188,6 +191,9 @@ void Tchat::buildMenu() {
     QMenu* file = bar->addMenu("&File");
     file->setObjectName("File1");
     startGame1_ = addItem(file, "StartGame1", "Start Game");
+    // The new-game keys of desktop card games; they follow the item's enabled state, so they
+    // work only where the player may start a game.
+    startGame1_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::Key_F2)});
     connect(addItem(file, "HostOrJoin1", "Host or Join a Table…"), &QAction::triggered, this,
             &Tchat::HostOrJoin1Click);
     connect(addItem(file, "FindTableOnline1", "Find a Table Online…"), &QAction::triggered, this,

@@ -107,8 +107,10 @@ Tdownload::Tdownload(QWidget* parent)
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setGeometry(7, 7, 436, 268);
     picture->setPixmap(QPixmap(QStringLiteral(":/download/lobby.jpg"), "JPG"));
+    picture->setAccessibleName(QStringLiteral("The game lobby's sign"));
     // Over the lower half of the picture's sign.
-    text(left, "Label5", QStringLiteral("IS CLOSED"), QRect(107, 71, 236, 34), 28, true, "#d00000");
+    text(left, "Label5", QStringLiteral("IS CLOSED"), QRect(107, 71, 236, 34), 28, true, "#d00000")
+        ->setAccessibleName(QStringLiteral("The game lobby is closed"));
     text(left, "Label1",
          QStringLiteral("Download The Kavrel Hub Now to play this  and other exciting games "
                         "online with other players! "),

@@ -3,6 +3,7 @@
 #include "session/ClientSession.h"
 #include "windows/Art.h"
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,30 +43,70 @@ QPixmap boxPicture(int index) {
     return pm;
 }
 
-// A picture control that reports left clicks.
-class ClickPicture : public QLabel {
+// Shows where the keyboard is only once it has been used: from a Tab into the control until a
+// mouse press, so the dialog looks the same to a mouse player as it always has.
+template <typename Button> class KeyFocus : public Button {
 public:
-    ClickPicture(QWidget* parent, std::function<void()> onClick)
-        : QLabel(parent), onClick_(std::move(onClick)) {
-        setCursor(Qt::PointingHandCursor);
-    }
+    using Button::Button;
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        QLabel::mouseReleaseEvent(event);
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            onClick_();
+    bool showsKeyFocus() const { return keyFocus_ && this->hasFocus(); }
+    void paintKeyFocus(QPainter& p, const QRectF& around) const {
+        if (!showsKeyFocus()) return;
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(Qt::black, 4));
+        p.drawRoundedRect(around, 5, 5);
+        p.setPen(QPen(QColor(255, 230, 0), 2));
+        p.drawRoundedRect(around, 5, 5);
+    }
+    void focusInEvent(QFocusEvent* e) override {
+        if (e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason)
+            keyFocus_ = true;
+        Button::focusInEvent(e);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        keyFocus_ = false;
+        Button::mousePressEvent(e);
+    }
+    // Up and Down change the rounds wherever the focus is, as they did before Tab reached here.
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
+            e->ignore();
+        else
+            Button::keyPressEvent(e);
     }
 
 private:
-    std::function<void()> onClick_;
+    bool keyFocus_ = false;
+};
+
+// The check boxes `image_bot3` and `image_bot4`: a real check box (Tab, Space, a name and a
+// state for a screen reader) drawn as the box picture.
+class BoxButton : public KeyFocus<QCheckBox> {
+public:
+    BoxButton(QWidget* parent, const QString& caption) : KeyFocus<QCheckBox>(parent) {
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+        setAccessibleName(caption);
+    }
+    QPixmap pixmap() const { return boxPicture(isChecked() ? 1 : 0); }
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.drawPixmap(0, 0, pixmap());
+        paintKeyFocus(p, QRectF(3, 1, 28, 28));
+    }
 };
 
 // The painted start button.
-class StartButton : public QAbstractButton {
+class StartButton : public KeyFocus<QAbstractButton> {
 public:
-    explicit StartButton(QWidget* parent) : QAbstractButton(parent) {
+    explicit StartButton(QWidget* parent) : KeyFocus<QAbstractButton>(parent) {
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
         setText(QStringLiteral("Start"));
     }
 
@@ -73,6 +114,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         art::paintStartButton(p, rect(), text(), underMouse(), isDown());
+        paintKeyFocus(p, QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
     }
     void enterEvent(QEnterEvent* e) override {
         update();
@@ -93,10 +135,13 @@ public:
         up_->setObjectName(QStringLiteral("UpDown1_up"));
         up_->setArrowType(Qt::UpArrow);
         up_->setAutoRepeat(true);
+        // The field's Up and Down keys do what the arrows do: the keyboard skips them.
+        up_->setFocusPolicy(Qt::NoFocus);
         down_ = new QToolButton(this);
         down_->setObjectName(QStringLiteral("UpDown1_down"));
         down_->setArrowType(Qt::DownArrow);
         down_->setAutoRepeat(true);
+        down_->setFocusPolicy(Qt::NoFocus);
         connect(up_, &QToolButton::clicked, this, [this] { step(1); });
         connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
     }
@@ -149,11 +194,11 @@ struct Tgamestart::Impl {
     ClientSession& session;
     RoundsField* edit = nullptr;
     UpDown* updown = nullptr;
-    QLabel* bot3 = nullptr;
-    QLabel* bot4 = nullptr;
+    BoxButton* bot3 = nullptr;
+    BoxButton* bot4 = nullptr;
     QAbstractButton* start = nullptr;
 
-    QLabel* box(const QString& name) const {
+    BoxButton* box(const QString& name) const {
         if (name == u"image_bot3") return bot3;
         if (name == u"image_bot4") return bot4;
         return nullptr;
@@ -186,6 +231,8 @@ Tgamestart::Tgamestart(ClientSession& session, QWidget* parent)
 
     d->edit = new RoundsField(this);
     d->edit->setObjectName(QStringLiteral("edit_playtoscore"));
+    d->edit->setAccessibleName(QStringLiteral("Rounds"));
+    d->edit->setAccessibleDescription(QStringLiteral("3 to 9; Up and Down change it"));
     d->edit->setReadOnly(true);
     d->edit->setAlignment(Qt::AlignCenter);
     d->edit->setFont(art::pixelFont(15, true));
@@ -196,9 +243,9 @@ Tgamestart::Tgamestart(ClientSession& session, QWidget* parent)
     d->edit->step = [this](int by) { d->updown->step(by); };
 
     const auto makeBox = [this](const QString& name, const QString& caption, int top) {
-        auto* box = new ClickPicture(this, [this, name] {
-            changebox(name, boxTag(name) == 0 ? 1 : 0); // the click handler of both boxes
-        });
+        auto* box = new BoxButton(this, caption);
+        connect(box, &QAbstractButton::clicked, this,
+                [this, name](bool ticked) { changebox(name, ticked ? 1 : 0); });
         box->setObjectName(name);
         box->setGeometry(44, top, 36, 30);
         auto* label = new QLabel(caption, this);
@@ -223,14 +270,10 @@ Tgamestart::Tgamestart(ClientSession& session, QWidget* parent)
 void Tgamestart::showSettings() {
     const Settings& s = d->session.settings();
     d->updown->setPosition(s.playtoscore);
-    for (QLabel* box : {d->bot3, d->bot4}) {
+    for (BoxButton* box : {d->bot3, d->bot4}) {
         const int index = (box == d->bot3 ? s.bot3 : s.bot4) == 1 ? 1 : 0; // two pictures only
-        box->clear();
-        box->setPixmap(boxPicture(index));
+        box->setChecked(index == 1);
         box->setProperty("Tag", index);
-        box->setAccessibleName(QStringLiteral("Bot for Player %1: %2")
-                                   .arg(box == d->bot3 ? 3 : 4)
-                                   .arg(index == 1 ? QStringLiteral("on") : QStringLiteral("off")));
     }
 }
 
@@ -239,7 +282,7 @@ Tgamestart::~Tgamestart() {
 }
 
 void Tgamestart::changebox(const QString& name, int value) {
-    QLabel* box = d->box(name);
+    BoxButton* box = d->box(name);
     if (!box) return;
     Settings s = d->session.settings();
     (box == d->bot3 ? s.bot3 : s.bot4) = value == 1 ? 1 : 0; // only two pictures exist
@@ -247,7 +290,7 @@ void Tgamestart::changebox(const QString& name, int value) {
 }
 
 int Tgamestart::boxTag(const QString& name) const {
-    const QLabel* box = d->box(name);
+    const BoxButton* box = d->box(name);
     if (!box) return 0;
     return box == d->bot3 ? d->session.settings().bot3 : d->session.settings().bot4;
 }

@@ -15,7 +15,7 @@ public:
     explicit Tgamestart(ClientSession& session, QWidget* parent = nullptr);
     ~Tgamestart() override;
 
-    // Sets the check box `image_bot3` or `image_bot4` to 0 or 1 (picture and tag).
+    // Sets the check box `image_bot3` or `image_bot4` to 0 or 1 (state, picture and tag).
     void changebox(const QString& name, int value);
     int boxTag(const QString& name) const;
     int rounds() const;           // position of UpDown1
@@ -28,8 +28,8 @@ signals:
     void started();
 
 protected:
-    // Without a mouse: Up and Down change the rounds, 3 and 4 tick or clear the computer
-    // boxes, Enter starts.
+    // Without a mouse: Tab walks rounds, the boxes and Start; Up and Down change the rounds,
+    // Space or 3 and 4 tick or clear the computer boxes, Enter starts, Esc cancels.
     void keyPressEvent(QKeyEvent* event) override;
 
 private slots:

@@ -14,15 +14,18 @@ from gi.repository import GLib
 
 failures = []
 heard = []  # what the status bar said at each of its NameChanged events, in order
+renamed = []  # (role, name) of every other name-changed event, in order
 
 
 def on_name_changed(event):
-    # The event names the object; a reader asks it for its name at once, and so do we.
+    # The event names the object; a reader asks it for its name at once and speaks it, so every
+    # event counts.
     try:
+        said = event.source.name
         if event.source.getRoleName() == "status bar":
-            said = event.source.name
-            if not heard or heard[-1] != said:
-                heard.append(said)
+            heard.append(said)
+        else:
+            renamed.append((event.source.getRoleName(), said))
     except Exception:
         pass
 
@@ -115,10 +118,41 @@ def first(app, test):
 def press(obj):
     action = obj.queryAction()
     for i in range(action.nActions):
-        if action.getName(i).lower() in ("press", "click", "activate"):
+        if action.getName(i).lower() in ("press", "click", "activate", "toggle"):
             action.doAction(i)
             return True
     return False
+
+
+def focusable(obj):
+    try:
+        return obj.getState().contains(pyatspi.STATE_FOCUSABLE)
+    except Exception:
+        return False
+
+
+def check_game_options(app):
+    """Every control of the game options the keyboard can reach has a name and a role a reader
+    can use: the rounds field, the two computer check boxes and Start, and nothing unnamed."""
+    dialog = wait_for(lambda: first(app, lambda n, r: n == "Pelvo - Game Start"))
+    check(dialog is not None, "the game options window")
+    if dialog is None:
+        return
+    reachable = [(role(o), name(o)) for o in walk(dialog) if o is not dialog and focusable(o)]
+    print("game options, reachable:", reachable, flush=True)
+    expected = {("text", "Rounds"), ("check box", "Bot for Player 3"),
+                ("check box", "Bot for Player 4"), ("push button", "Start")}
+    check(set(reachable) == expected and len(reachable) == 4,
+          "the game options' keyboard controls (%r)" % reachable)
+    # A box says whether it is ticked, and its action ticks it; twice puts it back.
+    box = first(dialog, lambda n, r: n == "Bot for Player 3" and r == "check box")
+    if box is not None:
+        ticked = lambda: box.getState().contains(pyatspi.STATE_CHECKED)
+        before = ticked()
+        check(press(box), "a check box offers its action")
+        check(wait_for(lambda: ticked() != before, 10), "the action ticks or clears the box")
+        press(box)
+        check(wait_for(lambda: ticked() == before, 10), "and again puts it back")
 
 
 def main():
@@ -164,6 +198,13 @@ def main():
         check(any(n.startswith("Phrase 1: ") and r == "push button" for n, r in roles),
               "the phrase buttons")
         check(any(n == "Chatter Sounds" for n in names), "the chatter sounds button")
+        check(any(n == "Smilies" and r == "push button" for n, r in roles), "the smilies button")
+        check(("The game lobby's sign", "image") in roles and "The game lobby is closed" in names,
+              "the download window's picture and its sign")
+        unnamed = [r for o, n, r in tree if not n and focusable(o) and r in (
+            "push button", "toggle button", "check box", "radio button", "text", "entry",
+            "combo box", "spin button", "image")]
+        check(not unnamed, "every control the keyboard reaches has a name (%r)" % unnamed)
         news = first(app, lambda n, r: r == "status bar")
         check(news is not None, "a status bar object carrying the table's news")
 
@@ -173,6 +214,7 @@ def main():
         dialog_start = wait_for(lambda: first(app, lambda n, r: n == "Start" and
                                               r == "push button"))
         check(dialog_start is not None, "the game options' Start button")
+        check_game_options(app)
         if dialog_start is not None:
             press(dialog_start)
         # Listen closely while the deal comes: the news moves on with every computer's flip.
@@ -197,6 +239,8 @@ def main():
         cell = first(app, lambda n, r: n == "Your card, row 1 column 1: face down")
         check(cell is not None, "own cell row 1 column 1 face down after the deal")
         if cell is not None:
+            del renamed[:]
+            del heard[:]
             check(press(cell), "own cell offers Press")
             flip = wait_for(lambda: next((h for h in heard if h.startswith("You turned up the ")
                                           and h.endswith(" in row 1 column 1.")), None), 20)
@@ -207,6 +251,15 @@ def main():
             check(turned is not None, "the cell's name tells its face after the flip")
             if turned is not None and flip:
                 check(name(turned).split(": ")[1] in flip, "cell and news name the same card")
+            # The flip is news once, and renamed one cell: only it says so; the other 35 cells
+            # and the phrase buttons, unchanged, keep quiet.
+            wait_for(lambda: False, 1)
+            check(len(heard) == 1, "the flip is announced once (%r)" % heard)
+            cells = [n for r, n in renamed if "'s card, row " in n or n.startswith("Your card, ")
+                     or n.startswith("Phrase ")]
+            check(len(cells) == 1 and cells[0].startswith("Your card, row 1 column 1: "),
+                  "a flip sends one name event, for the flipped cell (%d: %r)"
+                  % (len(cells), cells[:4]))
         pile = first(app, lambda n, r: n.startswith("Discard pile: ") and r == "push button")
         check(pile is not None and name(pile) != "Discard pile: empty",
               "the discard pile names its top card")

@@ -3,6 +3,8 @@
 #include "session/ClientSession.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -37,7 +39,7 @@ protected:
 
     QLineEdit* field() { return dialog.findChild<QLineEdit*>("edit_playtoscore"); }
     QToolButton* arrow(const char* name) { return dialog.findChild<QToolButton*>(name); }
-    QLabel* box(const char* name) { return dialog.findChild<QLabel*>(name); }
+    QAbstractButton* box(const char* name) { return dialog.findChild<QAbstractButton*>(name); }
 };
 
 TEST_F(GameStart, DesignState) {
@@ -92,15 +94,16 @@ TEST_F(GameStart, SpinnerStaysWithinThreeToNine) {
 }
 
 TEST_F(GameStart, BoxesToggleAndFollowTheSettings) {
-    const QImage ticked = box("image_bot3")->pixmap().toImage();
+    const QImage ticked = box("image_bot3")->grab().toImage();
     QTest::mouseClick(box("image_bot3"), Qt::LeftButton);
     EXPECT_EQ(dialog.boxTag("image_bot3"), 0);
     EXPECT_EQ(box("image_bot3")->property("Tag").toInt(), 0);
-    EXPECT_NE(box("image_bot3")->pixmap().toImage(), ticked);
+    EXPECT_FALSE(box("image_bot3")->isChecked());
+    EXPECT_NE(box("image_bot3")->grab().toImage(), ticked);
     EXPECT_EQ(dialog.boxTag("image_bot4"), 1) << "boxes are independent";
-    QTest::mouseClick(box("image_bot3"), Qt::LeftButton);
+    QTest::mouseClick(box("image_bot3"), Qt::LeftButton, {}, QPoint(1, 1)); // the whole picture
     EXPECT_EQ(dialog.boxTag("image_bot3"), 1);
-    EXPECT_EQ(box("image_bot3")->pixmap().toImage(), ticked);
+    EXPECT_EQ(box("image_bot3")->grab().toImage(), ticked);
 
     // Settings without the keys read as 0: both unticked.
     dialog.changebox("image_bot3", 0);
@@ -109,6 +112,52 @@ TEST_F(GameStart, BoxesToggleAndFollowTheSettings) {
     dialog.changebox("image_bot4", 7); // only two pictures exist
     EXPECT_EQ(dialog.boxTag("image_bot4"), 0);
     dialog.changebox("image_nothing", 1);
+}
+
+// The dialog without a mouse: Tab walks rounds, both boxes and Start, each named with its role;
+// Space ticks, Enter starts from any of them, Esc cancels.
+TEST_F(GameStart, KeyboardAndScreenReader) {
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    const QList<std::pair<QString, QAccessible::Role>> expected = {
+        {"Rounds", QAccessible::EditableText},
+        {"Bot for Player 3", QAccessible::CheckBox},
+        {"Bot for Player 4", QAccessible::CheckBox},
+        {"Start", QAccessible::Button}};
+    QList<std::pair<QString, QAccessible::Role>> walked;
+    for (int i = 0; i < 5; ++i) {
+        QAccessibleInterface* a =
+            QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+        ASSERT_NE(a, nullptr);
+        walked.append({a->text(QAccessible::Name), a->role()});
+        if (walked.size() == expected.size()) break;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(walked, expected);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), field()) << "Tab comes round, never to the arrows";
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // Bot for Player 3
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(dialog.boxTag("image_bot3"), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(dialog.rounds(), 6) << "Up changes the rounds from a box too";
+    EXPECT_EQ(QApplication::focusWidget(), box("image_bot3"));
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box("image_bot3"));
+    EXPECT_FALSE(a->state().checked);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(ctx.frames.size(), 1);
+    EXPECT_EQ(ctx.frames[0], QByteArray("CMD_startgame++6+0+1+\xFF"));
+    EXPECT_TRUE(dialog.isHidden());
+
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isHidden());
+    EXPECT_EQ(ctx.frames.size(), 1) << "Esc starts nothing";
+    EXPECT_EQ(ctx.saves, 1);
 }
 
 } // namespace
@@ -121,7 +170,14 @@ TEST(GameStartShot, Picture) {
     ClientSession session;
     Tgamestart dialog(session);
     dialog.changebox("image_bot4", 0);
+    // Shown and active, as a player first sees it: no key pressed yet.
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     EXPECT_TRUE(dialog.grab().save(dir + "/gamestart.png"));
+    // After Tab, the keyboard's place shows.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(dialog.grab().save(dir + "/gamestart-tab.png"));
 }
 
 } // namespace

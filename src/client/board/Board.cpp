@@ -4,6 +4,7 @@
 #include "client/board/BoardWidgets.h"
 #include "client/board/CardArt.h"
 #include "session/Announcer.h"
+#include "windows/AccessibleName.h"
 #include "session/ClientSession.h"
 #include "windows/Art.h"
 
@@ -333,6 +334,8 @@ void Board::Impl::build() {
     QObject::connect(qApp, &QApplication::focusChanged, q, [this](QWidget*, QWidget* now) {
         ring->follow(q->focusTargets().contains(now) ? now : nullptr, scale);
     });
+    QObject::connect(ring, &board::FocusRing::keyboardTookOver, q,
+                     [this] { ring->follow(focusedTarget(), scale); });
 }
 
 void Board::Impl::recordDesign() {
@@ -540,23 +543,23 @@ void Board::Impl::describe() {
         if (m.watching) name += QStringLiteral(", just watching");
         if (m.sittingOut) name += QStringLiteral(", not playing");
         if (m.penalty) name += QStringLiteral(", penalty");
-        f.name->setAccessibleName(name);
-        f.score->setAccessibleName(m.caption() + QStringLiteral("'s score: ") +
-                                   QString::number(m.score));
+        renameAccessible(f.name, name);
+        renameAccessible(f.score,
+                         m.caption() + QStringLiteral("'s score: ") + QString::number(m.score));
         for (int g = 1; g <= 9; ++g)
-            f.cards[g]->setAccessibleName(speech::cellDescription(t, seat, g, me));
+            renameAccessible(f.cards[g], speech::cellDescription(t, seat, g, me));
     }
     const QString top =
         t.discardPicture < 0 ? QStringLiteral("empty") : speech::cardName(t.discardPicture);
-    discard->setAccessibleName(QStringLiteral("Discard pile: ") + top);
-    idiscard->setAccessibleName(QStringLiteral("Picked up from the discard pile: ") + top);
-    draw->setAccessibleName(t.drawInHand && t.drawPicture > 0
-                                ? QStringLiteral("Draw pile: you drew the ") +
-                                      speech::cardName(t.drawPicture)
-                                : QStringLiteral("Draw pile"));
-    idraw->setAccessibleName(QStringLiteral("Drawn card: ") + speech::cardName(t.drawPicture));
-    status->setAccessibleName(t.status);
-    roundnum->setAccessibleName(t.roundText());
+    renameAccessible(discard, QStringLiteral("Discard pile: ") + top);
+    renameAccessible(idiscard, QStringLiteral("Picked up from the discard pile: ") + top);
+    renameAccessible(draw, t.drawInHand && t.drawPicture > 0
+                               ? QStringLiteral("Draw pile: you drew the ") +
+                                     speech::cardName(t.drawPicture)
+                               : QStringLiteral("Draw pile"));
+    renameAccessible(idraw, QStringLiteral("Drawn card: ") + speech::cardName(t.drawPicture));
+    renameAccessible(status, t.status);
+    renameAccessible(roundnum, t.roundText());
 }
 
 // ---- Keyboard ----

@@ -1,8 +1,11 @@
 #include "client/board/BoardWidgets.h"
 
 #include "client/board/CardArt.h"
+#include "windows/AccessibleName.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -81,10 +84,41 @@ FocusRing::FocusRing(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     hide();
+    qApp->installEventFilter(this);
+}
+
+bool FocusRing::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress &&
+        type != QEvent::MouseButtonDblClick)
+        return false;
+    const auto* w = qobject_cast<QWidget*>(watched);
+    if (!w || w->window() != window()) return false;
+    if (type == QEvent::KeyPress) {
+        // Modifiers alone (Ctrl held for a click) are not keyboard use.
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Control:
+        case Qt::Key_Shift:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
+        case Qt::Key_AltGr:
+            return false;
+        default:
+            break;
+        }
+        if (!keyboard_) {
+            keyboard_ = true;
+            emit keyboardTookOver();
+        }
+    } else {
+        keyboard_ = false;
+        hide();
+    }
+    return false;
 }
 
 void FocusRing::follow(const QWidget* target, qreal scale) {
-    if (!target || !target->isVisible()) {
+    if (!keyboard_ || !target || !target->isVisible()) {
         hide();
         return;
     }
@@ -131,13 +165,19 @@ void AnnouncementLine::publish() {
     if (pending_.isEmpty()) return;
     const QString text = pending_.join(u' ');
     pending_.clear();
-    setAccessibleName(text);
-    setAccessibleDescription(text);
-    // The same news twice (two turns in a row) must still be heard: send the events anyway.
-    QAccessibleEvent name(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&name);
-    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&description);
+    // Setting a name or description sends its own event; a reader hears each one, so exactly
+    // one of each goes out per line. The same news twice (two turns in a row) must still be
+    // heard: then the events are sent by hand.
+    if (!renameAccessible(this, text)) {
+        QAccessibleEvent name(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&name);
+    }
+    if (accessibleDescription() != text) {
+        setAccessibleDescription(text);
+    } else {
+        QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&description);
+    }
 }
 
 } // namespace pelvo::board

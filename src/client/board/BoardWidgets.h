@@ -56,19 +56,28 @@ protected:
 };
 
 // A thick ring, yellow inside black, round the control the keyboard acts on: it reads on the
-// felt, on white card faces and on red backs alike.
+// felt, on white card faces and on red backs alike. It shows only while the keyboard is in use
+// (from a key press in its window until the next mouse press there), so a mouse player never
+// sees a ring that looks like a "click here" hint.
 class FocusRing : public QWidget {
     Q_OBJECT
 public:
     explicit FocusRing(QWidget* parent);
-    // Surrounds `target` (a sibling), or hides for none.
+    // Surrounds `target` (a sibling) while the keyboard is in use; hides for none.
     void follow(const QWidget* target, qreal scale);
+    bool keyboardInUse() const { return keyboard_; }
+
+signals:
+    // A key was pressed after the mouse: the owner shows the ring where the focus is.
+    void keyboardTookOver();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     qreal scale_ = 1.0;
+    bool keyboard_ = false;
 };
 
 // Where a screen reader hears what happens at the table: a status object whose name and

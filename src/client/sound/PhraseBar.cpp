@@ -1,6 +1,7 @@
 #include "client/sound/PhraseBar.h"
 
 #include "session/ClientSession.h"
+#include "windows/AccessibleName.h"
 
 #include <QAction>
 #include <QMenu>
@@ -156,11 +157,11 @@ PhraseBar::PhraseBar(ClientSession& session, QWidget* parent)
         const QStringList& phrases = d->session.settings().phrases;
         for (int n = 1; n <= 9; ++n) {
             d->buttons[n]->setToolTip(phrases.value(n - 1));
-            d->buttons[n]->setAccessibleName(QStringLiteral("Phrase %1: %2")
-                                                 .arg(n)
-                                                 .arg(phrases.value(n - 1).isEmpty()
-                                                          ? QStringLiteral("empty")
-                                                          : phrases.value(n - 1)));
+            renameAccessible(d->buttons[n],
+                             QStringLiteral("Phrase %1: %2")
+                                 .arg(n)
+                                 .arg(phrases.value(n - 1).isEmpty() ? QStringLiteral("empty")
+                                                                     : phrases.value(n - 1)));
         }
     };
     showPhrases();
