@@ -2,6 +2,7 @@
 // hands out join codes for private tables and runs the lobby chat. docs/hub.md is its interface.
 
 // own
+#include "host/DiscoveryResponder.h"
 #include "host/EventLog.h"
 #include "hub/HubService.h"
 #include "hub/LocalTableLauncher.h"
@@ -13,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QHttpServer>
 #include <QHttpServerResponse>
 #include <QTextStream>
@@ -175,6 +177,18 @@ int main(int argc, char** argv) {
         err << "pelvo-hub: cannot listen on port " << *port << "\n";
         return 1;
     }
+
+    // Windows on this network that look for tables on the hub's port find the hub itself, so a
+    // lobby window can offer it without anyone typing an address.
+    pelvo::DiscoveryResponder finder([port = quint16(*port)] {
+        pelvo::discovery::TableInfo info;
+        info.tableName = QStringLiteral("Pelvo hub");
+        info.hostName = QHostInfo::localHostName();
+        info.port = port;
+        return info;
+    });
+    if (!finder.start(quint16(*port)))
+        err << "pelvo-hub: no search answers on UDP port " << *port << " (taken)\n";
 
     std::unique_ptr<QHttpServer> metrics;
     if (metricsPort) {

@@ -5,10 +5,12 @@
 #include "host/TableProcess.h"
 #include "hub/HubProcess.h"
 #include "hub/LobbyClient.h"
+#include "protocol/Discovery.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +160,25 @@ TEST(HubProcess, LobbyChatReachesEveryoneAndNewcomersGetTheHistory) {
     LobbyClient lost;
     lost.open(hub.port, "/v1/elsewhere");
     EXPECT_TRUE(lost.waitClosed());
+}
+
+// A lobby window on the same network finds the hub by the table search sent to the hub's port.
+TEST(HubProcess, AnswersTheTableSearchOnItsOwnPort) {
+    HubProcess hub;
+    ASSERT_TRUE(hub.start());
+    QUdpSocket searcher;
+    ASSERT_TRUE(searcher.bind(QHostAddress::LocalHost, 0));
+    searcher.writeDatagram(QByteArray("not a query"), QHostAddress::LocalHost, hub.port);
+    searcher.writeDatagram(discovery::query(), QHostAddress::LocalHost, hub.port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return searcher.hasPendingDatagrams(); }, 5000));
+    QByteArray datagram(int(searcher.pendingDatagramSize()), Qt::Uninitialized);
+    searcher.readDatagram(datagram.data(), datagram.size());
+    const auto found = discovery::readAnswer(datagram);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->port, hub.port);
+    EXPECT_EQ(found->tableName, "Pelvo hub");
+    QTest::qWait(200);
+    EXPECT_FALSE(searcher.hasPendingDatagrams()) << "only the query is answered";
 }
 
 TEST(HubProcess, AKilledHubComesBackAndListsTheRunningGameAgain) {
