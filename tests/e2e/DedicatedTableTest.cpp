@@ -26,7 +26,6 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -38,7 +37,7 @@ namespace pelvo {
 namespace {
 
 QString chatOf(const Tchat& w) {
-    return w.chat()->mainchat()->toPlainText();
+    return w.chat()->plainText();
 }
 
 void shoot(QWidget& w, const QString& name) {

@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QTest>
-#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -78,7 +77,7 @@ TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
     panel.mychat()->setText("<Enter Chat Here>");
     QTest::qWait(20);
 
-    const QFontInfo font(panel.mainchat()->document()->defaultFont());
+    const QFontInfo font(chatFont(panel.chatModel().textSize()));
     RecordProperty("font", font.family().toStdString());
     const QImage shot = panel.grab().toImage();
     EXPECT_EQ(shot.size(), QSize(280, 260) * shot.devicePixelRatio());
