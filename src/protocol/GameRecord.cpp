@@ -10,6 +10,7 @@
 
 // std
 #include <cstdint>
+#include <utility>
 
 namespace pelvo {
 
@@ -204,6 +205,8 @@ bool RecordReader::parse(const QByteArray& line, int lineNo, RecordEvent& e, QSt
 
 bool RecordReader::next(RecordEvent& event) {
     if (done_ || !ok()) return false;
+    if (std::exchange(moved_, false) && !device_.seek(offset_))
+        return fail(line_, QStringLiteral("the file cannot be read."));
     const int lineNo = line_;
     QByteArray line;
     bool cut = false;
@@ -224,16 +227,16 @@ bool RecordReader::next(RecordEvent& event) {
 }
 
 bool RecordReader::readAt(qint64 offset, int line, RecordEvent& event) {
-    const qint64 resume = device_.pos();
+    // Steps are mostly read in order: the device moves only when they are not.
+    moved_ = true;
+    if (device_.pos() != offset && !device_.seek(offset)) return false;
+    const qint64 saved = offset_;
     QByteArray text;
     bool cut = false;
-    const qint64 saved = offset_;
-    bool read = device_.seek(offset) && readLine(text, cut) && !cut;
+    const bool read = readLine(text, cut) && !cut;
     offset_ = saved;
     QString why;
-    read = read && parse(text, line, event, why);
-    device_.seek(resume);
-    return read;
+    return read && parse(text, line, event, why);
 }
 
 GameRecord readRecord(const QByteArray& bytes) {

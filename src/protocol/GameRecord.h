@@ -74,8 +74,8 @@ public:
     GameRecord::Kind kind() const { return kind_; }
     // The next event; false at the end line's successor, or at a fault (error() says which).
     bool next(RecordEvent& event);
-    // The event whose line starts at `offset` (an offset a step of next() reported), without
-    // moving the reading of next(). False when it no longer reads.
+    // The event whose line starts at `offset` (an offset a step of next() reported); next()
+    // goes on where it was. False when it no longer reads.
     bool readAt(qint64 offset, int line, RecordEvent& event);
     // Where the event the next call of next() returns starts.
     qint64 offset() const { return offset_; }
@@ -98,6 +98,7 @@ private:
     int line_ = 1; // of the line next() reads next
     bool complete_ = false;
     bool done_ = false;
+    bool moved_ = false; // readAt() left the device elsewhere
     QString error_;
     int errorLine_ = 0;
 };

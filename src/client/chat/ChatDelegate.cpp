@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QTextCursor>
@@ -53,11 +54,33 @@ void ChatDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->restore();
 }
 
+int ChatDelegate::oneLineHeight() const {
+    if (lineHeightSize_ != model_.textSize()) {
+        ChatRow plain;
+        plain.segments.push_back({ChatSegment::Kind::Text, QStringLiteral("X"), 0});
+        lineHeight_ = int(std::ceil(layOut(plain)->size().height()));
+        lineHeightSize_ = model_.textSize();
+    }
+    return lineHeight_;
+}
+
+bool ChatDelegate::fitsOneLine(const ChatRow& row, int width) const {
+    // Most lines are short words without pictures: their height is known without a layout.
+    // Bold is the widest of the styles, so a line that fits in bold fits.
+    QFont bold = chatFont(model_.textSize());
+    bold.setBold(true);
+    const QFontMetricsF metrics(bold, view_.viewport());
+    for (const ChatSegment& s : row.segments)
+        if (s.kind == ChatSegment::Kind::Smiley) return false;
+    return metrics.horizontalAdvance(row.plainText()) < width - 1;
+}
+
 QSize ChatDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
     const ChatRow& row = model_.row(index.row());
     const int width = textWidth();
     if (row.measuredWidth != width || row.measuredSize != model_.textSize()) {
-        row.height = int(std::ceil(layOut(row)->size().height()));
+        row.height = fitsOneLine(row, width) ? oneLineHeight()
+                                             : int(std::ceil(layOut(row)->size().height()));
         row.measuredWidth = width;
         row.measuredSize = model_.textSize();
     }

@@ -39,9 +39,13 @@ private:
     int textWidth() const;
     QRect textRect(const QModelIndex& index, const QRect& rect) const;
     std::unique_ptr<ChatDocument> layOut(const ChatRow& row, bool selected = false) const;
+    int oneLineHeight() const;
+    bool fitsOneLine(const ChatRow& row, int width) const;
 
     const ChatModel& model_;
     QAbstractItemView& view_;
+    mutable int lineHeight_ = 0; // of a line without pictures, at the text size below
+    mutable int lineHeightSize_ = -1;
 };
 
 } // namespace pelvo
