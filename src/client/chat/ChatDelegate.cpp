@@ -32,7 +32,7 @@ std::unique_ptr<ChatDocument> ChatDelegate::layOut(const ChatRow& row, bool sele
     QTextCursor c(doc.get());
     const QColor colour =
         selected ? view_.palette().color(QPalette::HighlightedText) : model_.colourOf(row.sender);
-    ChatDocument::draw(c, row, colour);
+    ChatDocument::draw(c, row, colour, selected);
     doc->setTextWidth(textWidth());
     return doc;
 }

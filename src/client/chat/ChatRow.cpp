@@ -124,7 +124,7 @@ int ChatDocument::linkSlot(const QString& href) {
     return ok ? slot : -1;
 }
 
-void ChatDocument::draw(QTextCursor& c, const ChatRow& row, const QColor& colour) {
+void ChatDocument::draw(QTextCursor& c, const ChatRow& row, const QColor& colour, bool selected) {
     QTextCharFormat fmt;
     fmt.setForeground(colour);
     fmt.setFontWeight(QFont::Bold);
@@ -138,7 +138,7 @@ void ChatDocument::draw(QTextCursor& c, const ChatRow& row, const QColor& colour
             QTextCharFormat link;
             link.setAnchor(true);
             link.setAnchorHref(linkScheme + u':' + QString::number(s.value));
-            link.setForeground(linkColour);
+            link.setForeground(selected ? colour : linkColour);
             link.setFontUnderline(true);
             link.setFontWeight(QFont::Normal);
             c.insertText(s.text, link);

@@ -67,8 +67,10 @@ public:
     static QString smileyName(int index);
     // Link slot of an anchor the document holds; -1 for any other.
     static int linkSlot(const QString& href);
-    // Appends `row` drawn in `colour` at the cursor, as one paragraph's content.
-    static void draw(QTextCursor& cursor, const ChatRow& row, const QColor& colour);
+    // Appends `row` drawn in `colour` at the cursor, as one paragraph's content; addresses
+    // are green unless `selected` (then they take `colour` too).
+    static void draw(QTextCursor& cursor, const ChatRow& row, const QColor& colour,
+                     bool selected = false);
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;

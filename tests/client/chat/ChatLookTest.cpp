@@ -4,6 +4,7 @@
 #include "ChatTestSupport.h"
 
 #include "client/chat/ChatPanel.h"
+#include "client/chat/ChatView.h"
 #include "client/chat/Smilies.h"
 
 #include <QLineEdit>
@@ -94,6 +95,8 @@ TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
     if (const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR"); !dir.isEmpty()) {
         const QString path = dir + "/chat.png";
         shot.save(path);
+        panel.mainchat()->setCurrentIndex(panel.mainchat()->model()->index(3, 0));
+        panel.grab().save(QString(path).replace(".png", "-selected.png"));
         auto* menu = panel.findChild<QMenu*>("popup_smilies");
         panel.button_smiliesClick();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
