@@ -1,18 +1,23 @@
 // Cost of one chat line as the conversation grows: the time to add line 1,000 and line 20,000
 // (both should be flat), the memory held after 5,000 and 50,000 lines (the history keeps the
 // last 5,000), and the cost of a sender's colour changes. Lines mix system notices, four
-// senders, links and smilies, and the panel is shown and painted as in play.
+// senders, links and smilies, and the panel is shown and painted as in play. Last, the same
+// sender's lines reaching a shown game window as received lines, in one colour and alternating.
 
+#include "client/Tchat.h"
 #include "client/chat/ChatPanel.h"
 #include "session/ClientSession.h"
 
+#include <QElapsedTimer>
 #include <QFile>
-#include <QTextBrowser>
+#include <QTemporaryDir>
 
 #include "QtBenchmarkMain.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 namespace {
@@ -145,6 +150,46 @@ void BM_SenderLines(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SenderLines)->Arg(1)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Seconds for 2,000 lines of one sender to reach a shown game window the way the host's lines
+// do (queued as received, handled by the window's timer), each handled and shown before the
+// next arrives: in one colour, or alternating between two.
+double feedWindow(bool alternate) {
+    pelvo::Tchat window({});
+    window.show();
+    QApplication::processEvents();
+    QElapsedTimer clock;
+    clock.start();
+    for (int n = 0; n < 2000; ++n) {
+        const bool red = alternate && n % 2 == 1;
+        window.receivedlist().append(
+            QStringLiteral("CMD_chat+1+Anna chats: line %1 of a longer "
+                           "talk|%2")
+                .arg(n)
+                .arg(red ? QStringLiteral("clRed") : QStringLiteral("clNavy")));
+        window.Timer1Timer();
+        QApplication::processEvents();
+    }
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+void BM_WindowSenderLines(benchmark::State& state) {
+    QTemporaryDir home;
+    qputenv("PELVO_HOME", home.path().toUtf8());
+    std::array<double, 3> one{}, alternating{};
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < one.size(); ++i) {
+            one[i] = feedWindow(false);
+            alternating[i] = feedWindow(true);
+        }
+    }
+    std::sort(one.begin(), one.end());
+    std::sort(alternating.begin(), alternating.end());
+    state.counters["one_colour_s"] = one[1]; // medians
+    state.counters["alternating_s"] = alternating[1];
+    state.counters["alternating_over_one"] = alternating[1] / one[1];
+}
+BENCHMARK(BM_WindowSenderLines)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -1,6 +1,8 @@
 // Stepping through a recorded five-round game in the replay viewer: every step back from the
 // end to the start, timed one by one; the worst one must feel instant (well under 50 ms). Once
 // through the session alone, once through the whole viewer window with its board painted.
+// Last, a player's record of nothing but chat lines taken to its end in the viewer window: the
+// time, the memory the process grew by at its peak, and a step back from the end.
 #include "QtBenchmarkMain.h"
 
 #include "client/Tchat.h"
@@ -96,6 +98,55 @@ void BM_ViewerStepBackThroughFiveRounds(benchmark::State& state) {
     walkBack(state, *viewer.replay(), [&] { viewer.board()->repaint(); });
 }
 BENCHMARK(BM_ViewerStepBackThroughFiveRounds)->Unit(benchmark::kMillisecond);
+
+double statusMiB(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+void BM_ViewerChatRecordToEnd(benchmark::State& state) {
+    const int lines = int(state.range(0));
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("chat.pelvo-game");
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("pelvo-game 1 player\n");
+        for (int n = 1; n <= lines; ++n)
+            file.write(QByteArray::number(n) + " host CMD_chat+1+line " + QByteArray::number(n) +
+                       "|clRed\n");
+        file.write(QByteArray::number(lines + 1) + " end game-over\n");
+    }
+    for (auto _ : state) {
+        QFile refs(QStringLiteral("/proc/self/clear_refs"));
+        if (refs.open(QIODevice::WriteOnly)) refs.write("5"); // the peak starts afresh
+        refs.close();
+        const double before = statusMiB("VmRSS:");
+        QElapsedTimer clock;
+        clock.start();
+        pelvo::Tchat viewer({QStringLiteral("--replay"), path});
+        viewer.show();
+        QApplication::processEvents(); // the window opens its record
+        viewer.replay()->seek(viewer.replay()->count()); // the slider's End
+        QApplication::processEvents();
+        state.counters["to_end_s"] = double(clock.nsecsElapsed()) / 1e9;
+        clock.restart();
+        viewer.replay()->back();
+        QApplication::processEvents();
+        state.counters["step_back_ms"] = double(clock.nsecsElapsed()) / 1e6;
+        state.counters["steps"] = viewer.replay()->count();
+        state.counters["peak_growth_MiB"] = statusMiB("VmHWM:") - before;
+    }
+}
+BENCHMARK(BM_ViewerChatRecordToEnd)
+    ->Arg(100000)
+    ->Arg(500000)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -642,7 +642,7 @@ void Tchat::restoreAndRaise() {
 void Tchat::dumpChat() const {
     QSaveFile file(chatDumpPath_);
     if (!file.open(QIODevice::WriteOnly)) return;
-    file.write(chat_->mainchat()->toPlainText().toUtf8());
+    file.write(chat_->plainText().toUtf8());
     file.commit();
 }
 

@@ -57,11 +57,10 @@ void Tchat::buildReplay() {
 bool Tchat::openReplay(const QString& path) {
     if (!replay_) return false;
     replayBar_->pause();
-    const GameRecord record = readRecordFile(path);
-    replay_->load(record);
+    replay_->open(path);
     setWindowTitle(QStringLiteral("Pelvo \u2013 %1").arg(QFileInfo(path).fileName()));
-    if (!record.ok()) {
-        QString text = record.error;
+    if (!replay_->error().isEmpty()) {
+        QString text = replay_->error();
         if (replay_->count() > 0) text += QStringLiteral("\nShown: what could be read before it.");
         showNotice(this, QStringLiteral("Game Record"), text, NoticeIcon::Warning);
         // What could be read is shown as far as it goes.

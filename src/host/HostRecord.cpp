@@ -5,11 +5,16 @@
 #include "protocol/Notices.h"
 
 // Qt
+#include <QBuffer>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QHash>
 #include <QSet>
 
 // std
+#include <deque>
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace pelvo {
@@ -254,31 +259,68 @@ namespace {
 
 class CollectingOutbox : public Outbox {
 public:
-    QList<std::pair<QByteArray, QByteArray>>* out = nullptr;
+    std::deque<std::pair<QByteArray, QByteArray>>* out = nullptr;
     void send(int slot, const QByteArray& frame) override {
-        out->append({record::toSlot(slot), withoutTerminator(frame)});
+        out->push_back({record::toSlot(slot), withoutTerminator(frame)});
     }
 };
 
 } // namespace
 
-VerifyResult verifyHostRecord(const GameRecord& record) {
+namespace {
+
+using Opener = std::function<std::unique_ptr<QIODevice>()>;
+
+// The tokens the table handed out, in the order they first appear in the record, read ahead
+// of the run on a reader of its own only as far as a new one is needed.
+class TokenLookahead {
+public:
+    explicit TokenLookahead(std::unique_ptr<QIODevice> device)
+        : device_(std::move(device)), reader_(*device_) {}
+
+    QString nextUnused(const QSet<QString>& used) {
+        while (!seen_.empty() && used.contains(seen_.front())) seen_.pop_front();
+        for (const QString& t : seen_)
+            if (!used.contains(t)) return t;
+        RecordEvent e;
+        while (reader_.next(e)) {
+            if (e.slot("to") == 0 || !e.text.startsWith("CMD_reclaimtoken+")) continue;
+            const auto n = notice::decode<notice::ReclaimToken>(
+                e.textString().mid(int(qstrlen("CMD_reclaimtoken+"))));
+            if (!n) continue;
+            seen_.push_back(n->token);
+            if (!used.contains(n->token)) return n->token;
+        }
+        return {};
+    }
+
+private:
+    std::unique_ptr<QIODevice> device_;
+    RecordReader reader_;
+    std::deque<QString> seen_; // read, not yet handed out
+};
+
+VerifyResult verifyStream(const Opener& open) {
     VerifyResult result;
     auto fail = [&result](int line, const QString& what) {
         result.ok = false;
         result.message = QStringLiteral("Line %1: %2").arg(line).arg(what);
         return result;
     };
-    if (record.kind != GameRecord::Kind::Host)
-        return fail(1, QStringLiteral("a player's record holds no host inputs to run."));
-    if (!record.ok()) {
-        result.message = record.error;
+    const std::unique_ptr<QIODevice> device = open();
+    if (!device) return fail(0, QStringLiteral("the record cannot be read."));
+    RecordReader reader(*device);
+    auto readFault = [&] {
+        result.ok = false;
+        result.message = reader.error();
         return result;
-    }
+    };
+    if (!reader.ok()) return readFault();
+    if (reader.kind() != GameRecord::Kind::Host)
+        return fail(1, QStringLiteral("a player's record holds no host inputs to run."));
 
     // The header: everything the engine knew before the game's first input.
-    const auto deal = recordDeal(record);
-    if (!deal) return fail(2, QStringLiteral("the record names no deal number."));
+    std::optional<std::uint64_t> deal;
     bool windowless = false;
     int reserveSeconds = 0;
     bool holdSeats = true; // records from before the choice held seats
@@ -291,12 +333,20 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
         QString name;
     };
     QList<SeatLine> seatLines;
-    qsizetype first = 0;
-    for (; first < record.events.size(); ++first) {
-        const RecordEvent& e = record.events[first];
-        if (e.who != record::table) break;
+    RecordEvent e;
+    bool pending = false; // e holds the first input
+    int lastLine = 1;
+    while (reader.next(e)) {
+        lastLine = e.line;
+        if (e.who != record::table) {
+            pending = true;
+            break;
+        }
         const auto [word, rest] = split(e.text);
         if (word == "deal") {
+            bool ok = false;
+            const std::uint64_t number = rest.toULongLong(&ok);
+            if (ok && !deal) deal = number;
         } else if (word == "windowless") {
             windowless = rest == "1";
         } else if (word == "reserve") {
@@ -323,13 +373,17 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
             const qsizetype nameAt = parts[0].size() + parts[1].size() + 2;
             seatLines.append({slot, parts[1] == "1", QString::fromUtf8(rest.mid(nameAt))});
         } else {
+            pending = true;
             break; // the first input
         }
     }
+    if (!reader.ok()) return readFault();
+    if (!deal) return fail(2, QStringLiteral("the record names no deal number."));
     if (slotCount < 0 || slotCount > MaxOpenSlots)
-        return fail(record.events.value(first).line, QStringLiteral("slots out of range."));
+        return fail(pending ? e.line : lastLine + 1, QStringLiteral("slots out of range."));
 
-    QList<std::pair<QByteArray, QByteArray>> produced;
+    // Notices the engine sent that the record has not yet matched, oldest first.
+    std::deque<std::pair<QByteArray, QByteArray>> produced;
     CollectingOutbox outbox;
     outbox.out = &produced;
     Random deals, bots;
@@ -339,27 +393,19 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
     // then, in the order they first appear.
     qint64 eventMs = 0;
     engine.wallClock = [&eventMs] { return eventMs; };
-    QStringList tokens;
     QSet<QString> usedTokens;
     for (int s = 1; s <= Seats; ++s) usedTokens.insert(engine.tokenOf(s));
-    for (const RecordEvent& e : record.events)
-        if (e.slot("to") != 0 && e.text.startsWith("CMD_reclaimtoken+"))
-            if (const auto n = notice::decode<notice::ReclaimToken>(
-                    e.textString().mid(int(qstrlen("CMD_reclaimtoken+")))))
-                tokens << n->token;
+    TokenLookahead tokens(open());
     engine.tokenSource = [&tokens, &usedTokens] {
-        for (const QString& t : tokens)
-            if (!usedTokens.contains(t)) {
-                usedTokens.insert(t);
-                return t;
-            }
-        return QString();
+        const QString t = tokens.nextUnused(usedTokens);
+        if (!t.isEmpty()) usedTokens.insert(t);
+        return t;
     };
     engine.botSpeed = [] { return 1; };
     engine.botLevels = levels;
     engine.dealSource = [d = *deal] { return d; };
     engine.dealtHook = [&](int seat) {
-        produced.append({record::table, dealtText(engine.table, seat)});
+        produced.push_back({record::table, dealtText(engine.table, seat)});
     };
     Table& t = engine.table;
     t.slotCount = slotCount;
@@ -369,28 +415,28 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
         t.seats[s.slot].name = s.name;
     }
 
-    qsizetype next = 0; // the next produced notice to compare
-    for (qsizetype i = first; i < record.events.size(); ++i) {
-        const RecordEvent& e = record.events[i];
+    for (; pending || reader.next(e); pending = false) {
+        lastLine = e.line;
         if (e.who == record::end) break;
         const auto [word, rest] = split(e.text);
         const bool output = e.slot("to") != 0 || (e.who == record::table && word == "dealt");
         if (output) {
-            if (next >= produced.size())
+            if (produced.empty())
                 return fail(e.line, QStringLiteral("the engine sent no such notice."));
-            const auto& [who, text] = produced[next++];
+            const auto [who, text] = std::move(produced.front());
+            produced.pop_front();
             if (who != e.who || text != e.text)
                 return fail(e.line, QStringLiteral("the engine sent %1 %2 instead.")
                                         .arg(QString::fromUtf8(who), QString::fromUtf8(text)));
             ++result.notices;
             continue;
         }
-        if (next != produced.size())
+        if (!produced.empty())
             return fail(e.line, QStringLiteral("the engine sent %1 more notices before this "
                                                "input, the first: %2 %3.")
-                                    .arg(produced.size() - next)
-                                    .arg(QString::fromUtf8(produced[next].first),
-                                         QString::fromUtf8(produced[next].second)));
+                                    .arg(produced.size())
+                                    .arg(QString::fromUtf8(produced.front().first),
+                                         QString::fromUtf8(produced.front().second)));
         ++result.inputs;
         eventMs = e.ms;
         if (const int slot = e.slot("from")) {
@@ -419,16 +465,51 @@ VerifyResult verifyHostRecord(const GameRecord& record) {
             return fail(e.line, QStringLiteral("an event the engine does not take."));
         }
     }
-    if (next != produced.size())
-        return fail(record.events.isEmpty() ? 1 : record.events.back().line,
+    if (e.who == record::end) reader.next(e); // nothing may follow the end line
+    if (!reader.ok()) return readFault();
+    if (!produced.empty())
+        return fail(lastLine,
                     QStringLiteral("the engine sent %1 notices more than the record holds.")
-                        .arg(produced.size() - next));
+                        .arg(produced.size()));
     result.ok = true;
     result.message = QStringLiteral("deal %1: %2 inputs, %3 notices, all the same")
                          .arg(*deal)
                          .arg(result.inputs)
                          .arg(result.notices);
     return result;
+}
+
+} // namespace
+
+VerifyResult verifyHostRecord(const GameRecord& record) {
+    if (record.kind == GameRecord::Kind::Host && !record.ok()) {
+        VerifyResult result;
+        result.message = record.error;
+        return result;
+    }
+    // Read again from its text, the way a file is.
+    RecordWriter writer(record.kind);
+    for (const RecordEvent& e : record.events) writer.add(e.ms, e.who, e.text);
+    const QByteArray bytes = writer.bytes();
+    return verifyStream([&bytes]() -> std::unique_ptr<QIODevice> {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(bytes);
+        buffer->open(QIODevice::ReadOnly);
+        return buffer;
+    });
+}
+
+VerifyResult verifyHostRecordFile(const QString& path) {
+    if (QFile file(path); !file.open(QIODevice::ReadOnly)) {
+        VerifyResult result;
+        result.message = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
+        return result;
+    }
+    return verifyStream([&path]() -> std::unique_ptr<QIODevice> {
+        auto file = std::make_unique<QFile>(path);
+        if (!file->open(QIODevice::ReadOnly)) return nullptr;
+        return file;
+    });
 }
 
 } // namespace pelvo

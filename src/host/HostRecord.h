@@ -83,6 +83,8 @@ struct VerifyResult {
 
 // Runs a fresh engine over a host record's inputs and compares every notice.
 VerifyResult verifyHostRecord(const GameRecord& record);
+// The same, reading the file as it goes: a record of any length is checked in little memory.
+VerifyResult verifyHostRecordFile(const QString& path);
 
 // The deal number a host record names, if any.
 std::optional<std::uint64_t> recordDeal(const GameRecord& record);

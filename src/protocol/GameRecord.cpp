@@ -3,6 +3,7 @@
 #include "protocol/PrivateFile.h"
 
 // Qt
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 
 // std
 #include <cstdint>
+#include <utility>
 
 namespace pelvo {
 
@@ -110,67 +112,150 @@ bool unescapeRecordText(const QByteArray& text, QByteArray& out) {
     return true;
 }
 
-GameRecord readRecord(const QByteArray& bytes) {
-    GameRecord r;
-    auto fail = [&r](int line, const QString& what) {
-        r.errorLine = line;
-        r.error = QStringLiteral("Line %1: %2").arg(line).arg(what);
-        return r;
-    };
-    if (bytes.isEmpty())
-        return fail(1, QStringLiteral("the file is empty; it is not a game record."));
-    const QList<QByteArray> lines = bytes.split('\n');
-    // A record ends with a newline: the last piece is empty unless the file was cut.
-    const bool cut = !lines.back().isEmpty();
-    const qsizetype count = cut ? lines.size() : lines.size() - 1;
-
-    const QList<QByteArray> head = lines[0].trimmed().split(' ');
-    if (head.size() != 3 || head[0] != record::magic)
-        return fail(1, QStringLiteral("this is not a Pelvo game record."));
-    if (!allDigits(head[1]))
-        return fail(1, QStringLiteral("the record's version \"%1\" is not a number.")
-                           .arg(QString::fromUtf8(head[1])));
-    if (head[1].toInt() != record::version)
-        return fail(1, QStringLiteral("the record is of version %1; this program reads version %2.")
-                           .arg(QString::fromUtf8(head[1]))
-                           .arg(record::version));
-    if (head[2] == "player")
-        r.kind = GameRecord::Kind::Player;
-    else if (head[2] == "host")
-        r.kind = GameRecord::Kind::Host;
-    else
-        return fail(
-            1, QStringLiteral("unknown kind of record \"%1\".").arg(QString::fromUtf8(head[2])));
-
-    for (qsizetype i = 1; i < count; ++i) {
-        const int lineNo = int(i + 1);
-        QByteArray line = lines[i];
-        if (line.endsWith('\r')) line.chop(1);
-        if (r.complete) return fail(lineNo, QStringLiteral("there is more after the end line."));
-        if (cut && i == count - 1)
-            return fail(lineNo, QStringLiteral("the line is cut off; the file is truncated."));
-        const qsizetype a = line.indexOf(' ');
-        const qsizetype b = a < 0 ? -1 : line.indexOf(' ', a + 1);
-        if (b < 0)
-            return fail(lineNo, QStringLiteral("not an event (expected a time in ms, a sender and "
-                                               "a text)."));
-        RecordEvent e;
-        const QByteArray ms = line.left(a);
-        if (!allDigits(ms))
-            return fail(lineNo, QStringLiteral("the time \"%1\" is not a number of milliseconds.")
-                                    .arg(QString::fromUtf8(ms.left(20))));
-        e.ms = ms.toLongLong();
-        e.who = line.mid(a + 1, b - a - 1);
-        if (e.who.isEmpty()) return fail(lineNo, QStringLiteral("the event names no sender."));
-        if (!unescapeRecordText(line.mid(b + 1), e.text))
-            return fail(lineNo, QStringLiteral("a malformed \\ escape in the text."));
-        e.line = lineNo;
-        if (e.who == record::end) r.complete = true;
-        r.events.append(std::move(e));
+RecordReader::RecordReader(QIODevice& device) : device_(device) {
+    QByteArray head;
+    bool cut = false;
+    if (!readLine(head, cut)) {
+        fail(1, QStringLiteral("the file is empty; it is not a game record."));
+        return;
     }
-    if (!r.complete)
-        return fail(int(count + (cut ? 0 : 1)),
-                    QStringLiteral("the record stops before its end line; the file is truncated."));
+    line_ = 2;
+    const QList<QByteArray> f = head.trimmed().split(' ');
+    if (f.size() != 3 || f[0] != record::magic) {
+        fail(1, QStringLiteral("this is not a Pelvo game record."));
+    } else if (!allDigits(f[1])) {
+        fail(1, QStringLiteral("the record's version \"%1\" is not a number.")
+                    .arg(QString::fromUtf8(f[1])));
+    } else if (f[1].toInt() != record::version) {
+        fail(1, QStringLiteral("the record is of version %1; this program reads version %2.")
+                    .arg(QString::fromUtf8(f[1]))
+                    .arg(record::version));
+    } else if (f[2] == "player") {
+        kind_ = GameRecord::Kind::Player;
+    } else if (f[2] == "host") {
+        kind_ = GameRecord::Kind::Host;
+    } else {
+        fail(1, QStringLiteral("unknown kind of record \"%1\".").arg(QString::fromUtf8(f[2])));
+    }
+    if (ok() && cut)
+        fail(1, QStringLiteral("the record stops before its end line; the file is truncated."));
+}
+
+bool RecordReader::fail(int line, const QString& what) {
+    if (error_.isEmpty()) {
+        errorLine_ = line;
+        error_ = QStringLiteral("Line %1: %2").arg(line).arg(what);
+    }
+    done_ = true;
+    return false;
+}
+
+bool RecordReader::readLine(QByteArray& line, bool& cut) {
+    line.clear();
+    cut = false;
+    if (device_.atEnd()) return false;
+    line = device_.readLine(MaxLine + 2);
+    offset_ += line.size();
+    if (line.endsWith('\n')) {
+        line.chop(1);
+    } else if (!device_.atEnd()) {
+        // Longer than any line a record holds: skip the rest so that it reads as one.
+        while (!device_.atEnd()) {
+            const QByteArray rest = device_.readLine(MaxLine);
+            offset_ += rest.size();
+            if (rest.endsWith('\n')) break;
+        }
+        line = QByteArray(MaxLine + 1, ' ');
+    } else {
+        cut = true;
+    }
+    if (line.endsWith('\r')) line.chop(1);
+    return true;
+}
+
+bool RecordReader::parse(const QByteArray& line, int lineNo, RecordEvent& e, QString& error) const {
+    if (line.size() > MaxLine) {
+        error = QStringLiteral("the line is too long for a game record.");
+        return false;
+    }
+    const qsizetype a = line.indexOf(' ');
+    const qsizetype b = a < 0 ? -1 : line.indexOf(' ', a + 1);
+    if (b < 0) {
+        error = QStringLiteral("not an event (expected a time in ms, a sender and a text).");
+        return false;
+    }
+    const QByteArray ms = line.left(a);
+    if (!allDigits(ms)) {
+        error = QStringLiteral("the time \"%1\" is not a number of milliseconds.")
+                    .arg(QString::fromUtf8(ms.left(20)));
+        return false;
+    }
+    e.ms = ms.toLongLong();
+    e.who = line.mid(a + 1, b - a - 1);
+    if (e.who.isEmpty()) {
+        error = QStringLiteral("the event names no sender.");
+        return false;
+    }
+    if (!unescapeRecordText(line.mid(b + 1), e.text)) {
+        error = QStringLiteral("a malformed \\ escape in the text.");
+        return false;
+    }
+    e.line = lineNo;
+    return true;
+}
+
+bool RecordReader::next(RecordEvent& event) {
+    if (done_ || !ok()) return false;
+    if (std::exchange(moved_, false) && !device_.seek(offset_))
+        return fail(line_, QStringLiteral("the file cannot be read."));
+    const int lineNo = line_;
+    QByteArray line;
+    bool cut = false;
+    if (!readLine(line, cut)) {
+        done_ = true;
+        if (!complete_)
+            fail(lineNo,
+                 QStringLiteral("the record stops before its end line; the file is truncated."));
+        return false;
+    }
+    ++line_;
+    if (complete_) return fail(lineNo, QStringLiteral("there is more after the end line."));
+    if (cut) return fail(lineNo, QStringLiteral("the line is cut off; the file is truncated."));
+    QString why;
+    if (!parse(line, lineNo, event, why)) return fail(lineNo, why);
+    if (event.who == record::end) complete_ = true;
+    return true;
+}
+
+bool RecordReader::readAt(qint64 offset, int line, RecordEvent& event) {
+    // Steps are mostly read in order: the device moves only when they are not.
+    moved_ = true;
+    if (device_.pos() != offset && !device_.seek(offset)) return false;
+    const qint64 saved = offset_;
+    QByteArray text;
+    bool cut = false;
+    const bool read = readLine(text, cut) && !cut;
+    offset_ = saved;
+    QString why;
+    return read && parse(text, line, event, why);
+}
+
+GameRecord readRecord(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readRecord(buffer);
+}
+
+GameRecord readRecord(QIODevice& device) {
+    GameRecord r;
+    RecordReader reader(device);
+    r.kind = reader.kind();
+    RecordEvent e;
+    while (reader.next(e)) r.events.append(std::move(e));
+    r.complete = reader.complete();
+    r.error = reader.error();
+    r.errorLine = reader.errorLine();
     return r;
 }
 
@@ -181,7 +266,7 @@ GameRecord readRecordFile(const QString& path) {
         r.error = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
         return r;
     }
-    return readRecord(file.readAll());
+    return readRecord(file);
 }
 
 RecordWriter::RecordWriter(GameRecord::Kind kind) {

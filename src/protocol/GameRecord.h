@@ -14,6 +14,7 @@
 
 // Qt
 #include <QByteArray>
+#include <QIODevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -60,8 +61,51 @@ struct GameRecord {
     bool ok() const { return error.isEmpty(); }
 };
 
+// Reads a record event by event from a device, holding one line at a time, so a record of any
+// length is read in little memory. Never throws.
+class RecordReader {
+public:
+    // Longest line taken (a frame is at most 64 KiB; escaped, four times that).
+    static constexpr qint64 MaxLine = 1 << 20;
+
+    // Reads the first line; ok() tells whether it names a record this program reads.
+    explicit RecordReader(QIODevice& device);
+
+    GameRecord::Kind kind() const { return kind_; }
+    // The next event; false at the end line's successor, or at a fault (error() says which).
+    bool next(RecordEvent& event);
+    // The event whose line starts at `offset` (an offset a step of next() reported); next()
+    // goes on where it was. False when it no longer reads.
+    bool readAt(qint64 offset, int line, RecordEvent& event);
+    // Where the event the next call of next() returns starts.
+    qint64 offset() const { return offset_; }
+
+    bool complete() const { return complete_; }
+    bool ok() const { return error_.isEmpty(); }
+    // Empty until a fault; then a sentence naming the line.
+    const QString& error() const { return error_; }
+    int errorLine() const { return errorLine_; }
+
+private:
+    bool fail(int line, const QString& what);
+    // One line without its end; false at the end of the device. `cut` when it had no end.
+    bool readLine(QByteArray& line, bool& cut);
+    bool parse(const QByteArray& line, int lineNo, RecordEvent& event, QString& error) const;
+
+    QIODevice& device_;
+    GameRecord::Kind kind_ = GameRecord::Kind::Player;
+    qint64 offset_ = 0;
+    int line_ = 1; // of the line next() reads next
+    bool complete_ = false;
+    bool done_ = false;
+    bool moved_ = false; // readAt() left the device elsewhere
+    QString error_;
+    int errorLine_ = 0;
+};
+
 // Reads a whole record from its bytes; never throws.
 GameRecord readRecord(const QByteArray& bytes);
+GameRecord readRecord(QIODevice& device);
 // As readRecord; a file that cannot be opened is reported in error (line 0).
 GameRecord readRecordFile(const QString& path);
 

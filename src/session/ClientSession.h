@@ -84,7 +84,8 @@ public:
         TableModel table;
         std::deque<ChatLine> chat;
     };
-    Snapshot snapshot() const;
+    // Without the chat, `chat` is left empty.
+    Snapshot snapshot(bool withChat = true) const;
     // Puts the session back as it was (the chat view is rebuilt only when its lines differ).
     void restore(const Snapshot& snapshot);
     // Replaces only what the board shows (a replay showing every card); views follow.

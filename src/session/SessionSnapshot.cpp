@@ -13,8 +13,8 @@ bool sameChat(const std::deque<ChatLine>& a, const std::deque<ChatLine>& b) {
 }
 } // namespace
 
-ClientSession::Snapshot ClientSession::snapshot() const {
-    return {state_, table_, chat_.lines()};
+ClientSession::Snapshot ClientSession::snapshot(bool withChat) const {
+    return {state_, table_, withChat ? chat_.lines() : std::deque<ChatLine>{}};
 }
 
 void ClientSession::restore(const Snapshot& snapshot) {

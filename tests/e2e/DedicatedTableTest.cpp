@@ -27,7 +27,6 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -39,7 +38,7 @@ namespace pelvo {
 namespace {
 
 QString chatOf(const Tchat& w) {
-    return w.chat()->mainchat()->toPlainText();
+    return w.chat()->plainText();
 }
 
 void shoot(QWidget& w, const QString& name) {

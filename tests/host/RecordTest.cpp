@@ -6,8 +6,12 @@
 
 #include "host/HostRecord.h"
 #include "protocol/Messages.h"
+#include "support/TestEnv.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -232,4 +236,50 @@ TEST(HostRecord, AChangedNoticeOrInputIsFoundAndNamed) {
 
     // A player's record holds nothing to re-run.
     EXPECT_FALSE(verifyHostRecord(readRecord("pelvo-game 1 player\n0 end x\n")).ok);
+}
+
+// A record of 300,000 lines (a game's start and 50,000 chat lines) is checked from its file as
+// it is read: the checker's memory does not grow with the record. A cut copy still fails.
+TEST(HostRecord, ALongRecordIsCheckedFromItsFileInLittleMemory) {
+    const QByteArray game = playRecorded(42, 42, 1).record;
+    ASSERT_TRUE(verifyHostRecord(readRecord(game)).ok);
+    // One chat input and the notices it brought, said again 50,000 times; the record stops there.
+    const QList<QByteArray> lines = game.split('\n');
+    qsizetype from = -1;
+    for (qsizetype i = 0; i < lines.size() && from < 0; ++i)
+        if (lines[i].contains(" from1 CMD_chat+")) from = i;
+    ASSERT_GT(from, 0);
+    qsizetype after = from + 1;
+    while (after < lines.size() && lines[after].split(' ').value(1).startsWith("to")) ++after;
+    ASSERT_GT(after, from + 1);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("long.pelvo-game");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (qsizetype i = 0; i < after; ++i) file.write(lines[i] + '\n');
+        for (int n = 0; n < 50000; ++n)
+            for (qsizetype i = from; i < after; ++i) file.write(lines[i] + '\n');
+        file.write(lines[from].split(' ').value(0) + " end host-stopped\n");
+    }
+    const bool measured = test::resetPeakMemory();
+    const long before = test::residentKiB();
+    const VerifyResult v = verifyHostRecordFile(path);
+    ASSERT_TRUE(v.ok) << v.message.toStdString();
+    EXPECT_GE(v.inputs, 50000);
+    if (measured) {
+        // Reading the whole file first took about thirteen times its size.
+        const long grown = test::peakResidentKiB() - before;
+        RecordProperty("peak_growth_kib", std::to_string(grown));
+        EXPECT_LT(grown, 24 * 1024)
+            << grown << " KiB for a file of " << QFileInfo(path).size() / 1024 << " KiB";
+    }
+
+    QFile cut(path);
+    ASSERT_TRUE(cut.resize(cut.size() - 10));
+    const VerifyResult broken = verifyHostRecordFile(path);
+    EXPECT_FALSE(broken.ok);
+    EXPECT_TRUE(broken.message.contains("truncated")) << broken.message.toStdString();
+    EXPECT_FALSE(verifyHostRecordFile(dir.filePath("missing")).ok);
 }

@@ -77,6 +77,12 @@ TEST(GameRecordFormat, DamagedFilesNameTheLineAndKeepWhatCameBefore) {
         {QByteArray(good).replace("a\\nb|$0000FF\n5", "a\\qb|$0000FF\n5"), 3, 1, "escape"},
         {QByteArray(good).replace("a\\nb|$0000FF\n5", "a\\x4|$0000FF\n5"), 3, 1, "escape"},
         {good + "10 to1 CMD_chat+1+late\n", 6, 4, "after the end line"},
+        // A line no record holds is not read whole, wherever it is.
+        {QByteArray(good).insert(good.indexOf("5 to1"),
+                                 "5 to1 " + QByteArray(RecordReader::MaxLine + 10, 'x') + "\n"),
+         4, 2, "too long"},
+        {"pelvo-game 1 host\n0 table " + QByteArray(3 * RecordReader::MaxLine, 'y'), 2, 0,
+         "too long"},
     };
     for (const Case& c : cases) {
         const GameRecord r = readRecord(c.bytes);

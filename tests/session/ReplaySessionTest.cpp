@@ -3,8 +3,13 @@
 #include "host/HostRecord.h"
 #include "session/ClientSession.h"
 #include "session/Replay.h"
+#include "support/TestEnv.h"
 
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -112,5 +117,65 @@ TEST(ReplaySession, RecordsDamagedAtRandomLoadWhatTheyCanAndStepSafely) {
         replay.back();
         replay.toStart();
         EXPECT_EQ(replay.position(), 0);
+    }
+}
+
+// A player's record of 100,000 chat lines, played to its end and stepped back: the session
+// holds the last 5,000 lines as a live one does, the process grows by little more than that,
+// and every position reached backwards or by a jump shows the chat the way forward showed.
+TEST(ReplaySession, AHundredThousandChatLinesPlayInLittleMemoryAndStepBackExactly) {
+    constexpr int lines = 100000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("chat.pelvo-game");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("pelvo-game 1 player\n");
+        for (int n = 1; n <= lines; ++n)
+            file.write(QByteArray::number(n) + " host CMD_chat+1+line " + QByteArray::number(n) +
+                       "|clRed\n");
+        file.write(QByteArray::number(lines + 1) + " end game-over\n");
+    }
+    const bool measured = test::resetPeakMemory();
+    const long before = test::residentKiB();
+
+    ClientSession session;
+    Replay replay(session);
+    ASSERT_TRUE(replay.open(path));
+    EXPECT_TRUE(replay.error().isEmpty()) << replay.error().toStdString();
+    ASSERT_EQ(replay.count(), lines);
+    const auto chat = [&session] {
+        const auto& held = session.chat().lines();
+        if (held.empty()) return QString("empty");
+        return QStringLiteral("%1 %2 .. %3")
+            .arg(held.size())
+            .arg(held.front().text, held.back().text);
+    };
+    QRandomGenerator random(11);
+    std::map<int, QString> seen{{0, {}}, {4999, {}}, {5000, {}}, {5001, {}}};
+    for (int p = lines - 40; p <= lines; ++p) seen[p] = {};
+    for (int i = 0; i < 20; ++i) seen[random.bounded(lines)] = {};
+    seen[0] = chat();
+    while (!replay.atEnd()) {
+        replay.step();
+        if (auto it = seen.find(replay.position()); it != seen.end()) it->second = chat();
+    }
+    ASSERT_EQ(session.chat().lines().size(), 5000u);
+    EXPECT_TRUE(session.chat().lines().back().text.contains("line 100000"));
+    EXPECT_TRUE(session.chat().lines().front().text.contains("line 95001"));
+    if (measured) {
+        // Holding the chat of every checkpoint took gigabytes here.
+        const long grown = test::peakResidentKiB() - before;
+        RecordProperty("peak_growth_kib", std::to_string(grown));
+        EXPECT_LT(grown, 160 * 1024) << grown << " KiB";
+    }
+
+    for (int i = 0; i < 40; ++i) {
+        replay.back();
+        ASSERT_EQ(chat(), seen.at(replay.position())) << replay.position();
+    }
+    for (const auto& [position, shown] : seen) {
+        replay.seek(position);
+        ASSERT_EQ(chat(), shown) << position;
     }
 }

@@ -14,4 +14,10 @@ QString binaryDir();
 // Full path of a built program, e.g. programPath("src/pelvo").
 QString programPath(const QString& relative);
 
+// This process's resident memory in KiB: now, and at its peak since the last resetPeakMemory().
+long residentKiB();
+long peakResidentKiB();
+// Starts the peak afresh; false where the kernel does not let it.
+bool resetPeakMemory();
+
 } // namespace pelvo::test

@@ -119,8 +119,7 @@ int main(int argc, char** argv) {
     QTextStream out(stdout), err(stderr);
     if (parser.isSet(verifyOption)) {
         const QString path = parser.value(verifyOption);
-        const pelvo::GameRecord record = pelvo::readRecordFile(path);
-        const pelvo::VerifyResult result = pelvo::verifyHostRecord(record);
+        const pelvo::VerifyResult result = pelvo::verifyHostRecordFile(path);
         (result.ok ? out : err) << path << ": " << result.message << "\n";
         return result.ok ? 0 : 1;
     }

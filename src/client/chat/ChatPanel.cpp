@@ -3,13 +3,13 @@
 #include "session/ClientSession.h"
 #include "windows/MessageBox.h"
 
+#include "client/chat/ChatModel.h"
 #include "client/chat/ChatView.h"
 #include "client/chat/ColourText.h"
 #include "client/chat/Smilies.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -20,20 +20,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QScrollBar>
-#include <QTimer>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextFrame>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
-#include <deque>
-#include <map>
 #include <utility>
 
 namespace pelvo {
@@ -42,24 +34,10 @@ namespace {
 
 const QString placeholder = QStringLiteral("<Enter Chat Here>");
 const QString smileyMark = QStringLiteral(":)#");
-const QString linkScheme = QStringLiteral("link");
-constexpr int linkSlots = 101;
-constexpr int lastSlot = 9; // senders: 0 this client, 1 to 9 the host's connections
 constexpr int firstSmileyTag = 10;
 constexpr std::array<int, 4> sizeTags{8, 10, 12, 14};
 // Kept well below the host's 64 KiB frame cap, so a long paste cannot get the player cut off.
 constexpr int entryMaxLength = 16000;
-// Which of the fifteen styles a piece of text was drawn in: 4 links, sender + 5 chat lines.
-constexpr int styleProperty = QTextFormat::UserProperty + 1;
-constexpr int linkStyle = 4;
-const QColor linkColour(0, 128, 0);
-
-QFont chatFont(int points) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setPointSize(points);
-    return font;
-}
 
 // Sharp on ordinary and high-density screens alike.
 QIcon smileyIcon(int index) {
@@ -68,39 +46,14 @@ QIcon smileyIcon(int index) {
     return icon;
 }
 
-// One chat line stays one paragraph whatever control characters a player sends.
-QString flatten(QString text) {
-    for (QChar& c : text) {
-        if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
-            c = u' ';
-    }
-    return text;
-}
-
 } // namespace
-
-// A stretch of text drawn in a sender's style. Positions count every character the view has
-// held since it was last cleared, so they survive the oldest paragraphs being dropped: the
-// document position is the stored one minus `Impl::dropped`.
-struct StyledRun {
-    qint64 start = 0;
-    qint64 end = 0;
-    quint32 colour = 0; // what the run is drawn in now
-};
-
-struct SenderStyle {
-    quint32 colour = 0;
-    bool used = false;
-    bool stale = false; // some runs still show an earlier colour
-    // Oldest first; runs of dropped lines are forgotten. A run never spans two lines.
-    std::deque<StyledRun> runs;
-};
 
 struct ChatPanel::Impl {
     explicit Impl(ClientSession& s) : session(s), history(s.chat()) {}
 
     ClientSession& session;
     ChatHistory& history;
+    ChatModel model;
     QFrame* flatPanel = nullptr;
     ChatView* view = nullptr;
     QLineEdit* entry = nullptr;
@@ -115,239 +68,23 @@ struct ChatPanel::Impl {
     QAction* clearMainChat1 = nullptr;
     std::array<QAction*, 4> sizeItems{};
     QColorDialog* colorDialog = nullptr;
-
-    int appliedSize = 10; // what the view shows; the settings hold what it is to show
-    int linkCounter = -1;
-    std::array<QString, linkSlots> linkurls;
-    std::map<int, SenderStyle> styles;
-    qint64 dropped = 0; // characters removed from the front since the view was last cleared
-    // Lines the history dropped whose paragraphs are still in the view. Taking paragraphs off
-    // the front moves every paragraph after them, so they go in batches of a twentieth of the
-    // limit, or when the view is read through mainchat().
-    int pendingDrops = 0;
-    bool stale = false; // some sender is stale
-    QTimer* flushTimer = nullptr;
     std::array<QMetaObject::Connection, 3> historyConnections;
 
     std::function<bool(const QUrl&)> opener = [](const QUrl& url) {
         return QDesktopServices::openUrl(url);
     };
 
-    QTextDocument* doc() const { return view->document(); }
-    void applyDocumentLook();
-    void applyPendingSize();
-    bool following() const { return !scrollChatOff1->isChecked(); }
-    void insertStyled(QTextCursor& c, const QString& text, const QTextCharFormat& fmt,
-                      SenderStyle& style);
-    void addWords(QTextCursor& c, const QString& piece, const QTextCharFormat& fmt,
-                  SenderStyle& style);
-    // The history's signals.
-    void render(const ChatLine& line);
-    void dropOldest(int count);
-    void clearView();
-    // Takes out the paragraphs of lines the history has dropped.
-    void removeDropped();
-    // Gives stale runs their sender's colour.
-    void recolourStale();
+    // The settings' text size reaches the view with the next line or clear.
+    void applyPendingSize() { model.setTextSize(session.settings().textSize); }
+    void add(const ChatLine& line) {
+        applyPendingSize();
+        model.append(line);
+    }
+    void clear() {
+        applyPendingSize();
+        model.clear();
+    }
 };
-
-void ChatPanel::Impl::applyDocumentLook() {
-    QTextDocument* d = doc();
-    d->setUndoRedoEnabled(false);
-    d->setDocumentMargin(2);
-    QTextFrameFormat root = d->rootFrame()->frameFormat();
-    root.setLeftMargin(3); // plus the document margin: 5 pixels beside the text
-    root.setRightMargin(3);
-    d->rootFrame()->setFrameFormat(root);
-    d->setDefaultFont(chatFont(appliedSize));
-}
-
-void ChatPanel::Impl::applyPendingSize() {
-    const int size = session.settings().textSize;
-    if (appliedSize == size) return;
-    appliedSize = size;
-    // All earlier lines take the new size, as the styles are shared; a one-off full layout.
-    doc()->setDefaultFont(chatFont(appliedSize));
-}
-
-void ChatPanel::Impl::insertStyled(QTextCursor& c, const QString& text, const QTextCharFormat& fmt,
-                                   SenderStyle& style) {
-    const qint64 start = c.position() + dropped;
-    c.insertText(text, fmt);
-    const qint64 end = c.position() + dropped;
-    if (!style.runs.empty() && style.runs.back().end == start &&
-        style.runs.back().colour == style.colour)
-        style.runs.back().end = end;
-    else
-        style.runs.push_back({start, end, style.colour});
-}
-
-void ChatPanel::Impl::addWords(QTextCursor& c, const QString& piece, const QTextCharFormat& fmt,
-                               SenderStyle& style) {
-    const QString text = piece + u' ';
-    qsizetype plainStart = 0; // consecutive plain words go in as one insertion
-    qsizetype pos = 0;
-    while (pos < text.size()) {
-        const qsizetype space = text.indexOf(u' ', pos);
-        const qsizetype next = space + 1; // the text ends in a space, so there always is one
-        const QString word = text.mid(pos, next - pos);
-        if (isurlword(word)) {
-            if (pos > plainStart)
-                insertStyled(c, text.mid(plainStart, pos - plainStart), fmt, style);
-            linkCounter = linkCounter >= linkSlots - 1 ? 1 : linkCounter + 1;
-            linkurls[std::size_t(linkCounter)] = word;
-            QTextCharFormat link;
-            link.setAnchor(true);
-            link.setAnchorHref(linkScheme + u':' + QString::number(linkCounter));
-            link.setForeground(linkColour);
-            link.setFontUnderline(true);
-            link.setFontWeight(QFont::Normal);
-            link.setProperty(styleProperty, linkStyle);
-            c.insertText(word, link);
-            plainStart = next;
-        }
-        pos = next;
-    }
-    if (text.size() > plainStart) insertStyled(c, text.mid(plainStart), fmt, style);
-}
-
-void ChatPanel::Impl::render(const ChatLine& line) {
-    const QString text = flatten(line.text);
-    const qsizetype colon = text.indexOf(u':');
-    const QString speaker = text.left(colon + 1); // empty without a ":"
-    QString message = text.mid(colon + 1);
-
-    applyPendingSize();
-
-    // The sender's style takes the line's colour; its earlier lines follow at the next flush,
-    // so a colour that changes again before then costs nothing more.
-    SenderStyle& style = styles[line.sender];
-    if (style.used && style.colour != line.colour && !style.runs.empty()) {
-        style.stale = true;
-        stale = true;
-        if (!flushTimer->isActive()) flushTimer->start();
-    }
-    style.colour = line.colour;
-    style.used = true;
-
-    QTextCharFormat fmt;
-    fmt.setForeground(colourToQColor(line.colour));
-    fmt.setFontWeight(QFont::Bold);
-    fmt.setFontItalic(false);
-    fmt.setFontUnderline(false);
-    fmt.setFontStrikeOut(false);
-    fmt.setProperty(styleProperty, line.sender + 5);
-
-    QTextCursor c(doc());
-    c.beginEditBlock();
-    c.movePosition(QTextCursor::End);
-    if (!doc()->isEmpty()) c.insertBlock(QTextBlockFormat(), fmt);
-    insertStyled(c, speaker + u' ', fmt, style);
-
-    qsizetype mark;
-    while ((mark = message.indexOf(smileyMark)) >= 0) {
-        const QString piece = message.left(mark);
-        const QString code = message.mid(mark + smileyMark.size(), 2);
-        message.remove(0, mark + smileyMark.size() + code.size());
-        addWords(c, piece, fmt, style);
-        const auto number = toInt(code);
-        const int index =
-            number && *number >= firstSmileyTag && *number - firstSmileyTag < smilies::count
-                ? *number - firstSmileyTag
-                : 0;
-        QTextImageFormat image;
-        image.setName(ChatView::smileyName(index));
-        image.setWidth(smilies::width);
-        image.setHeight(smilies::height);
-        image.setVerticalAlignment(QTextCharFormat::AlignBottom);
-        image.setToolTip(smilies::description(index));
-        c.insertImage(image);
-    }
-    if (!message.isEmpty()) addWords(c, message, fmt, style);
-    c.endEditBlock();
-
-    if (following()) {
-        QScrollBar* bar = view->verticalScrollBar();
-        bar->setValue(bar->maximum());
-    }
-}
-
-void ChatPanel::Impl::dropOldest(int count) {
-    if (count <= 0) return;
-    pendingDrops += count;
-    if (pendingDrops >= std::max(1, history.limit() / 20)) removeDropped();
-}
-
-void ChatPanel::Impl::removeDropped() {
-    const int count = std::exchange(pendingDrops, 0);
-    if (count <= 0) return;
-    QTextDocument* d = doc();
-    const QTextBlock keep = d->findBlockByNumber(count);
-    if (!keep.isValid()) {
-        clearView();
-        return;
-    }
-    QScrollBar* bar = view->verticalScrollBar();
-    // Someone reading back keeps their place: the view moves up by what went.
-    int shift = 0;
-    if (!following()) {
-        const QAbstractTextDocumentLayout* layout = d->documentLayout();
-        shift = qRound(layout->blockBoundingRect(keep).top() -
-                       layout->blockBoundingRect(d->begin()).top());
-    }
-    const int removed = keep.position();
-    // The first paragraph keeps its own paragraph format when those before it go; give it back
-    // the one it was drawn with.
-    const QTextCharFormat keptFormat = keep.charFormat();
-    QTextCursor c(d);
-    c.beginEditBlock();
-    c.setPosition(removed, QTextCursor::KeepAnchor);
-    c.removeSelectedText();
-    c.setBlockCharFormat(keptFormat);
-    c.endEditBlock();
-    dropped += removed;
-    for (auto& [sender, style] : styles) {
-        while (!style.runs.empty() && style.runs.front().end <= dropped) style.runs.pop_front();
-    }
-    bar->setValue(following() ? bar->maximum() : bar->value() - shift);
-}
-
-void ChatPanel::Impl::clearView() {
-    view->clear();
-    applyPendingSize();
-    applyDocumentLook();
-    for (auto& [sender, style] : styles) {
-        style.runs.clear();
-        style.stale = false;
-    }
-    dropped = 0;
-    pendingDrops = 0;
-    stale = false;
-    flushTimer->stop();
-    view->viewport()->update();
-}
-
-void ChatPanel::Impl::recolourStale() {
-    if (!stale) return;
-    stale = false;
-    flushTimer->stop();
-    QTextCursor c(doc());
-    c.beginEditBlock();
-    for (auto& [sender, style] : styles) {
-        if (!style.stale) continue;
-        style.stale = false;
-        QTextCharFormat change;
-        change.setForeground(colourToQColor(style.colour));
-        for (StyledRun& run : style.runs) {
-            if (run.colour == style.colour) continue;
-            c.setPosition(int(run.start - dropped));
-            c.setPosition(int(run.end - dropped), QTextCursor::KeepAnchor);
-            c.mergeCharFormat(change);
-            run.colour = style.colour;
-        }
-    }
-    c.endEditBlock();
-}
 
 ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
     : QWidget(parent), d(new Impl(session)) {
@@ -364,23 +101,16 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
     auto* panelLayout = new QVBoxLayout(d->flatPanel);
     panelLayout->setContentsMargins(1, 1, 1, 1);
 
-    d->view = new ChatView(d->flatPanel);
+    d->view = new ChatView(d->model, d->flatPanel);
     d->view->setObjectName("mainchat");
     d->view->setAccessibleName(tr("Chat messages"));
     d->view->setFrameShape(QFrame::NoFrame);
-    d->view->setReadOnly(true);
-    d->view->setOpenLinks(false);
-    d->view->setOpenExternalLinks(false);
     d->view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    d->view->setWordWrapMode(QTextOption::WordWrap);
-    d->view->setTextInteractionFlags(Qt::TextBrowserInteraction);
     QPalette viewPalette = d->view->palette();
     viewPalette.setColor(QPalette::Base, Qt::white);
     viewPalette.setColor(QPalette::Text, Qt::black);
     d->view->setPalette(viewPalette);
     d->view->setContextMenuPolicy(Qt::CustomContextMenu);
-    d->applyDocumentLook();
-    d->view->viewport()->installEventFilter(this); // brings stale colours up to date
     panelLayout->addWidget(d->view);
     layout->addWidget(d->flatPanel, 1);
 
@@ -479,12 +209,7 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
     d->clearMainChat1->setObjectName("ClearMainChat1");
     connect(d->clearMainChat1, &QAction::triggered, this, &ChatPanel::ClearMainChat1Click);
 
-    connect(d->view, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-        if (url.scheme() != linkScheme) return;
-        bool ok = false;
-        const int slot = url.path().toInt(&ok);
-        if (ok) mainchatJump(slot);
-    });
+    connect(d->view, &ChatView::linkActivated, this, &ChatPanel::mainchatJump);
 
     // The entry line writes in the player's chat colour.
     const auto showColour = [this] {
@@ -495,18 +220,14 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
     showColour();
     connect(&session, &ClientSession::settingsChanged, this, showColour);
 
-    d->flushTimer = new QTimer(this);
-    d->flushTimer->setSingleShot(true);
-    d->flushTimer->setInterval(0);
-    connect(d->flushTimer, &QTimer::timeout, this, [this] { d->recolourStale(); });
-
-    for (const ChatLine& line : history.lines()) d->render(line);
+    d->applyPendingSize();
+    for (const ChatLine& line : history.lines()) d->model.append(line);
     d->historyConnections = {
         connect(&history, &ChatHistory::lineAdded, this,
-                [this](const ChatLine& line) { d->render(line); }),
+                [this](const ChatLine& line) { d->add(line); }),
         connect(&history, &ChatHistory::linesDropped, this,
-                [this](int count) { d->dropOldest(count); }),
-        connect(&history, &ChatHistory::cleared, this, [this] { d->clearView(); }),
+                [this](int count) { d->model.dropOldest(count); }),
+        connect(&history, &ChatHistory::cleared, this, [this] { d->clear(); }),
     };
 }
 
@@ -532,8 +253,7 @@ void ChatPanel::chatrecieved(const QString& payload, ChatLine::Kind kind) {
 }
 
 void ChatPanel::flush() {
-    d->removeDropped();
-    d->recolourStale();
+    d->view->catchUp();
 }
 
 void ChatPanel::sendit() {
@@ -576,26 +296,34 @@ void ChatPanel::addOptionsItems(QMenu* options) {
     options->addAction(d->clearMainChat1);
 }
 
-QTextBrowser* ChatPanel::mainchat() const {
-    d->removeDropped();
-    d->recolourStale();
+ChatView* ChatPanel::mainchat() const {
+    d->view->catchUp();
     return d->view;
+}
+
+const ChatModel& ChatPanel::chatModel() const {
+    return d->model;
+}
+
+QString ChatPanel::plainText() const {
+    QStringList lines;
+    for (int i = 0; i < d->model.rowCount(); ++i) lines << d->model.row(i).plainText();
+    return lines.join(u'\n');
 }
 QLineEdit* ChatPanel::mychat() const {
     return d->entry;
 }
 
 bool ChatPanel::isurlword(const QString& word) {
-    return !word.isEmpty() &&
-           (word.contains(QStringLiteral("http://")) || word.contains(QStringLiteral("www.")));
+    return isUrlWord(word);
 }
 
 void ChatPanel::mainchatJump(int link) {
-    if (link < 0 || link >= linkSlots) {
+    if (link < 0 || link >= ChatLinks::Slots) {
         showNotice(window(), d->session.state().gamename, tr("Cannot open Webpage"));
         return;
     }
-    QString address = d->linkurls[std::size_t(link)];
+    QString address = d->model.links().url(link);
     if (address.endsWith(u' ')) address.chop(1);
     if (address.left(7).compare(QStringLiteral("http://"), Qt::CaseInsensitive) == 0)
         address.remove(0, 7);
@@ -609,11 +337,11 @@ void ChatPanel::mainchatJump(int link) {
 }
 
 int ChatPanel::linkCounter() const {
-    return d->linkCounter;
+    return d->model.links().counter();
 }
 
 QString ChatPanel::linkurl(int slot) const {
-    return slot >= 0 && slot < linkSlots ? d->linkurls[std::size_t(slot)] : QString();
+    return d->model.links().url(slot);
 }
 
 bool ChatPanel::scrollChatOff() const {
@@ -632,10 +360,11 @@ void ChatPanel::N271Click(int tag) {
 }
 
 void ChatPanel::Copy1Click() {
-    if (!d->view->textCursor().hasSelection()) return;
+    const QString text = d->view->selectedPlainText();
+    if (text.isEmpty()) return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(d->view->selectedPlainText());
+    clipboard->setText(text);
 }
 
 void ChatPanel::Paste1Click() {
@@ -662,6 +391,7 @@ void ChatPanel::ScrollChatOff1Click() {
                                                        : d->scrollChatOff1->isChecked();
     d->scrollChatOff1->setChecked(!wasOn);
     d->scrollChatOff2->setChecked(!wasOn);
+    d->view->setFollowing(wasOn);
 }
 
 void ChatPanel::TextColor1Click() {
@@ -692,10 +422,6 @@ void ChatPanel::setUrlOpener(std::function<bool(const QUrl&)> opener) {
 
 bool ChatPanel::eventFilter(QObject* watched, QEvent* event) {
     if (!d) return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::Paint && watched == d->view->viewport()) {
-        d->recolourStale();
-        return false;
-    }
     if (watched == d->entry) {
         if (event->type() == QEvent::ShortcutOverride) {
             auto* key = static_cast<QKeyEvent*>(event);

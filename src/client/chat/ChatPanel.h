@@ -2,7 +2,8 @@
 // The chat panel: the chat view `mainchat` inside `FlatPanel1`, the entry line `mychat` and the
 // smilies button `button_smilies`, with their menus. A view of the session: it shows the
 // session's chat history, drawn from its signals, in the text size and colour of the session's
-// settings, and hands what the player types to the session.
+// settings, and hands what the player types to the session. Each line is drawn in its sender's
+// latest colour.
 
 #include "session/ChatHistory.h"
 
@@ -13,12 +14,13 @@
 
 class QMenu;
 class QLineEdit;
-class QTextBrowser;
 class QUrl;
 
 namespace pelvo {
 
 class ClientSession;
+class ChatModel;
+class ChatView;
 
 class ChatPanel : public QWidget {
     Q_OBJECT
@@ -36,9 +38,8 @@ public:
     // slot "+" text ["|" colour text]. Throws BadField for a malformed one.
     void chatrecieved(const QString& payload, ChatLine::Kind kind = ChatLine::Kind::Chat);
 
-    // The view follows the history lazily: a sender's new colour reaches its earlier lines
-    // before the view is next painted, and the paragraphs of dropped lines go in batches.
-    // Both are brought up to date when the view is read through mainchat(), or now.
+    // Lays the view out now (and scrolls to the newest line when following), as the next
+    // event processing would.
     void flush();
     void sendit();
 
@@ -57,9 +58,12 @@ public:
     // to the main menu "Options", in that order.
     void addOptionsItems(QMenu* options);
 
-    // The view, flushed: one paragraph per line of the history, each sender's lines in that
-    // sender's latest colour.
-    QTextBrowser* mainchat() const;
+    // The view, flushed: one row per line of the history.
+    ChatView* mainchat() const;
+    // What the view draws from.
+    const ChatModel& chatModel() const;
+    // Every line shown, as text, one a line (pictures left out).
+    QString plainText() const;
     QLineEdit* mychat() const;
 
     // True for a word that contains "http://" or "www." (case-sensitive).

@@ -4,13 +4,13 @@
 #include "ChatTestSupport.h"
 
 #include "client/chat/ChatPanel.h"
+#include "client/chat/ChatView.h"
 #include "client/chat/Smilies.h"
 
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QTest>
-#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
     panel.mychat()->setText("<Enter Chat Here>");
     QTest::qWait(20);
 
-    const QFontInfo font(panel.mainchat()->document()->defaultFont());
+    const QFontInfo font(chatFont(panel.chatModel().textSize()));
     RecordProperty("font", font.family().toStdString());
     const QImage shot = panel.grab().toImage();
     EXPECT_EQ(shot.size(), QSize(280, 260) * shot.devicePixelRatio());
@@ -95,6 +95,8 @@ TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
     if (const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR"); !dir.isEmpty()) {
         const QString path = dir + "/chat.png";
         shot.save(path);
+        panel.mainchat()->setCurrentIndex(panel.mainchat()->model()->index(3, 0));
+        panel.grab().save(QString(path).replace(".png", "-selected.png"));
         auto* menu = panel.findChild<QMenu*>("popup_smilies");
         panel.button_smiliesClick();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));

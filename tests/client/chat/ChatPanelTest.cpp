@@ -3,6 +3,7 @@
 #include "client/chat/ChatPanel.h"
 #include "windows/MessageBox.h"
 #include "client/chat/ChatView.h"
+#include "client/chat/ColourText.h"
 #include "protocol/Fields.h"
 #include "protocol/Messages.h"
 
@@ -18,7 +19,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextBrowser>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -52,7 +52,11 @@ protected:
             setMessageBoxHandler([this](QWidget*, const QString& text) { messages << text; });
         panel.resize(280, 260);
     }
-    QTextDocument* doc() { return panel.mainchat()->document(); }
+    std::unique_ptr<QTextDocument> shown;
+    QTextDocument* doc() {
+        shown = test::drawnChat(panel);
+        return shown.get();
+    }
     QLineEdit* entry() { return panel.mychat(); }
     QAction* action(const char* name) { return panel.findChild<QAction*>(name); }
     void connect(int seat = 2) {
@@ -103,11 +107,15 @@ TEST_F(ChatPanelTest, AddressWordIsAGreenLinkBetweenPlainWordsAndAClickOpensIt) 
     EXPECT_EQ(runs[2].format.foreground().color(), red);
     EXPECT_EQ(panel.linkurl(0), "www.example.com ");
 
-    // A single click on the link opens it without the trailing space.
-    QTextCursor c(doc());
-    c.setPosition(QString("Anna chats:  see www.").size());
-    const QPoint at = panel.mainchat()->cursorRect(c).center();
-    QTest::mouseClick(panel.mainchat()->viewport(), Qt::LeftButton, {}, at);
+    // A single click on the link (the green of the picture) opens it without the trailing space.
+    QWidget* viewport = panel.mainchat()->viewport();
+    const QImage shot = viewport->grab().toImage();
+    QPoint at(-1, -1);
+    for (int y = 0; y < shot.height() && at.x() < 0; ++y)
+        for (int x = 0; x < shot.width() && at.x() < 0; ++x)
+            if (shot.pixelColor(x, y) == green) at = QPoint(x, y) / shot.devicePixelRatio();
+    ASSERT_GE(at.x(), 0) << "no link drawn";
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toString(), "http://www.example.com");
     EXPECT_TRUE(messages.isEmpty());
@@ -163,16 +171,16 @@ TEST_F(ChatPanelTest, SmileyCodesShowTheirPictureAndBadCodesPictureZero) {
         return names;
     };
     panel.addlinetochat("2+Al: a:)#12b", 0);
-    EXPECT_EQ(images(0), QStringList{ChatView::smileyName(2)});
+    EXPECT_EQ(images(0), QStringList{ChatDocument::smileyName(2)});
     EXPECT_EQ(lineText(doc(), 0), QString("Al:  a ") + QChar::ObjectReplacementCharacter + "b ");
 
     panel.addlinetochat("2+Al::)#27:)#09:)#28:)#ab:)#1", 0);
-    EXPECT_EQ(images(1), (QStringList{ChatView::smileyName(17), ChatView::smileyName(0),
-                                      ChatView::smileyName(0), ChatView::smileyName(0),
-                                      ChatView::smileyName(0)}));
+    EXPECT_EQ(images(1), (QStringList{ChatDocument::smileyName(17), ChatDocument::smileyName(0),
+                                      ChatDocument::smileyName(0), ChatDocument::smileyName(0),
+                                      ChatDocument::smileyName(0)}));
 
     panel.addlinetochat("2+Al: end:)#", 0);
-    EXPECT_EQ(images(2), QStringList{ChatView::smileyName(0)});
+    EXPECT_EQ(images(2), QStringList{ChatDocument::smileyName(0)});
 
     // The speaker part runs to the first ":", even the one of a code, and is never searched.
     panel.addlinetochat("3+Bo waves :)#12", 0);
@@ -186,8 +194,8 @@ TEST_F(ChatPanelTest, EmptyPieceBetweenTwoCodesStillAddsOneSpace) {
     EXPECT_EQ(lineText(doc(), 0), QString("Al: hi ") + pic + " " + pic);
     QStringList order;
     for (const auto& run : runsOf(doc(), 0)) order << (run.isImage() ? run.imageName() : run.text);
-    EXPECT_EQ(order,
-              (QStringList{"Al: hi ", ChatView::smileyName(0), " ", ChatView::smileyName(1)}));
+    EXPECT_EQ(order, (QStringList{"Al: hi ", ChatDocument::smileyName(0), " ",
+                                  ChatDocument::smileyName(1)}));
 }
 
 TEST_F(ChatPanelTest, ReceivedLinesTakeTheirColourFromTheLastBarElseRed) {
@@ -222,6 +230,34 @@ TEST_F(ChatPanelTest, ASendersNewColourRecoloursOnlyThatSendersEarlierLines) {
     }
     EXPECT_EQ(runsOf(doc(), 1)[0].format.foreground().color(), green);
     EXPECT_EQ(doc()->blockCount(), 3);
+}
+
+// As painted: a sender's line in a new colour redraws every earlier line of that sender in it at
+// once, through the window as the player sees it; another sender's lines keep their colour.
+TEST_F(ChatPanelTest, APaintedSendersEarlierLinesTakeTheirNewColour) {
+    panel.resize(280, 600);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    for (int n = 0; n < 16; ++n)
+        panel.chatrecieved(n % 2 ? QString("2+Bo chats: line %1|clPurple").arg(n)
+                                 : QString("1+Al chats: line %1|clBlue").arg(n));
+    const auto painted = [&](const QColor& colour) {
+        QCoreApplication::processEvents();
+        const QImage shot = panel.mainchat()->viewport()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) n += shot.pixelColor(x, y) == colour;
+        return n;
+    };
+    const QColor purple(128, 0, 128);
+    ASSERT_GT(painted(blue), 100);
+    const int purpleBefore = painted(purple);
+    ASSERT_GT(purpleBefore, 100);
+
+    panel.chatrecieved("1+Al chats: now red|clRed");
+    EXPECT_EQ(painted(blue), 0);
+    EXPECT_GT(painted(red), 100);
+    EXPECT_EQ(painted(purple), purpleBefore);
 }
 
 TEST_F(ChatPanelTest, NewSizeShowsAtTheNextLineOrClear) {
@@ -373,9 +409,11 @@ TEST_F(ChatPanelTest, ScrollChatOffItemsMirrorEachOtherAndStopScrolling) {
 
     QScrollBar* bar = own->mainchat()->verticalScrollBar();
     for (int i = 0; i < 60; ++i) own->addlinetochat(QString("0+line %1").arg(i), 0);
+    own->flush();
     EXPECT_EQ(bar->value(), 0);
     off2->trigger();
     own->addlinetochat("0+last", 0);
+    own->flush();
     EXPECT_GT(bar->value(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 }

@@ -2,12 +2,18 @@
 // A session for chat panel tests: records the frames it sends and the settings the player
 // chose (each one a write of the settings file in the program).
 
+#include "client/chat/ChatModel.h"
+#include "client/chat/ChatPanel.h"
+#include "client/chat/ChatRow.h"
 #include "session/ClientSession.h"
 
 #include <QList>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+
+#include <memory>
 
 namespace pelvo::test {
 
@@ -43,6 +49,18 @@ inline QList<Run> runsOf(const QTextDocument* doc, int line) {
         if (f.isValid()) runs << Run{f.text(), f.charFormat()};
     }
     return runs;
+}
+
+// The chat as the view draws it now: one paragraph a row, each in its sender's current colour.
+inline std::unique_ptr<QTextDocument> drawnChat(const ChatPanel& panel) {
+    const ChatModel& model = panel.chatModel();
+    auto doc = std::make_unique<ChatDocument>(model.textSize());
+    QTextCursor c(doc.get());
+    for (int i = 0; i < model.rowCount(); ++i) {
+        if (i > 0) c.insertBlock();
+        ChatDocument::draw(c, model.row(i), model.colourOf(model.row(i).sender));
+    }
+    return doc;
 }
 
 inline QString lineText(const QTextDocument* doc, int line) {

@@ -2,13 +2,12 @@
 
 #include "client/chat/ChatPanel.h"
 
-#include <QTextBrowser>
 #include <QTimer>
 
 namespace pelvo::test {
 
 QString chatText(Tchat& w) {
-    return w.chat()->mainchat()->toPlainText();
+    return w.chat()->plainText();
 }
 
 void drain(Tchat& w) {

@@ -2,6 +2,7 @@
 
 #include "client/mainwindow/Support.h"
 
+#include "client/chat/ChatModel.h"
 #include "client/chat/ChatPanel.h"
 #include "client/sound/PhraseBar.h"
 #include "windows/Tphrases.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QScreen>
-#include <QTextBrowser>
 #include <QTextDocument>
 
 using namespace pelvo;
@@ -55,7 +55,7 @@ TEST_F(TchatTest, LoadingTheSettingsLaysTheChatOutInTheStoredSizeAtOnce) {
     ini.close();
     w.loadinifile();
     // The line already shown takes the stored size without waiting for the next line.
-    EXPECT_EQ(w.chat()->mainchat()->document()->defaultFont().pointSize(), 14);
+    EXPECT_EQ(w.chat()->chatModel().textSize(), 14);
 }
 
 TEST_F(TchatTest, ClosingWritesThePlaceOnlyWhenItChanged) {
