@@ -121,7 +121,7 @@ protected:
         return QTest::qWaitFor([&] { return w->state().myseat == 1; }, 20000);
     }
     std::string said(Tchat* w) const {
-        return (w->chat()->mainchat()->toPlainText() + " / " + messages.join("; ")).toStdString();
+        return (w->chat()->plainText() + " / " + messages.join("; ")).toStdString();
     }
     static bool connected(Tlobby* lobby) {
         return lobby->client().lobbyConnected() && lobby->status().startsWith("Connected");
@@ -198,7 +198,7 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     EXPECT_EQ(annaPlan->privateCode, code);
     Tchat* annaAtTable = restart(*annaPlan);
     ASSERT_TRUE(QTest::qWaitFor([&] { return annaAtTable->seatCaption(1) == "Anna"; }, 10000));
-    EXPECT_TRUE(annaAtTable->chat()->mainchat()->toPlainText().contains(
+    EXPECT_TRUE(annaAtTable->chat()->plainText().contains(
         "Your private table's code is " + code));
     saveShot(annaAtTable, "lobby-code-in-table-chat.png");
 
@@ -282,7 +282,7 @@ TEST_F(LobbyTest, AHostedTableListedOnTheHubIsFoundAndJoined) {
     EXPECT_EQ(annaPlan->listOnHub, hubAddress);
     Tchat* host = restart(*annaPlan);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return host->chat()->mainchat()->toPlainText().contains("is listed on the hub"); },
+        [&] { return host->chat()->plainText().contains("is listed on the hub"); },
         20000))
         << said(host);
 
