@@ -130,7 +130,7 @@ void BM_ViewerChatRecordToEnd(benchmark::State& state) {
         clock.start();
         pelvo::Tchat viewer({QStringLiteral("--replay"), path});
         viewer.show();
-        QApplication::processEvents(); // the window opens its record
+        QApplication::processEvents();                   // the window opens its record
         viewer.replay()->seek(viewer.replay()->count()); // the slider's End
         QApplication::processEvents();
         state.counters["to_end_s"] = double(clock.nsecsElapsed()) / 1e9;

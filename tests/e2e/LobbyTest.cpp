@@ -198,8 +198,7 @@ TEST_F(LobbyTest, FriendsMeetByCodeAndPlayAThirdWatchesAPublicTable) {
     EXPECT_EQ(annaPlan->privateCode, code);
     Tchat* annaAtTable = restart(*annaPlan);
     ASSERT_TRUE(QTest::qWaitFor([&] { return annaAtTable->seatCaption(1) == "Anna"; }, 10000));
-    EXPECT_TRUE(annaAtTable->chat()->plainText().contains(
-        "Your private table's code is " + code));
+    EXPECT_TRUE(annaAtTable->chat()->plainText().contains("Your private table's code is " + code));
     saveShot(annaAtTable, "lobby-code-in-table-chat.png");
 
     // Bo joins by the code (typed in small letters with a dash).
@@ -282,8 +281,7 @@ TEST_F(LobbyTest, AHostedTableListedOnTheHubIsFoundAndJoined) {
     EXPECT_EQ(annaPlan->listOnHub, hubAddress);
     Tchat* host = restart(*annaPlan);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return host->chat()->plainText().contains("is listed on the hub"); },
-        20000))
+        [&] { return host->chat()->plainText().contains("is listed on the hub"); }, 20000))
         << said(host);
 
     Tchat* bo = start({}, test::freePort(), &boPlan);

@@ -387,7 +387,8 @@ TEST_F(Records, TheViewerBarHoldsStillAndTheOpenDialogShowsWholeRecordNames) {
     EXPECT_TRUE(waitFor([&] {
         return view->header()->length() <= view->viewport()->width() + 2 ||
                dialog->width() >= room * 9 / 10;
-    })) << view->header()->length() << " " << view->viewport()->width() << " " << dialog->width();
+    })) << view->header()->length()
+        << " " << view->viewport()->width() << " " << dialog->width();
     EXPECT_LE(dialog->width(), room);
     shot(dialog.get(), "open-record-dialog.png");
 }
