@@ -6,8 +6,9 @@
 // shoe exactly once, every frame must be whole and go to a connection in use, and the rights to
 // run the table must rest with a connection in use.
 //
-// No sockets and no real timers: the engine is driven directly, so one input runs in well under
-// a millisecond and the same validation and rules code is reached as from the network.
+// No sockets and no real timers: the engine is driven directly, with a bounded number of ticks,
+// so one input runs in well under a millisecond and reaches the same checks and rules as the
+// network does.
 
 #include "FuzzInput.h"
 
@@ -90,10 +91,13 @@ const char* const requests[] = {
     cmd::startgame,    cmd::justwatch,      cmd::flipcard, cmd::drawcard,  cmd::replacedraw,
     cmd::discarddrawn, cmd::replacediscard, cmd::winner,   cmd::gamestats, cmd::reclaimseat};
 
-// A run of timer ticks; the table is counted at every `every`th tick and at the end.
-void ticks(Engine& engine, int n, int every) {
-    for (int i = 1; i <= n && engine.advanceClock(); ++i)
+// Timer ticks, the table counted at every `every`th and at the end. One input gets at most
+// `budget` ticks in all: the computer's moves cost most of the time, and a whole game is
+// rarely needed to reach a rule.
+void ticks(Engine& engine, int n, int every, int& budget) {
+    for (int i = 1; i <= n && budget > 0 && engine.advanceClock(); ++i, --budget)
         if (i % every == 0) account(engine.table);
+    account(engine.table);
 }
 
 } // namespace
@@ -115,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine.tokenSource = [&] {
         return QStringLiteral("%1").arg(++tokensMade, 32, 10, QChar(u'0'));
     };
+    int budget = 500;
     std::vector<int> live;
     auto drop = [&](int slot) {
         std::erase(live, slot);
@@ -133,11 +138,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else if (op == 1 && !live.empty()) {
             drop(live[std::size_t(in.below(int(live.size())))]);
         } else if (op == 2) {
-            ticks(engine, in.below(64), 1);
+            ticks(engine, in.below(64), 1, budget);
         } else if (op == 3) {
-            // On to the end of the game, at a speed that may be out of range.
+            // On towards the end of the game, at a speed that may be out of range.
             speed = in.below(3) - 1;
-            for (int n = 0; n < 100 && engine.table.gameRunning; ++n) ticks(engine, 16, 16);
+            ticks(engine, budget, 16, budget);
         } else if (op == 4) {
             wall += qint64(in.below(4)) * 20'000; // a kept seat may run out
         } else if (!live.empty()) {

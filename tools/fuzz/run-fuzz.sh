@@ -24,7 +24,8 @@ host="$protocol host/Engine host/Requests host/Seats host/Computer host/Computer
     host/ExpertRules host/Model"
 # The session is a QObject: its meta-object code comes from moc (the `moc` list).
 session="$protocol session/ClientSession session/ChatHistory session/Reconnect session/SeatKeys
-    session/SessionSnapshot session/Settings session/TableModel net/TSock"
+    session/SessionSnapshot session/Settings session/TableModel session/ConnectFailure
+    session/settings/SettingsFile session/settings/IniFile net/TSock"
 sessionMoc="session/ClientSession session/ChatHistory net/TSock"
 mocs=
 max_len=4096
@@ -76,7 +77,11 @@ done
 $cxx -fsanitize=fuzzer "$here/${target}_fuzz.cpp" $objects $qtflags $([ -n "$qt" ] && pkg-config --libs $qt) -o "$out/$target-fuzz"
 cp "$here/corpus/$target"/* "$out/corpus/$target/"
 [ "${FUZZ_BUILD_ONLY:-0}" = 1 ] && exit 0
+# A target whose input is text of its own (not built from decisions) gets its words.
+dict=
+[ -f "$here/$target.dict" ] && dict="-dict=$here/$target.dict"
 
 # The handlers' notes about dropped messages would be most of the run time.
+# shellcheck disable=SC2086
 QT_LOGGING_RULES='*=false' "$out/$target-fuzz" -max_total_time="$seconds" -max_len="$max_len" \
-    -print_final_stats=1 -artifact_prefix="$out/artifacts/$target/" "$@" "$out/corpus/$target"
+    -print_final_stats=1 -artifact_prefix="$out/artifacts/$target/" $dict "$@" "$out/corpus/$target"
