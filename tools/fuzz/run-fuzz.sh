@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds one libFuzzer target with clang (address and undefined-behaviour sanitizers) and runs it.
 # Usage: tools/fuzz/run-fuzz.sh TARGET [SECONDS] [libFuzzer options...]   (default 60 s)
-# Targets: lzrw1 frames host notices colour ini tallygrid records discovery
+# Targets: lzrw1 frames host notices colour ini tallygrid records discovery hub
 # The committed seeds in corpus/TARGET are copied to a working corpus under the build folder,
 # so what the fuzzer finds does not pile up in the source tree. Findings land in
 # build-fuzz/artifacts/TARGET/. FUZZ_BUILD_ONLY=1 builds the target without running it.
@@ -45,6 +45,9 @@ records)
     qt="Qt6Core Qt6Network" ;;
 discovery)
     sources="protocol/Discovery protocol/Fields protocol/WireText" ;;
+hub)
+    [ -f "$src/hub/HubJson.cpp" ] || { echo "run-fuzz.sh: the hub target needs src/hub" >&2; exit 2; }
+    sources="hub/HubJson hub/JoinCodes" ;;
 colour)
     sources="protocol/ColourText" ;;
 ini)
