@@ -15,6 +15,11 @@ namespace pelvo {
 
 namespace {
 
+// A card code as the overlay may show it: a damaged record can name any number.
+bool isCard(int code) {
+    return code >= 0 && code <= 53;
+}
+
 QString lineOf(QByteArray frame) {
     while (frame.endsWith('\xFF')) frame.chop(1);
     return QString::fromUtf8(frame);
@@ -29,7 +34,7 @@ bool readReplace(const QByteArray& text, int& seat, int& position, int& code) {
     seat = f[1].toInt();
     position = f[2].toInt();
     code = f[4].toInt();
-    return seat >= 1 && seat <= 4 && position >= 1 && position <= 9;
+    return seat >= 1 && seat <= 4 && position >= 1 && position <= 9 && isCard(code);
 }
 
 } // namespace
@@ -163,7 +168,9 @@ void Replay::scanHost() {
             const QList<QByteArray> f = e.text.split(' ');
             const int seat = f.value(1).toInt();
             const QList<QByteArray> codes = f.value(2).split('+');
-            if (seat >= 1 && seat <= 4 && codes.size() == 9) {
+            if (seat >= 1 && seat <= 4 && codes.size() == 9 &&
+                std::all_of(codes.cbegin(), codes.cend(),
+                            [](const QByteArray& c) { return isCard(c.toInt()); })) {
                 for (int p = 0; p < 9; ++p)
                     hands[std::size_t((seat - 1) * 9 + p)] = codes[p].toInt();
                 changed = true;

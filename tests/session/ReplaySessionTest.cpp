@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <map>
@@ -177,5 +178,29 @@ TEST(ReplaySession, AHundredThousandChatLinesPlayInLittleMemoryAndStepBackExactl
     for (const auto& [position, shown] : seen) {
         replay.seek(position);
         ASSERT_EQ(chat(), shown) << position;
+    }
+}
+
+TEST(ReplaySession, ImpossibleCardsInADamagedRecordAreNotShown) {
+    // Every hand dealt with a code no card has, and every replaced card too.
+    static const QRegularExpression dealt(QStringLiteral("table dealt (\\d) [0-9+]+"));
+    static const QRegularExpression replaced(
+        QStringLiteral("(CMD_replacead\\w+\\+\\d\\+\\d\\+\\d+)\\+\\d+"));
+    QString text = QString::fromUtf8(recordedGame(7));
+    text.replace(dealt, QStringLiteral("table dealt \\1 536+54+-3+99+1000+77+60+61+62"));
+    text.replace(replaced, QStringLiteral("\\1+-7"));
+    ClientSession session;
+    Replay replay(session);
+    replay.load(readRecord(text.toUtf8()));
+    replay.setShowAllCards(true);
+    ASSERT_GT(replay.count(), 10);
+    for (int p = 0; p <= replay.count(); p += 3) {
+        replay.seek(p);
+        for (int seat = 1; seat <= 4; ++seat)
+            for (int c = 1; c <= 9; ++c) {
+                const int picture =
+                    session.table().seats[std::size_t(seat)].cards[std::size_t(c)].picture;
+                ASSERT_TRUE(picture >= -1 && picture <= 53) << p << ' ' << seat << ' ' << picture;
+            }
     }
 }

@@ -5,31 +5,20 @@
 // ranges.
 
 #include "FuzzInput.h"
+#include "SessionChecks.h"
 
 #include "protocol/Commands.h"
 #include "protocol/Notices.h"
 #include "protocol/WireText.h"
-#include "session/ClientSession.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 
 using namespace pelvo;
 
 namespace {
-
-// Names the broken rule before stopping, so a finding reads at a glance.
-#define check(ok)                                                                                  \
-    do {                                                                                           \
-        if (!(ok)) {                                                                               \
-            std::fprintf(stderr, "broken: %s (line %d)\n", #ok, __LINE__);                         \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 QString payloadOf(const QByteArray& frame) {
     const QString line = decodeWire(frame.chopped(1));
@@ -95,28 +84,15 @@ const std::vector<Entry>& catalogue() {
         {cmd::replaceadraw, [](const QString& p) { fixedPoint<Replaced>(p, encodeDraw); }},
         {cmd::replaceadiscard, [](const QString& p) { fixedPoint<Replaced>(p, encodeDiscard); }},
         {cmd::discardadrawn, [](const QString& p) { fixedPoint<DiscardADrawn>(p, encode); }},
+        {cmd::tablerights, [](const QString& p) { fixedPoint<TableRights>(p, encode); }},
+        {cmd::reclaimtoken, [](const QString& p) { fixedPoint<ReclaimToken>(p, encode); }},
+        {cmd::removed, [](const QString& p) { fixedPoint<Removed>(p, encode); }},
+        {cmd::tableclosing, [](const QString& p) { fixedPoint<TableClosing>(p, encode); }},
+        {cmd::seatreclaimed, [](const QString& p) { fixedPoint<SeatReclaimed>(p, encode); }},
+        {cmd::seatstate, [](const QString& p) { fixedPoint<SeatState>(p, encode); }},
+        {cmd::chathistory, [](const QString& p) { fixedPoint<ChatHistoryLine>(p, encode); }},
     };
     return entries;
-}
-
-bool picture(int p) {
-    return p >= -1 && p <= 53;
-}
-
-void checkModel(const TableModel& t) {
-    // A stray deal to an onlooker makes its own slot the turn (its clicks send nothing).
-    check(t.turnSeat >= 0 && t.turnSeat <= 9);
-    check(t.turnMarkerSeat >= 0 && t.turnMarkerSeat <= TableSeats);
-    check(t.handSeat >= 0 && t.handSeat <= TableSeats);
-    check(t.handPosition >= 0 && t.handPosition <= GridSize);
-    check(picture(t.discardPicture) && picture(t.drawPicture));
-    for (int s = 1; s <= TableSeats; ++s)
-        for (int p = 1; p <= GridSize; ++p) {
-            check(picture(t.seats[std::size_t(s)].cards[std::size_t(p)].picture));
-            const int code = t.seats[std::size_t(s)].cards[std::size_t(p)].code;
-            check(code >= 0 && code <= 53);
-        }
-    for (const Spectator& s : t.spectators) check(s.slot >= 1 && s.slot <= 10);
 }
 
 } // namespace
@@ -169,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             e.roundTrip(payload);
             session.handleLine(QString::fromLatin1(e.name) + u'+' + payload);
         }
-        checkModel(session.table());
+        fuzz::checkModel(session.table());
     }
     return 0;
 }

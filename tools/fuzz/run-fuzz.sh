@@ -1,10 +1,10 @@
 #!/bin/sh
 # Builds one libFuzzer target with clang (address and undefined-behaviour sanitizers) and runs it.
 # Usage: tools/fuzz/run-fuzz.sh TARGET [SECONDS] [libFuzzer options...]   (default 60 s)
-# Targets: lzrw1 frames host notices colour ini tallygrid
+# Targets: lzrw1 frames host notices colour ini tallygrid records discovery hub
 # The committed seeds in corpus/TARGET are copied to a working corpus under the build folder,
 # so what the fuzzer finds does not pile up in the source tree. Findings land in
-# build-fuzz/artifacts/TARGET/.
+# build-fuzz/artifacts/TARGET/. FUZZ_BUILD_ONLY=1 builds the target without running it.
 set -eu
 
 target=${1:?usage: run-fuzz.sh TARGET [SECONDS] [libFuzzer options...]}
@@ -15,48 +15,76 @@ root=$(cd "$here/../.." && pwd)
 out=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 src=$root/src
 
-qt="$(pkg-config --cflags --libs Qt6Core)"
+qt="Qt6Core"
 moc=$(pkg-config --variable=libexecdir Qt6Core 2>/dev/null)/moc
 [ -x "$moc" ] || moc=/usr/lib/qt6/libexec/moc
-protocol="$src/protocol/ColourText.cpp $src/protocol/CommandTable.cpp $src/protocol/Fields.cpp
-    $src/protocol/FrameSplitter.cpp $src/protocol/Messages.cpp $src/protocol/Notices.cpp
-    $src/protocol/WireText.cpp"
+protocol="protocol/ColourText protocol/CommandTable protocol/Fields protocol/FrameSplitter
+    protocol/Messages protocol/Notices protocol/WireText"
+host="$protocol host/Engine host/Requests host/Seats host/Computer host/ComputerRules
+    host/ExpertRules host/Model"
+# The session is a QObject: its meta-object code comes from moc (the `moc` list).
+session="$protocol session/ClientSession session/ChatHistory session/Reconnect session/SeatKeys
+    session/SessionSnapshot session/Settings session/TableModel session/ConnectFailure
+    session/settings/SettingsFile session/settings/IniFile net/TSock"
+sessionMoc="session/ClientSession session/ChatHistory net/TSock"
+mocs=
 max_len=4096
 case $target in
 lzrw1)
-    sources="$src/compression/Lzrw1Codec.cpp"; qt=; max_len=70000 ;;
+    sources="compression/Lzrw1Codec"; qt=; max_len=70000 ;;
 frames)
     sources="$protocol" ;;
 host)
-    sources="$protocol $src/host/Engine.cpp $src/host/Requests.cpp $src/host/Computer.cpp
-        $src/host/ComputerRules.cpp $src/host/Model.cpp" ;;
+    sources="$host" ;;
 notices)
-    # The session is a QObject: its meta-object code comes from moc.
-    mkdir -p "$out/moc"
-    for h in session/ClientSession session/ChatHistory net/TSock; do
-        "$moc" -I"$src" "$src/$h.h" -o "$out/moc/moc_$(basename "$h").cpp"
-    done
-    sources="$protocol $src/session/ClientSession.cpp $src/session/ChatHistory.cpp
-        $src/session/Settings.cpp $src/session/TableModel.cpp $src/net/TSock.cpp
-        $out/moc/moc_ClientSession.cpp $out/moc/moc_ChatHistory.cpp $out/moc/moc_TSock.cpp"
-    qt="$(pkg-config --cflags --libs Qt6Core Qt6Network)" ;;
+    sources="$session"; mocs=$sessionMoc
+    qt="Qt6Core Qt6Network" ;;
+records)
+    sources="$host $session protocol/GameRecord host/HostRecord session/Replay"
+    mocs="$sessionMoc session/Replay"; max_len=16384
+    qt="Qt6Core Qt6Network" ;;
+discovery)
+    sources="protocol/Discovery protocol/Fields protocol/WireText" ;;
+hub)
+    [ -f "$src/hub/HubJson.cpp" ] || { echo "run-fuzz.sh: the hub target needs src/hub" >&2; exit 2; }
+    sources="hub/HubJson hub/JoinCodes" ;;
 colour)
-    sources="$src/protocol/ColourText.cpp" ;;
+    sources="protocol/ColourText" ;;
 ini)
-    sources="$src/session/settings/IniFile.cpp $src/protocol/WireText.cpp" ;;
+    sources="session/settings/IniFile protocol/WireText" ;;
 tallygrid)
-    sources="$src/windows/StringGrid.cpp $src/protocol/WireText.cpp" ;;
+    sources="windows/StringGrid protocol/WireText" ;;
 *)
     echo "run-fuzz.sh: unknown target $target" >&2; exit 2 ;;
 esac
 
-mkdir -p "$out/corpus/$target" "$out/artifacts/$target"
+cxx="clang++ -std=c++20 -O2 -g -fno-omit-frame-pointer -fPIC -fsanitize=address,undefined
+    -fno-sanitize-recover=undefined -I$src -I$here"
+command -v ccache >/dev/null && cxx="ccache $cxx"
+mkdir -p "$out/obj" "$out/corpus/$target" "$out/artifacts/$target"
+qtflags=$(pkg-config --cflags Qt6Core $qt)
+objects=
+compile() { # source file, object name
+    # shellcheck disable=SC2086
+    $cxx -fsanitize=fuzzer-no-link $qtflags -c "$1" -o "$out/obj/$2.o"
+    objects="$objects $out/obj/$2.o"
+}
+for m in $mocs; do
+    "$moc" -I"$src" "$src/$m.h" -o "$out/obj/moc_$(basename "$m").cpp"
+    compile "$out/obj/moc_$(basename "$m").cpp" "moc_$(basename "$m")"
+done
+for s in $(echo "$sources" | tr ' ' '\n' | sort -u); do
+    compile "$src/$s.cpp" "$(echo "$s" | tr / _)"
+done
 # shellcheck disable=SC2086
-clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer -fPIC \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$src" -I"$here" "$here/${target}_fuzz.cpp" $sources $qt -o "$out/$target-fuzz"
+$cxx -fsanitize=fuzzer "$here/${target}_fuzz.cpp" $objects $qtflags $([ -n "$qt" ] && pkg-config --libs $qt) -o "$out/$target-fuzz"
 cp "$here/corpus/$target"/* "$out/corpus/$target/"
+[ "${FUZZ_BUILD_ONLY:-0}" = 1 ] && exit 0
+# A target whose input is text of its own (not built from decisions) gets its words.
+dict=
+[ -f "$here/$target.dict" ] && dict="-dict=$here/$target.dict"
 
 # The handlers' notes about dropped messages would be most of the run time.
-QT_LOGGING_RULES='*=false' "$out/$target-fuzz" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
-    -artifact_prefix="$out/artifacts/$target/" "$@" "$out/corpus/$target"
+# shellcheck disable=SC2086
+QT_LOGGING_RULES='*=false' "$out/$target-fuzz" -max_total_time="$seconds" -max_len="$max_len" \
+    -print_final_stats=1 -artifact_prefix="$out/artifacts/$target/" $dict "$@" "$out/corpus/$target"
