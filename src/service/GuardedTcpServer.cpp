@@ -135,9 +135,10 @@ void GuardedTcpServer::received(QTcpSocket* socket) {
 }
 
 bool GuardedTcpServer::makeRoom() {
-    // Only a connection quiet for a while is closed for a newcomer, so a burst of honest
-    // requests does not close each other.
-    const int quietEnough = limits_.idleMs > 0 ? std::min(1000, limits_.idleMs / 4) : 1000;
+    // Only a connection quiet for a moment is closed for a newcomer, so requests arriving
+    // together do not close each other; a short moment, so a crowd that keeps coming cannot
+    // keep the held places fresh enough to refuse everyone else.
+    const int quietEnough = limits_.idleMs > 0 ? std::min(100, limits_.idleMs / 4) : 100;
     const qint64 t = now();
     auto quietest = held_.end();
     for (auto it = held_.begin(); it != held_.end(); ++it) {
