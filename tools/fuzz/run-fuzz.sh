@@ -18,8 +18,8 @@ src=$root/src
 qt="Qt6Core"
 moc=$(pkg-config --variable=libexecdir Qt6Core 2>/dev/null)/moc
 [ -x "$moc" ] || moc=/usr/lib/qt6/libexec/moc
-protocol="protocol/ColourText protocol/CommandTable protocol/Fields protocol/FrameSplitter
-    protocol/Messages protocol/Notices protocol/WireText"
+protocol="protocol/ColourText protocol/CommandTable protocol/Fields protocol/FrameSplitter protocol/LogText
+    protocol/Messages protocol/Notices protocol/PrivateFile protocol/WireText"
 host="$protocol host/Engine host/Requests host/Seats host/Computer host/ComputerRules
     host/ExpertRules host/Model"
 # The session is a QObject: its meta-object code comes from moc (the `moc` list).
@@ -44,7 +44,7 @@ records)
     mocs="$sessionMoc session/Replay"; max_len=16384
     qt="Qt6Core Qt6Network" ;;
 discovery)
-    sources="protocol/Discovery protocol/Fields protocol/WireText" ;;
+    sources="protocol/Discovery protocol/Fields protocol/LogText protocol/WireText" ;;
 hub)
     [ -f "$src/hub/HubJson.cpp" ] || { echo "run-fuzz.sh: the hub target needs src/hub" >&2; exit 2; }
     sources="hub/HubJson hub/JoinCodes" ;;
