@@ -4,17 +4,7 @@
 
 #include "session/ClientSession.h"
 
-#include <cstdio>
-#include <cstdlib>
-
-// Names the broken rule before stopping, so a finding reads at a glance.
-#define check(ok)                                                                                  \
-    do {                                                                                           \
-        if (!(ok)) {                                                                               \
-            std::fprintf(stderr, "broken: %s (%s:%d)\n", #ok, __FILE__, __LINE__);                 \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
+#include "Check.h"
 
 namespace pelvo::fuzz {
 

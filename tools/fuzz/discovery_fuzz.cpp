@@ -7,20 +7,11 @@
 
 #include <QByteArray>
 
-#include <cstdio>
-#include <cstdlib>
+#include "Check.h"
 
 using namespace pelvo;
 
 namespace {
-
-#define check(ok)                                                                                  \
-    do {                                                                                           \
-        if (!(ok)) {                                                                               \
-            std::fprintf(stderr, "broken: %s (line %d)\n", #ok, __LINE__);                         \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 void shown(const QString& name) {
     check(name.size() <= discovery::MaxNameLength);

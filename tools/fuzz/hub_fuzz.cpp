@@ -9,21 +9,12 @@
 
 #include <QJsonDocument>
 
-#include <cstdio>
-#include <cstdlib>
+#include "Check.h"
 
 using namespace pelvo;
 using namespace pelvo::hub;
 
 namespace {
-
-#define check(ok)                                                                                  \
-    do {                                                                                           \
-        if (!(ok)) {                                                                               \
-            std::fprintf(stderr, "broken: %s (line %d)\n", #ok, __LINE__);                         \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 void plain(const QString& text, qsizetype most) {
     check(!text.isEmpty() && text.toUcs4().size() <= most && text == text.trimmed());
