@@ -4,7 +4,8 @@
 // between. Seats may be kept for a dropped player, whose reclaim (with a token the table gave, or
 // a forged one) moves its connection. After every step the table must hold every card of the
 // shoe exactly once, every frame must be whole and go to a connection in use, and the rights to
-// run the table must rest with a connection in use.
+// run the table must rest with a connection in use. A seat's state shown to a reclaiming
+// player carries no face-down card that no player at that seat was dealt this round.
 //
 // No sockets and no real timers: the engine is driven directly, with a bounded number of ticks,
 // so one input runs in well under a millisecond and reaches the same checks and rules as the
@@ -42,6 +43,9 @@ public:
     std::vector<int> closed;
     std::vector<std::pair<int, int>> moved;
     std::vector<QString> tokens; // every reclaim token the table handed out
+    // The card codes players were dealt this round (CMD_mycards), by seat and position.
+    std::array<std::array<int, GridCells + 1>, Seats + 1> dealt{};
+    int round = -1;
     PELVO_NO_COVERAGE void send(int slot, const QByteArray& frame) override {
         check(slot >= 1 && slot <= MaxOpenSlots);
         check(table->seats[slot].inUse);
@@ -49,15 +53,36 @@ public:
         check(frame.indexOf(wire::terminator) == frame.size() - 1);
         // Names and relayed lines are bounded, so no frame comes near the clients' limit.
         check(frame.size() < 64 * 1024);
+        if (table->roundNumber != round || !table->gameRunning) {
+            round = table->gameRunning ? table->roundNumber : -1;
+            dealt = {};
+        }
         if (frame.startsWith(cmd::reclaimtoken)) {
-            const QString line = decodeWire(frame.chopped(1));
-            const auto n = notice::decode<notice::ReclaimToken>(line.mid(line.indexOf(u'+') + 1));
+            const auto n = notice::decode<notice::ReclaimToken>(payload(frame));
             check(n.has_value());
             if (tokens.size() < 8) tokens.push_back(n->token);
+        } else if (frame.startsWith(cmd::mycards)) {
+            const auto n = notice::decode<notice::MyCards>(payload(frame));
+            check(n.has_value() && n->seat == slot && slot <= Seats);
+            for (const auto& [position, code] : n->cards)
+                if (position >= 1 && position <= GridCells) dealt[slot][position] = code;
+        } else if (frame.startsWith(cmd::seatstate)) {
+            const auto n = notice::decode<notice::SeatState>(payload(frame));
+            check(n.has_value() && n->seat == slot && slot <= Seats);
+            for (int p = 1; p <= GridCells; ++p) {
+                const auto& card = n->cards[std::size_t(p - 1)];
+                check(card.faceUp || card.code == NoCard || card.code == dealt[slot][p]);
+            }
         }
     }
     void close(int slot) override { closed.push_back(slot); }
     void move(int from, int to) override { moved.emplace_back(from, to); }
+
+private:
+    PELVO_NO_COVERAGE static QString payload(const QByteArray& frame) {
+        const QString line = decodeWire(frame.chopped(1));
+        return line.mid(line.indexOf(u'+') + 1);
+    }
 };
 
 // Every card in exactly one place while a round is on: four of each card, sixteen jokers.
