@@ -42,20 +42,21 @@ int computermatch(const Table& table, int seat, int x) {
 
 int computergethighest(const Table& table, int seat) {
     const Seat& s = table.seats[seat];
+    int up[GridCells + 1], v[GridCells + 1];
+    for (int i = 1; i <= GridCells; ++i) {
+        up[i] = int(s.isUp(i));
+        v[i] = s.pointsAt(i);
+    }
+    // Without branches: which cells are face up is random, so every branch on it would often be
+    // guessed wrong, and this runs for every move of every computer player.
     int r = 0, highest = 0;
     for (int i = 1; i <= GridCells; ++i) {
-        if (!s.isUp(i)) continue;
-        const int v = s.pointsAt(i);
-        if (r == 0) {
-            r = i;
-            highest = v;
-            continue;
-        }
         // Not when the column already holds a pair (face-down partners never match).
-        if (v > highest && s.shownPoints(partnerA[i], 100) != s.shownPoints(partnerB[i], 200)) {
-            r = i;
-            highest = v;
-        }
+        const int a = partnerA[i], b = partnerB[i];
+        const int pair = up[a] & up[b] & int(v[a] == v[b]);
+        const int take = up[i] & (int(r == 0) | (int(v[i] > highest) & (pair ^ 1)));
+        r = take ? i : r;
+        highest = take ? v[i] : highest;
     }
     return r;
 }

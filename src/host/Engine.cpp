@@ -37,6 +37,12 @@ msg::Grid gridCodes(const Seat& seat) {
 Engine::Engine(Outbox& outbox, Random& deals, Random& bots, Options options)
     : outbox_(outbox), random_(deals), bots_(bots), options_(options) {
     botSpeed = [] { return 1000; };
+}
+
+// Filled on the first request rather than with every engine: a simulation builds an engine per
+// game and most of them never read a line.
+void Engine::addCommands() {
+    commandsAdded_ = true;
     auto on = [this](void (Engine::*handler)(const QString&)) {
         return [this, handler](const QString& payload) { (this->*handler)(payload); };
     };

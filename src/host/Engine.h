@@ -234,6 +234,7 @@ private:
     // Reservations end with the game.
     void endReservations();
     void remember(const QByteArray& frame);
+    void addCommands();
 
     void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);
     void stopTimer(TimerSeam& timer);
@@ -249,6 +250,7 @@ private:
     Start lastStart_;
     Options options_;
     CommandTable commands_;
+    bool commandsAdded_ = false;
     int from_ = Computer; // sender of the request being handled
     bool accepted_ = false;
     std::int64_t now_ = 0;

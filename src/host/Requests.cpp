@@ -39,6 +39,7 @@ bool Engine::request(int fromSlot, const QString& line) {
     // Computer moves are made from inside other handlers: keep the outer request's state.
     const int outerFrom = std::exchange(from_, fromSlot);
     const bool outerAccepted = std::exchange(accepted_, false);
+    if (!commandsAdded_) addCommands();
     commands_.dispatch(line);
     from_ = outerFrom;
     return std::exchange(accepted_, outerAccepted);

@@ -536,6 +536,9 @@ QByteArray encode(const ChatHistoryLine& n) {
 QByteArray historyOf(const QByteArray& relayed) {
     static const QByteArray chat = QByteArray(cmd::chat) + '+';
     static const QByteArray action = QByteArray(cmd::action) + '+';
+    // Every frame the host sends passes here: most are moves, told apart by one byte.
+    const char first = relayed.size() > 4 ? relayed[4] : '\0';
+    if (first != 'c' && first != 'a') return QByteArray();
     if (!relayed.startsWith(chat) && !relayed.startsWith(action)) return QByteArray();
     // "CMD_chat+…" becomes "CMD_chathistory+chat+…": the relayed bytes stay as they were.
     return QByteArray(cmd::chathistory) + '+' + relayed.mid(4);
