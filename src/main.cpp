@@ -1,6 +1,7 @@
 // Entry point: the single-instance guard, the windows in their order, the event loop.
 
 // own
+#include "client/DeferredStyleIcons.h"
 #include "client/OrderlyStop.h"
 #include "client/SingleInstance.h"
 #include "client/Tchat.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
     if (answeredInfoRequest(argc, argv)) return 0;
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new pelvo::DeferredStyleIcons);
     QApplication::setApplicationName("Pelvo");
     QApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
     // Ties the windows to the desktop entry and its icon (on Wayland, too).

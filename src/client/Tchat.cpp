@@ -166,7 +166,7 @@ void Tchat::buildParts() {
         label_playername1ContextPopup(seat);
         popupKick_->popup(at);
     });
-    connect(board_, &Board::logoClicked, this, [this] { about_->label_urlClick(); });
+    connect(board_, &Board::logoClicked, this, [this] { about()->label_urlClick(); });
 
     popupKick_ = new QMenu(this);
     popupKick_->setObjectName("popup_kick");
@@ -367,12 +367,7 @@ void Tchat::FormCreate() {
 }
 
 void Tchat::createSideWindows() {
-    about_ = new Tabout(this);
     spylist_ = new Tspylist(this);
-    help_ = new Thelp(this);
-    gamestart_ = new Tgamestart(*session_, this);
-    connect(gamestart_, &Tgamestart::started, this, &Tchat::saveinifile);
-    phrases_ = new Tphrases(this);
     download_ = new Tdownload(this);
     // The tally file sits beside the settings file: "Pelvo" + "tally.tld".
     tallylist_ =
@@ -384,19 +379,46 @@ void Tchat::createSideWindows() {
     };
 
     connect(spylist_, &Tspylist::kickRequested, this, &Tchat::kicking);
-    connect(phrases_, &Tphrases::done, this, [this](const QStringList& phrases) {
-        for (int n = 1; n <= 9; ++n) phraseBar_->setPhrase(n, phrases.value(n - 1));
-        try {
-            writePhrases(settingsPath(), session_->state().gamename, phrases);
-        } catch (const SettingsWriteError& e) {
-            showMessage(this, QString::fromUtf8(e.what()));
-        }
-    });
-    connect(help_, &Thelp::aboutRequested, this, &Tchat::About1Click);
     // The installer is saved beside the settings file; running it closes the game.
     download_->setDataFolder(dataFolder());
     connect(download_, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
     connect(download_, &Tdownload::lobbyOffered, this, &Tchat::FindTableOnline1Click);
+}
+
+Tabout* Tchat::about() {
+    if (!about_) about_ = new Tabout(this);
+    return about_;
+}
+
+Thelp* Tchat::help() {
+    if (!help_) {
+        help_ = new Thelp(this);
+        connect(help_, &Thelp::aboutRequested, this, &Tchat::About1Click);
+    }
+    return help_;
+}
+
+Tgamestart* Tchat::gamestart() {
+    if (!gamestart_) {
+        gamestart_ = new Tgamestart(*session_, this);
+        connect(gamestart_, &Tgamestart::started, this, &Tchat::saveinifile);
+    }
+    return gamestart_;
+}
+
+Tphrases* Tchat::phrasesEditor() {
+    if (!phrases_) {
+        phrases_ = new Tphrases(this);
+        connect(phrases_, &Tphrases::done, this, [this](const QStringList& phrases) {
+            for (int n = 1; n <= 9; ++n) phraseBar_->setPhrase(n, phrases.value(n - 1));
+            try {
+                writePhrases(settingsPath(), session_->state().gamename, phrases);
+            } catch (const SettingsWriteError& e) {
+                showMessage(this, QString::fromUtf8(e.what()));
+            }
+        });
+    }
+    return phrases_;
 }
 
 void Tchat::connectSession() {
@@ -623,7 +645,7 @@ void Tchat::ResetScreenLocation1Click() {
 
 void Tchat::button_startClick() {
     if (session_->state().connected)
-        gamestart_->show();
+        gamestart()->show();
     else
         showMessage(this, "You are not connected");
 }
@@ -704,14 +726,14 @@ void Tchat::ViewTally1Click() {
 void Tchat::PrhaseList1Click() {
     QStringList current;
     for (int n = 1; n <= 9; ++n) current << phraseBar_->phrase(n);
-    phrases_->edit(current);
+    phrasesEditor()->edit(current);
 }
 
 void Tchat::Help2Click() {
-    help_->show();
+    help()->show();
 }
 void Tchat::About1Click() {
-    about_->show();
+    about()->show();
 }
 
 } // namespace pelvo

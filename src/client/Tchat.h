@@ -132,11 +132,12 @@ public:
     LineQueue& receivedlist() { return session_->receivedlist(); }
     QMenu* popup_kick() const { return popupKick_; }
     int kickSeat() const { return kickSeat_; } // the seat popup_kick was opened for
-    Tabout* about() const { return about_; }
+    // The rarely opened side windows are built when first asked for.
+    Tabout* about();
     Tspylist* spylist() const { return spylist_; }
-    Thelp* help() const { return help_; }
-    Tgamestart* gamestart() const { return gamestart_; }
-    Tphrases* phrasesEditor() const { return phrases_; }
+    Thelp* help();
+    Tgamestart* gamestart();
+    Tphrases* phrasesEditor();
     Tdownload* download() const { return download_; }
     Ttallylist* tallylist() const { return tallylist_; }
     QRandomGenerator& random() { return random_; }

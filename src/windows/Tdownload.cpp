@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QImageReader>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QNetworkAccessManager>
@@ -106,7 +107,10 @@ Tdownload::Tdownload(QWidget* parent)
     auto* picture = new QLabel(left);
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setGeometry(7, 7, 436, 268);
-    picture->setPixmap(QPixmap(QStringLiteral(":/download/lobby.jpg"), "JPG"));
+    // Read as the JPEG it is: left to guess, the reader would load every image-format plugin.
+    QImageReader reader(QStringLiteral(":/download/lobby.jpg"), "jpeg");
+    reader.setAutoDetectImageFormat(false);
+    picture->setPixmap(QPixmap::fromImage(reader.read()));
     picture->setAccessibleName(QStringLiteral("The game lobby's sign"));
     // Over the lower half of the picture's sign.
     text(left, "Label5", QStringLiteral("IS CLOSED"), QRect(107, 71, 236, 34), 28, true, "#d00000")

@@ -180,6 +180,7 @@ void CardArt::release() {
     large_ = {};
     small_ = {};
     deck_.reset();
+    deckRead_ = true; // nothing is painted after this
 }
 
 QString CardArt::defaultDeckPath() {
@@ -198,21 +199,28 @@ void CardArt::load(const QString& path) {
     large_ = {};
     small_ = {};
     deck_.reset();
-    if (QFile::exists(path)) {
-        auto renderer = std::make_unique<QSvgRenderer>(path);
+    deckRead_ = false;
+}
+
+QSvgRenderer* CardArt::deck() const {
+    if (deckRead_) return deck_.get();
+    deckRead_ = true;
+    if (QFile::exists(path_)) {
+        auto renderer = std::make_unique<QSvgRenderer>(path_);
         if (renderer->isValid() && renderer->elementExists(QStringLiteral("1_club")))
             deck_ = std::move(renderer);
     }
     if (!deck_) {
         // One plain line: the game still runs, with plain faces.
         std::fprintf(stderr, "pelvo: card deck %s not readable; painting plain card faces\n",
-                     qPrintable(path));
+                     qPrintable(path_));
         std::fflush(stderr);
     }
+    return deck_.get();
 }
 
 bool CardArt::hasDeck() const {
-    return deck_ != nullptr;
+    return deck() != nullptr;
 }
 
 QString CardArt::elementId(int code) {
@@ -285,7 +293,8 @@ QPixmap CardArt::render(int index, CardSize size) const {
         return QPixmap::fromImage(image);
     }
     const QString id = elementId(index);
-    if (!deck_ || !deck_->elementExists(id)) {
+    QSvgRenderer* svg = deck();
+    if (!svg || !svg->elementExists(id)) {
         paintPlainFace(p, r, size, index, fourColour_);
         p.end();
         return QPixmap::fromImage(image);
@@ -298,7 +307,7 @@ QPixmap CardArt::render(int index, CardSize size) const {
     p.setClipPath(outer);
     // The deck's own frame is a little larger than its face; trim it so our rounded edge shows.
     const qreal trim = size == CardSize::Large ? 1.0 : 0.8;
-    deck_->render(&p, id, r.adjusted(-trim, -trim, trim, trim));
+    svg->render(&p, id, r.adjusted(-trim, -trim, trim, trim));
     p.restore();
     if (fourColour_) {
         p.end();

@@ -29,8 +29,9 @@ public:
     CardArt();
     ~CardArt();
 
-    // Drops every cached picture and takes the faces from `path`. When the file is missing or
-    // unreadable, one line goes to stderr and plain faces (rank and suit) are painted instead.
+    // Drops every cached picture and takes the faces from `path`, read when the first face is
+    // painted (a start shows only backs). When the file is missing or unreadable, one line goes
+    // to stderr and plain faces (rank and suit) are painted instead.
     void load(const QString& path);
     bool hasDeck() const;
 
@@ -54,11 +55,14 @@ public:
 private:
     void release();
     QPixmap render(int index, CardSize size) const;
+    // The parsed deck, read from path_ on first use; null when it cannot be read.
+    QSvgRenderer* deck() const;
 
     QString path_;
     qreal scale_ = 1.0;
     bool fourColour_ = false;
-    std::unique_ptr<QSvgRenderer> deck_;
+    mutable std::unique_ptr<QSvgRenderer> deck_;
+    mutable bool deckRead_ = false;
     std::array<QPixmap, cardPictureCount> large_;
     std::array<QPixmap, cardPictureCount> small_;
 };
