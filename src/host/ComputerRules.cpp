@@ -7,6 +7,7 @@
 
 // std
 #include <algorithm>
+#include <bit>
 #include <cctype>
 
 namespace pelvo {
@@ -27,10 +28,13 @@ namespace computer {
 int computermatch(const Table& table, int seat, int x) {
     if (x == -2 || x == 0 || x == 15 || x == 25) return 0;
     const Seat& s = table.seats[seat];
-    for (int i = 1; i <= GridCells; ++i) {
-        // One test per cell (bitwise and): which cells are face up is random, so a branch on
-        // that alone would mostly be guessed wrong. A face-down code is read but never counts.
-        if (!(s.isUp(i) & (s.pointsAt(i) == x))) continue;
+    // The face-up cells showing x, gathered without a branch per cell (which cells are face up
+    // is random, so such branches would mostly be guessed wrong), then visited in order.
+    unsigned hits = 0;
+    for (int i = 1; i <= GridCells; ++i) hits |= unsigned(s.isUp(i) & (s.pointsAt(i) == x)) << i;
+    while (hits != 0) {
+        const int i = std::countr_zero(hits);
+        hits &= hits - 1;
         const int a = partnerA[i], b = partnerB[i];
         if (!s.cards[a].faceUp) return a;
         if (!s.cards[b].faceUp) return b;
