@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace pelvo::board {
 
@@ -290,14 +291,14 @@ QPixmap CardArt::render(int index, CardSize size) const {
     if (index == 0) {
         paintBack(p, r, size);
         p.end();
-        return QPixmap::fromImage(image);
+        return QPixmap::fromImage(std::move(image));
     }
     const QString id = elementId(index);
     QSvgRenderer* svg = deck();
     if (!svg || !svg->elementExists(id)) {
         paintPlainFace(p, r, size, index, fourColour_);
         p.end();
-        return QPixmap::fromImage(image);
+        return QPixmap::fromImage(std::move(image));
     }
     const qreal radius = cornerRadius(size);
     QPainterPath outer;
@@ -320,7 +321,7 @@ QPixmap CardArt::render(int index, CardSize size) const {
     p.setBrush(Qt::NoBrush);
     p.drawPath(outer);
     p.end();
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(std::move(image));
 }
 
 QSize scaled(QSize size, qreal scale) {

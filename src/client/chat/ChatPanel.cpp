@@ -3,6 +3,7 @@
 #include "session/ClientSession.h"
 #include "windows/MessageBox.h"
 
+#include "client/LazyIcon.h"
 #include "client/chat/ChatModel.h"
 #include "client/chat/ChatView.h"
 #include "client/chat/ColourText.h"
@@ -39,11 +40,14 @@ constexpr std::array<int, 4> sizeTags{8, 10, 12, 14};
 // Kept well below the host's 64 KiB frame cap, so a long paste cannot get the player cut off.
 constexpr int entryMaxLength = 16000;
 
-// Sharp on ordinary and high-density screens alike.
+// Sharp on ordinary and high-density screens alike. Painted when first shown: the smilies menu
+// is built with the panel, on the way to the first frame, and opened seldom.
 QIcon smileyIcon(int index) {
-    QIcon icon;
-    for (qreal ratio : {1.0, 2.0}) icon.addPixmap(smilies::pixmap(index, ratio));
-    return icon;
+    return lazyIcon([index] {
+        QIcon icon;
+        for (qreal ratio : {1.0, 2.0}) icon.addPixmap(smilies::pixmap(index, ratio));
+        return icon;
+    });
 }
 
 } // namespace

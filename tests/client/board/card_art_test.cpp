@@ -1,6 +1,8 @@
 #include "client/board/CardArt.h"
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -63,11 +65,29 @@ TEST(CardArt, MissingDeckSaysSoOnceAndPaintsPlainFaces) {
     CardArt art;
     testing::internal::CaptureStderr();
     art.load("/nonexistent/deck.svgz");
-    const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(art.hasDeck());
+    expectFullDistinctLists(art);
+    const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("/nonexistent/deck.svgz"), std::string::npos);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-    expectFullDistinctLists(art);
+}
+
+// The deck is read when the first face is painted, not when it is chosen: a start shows only
+// backs and should not pay for reading it.
+TEST(CardArt, DeckIsReadWhenTheFirstFaceIsPainted) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("deck.svgz");
+    CardArt art;
+    art.load(path);
+    const QImage back = imageOf(art.card(0, CardSize::Large));
+    ASSERT_TRUE(QFile::copy(CardArt::defaultDeckPath(), path));
+    EXPECT_TRUE(art.hasDeck());
+    EXPECT_EQ(imageOf(art.card(0, CardSize::Large)), back);
+
+    CardArt fromStart;
+    fromStart.load(CardArt::defaultDeckPath());
+    EXPECT_EQ(imageOf(art.card(40, CardSize::Small)), imageOf(fromStart.card(40, CardSize::Small)));
 }
 
 TEST(CardArt, MarkersHaveTheirSizes) {
