@@ -2,6 +2,7 @@
 
 // own
 #include "windows/MessageBox.h"
+#include "client/HintAction.h"
 #include "client/MenuKeys.h"
 #include "client/SingleInstance.h"
 #include "client/TableLayout.h"
@@ -239,6 +240,11 @@ void Tchat::buildMenu() {
     help->setObjectName("Help1");
     QAction* content = addItem(help, "Help2", "Content");
     content->setShortcut(Qt::Key_F1);
+    // The hint: a seated player's; a record's viewer has no game of its own to be advised on.
+    auto* hint = new HintAction(*session_, *board_, this);
+    help->addAction(hint->action());
+    addAction(hint->action()); // H works while the menu is closed
+    hint->action()->setVisible(!replayMode_);
     addSeparator(help, "N4");
     QAction* about = addItem(help, "About1", "About");
     connect(content, &QAction::triggered, this, &Tchat::Help2Click);
