@@ -27,6 +27,7 @@
 #include "windows/Thelp.h"
 #include "windows/Tphrases.h"
 #include "windows/Tspylist.h"
+#include "windows/Tstatistics.h"
 #include "windows/Ttallylist.h"
 
 // Qt
@@ -204,6 +205,8 @@ void Tchat::buildMenu() {
     connect(rematch_, &QAction::triggered, this, &Tchat::RematchThisDeal1Click);
     connect(addItem(file, "OpenGameRecord1", "Open Game Record\u2026"), &QAction::triggered, this,
             &Tchat::OpenGameRecord1Click);
+    connect(addItem(file, "Statistics1", "Statistics"), &QAction::triggered, this,
+            &Tchat::Statistics1Click);
     addSeparator(file, "N1");
     QAction* exit = addItem(file, "Exit1", "Exit");
     connect(startGame1_, &QAction::triggered, this, &Tchat::button_startClick);
@@ -705,6 +708,19 @@ void Tchat::loadchecklist() {
 void Tchat::ViewTally1Click() {
     loadchecklist();
     tallylist_->show();
+}
+
+void Tchat::Statistics1Click() {
+    // Made on first use: most evenings never open it.
+    if (!statistics_) {
+        statistics_ = new Tstatistics(gamesFolder(), this);
+        if (recorder_)
+            connect(recorder_, &PlayerRecorder::recordWritten, statistics_, [this] {
+                if (statistics_->isVisible()) statistics_->refresh();
+            });
+    }
+    statistics_->show();
+    statistics_->raise();
 }
 
 void Tchat::PrhaseList1Click() {
