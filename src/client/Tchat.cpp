@@ -307,7 +307,14 @@ void Tchat::zoomTo(qreal scale) {
     QWidget* client = centralWidget();
     if (isMaximized() || isFullScreen()) showNormal();
     const QSize frame = size() - client->size();
-    QSize want = clientSizeFor(scale, belowHeight(client)) + frame;
+    const int below = belowHeight(client);
+    QSize want = clientSizeFor(scale, below) + frame;
+    // Actual size is the size the window starts at (a little felt round the table), not the
+    // table's bare minimum.
+    if (scale == 1.0) {
+        const ClientState& st = session_->state();
+        want = want.expandedTo(QSize(st.defaultwidth, st.defaultheight + below));
+    }
     if (screen()) want = want.boundedTo(screen()->availableGeometry().size());
     resize(want.expandedTo(minimumSizeHint()));
 }
