@@ -79,6 +79,10 @@ Hint expertHint(const TableModel& t, int myseat) {
         return unavailable(QStringLiteral("It is not your turn."));
     }
 
+    // Both opening cards asked for, the first turn not yet given: the others are still turning.
+    if (t.flipsLeft == 0 && t.turnMarkerSeat == 0 && t.askedToFlip.any())
+        return unavailable(QStringLiteral("Wait until every seat has turned its opening cards."));
+
     const Table known = knownTable(t, myseat);
     Random random(hintSeed);
     if (t.flipsLeft > 0) {

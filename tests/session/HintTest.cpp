@@ -237,6 +237,11 @@ TEST(Hint, AnswersPlainlyWhenTheMoveIsNotThePlayers) {
     TableModel over = view;
     over.winnerText = QStringLiteral("You have Won the Game!");
     EXPECT_EQ(text(expertHint(over, pos.seat)), "The game is over.");
+    TableModel flipped = view; // both opening cards asked for; the first turn is not given yet
+    flipped.turnMarkerSeat = 0;
+    flipped.askedToFlip.set(1).set(5);
+    EXPECT_EQ(text(expertHint(flipped, pos.seat)),
+              "Wait until every seat has turned its opening cards.");
     TableModel sittingOut = view;
     sittingOut.seats[std::size_t(pos.seat)].playing = false;
     EXPECT_EQ(text(expertHint(sittingOut, pos.seat)), "You are not playing a round now.");
