@@ -38,15 +38,16 @@ QString whyPlace(const Table& known, int seat, int position, int code) {
             .arg(speech::cardName(s.cards[std::size_t(partner)].code));
     if (s.isUp(position) && s.cards[std::size_t(position)].code != NoCard) {
         const int old = s.cards[std::size_t(position)].code;
+        if (points(old) <= value)
+            return QStringLiteral("no place in your grid gains more from it.");
         return QStringLiteral("it is worth %1 less than the %2 it replaces.")
             .arg(points(old) - value)
             .arg(speech::cardName(old));
     }
     if (s.faceDownCount() == 1 && known.wentOut == 0)
-        return QStringLiteral("it turns your last card: you go out, likely with the lowest score.");
+        return QStringLiteral("it turns your last card: you go out.");
     return QStringLiteral("%1 is less than a face-down card is likely to be worth.")
-        .arg(value == 1 || value == -1 ? QStringLiteral("1 point")
-                                       : QStringLiteral("%1 points").arg(value));
+        .arg(value == 1 ? QStringLiteral("1 point") : QStringLiteral("%1 points").arg(value));
 }
 
 // Where a taken discard goes when the Expert would not have taken it: the highest face-up card
