@@ -1,7 +1,8 @@
 cmake_minimum_required(VERSION 3.22)
 # cmake -DSRC=<src folder> -P check-layers.cmake
 # Each library may include its own headers and those of the libraries below it, never one above:
-# the arrows point from client and windows down to session, host and protocol, and to net;
+# the arrows point from client and windows down to session, host and protocol, and to net, and
+# from client to bot (its hint uses the computer players at a client's seat);
 # service (the guarded listener of the HTTP services) sits beside protocol, above net.
 set(allowed_net net)
 set(allowed_protocol protocol)
@@ -11,7 +12,7 @@ set(allowed_service service net)
 set(allowed_host host service protocol net)
 set(allowed_bot bot host session protocol net)
 set(allowed_windows windows session protocol compression)
-set(allowed_client client windows session host protocol net)
+set(allowed_client client windows bot session host protocol net)
 # The hub reuses the host's event-line format, and nothing else of it.
 set(allowed_hub hub service host protocol net)
 

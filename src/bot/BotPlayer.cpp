@@ -1,6 +1,7 @@
 #include "bot/BotPlayer.h"
 
 // own
+#include "bot/KnownTable.h"
 #include "host/ComputerRules.h"
 #include "session/ClientSession.h"
 
@@ -25,34 +26,7 @@ void BotPlayer::setThinkTime(int ms) {
 }
 
 Table BotPlayer::knownTable() const {
-    const TableModel& t = session_.table();
-    Table known;
-    for (int s = 1; s <= TableSeats; ++s) {
-        const SeatModel& seen = t.seats[std::size_t(s)];
-        Seat& seat = known.seats[std::size_t(s)];
-        seat.inGame = seen.playing;
-        for (int g = 1; g <= GridSize; ++g) {
-            const int picture = seen.cards[std::size_t(g)].picture;
-            const bool up = picture > 0;
-            seat.cards[std::size_t(g)] = {up ? picture : NoCard, up ? 1 : 0};
-        }
-    }
-    // A card asked to be turned is as good as turned: it is not picked twice.
-    const int own = session_.state().myseat;
-    if (own >= 1 && own <= TableSeats)
-        for (int g = 1; g <= GridSize; ++g)
-            if (t.askedToFlip.test(std::size_t(g)))
-                known.seats[std::size_t(own)].cards[std::size_t(g)].faceUp = 1;
-    if (t.discardPicture > 0) {
-        known.discardPile[1] = t.discardPicture;
-        known.discardCount = 1;
-    }
-    if (t.drawInHand && t.drawPicture > 0) {
-        known.drawPile[1] = t.drawPicture;
-        known.drawPos = 1;
-    }
-    known.wentOut = t.wentOut;
-    return known;
+    return pelvo::knownTable(session_.table(), session_.state().myseat);
 }
 
 QByteArray BotPlayer::stamp() const {

@@ -55,6 +55,7 @@ void layoutTable(const TableParts& parts) {
     const auto px = [scale](int design) { return qRound(design * scale); };
     parts.phrases->setScale(scale);
     parts.phrases->move(origin + QPoint(px(phrasesAt.x()), px(phrasesAt.y())));
+    parts.chat->setScale(scale);
     parts.chat->setGeometry(QRect(origin + QPoint(px(chatAt.x()), px(chatAt.y())),
                                   QSize(px(chatAt.width()), px(chatAt.height()))));
     int y = parts.board->geometry().bottom() + 1;

@@ -2,6 +2,7 @@
 
 // own
 #include "windows/MessageBox.h"
+#include "client/HintAction.h"
 #include "client/MenuKeys.h"
 #include "client/SingleInstance.h"
 #include "client/TableLayout.h"
@@ -26,6 +27,7 @@
 #include "windows/Thelp.h"
 #include "windows/Tphrases.h"
 #include "windows/Tspylist.h"
+#include "windows/Tstatistics.h"
 #include "windows/Ttallylist.h"
 
 // Qt
@@ -203,6 +205,8 @@ void Tchat::buildMenu() {
     connect(rematch_, &QAction::triggered, this, &Tchat::RematchThisDeal1Click);
     connect(addItem(file, "OpenGameRecord1", "Open Game Record\u2026"), &QAction::triggered, this,
             &Tchat::OpenGameRecord1Click);
+    connect(addItem(file, "Statistics1", "Statistics"), &QAction::triggered, this,
+            &Tchat::Statistics1Click);
     addSeparator(file, "N1");
     QAction* exit = addItem(file, "Exit1", "Exit");
     connect(startGame1_, &QAction::triggered, this, &Tchat::button_startClick);
@@ -239,6 +243,11 @@ void Tchat::buildMenu() {
     help->setObjectName("Help1");
     QAction* content = addItem(help, "Help2", "Content");
     content->setShortcut(Qt::Key_F1);
+    // The hint: a seated player's; a record's viewer has no game of its own to be advised on.
+    auto* hint = new HintAction(*session_, *board_, this);
+    help->addAction(hint->action());
+    addAction(hint->action()); // H works while the menu is closed
+    hint->action()->setVisible(!replayMode_);
     addSeparator(help, "N4");
     QAction* about = addItem(help, "About1", "About");
     connect(content, &QAction::triggered, this, &Tchat::Help2Click);
@@ -298,7 +307,14 @@ void Tchat::zoomTo(qreal scale) {
     QWidget* client = centralWidget();
     if (isMaximized() || isFullScreen()) showNormal();
     const QSize frame = size() - client->size();
-    QSize want = clientSizeFor(scale, belowHeight(client)) + frame;
+    const int below = belowHeight(client);
+    QSize want = clientSizeFor(scale, below) + frame;
+    // Actual size is the size the window starts at (a little felt round the table), not the
+    // table's bare minimum.
+    if (scale == 1.0) {
+        const ClientState& st = session_->state();
+        want = want.expandedTo(QSize(st.defaultwidth, st.defaultheight + below));
+    }
     if (screen()) want = want.boundedTo(screen()->availableGeometry().size());
     resize(want.expandedTo(minimumSizeHint()));
 }
@@ -721,6 +737,19 @@ void Tchat::loadchecklist() {
 void Tchat::ViewTally1Click() {
     loadchecklist();
     tallylist_->show();
+}
+
+void Tchat::Statistics1Click() {
+    // Made on first use: most evenings never open it.
+    if (!statistics_) {
+        statistics_ = new Tstatistics(gamesFolder(), this);
+        if (recorder_)
+            connect(recorder_, &PlayerRecorder::recordWritten, statistics_, [this] {
+                if (statistics_->isVisible()) statistics_->refresh();
+            });
+    }
+    statistics_->show();
+    statistics_->raise();
 }
 
 void Tchat::PrhaseList1Click() {

@@ -44,6 +44,7 @@ class Tlobby;
 class Thelp;
 class Tphrases;
 class Tspylist;
+class Tstatistics;
 class Ttallylist;
 
 class Tchat : public QMainWindow {
@@ -92,6 +93,9 @@ public:
     void SpyList1Click();
     void loadchecklist();
     void ViewTally1Click();
+    // File › Statistics: counted from the game records whenever the window is shown.
+    void Statistics1Click();
+    Tstatistics* statistics() const { return statistics_; }
     void PrhaseList1Click();
     void Help2Click();
     void About1Click();
@@ -236,6 +240,7 @@ private:
     Tphrases* phrases_ = nullptr;
     Tdownload* download_ = nullptr;
     Ttallylist* tallylist_ = nullptr;
+    Tstatistics* statistics_ = nullptr;
     TServer* server_ = nullptr;
     HostOrJoin* hostOrJoin_ = nullptr;
     Tlobby* lobby_ = nullptr;

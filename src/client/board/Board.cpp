@@ -3,6 +3,7 @@
 #include "client/board/BoardAccessible.h"
 #include "client/board/BoardWidgets.h"
 #include "client/board/CardArt.h"
+#include "client/board/HintMarks.h"
 #include "session/Announcer.h"
 #include "windows/AccessibleName.h"
 #include "session/ClientSession.h"
@@ -141,6 +142,7 @@ struct Board::Impl {
     board::PictureButton* start = nullptr;
     board::FocusRing* ring = nullptr;
     board::AnnouncementLine* news = nullptr;
+    board::HintMarks* hint = nullptr;
     Announcer* announcer = nullptr;
     qreal scale = 1.0;
 
@@ -325,6 +327,7 @@ void Board::Impl::build() {
 
     ring = new board::FocusRing(q);
     news = new board::AnnouncementLine(q);
+    hint = new board::HintMarks(q);
     announcer = new Announcer(session, q);
     QObject::connect(announcer, &Announcer::announced, news, &board::AnnouncementLine::announce);
 
@@ -340,7 +343,7 @@ void Board::Impl::build() {
 
 void Board::Impl::recordDesign() {
     for (QWidget* w : q->findChildren<QWidget*>()) {
-        if (w == ring || w == news) continue;
+        if (w == ring || w == news || w == hint) continue;
         w->setProperty(designRect, w->geometry());
     }
 }
@@ -382,6 +385,7 @@ void Board::Impl::applyScale() {
     }
     CardArt::instance().setScale(scale);
     paintMarkers();
+    hint->setScale(scale);
     sync();
     ring->follow(focusedTarget(), scale);
     q->update();
@@ -633,6 +637,9 @@ QWidget* Board::announcement() const {
 }
 Announcer& Board::announcer() const {
     return *d->announcer;
+}
+board::HintMarks* Board::hintMarks() const {
+    return d->hint;
 }
 
 void Board::keyPressEvent(QKeyEvent* event) {

@@ -17,6 +17,9 @@ class QAbstractButton;
 
 namespace pelvo {
 
+namespace board {
+class HintMarks;
+}
 class Announcer;
 class ClientSession;
 
@@ -57,6 +60,8 @@ public:
     // The status object a screen reader hears the table's news from, and their source.
     QWidget* announcement() const;
     Announcer& announcer() const;
+    // Where a hint shows its rings and its words.
+    board::HintMarks* hintMarks() const;
     QLabel* label_bonus(int seat) const;
     QLabel* image_penalty(int seat) const;
     QLabel* image_notplaying(int seat) const;

@@ -28,11 +28,13 @@ QRect ChatDelegate::textRect(const QModelIndex& index, const QRect& rect) const 
 }
 
 std::unique_ptr<ChatDocument> ChatDelegate::layOut(const ChatRow& row, bool selected) const {
-    auto doc = std::make_unique<ChatDocument>(model_.textSize(), view_.devicePixelRatioF());
+    // Smilies are painted for the drawn size: sharp at any scale.
+    auto doc = std::make_unique<ChatDocument>(model_.drawnSize(),
+                                              view_.devicePixelRatioF() * model_.scale());
     QTextCursor c(doc.get());
     const QColor colour =
         selected ? view_.palette().color(QPalette::HighlightedText) : model_.colourOf(row.sender);
-    ChatDocument::draw(c, row, colour, selected);
+    ChatDocument::draw(c, row, colour, selected, model_.scale());
     doc->setTextWidth(textWidth());
     return doc;
 }
@@ -55,11 +57,11 @@ void ChatDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 }
 
 int ChatDelegate::oneLineHeight() const {
-    if (lineHeightSize_ != model_.textSize()) {
+    if (lineHeightSize_ != model_.drawnSize()) {
         ChatRow plain;
         plain.segments.push_back({ChatSegment::Kind::Text, QStringLiteral("X"), 0});
         lineHeight_ = int(std::ceil(layOut(plain)->size().height()));
-        lineHeightSize_ = model_.textSize();
+        lineHeightSize_ = model_.drawnSize();
     }
     return lineHeight_;
 }
@@ -67,7 +69,7 @@ int ChatDelegate::oneLineHeight() const {
 bool ChatDelegate::fitsOneLine(const ChatRow& row, int width) const {
     // Most lines are short words without pictures: their height is known without a layout.
     // Bold is the widest of the styles, so a line that fits in bold fits.
-    QFont bold = chatFont(model_.textSize());
+    QFont bold = chatFont(model_.drawnSize());
     bold.setBold(true);
     const QFontMetricsF metrics(bold, view_.viewport());
     for (const ChatSegment& s : row.segments)
@@ -78,11 +80,11 @@ bool ChatDelegate::fitsOneLine(const ChatRow& row, int width) const {
 QSize ChatDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
     const ChatRow& row = model_.row(index.row());
     const int width = textWidth();
-    if (row.measuredWidth != width || row.measuredSize != model_.textSize()) {
+    if (row.measuredWidth != width || row.measuredSize != model_.drawnSize()) {
         row.height = fitsOneLine(row, width) ? oneLineHeight()
                                              : int(std::ceil(layOut(row)->size().height()));
         row.measuredWidth = width;
-        row.measuredSize = model_.textSize();
+        row.measuredSize = model_.drawnSize();
     }
     return {width + 2 * SideMargin, row.height + (index.row() == 0 ? TopMargin : 0)};
 }

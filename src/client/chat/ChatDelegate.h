@@ -45,7 +45,7 @@ private:
     const ChatModel& model_;
     QAbstractItemView& view_;
     mutable int lineHeight_ = 0; // of a line without pictures, at the text size below
-    mutable int lineHeightSize_ = -1;
+    mutable qreal lineHeightSize_ = -1;
 };
 
 } // namespace pelvo

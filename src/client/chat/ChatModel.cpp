@@ -48,6 +48,13 @@ QColor ChatModel::colourOf(int sender) const {
     return colourToQColor(colours_[std::size_t(std::clamp(sender, 0, 9))]);
 }
 
+void ChatModel::setScale(qreal scale) {
+    if (qFuzzyCompare(scale, scale_)) return;
+    scale_ = scale;
+    emit layoutAboutToBeChanged();
+    emit layoutChanged();
+}
+
 void ChatModel::setTextSize(int points) {
     if (points == textSize_) return;
     textSize_ = points;

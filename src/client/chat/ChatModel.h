@@ -32,9 +32,13 @@ public:
     QColor colourOf(int sender) const;
     const ChatLinks& links() const { return links_; }
 
-    // Point size all rows are drawn at.
+    // The chosen point size of all rows, and the size they are drawn at: the table's scale
+    // times it.
     int textSize() const { return textSize_; }
     void setTextSize(int points);
+    qreal scale() const { return scale_; }
+    void setScale(qreal scale);
+    qreal drawnSize() const { return textSize_ * scale_; }
 
 signals:
     // A sender's lines are to be drawn again in a new colour.
@@ -45,6 +49,7 @@ private:
     std::array<quint32, 10> colours_{}; // senders 0 to 9
     ChatLinks links_;
     int textSize_ = 10;
+    qreal scale_ = 1.0;
 };
 
 } // namespace pelvo

@@ -39,13 +39,15 @@ constexpr int firstSmileyTag = 10;
 constexpr std::array<int, 4> sizeTags{8, 10, 12, 14};
 // Kept well below the host's 64 KiB frame cap, so a long paste cannot get the player cut off.
 constexpr int entryMaxLength = 16000;
+constexpr int entryPoints = 10;
 
-// Sharp on ordinary and high-density screens alike. Painted when first shown: the smilies menu
-// is built with the panel, on the way to the first frame, and opened seldom.
-QIcon smileyIcon(int index) {
-    return lazyIcon([index] {
+// Sharp on ordinary and high-density screens alike, at the table's scale. Painted when first
+// shown: the smilies menu is built with the panel, on the way to the first frame, and opened
+// seldom.
+QIcon smileyIcon(int index, qreal scale = 1.0) {
+    return lazyIcon([index, scale] {
         QIcon icon;
-        for (qreal ratio : {1.0, 2.0}) icon.addPixmap(smilies::pixmap(index, ratio));
+        for (qreal ratio : {1.0, 2.0}) icon.addPixmap(smilies::pixmap(index, ratio * scale));
         return icon;
     });
 }
@@ -125,7 +127,7 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
     d->entry->setObjectName("mychat");
     d->entry->setAccessibleName(tr("Chat entry"));
     d->entry->setMaxLength(entryMaxLength);
-    d->entry->setFont(chatFont(10));
+    d->entry->setFont(chatFont(entryPoints));
     d->entry->setContextMenuPolicy(Qt::CustomContextMenu);
     d->entry->installEventFilter(this);
     row->addWidget(d->entry, 1);
@@ -281,6 +283,21 @@ void ChatPanel::reformat() {
 void ChatPanel::checkSizeItem(int points) {
     for (std::size_t i = 0; i < sizeTags.size(); ++i)
         d->sizeItems[i]->setChecked(sizeTags[i] == points);
+}
+
+void ChatPanel::setScale(qreal scale) {
+    if (qFuzzyCompare(scale, d->model.scale())) return;
+    d->model.setScale(scale);
+    d->entry->setFont(chatFont(entryPoints * scale));
+    const int side = d->entry->sizeHint().height();
+    d->smiliesButton->setIcon(smileyIcon(0, scale));
+    d->smiliesButton->setIconSize(
+        QSize(qRound(smilies::width * scale), qRound(smilies::height * scale)));
+    d->smiliesButton->setFixedSize(side, side);
+}
+
+qreal ChatPanel::scale() const {
+    return d->model.scale();
 }
 
 quint32 ChatPanel::chatColour() const {

@@ -51,6 +51,9 @@ public:
     void reformat();
     // Check mark on the size item N<points>; none when there is no such item.
     void checkSizeItem(int points);
+    // The table's scale: chat text, the entry line and the smilies button grow with it.
+    void setScale(qreal scale);
+    qreal scale() const;
     quint32 chatColour() const;
     void setChatColour(quint32 colour); // also the entry line's font colour
 

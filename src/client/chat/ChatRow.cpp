@@ -99,14 +99,14 @@ ChatRow makeChatRow(int sender, const QString& line, ChatLinks& links) {
     return row;
 }
 
-QFont chatFont(int points) {
+QFont chatFont(qreal points) {
     QFont font;
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setPointSize(points);
+    font.setPointSizeF(points);
     return font;
 }
 
-ChatDocument::ChatDocument(int points, qreal devicePixelRatio, QObject* parent)
+ChatDocument::ChatDocument(qreal points, qreal devicePixelRatio, QObject* parent)
     : QTextDocument(parent), ratio_(devicePixelRatio) {
     setUndoRedoEnabled(false);
     setDocumentMargin(0);
@@ -124,7 +124,8 @@ int ChatDocument::linkSlot(const QString& href) {
     return ok ? slot : -1;
 }
 
-void ChatDocument::draw(QTextCursor& c, const ChatRow& row, const QColor& colour, bool selected) {
+void ChatDocument::draw(QTextCursor& c, const ChatRow& row, const QColor& colour, bool selected,
+                        qreal scale) {
     QTextCharFormat fmt;
     fmt.setForeground(colour);
     fmt.setFontWeight(QFont::Bold);
@@ -147,8 +148,8 @@ void ChatDocument::draw(QTextCursor& c, const ChatRow& row, const QColor& colour
         case ChatSegment::Kind::Smiley: {
             QTextImageFormat image;
             image.setName(smileyName(s.value));
-            image.setWidth(smilies::width);
-            image.setHeight(smilies::height);
+            image.setWidth(smilies::width * scale);
+            image.setHeight(smilies::height * scale);
             image.setVerticalAlignment(QTextCharFormat::AlignBottom);
             image.setToolTip(smilies::description(s.value));
             c.insertImage(image);

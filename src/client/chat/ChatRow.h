@@ -30,7 +30,7 @@ struct ChatRow {
 
     // Height at the width and text size it was last measured for; -1 before.
     mutable int measuredWidth = -1;
-    mutable int measuredSize = 0;
+    mutable qreal measuredSize = 0; // the drawn point size
     mutable int height = 0;
 };
 
@@ -55,22 +55,23 @@ ChatRow makeChatRow(int sender, const QString& text, ChatLinks& links);
 bool isUrlWord(const QString& word);
 
 // The font of every chat style at a text size.
-QFont chatFont(int points);
+QFont chatFont(qreal points);
 
 // A document of chat lines whose smiley pictures come from the painted set; it loads nothing
 // else.
 class ChatDocument : public QTextDocument {
 public:
-    explicit ChatDocument(int points, qreal devicePixelRatio = 1.0, QObject* parent = nullptr);
+    explicit ChatDocument(qreal points, qreal devicePixelRatio = 1.0, QObject* parent = nullptr);
 
     // Resource name of smiley picture `index`.
     static QString smileyName(int index);
     // Link slot of an anchor the document holds; -1 for any other.
     static int linkSlot(const QString& href);
     // Appends `row` drawn in `colour` at the cursor, as one paragraph's content; addresses
-    // are green unless `selected` (then they take `colour` too).
+    // are green unless `selected` (then they take `colour` too). Smilies are drawn `scale`
+    // times their size, as the text is.
     static void draw(QTextCursor& cursor, const ChatRow& row, const QColor& colour,
-                     bool selected = false);
+                     bool selected = false, qreal scale = 1.0);
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;

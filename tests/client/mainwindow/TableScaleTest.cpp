@@ -8,6 +8,7 @@
 #include "client/board/Board.h"
 #include "client/board/CardArt.h"
 #include "client/chat/ChatPanel.h"
+#include "client/chat/ChatView.h"
 #include "client/sound/PhraseBar.h"
 #include "protocol/Messages.h"
 
@@ -15,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QScreen>
 #include <QTest>
 
@@ -184,9 +187,11 @@ TEST_F(TableScale, ZoomKeysStepTheTableAndTheSizeIsKept) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("Zoom=125"));
 
+    // Actual Size: the table at 1:1 in the window's default size.
     QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
     ASSERT_TRUE(waitFor([&] { return w.board()->scale() == 1.0; }));
-    EXPECT_EQ(w.board()->geometry(), QRect(1, 1, 765, 542));
+    EXPECT_EQ(w.board()->size(), QSize(765, 542));
+    EXPECT_EQ(w.size(), QSize(772, 580));
 }
 
 TEST_F(TableScale, AZoomIsStoredOnlyOnceThePlayerHasZoomed) {
@@ -231,6 +236,60 @@ TEST_F(TableScale, AZoomIsStoredOnlyOnceThePlayerHasZoomed) {
     ASSERT_TRUE(waitFor([&] { return again.board()->scale() == 1.0; }));
     again.saveinifile();
     EXPECT_TRUE(stored().contains("Zoom=100")) << stored().constData();
+}
+
+TEST_F(TableScale, TheChatGrowsWithTheTableAndActualSizeIsTheStartingSize) {
+    Tchat w({});
+    midGame(w);
+    w.addlinetochat("1+Anna: look :)#12 at www.example.com", 0);
+    w.addlinetochat("0+A system line", 0xFF0000);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.loadinifile(); // the window takes its place from the (absent) settings: the default
+    const QSize start = w.size();
+    EXPECT_EQ(start, QSize(772, 580));
+    const QSize room = w.screen()->availableGeometry().size();
+    if (room.width() < 1600 || room.height() < 1200) GTEST_SKIP() << "the screen is too small";
+    ChatPanel* chat = w.chat();
+    const auto measure = [&] {
+        chat->flush();
+        return std::array{qreal(chat->mainchat()->sizeHintForRow(0)),
+                          qreal(chat->mychat()->height()),
+                          qreal(chat->findChild<QToolButton*>("button_smilies")->height())};
+    };
+    const auto one = measure();
+    EXPECT_DOUBLE_EQ(chat->mychat()->font().pointSizeF(), 10.0);
+    shot(w, "chat-zoom1");
+
+    resizeClient(w, QSize(2 * 765 + 4, 2 * 542 + 4));
+    ASSERT_DOUBLE_EQ(w.board()->scale(), 2.0);
+    EXPECT_DOUBLE_EQ(chat->scale(), 2.0);
+    EXPECT_DOUBLE_EQ(chat->mychat()->font().pointSizeF(), 20.0);
+    const auto two = measure();
+    // Lines twice as high; the entry line and its button grow with their letters (their
+    // frames stay thin).
+    EXPECT_GT(two[0], 1.7 * one[0]);
+    EXPECT_LT(two[0], 2.2 * one[0]);
+    for (std::size_t i = 1; i < one.size(); ++i) {
+        EXPECT_GT(two[i], 1.5 * one[i]) << i;
+        EXPECT_LT(two[i], 2.2 * one[i]) << i;
+    }
+    // The entry line and its button still fit under the chat, inside the panel.
+    const QRect entry = chat->mychat()->geometry();
+    const QRect button = chat->findChild<QToolButton*>("button_smilies")->geometry();
+    EXPECT_TRUE(chat->rect().contains(entry));
+    EXPECT_TRUE(chat->rect().contains(button));
+    EXPECT_LE(entry.right(), button.left());
+    expectTidy(w);
+    shot(w, "chat-zoom2");
+
+    // Actual Size: the window as it started, the chat as it started.
+    QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
+    ASSERT_TRUE(waitFor([&] { return w.size() == start; })) << w.width() << "x" << w.height();
+    EXPECT_DOUBLE_EQ(w.board()->scale(), 1.0);
+    EXPECT_DOUBLE_EQ(chat->scale(), 1.0);
+    EXPECT_EQ(measure(), one);
+    EXPECT_EQ(w.chat()->geometry(), QRect(w.board()->pos() + QPoint(484, 290), QSize(280, 250)));
 }
 
 } // namespace

@@ -109,12 +109,15 @@ TEST_F(TchatTest, MenuBarHoldsEveryItemInOrder) {
         items(menuNamed(w, "File")),
         QStringList({"StartGame1=Start Game", "HostOrJoin1=Host or Join a Table…",
                      "FindTableOnline1=Find a Table Online…", "RematchThisDeal1=Rematch This Deal",
-                     "OpenGameRecord1=Open Game Record\u2026", "N1=-", "Exit1=Exit"}));
+                     "OpenGameRecord1=Open Game Record\u2026", "Statistics1=Statistics", "N1=-",
+                     "Exit1=Exit"}));
     EXPECT_EQ(items(menuNamed(w, "View")),
               QStringList({"ViewTally1=View Tally", "SpyList1=Spy List", "PrhaseList1=Phrase List",
                            "N6=-", "Zoom1=Zoom", "FourColourSuits1=Four-Colour Suits"}));
-    EXPECT_EQ(items(menuNamed(w, "Help")), QStringList({"Help2=Content", "N4=-", "About1=About"}));
+    EXPECT_EQ(items(menuNamed(w, "Help")),
+              QStringList({"Help2=Content", "Hint1=Hint", "N4=-", "About1=About"}));
     EXPECT_EQ(item(w, "Help2")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(item(w, "Hint1")->shortcut(), QKeySequence(Qt::Key_H));
 
     // The sound items come first and the chat items after N3; the window's own items close it.
     const QStringList options = items(menuNamed(w, "Options"));
