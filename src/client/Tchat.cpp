@@ -3,6 +3,7 @@
 // own
 #include "windows/MessageBox.h"
 #include "client/MenuKeys.h"
+#include "client/ScoreSheetAction.h"
 #include "client/SingleInstance.h"
 #include "client/TableLayout.h"
 #include "client/board/Board.h"
@@ -234,6 +235,10 @@ void Tchat::buildMenu() {
             &Tchat::SpyList1Click);
     connect(addItem(view, "PrhaseList1", "Phrase List"), &QAction::triggered, this,
             &Tchat::PrhaseList1Click);
+    // The game's scores round by round; in a record's viewer too.
+    scoreSheet_ = new ScoreSheetAction(*session_, *board_, this);
+    view->addAction(scoreSheet_->action());
+    addAction(scoreSheet_->action()); // S works while the menu is closed
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("Help1");

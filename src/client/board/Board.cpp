@@ -3,6 +3,7 @@
 #include "client/board/BoardAccessible.h"
 #include "client/board/BoardWidgets.h"
 #include "client/board/CardArt.h"
+#include "client/board/RoundResultsBox.h"
 #include "session/Announcer.h"
 #include "windows/AccessibleName.h"
 #include "session/ClientSession.h"
@@ -142,6 +143,7 @@ struct Board::Impl {
     board::FocusRing* ring = nullptr;
     board::AnnouncementLine* news = nullptr;
     Announcer* announcer = nullptr;
+    board::RoundResultsBox* results = nullptr;
     qreal scale = 1.0;
 
     Family& family(int seat) { return byPosition[positionOf[seat]]; }
@@ -303,6 +305,8 @@ void Board::Impl::build() {
     winner1->setGeometry(1, 12, 435, 20);
     winner1->setAlignment(Qt::AlignCenter);
     panelWinner->hide();
+
+    results = new board::RoundResultsBox(q);
 
     logo = new Picture(q, QStringLiteral("image_logo"), QRect(20, 452, 200, 72));
     logo->setCursor(Qt::PointingHandCursor);
@@ -524,6 +528,7 @@ void Board::Impl::sync() {
     } else {
         panelWinner->hide();
     }
+    results->follow(t);
     describe();
     if (ring->isVisible()) ring->follow(focusedTarget(), scale);
 }
