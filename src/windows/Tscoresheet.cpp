@@ -268,6 +268,8 @@ void Tscoresheet::applyScale() {
     grid_->verticalHeader()->setFont(art::pixelFont(px(12), true));
     grid_->verticalHeader()->setDefaultSectionSize(px(24));
     grid_->horizontalHeader()->setMinimumSectionSize(px(60));
+    // The caption's new height takes effect now, not at the next resize.
+    if (layout()) layout()->activate();
 }
 
 } // namespace pelvo

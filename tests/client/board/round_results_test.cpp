@@ -10,7 +10,11 @@
 #include "client/board/RoundResultsBox.h"
 #include "client/chat/ChatPanel.h"
 #include "client/sound/PhraseBar.h"
+#include "host/TServer.h"
 #include "protocol/Messages.h"
+#include "session/Announcer.h"
+#include "session/PlayerRecord.h"
+#include "session/Replay.h"
 #include "windows/Tscoresheet.h"
 
 #include <QAction>
@@ -199,4 +203,116 @@ TEST_F(RoundResultsWindow, TheScoreSheetOpensByKeyAndReadsByKeyboardAndScreenRea
     EXPECT_FALSE(sheet->isVisible());
 }
 
+// The sheet window's cells as the sheet's rows: what a player reads off it.
+QList<RoundScores> readSheet(Tscoresheet& window) {
+    QList<RoundScores> rows;
+    QTableWidget* grid = window.grid();
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        RoundScores r;
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            const QTableWidgetItem* cell = grid->item(row, column);
+            if (!cell->data(Tscoresheet::TotalRole).isValid()) continue;
+            SeatScore& s = r.seats[std::size_t(window.seatOfColumn(column))];
+            s = {true, cell->data(Tscoresheet::PointsRole).toInt(),
+                 cell->data(Tscoresheet::TotalRole).toInt(),
+                 cell->data(Tscoresheet::PenaltyRole).toBool()};
+            if (cell->data(Tscoresheet::WentOutRole).toBool())
+                r.wentOut = window.seatOfColumn(column);
+        }
+        rows << r;
+    }
+    return rows;
+}
+
+// Only what the host posted: scores, totals, penalties.
+bool sameScores(const RoundScores& a, const RoundScores& b) {
+    return a.seats == b.seats;
+}
+
 } // namespace
+
+// A whole hosted game with computer players: the sheet holds exactly the scores and penalties
+// the table host posted, round by round, in the window and in the record's viewer.
+TEST_F(RoundResultsWindow, AFiveRoundGamesSheetIsWhatTheHostPostedLiveAndReplayed) {
+    Tchat live({});
+    live.server()->botSpeed = [] { return 2; };
+    live.server()->seed(2027);
+    live.show();
+    ASSERT_TRUE(waitFor([&] { return live.state().connected && live.state().myseat == 1; }));
+
+    // The host's notices as they arrive, read here on their own.
+    QList<RoundScores> posted;
+    QObject::connect(&live.session(), &ClientSession::lineReceived, [&](const QString& line) {
+        const QStringList f = line.split('+');
+        if (f[0] == "CMD_postscores") {
+            const int seat = f[1].toInt();
+            if (posted.isEmpty() || posted.last().seats[std::size_t(seat)].posted)
+                posted << RoundScores{};
+            posted.last().seats[std::size_t(seat)] = {true, f[2].toInt(), f[3].toInt(), false};
+        } else if (f[0] == "CMD_penalty") {
+            SeatScore& s = posted.last().seats[std::size_t(f[1].toInt())];
+            s.penalty = true;
+            s.total = f[2].toInt();
+        }
+    });
+    QStringList heard;
+    QObject::connect(&live.board()->announcer(), &Announcer::announced,
+                     [&](const QString& text) { heard << text; });
+
+    live.session().startGame("You", "5", 1, 1);
+    ASSERT_TRUE(waitFor([&] { return live.server()->table().gameRunning; }));
+    live.session().justWatch(); // the computer plays the own seat too
+    ASSERT_TRUE(waitFor([&] { return live.session().table().status == "Game Over!"; }, 120000));
+    drain(live);
+
+    const ScoreSheet& sheet = live.session().table().sheet;
+    ASSERT_GE(posted.size(), 5);
+    ASSERT_EQ(sheet.rows().size(), posted.size());
+    int penalties = 0;
+    for (qsizetype i = 0; i < posted.size(); ++i) {
+        EXPECT_TRUE(sameScores(sheet.rows()[i], posted[i])) << "round " << i + 1;
+        penalties += sheet.rows()[i].penaltySeat() != 0;
+    }
+    for (int s = 1; s <= 4; ++s) {
+        EXPECT_EQ(sheet.total(s), live.server()->table().seats[s].total) << s;
+        EXPECT_EQ(live.board()->label_score(s)->text(), QString::number(sheet.total(s)));
+    }
+    // One chat line and one announcement per round, the announcement's totals the labels'.
+    EXPECT_EQ(summaries(live).size(), posted.size());
+    const QStringList told = heard.filter(" is over.");
+    EXPECT_EQ(told.size(), posted.size());
+    for (int s = 1; s <= 4; ++s)
+        EXPECT_TRUE(told.last().contains(QStringLiteral(", %1 in all.").arg(sheet.total(s))))
+            << told.last().toStdString();
+    std::cout << "rounds " << posted.size() << ", penalties " << penalties << std::endl;
+
+    live.scoreSheet()->action()->trigger();
+    Tscoresheet* window = live.scoreSheet()->window();
+    ASSERT_TRUE(window && window->isVisible());
+    const QList<RoundScores> read = readSheet(*window);
+    ASSERT_EQ(read.size(), posted.size());
+    for (qsizetype i = 0; i < posted.size(); ++i)
+        EXPECT_TRUE(sameScores(read[i], posted[i])) << "round " << i + 1;
+    shot(window, "scoresheet-game");
+
+    // The viewer shows the same sheet at the record's end, and only the rounds played so far
+    // anywhere before it, whichever way it steps.
+    ASSERT_TRUE(waitFor([&] { return !live.recorder()->lastRecord().isEmpty(); }));
+    Tchat viewer({"--replay", live.recorder()->lastRecord()});
+    viewer.show();
+    ASSERT_TRUE(waitFor([&] { return viewer.replay() && viewer.replay()->count() > 0; }));
+    viewer.replay()->seek(viewer.replay()->count());
+    EXPECT_EQ(viewer.session().table().sheet.rows(), sheet.rows());
+    viewer.scoreSheet()->action()->trigger();
+    Tscoresheet* replayed = viewer.scoreSheet()->window();
+    ASSERT_TRUE(replayed);
+    EXPECT_EQ(readSheet(*replayed).size(), posted.size());
+    const QList<int> marks = viewer.replay()->roundMarks();
+    ASSERT_GE(marks.size(), 3);
+    viewer.replay()->seek(marks[2]);
+    const QList<RoundScores> early = readSheet(*replayed);
+    EXPECT_EQ(early.size(), 2);
+    for (qsizetype i = 0; i < early.size(); ++i) EXPECT_TRUE(sameScores(early[i], posted[i]));
+    viewer.replay()->seek(viewer.replay()->count());
+    EXPECT_EQ(readSheet(*replayed).size(), posted.size());
+}
