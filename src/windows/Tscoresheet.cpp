@@ -152,7 +152,7 @@ Tscoresheet::Tscoresheet(QWidget* parent)
     grid_->setItemDelegate(new ScoreCell(grid_));
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    grid_->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     QPalette paper = grid_->palette();
     paper.setColor(QPalette::Base, QColor(255, 252, 240));
     paper.setColor(QPalette::AlternateBase, QColor(246, 238, 214));
@@ -237,6 +237,7 @@ void Tscoresheet::rebuild(const TableModel& t) {
         }
     }
     grid_->setVerticalHeaderLabels(rowNames);
+    fitRowNames();
     // The keyboard's place survives a new round (marked, not selected: a mouse player sees no
     // highlight); a new sheet starts at its newest round.
     if (grid_->rowCount() > 0 && grid_->columnCount() > 0) {
@@ -247,6 +248,17 @@ void Tscoresheet::rebuild(const TableModel& t) {
                                                  QItemSelectionModel::NoUpdate);
         grid_->scrollToBottom();
     }
+}
+
+void Tscoresheet::fitRowNames() {
+    // Room round the longest row name, at the header's size.
+    QHeaderView* rows = grid_->verticalHeader();
+    const QFontMetrics m(rows->font());
+    int widest = 0;
+    for (int row = 0; row < grid_->rowCount(); ++row)
+        if (const QTableWidgetItem* item = grid_->verticalHeaderItem(row))
+            widest = std::max(widest, m.horizontalAdvance(item->text()));
+    rows->setMinimumWidth(widest + m.averageCharWidth() * 2);
 }
 
 void Tscoresheet::resizeEvent(QResizeEvent* event) {
@@ -268,6 +280,7 @@ void Tscoresheet::applyScale() {
     grid_->verticalHeader()->setFont(art::pixelFont(px(12), true));
     grid_->verticalHeader()->setDefaultSectionSize(px(24));
     grid_->horizontalHeader()->setMinimumSectionSize(px(60));
+    fitRowNames();
     // The caption's new height takes effect now, not at the next resize.
     if (layout()) layout()->activate();
 }

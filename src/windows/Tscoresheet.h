@@ -52,6 +52,7 @@ private:
     };
     void rebuild(const TableModel& t);
     void applyScale();
+    void fitRowNames();
 
     QLabel* caption_ = nullptr;
     QTableWidget* grid_ = nullptr;
