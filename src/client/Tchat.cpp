@@ -235,10 +235,6 @@ void Tchat::buildMenu() {
             &Tchat::SpyList1Click);
     connect(addItem(view, "PrhaseList1", "Phrase List"), &QAction::triggered, this,
             &Tchat::PrhaseList1Click);
-    // The game's scores round by round; in a record's viewer too.
-    scoreSheet_ = new ScoreSheetAction(*session_, *board_, this);
-    view->addAction(scoreSheet_->action());
-    addAction(scoreSheet_->action()); // S works while the menu is closed
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("Help1");
@@ -250,6 +246,10 @@ void Tchat::buildMenu() {
     connect(about, &QAction::triggered, this, &Tchat::About1Click);
 
     addViewItems(view);
+    // The game's scores round by round; in a record's viewer too.
+    scoreSheet_ = new ScoreSheetAction(*session_, *board_, this);
+    view->addAction(scoreSheet_->action());
+    addAction(scoreSheet_->action()); // S works while the menu is closed
     addAccelerators(bar);
     // F10 opens the menu bar, as on most desktops.
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
