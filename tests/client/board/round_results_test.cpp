@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTableWidget>
 #include <QTest>
@@ -155,6 +156,11 @@ TEST_F(RoundResultsWindow, TheScoreSheetOpensByKeyAndReadsByKeyboardAndScreenRea
     EXPECT_TRUE(
         w.menuBar()->findChild<QMenu*>("View1")->actions().contains(w.scoreSheet()->action()));
     w.activateWindow();
+    // Typed into the chat entry, S is a letter like any other.
+    w.chat()->mychat()->setFocus();
+    QTest::keyClick(w.chat()->mychat(), Qt::Key_S);
+    EXPECT_EQ(w.scoreSheet()->window(), nullptr);
+    EXPECT_TRUE(w.chat()->mychat()->text().endsWith("s"));
     QTest::keyClick(w.board(), Qt::Key_S);
     Tscoresheet* sheet = w.scoreSheet()->window();
     ASSERT_TRUE(sheet && sheet->isVisible());
