@@ -4,6 +4,7 @@
 #include "windows/MessageBox.h"
 #include "client/HintAction.h"
 #include "client/MenuKeys.h"
+#include "client/ScoreSheetAction.h"
 #include "client/SingleInstance.h"
 #include "client/TableLayout.h"
 #include "client/board/Board.h"
@@ -254,6 +255,10 @@ void Tchat::buildMenu() {
     connect(about, &QAction::triggered, this, &Tchat::About1Click);
 
     addViewItems(view);
+    // The game's scores round by round; in a record's viewer too.
+    scoreSheet_ = new ScoreSheetAction(*session_, *board_, this);
+    view->addAction(scoreSheet_->action());
+    addAction(scoreSheet_->action()); // S works while the menu is closed
     addAccelerators(bar);
     // F10 opens the menu bar, as on most desktops.
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);

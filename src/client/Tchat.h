@@ -34,6 +34,7 @@ class PhraseBar;
 class PlayerRecorder;
 class Replay;
 class ReplayBar;
+class ScoreSheetAction;
 class SoundOptions;
 class TServer;
 class TSock;
@@ -145,6 +146,7 @@ public:
     Tdownload* download() const { return download_; }
     Ttallylist* tallylist() const { return tallylist_; }
     QRandomGenerator& random() { return random_; }
+    ScoreSheetAction* scoreSheet() const { return scoreSheet_; }
 
     // ---- game records (TchatRecords.cpp) ----
     // `params` {"--replay", FILE}: the window shows that record, read-only.
@@ -258,6 +260,7 @@ private:
     Replay* replay_ = nullptr;
     ReplayBar* replayBar_ = nullptr;
     QAction* rematch_ = nullptr;
+    ScoreSheetAction* scoreSheet_ = nullptr;
 };
 
 } // namespace pelvo

@@ -2,6 +2,7 @@
 
 // own
 #include "session/ClientSession.h"
+#include "session/RoundResults.h"
 
 namespace pelvo {
 
@@ -142,13 +143,10 @@ QStringList announcements(const TableModel& before, const TableModel& t, int mys
         out << QStringLiteral("You picked up ") + the(t.discardPicture) +
                    QStringLiteral(". Choose a card of your grid to replace.");
 
-    for (int s = 1; s <= TableSeats; ++s) {
-        const SeatModel& seat = t.seats[std::size_t(s)];
-        if (seat.hasBonus && !before.seats[std::size_t(s)].hasBonus)
-            out << who(t, s, myseat) + QStringLiteral(" scored %1 this round, %2 in all.")
-                                           .arg(seat.bonus)
-                                           .arg(seat.score);
-    }
+    // A round's results are told once, when the last score or the penalty is in, so the totals
+    // heard are the ones the labels end with.
+    const bool told = t.sheet.told() != before.sheet.told();
+    if (told) out << results::spoken(t, myseat);
 
     if (t.turnNumber != before.turnNumber && t.turnMarkerSeat != 0) {
         if (t.wentOut != 0 && before.wentOut != t.wentOut)
@@ -162,7 +160,9 @@ QStringList announcements(const TableModel& before, const TableModel& t, int mys
     }
 
     if (!t.winnerText.isEmpty() && t.winnerText != before.winnerText) out << t.winnerText;
-    if (t.status != before.status && out.isEmpty()) {
+    // While the scores come in, the results that follow them say it all.
+    const bool resultsComing = scored && !told;
+    if (t.status != before.status && out.isEmpty() && !resultsComing) {
         // Anything else the status line says ("New Round!", "Round is Over", ...).
         out << t.status;
     }

@@ -9,6 +9,7 @@
 #include "protocol/Messages.h"
 #include "protocol/Ports.h"
 #include "protocol/WireText.h"
+#include "session/RoundResults.h"
 #include "session/SeatKeys.h"
 
 // Qt
@@ -415,6 +416,7 @@ void ClientSession::startthegame(const notice::StartGame& n) {
     for (int s = 2; s <= TableSeats; ++s)
         if (seat(s).occupant == Occupant::Waiting && seat(s).playing)
             seat(s).occupant = Occupant::Computer;
+    table_.sheet.startGame(n.rounds, results::playingSeats(table_)); // round results
     changed();
 }
 
@@ -431,6 +433,7 @@ void ClientSession::roundstarting(const notice::RoundStarting& n) {
         seat(s).hasBonus = false;
         seat(s).penalty = false;
     }
+    if (table_.sheet.startRound()) note(results::chatLine(table_)); // round results
     table_.turnMarkerSeat = 0;
     table_.wentOut = 0;
     table_.handShown = false;
@@ -480,6 +483,7 @@ void ClientSession::gamestats(const notice::GameStats& n) {
     for (int s = 1; s <= TableSeats; ++s)
         if (seat(s).playing && seat(s).occupant == Occupant::Waiting)
             seat(s).occupant = Occupant::Computer;
+    table_.sheet.join(n.rounds, n.round, n.totals, results::playingSeats(table_)); // round results
     keepToken(); // a seat taken during a game is kept like any other
     changed();
 }
@@ -492,6 +496,8 @@ void ClientSession::postscores(const notice::PostScores& n) {
     s.score = n.total;
     for (const notice::Placed& c : n.cards) s.cards[std::size_t(c.position)].picture = c.code;
     table_.status = "Round is Over";
+    if (table_.sheet.post(table_.round, n.seat, n.points, n.total, table_.wentOut)) // round results
+        note(results::chatLine(table_));
     changed();
     emit sound("roundover");
 }
@@ -499,6 +505,7 @@ void ClientSession::postscores(const notice::PostScores& n) {
 void ClientSession::penalty(const notice::Penalty& n) {
     seat(n.seat).score = n.total;
     seat(n.seat).penalty = true;
+    if (table_.sheet.penalize(n.seat, n.total)) note(results::chatLine(table_)); // round results
     changed();
 }
 
@@ -541,6 +548,7 @@ QString ClientSession::shownName(const QString& name) const {
 }
 
 void ClientSession::winner(const notice::Winner& n) {
+    if (table_.sheet.finish()) note(results::chatLine(table_)); // round results
     table_.turnMarkerSeat = 0;
     emit sound("winner");
     // Named as the seat label names it, so the banner, the chat and the tally agree.

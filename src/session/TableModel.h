@@ -3,6 +3,9 @@
 // markers and the cards it may see, both piles, the turn, the round, the spectators and the
 // status line. The session changes it as notices arrive; views paint it and nothing else.
 
+// own
+#include "session/ScoreSheet.h"
+
 // Qt
 #include <QList>
 #include <QString>
@@ -15,6 +18,7 @@ namespace pelvo {
 
 inline constexpr int TableSeats = 4;
 inline constexpr int GridSize = 9;
+static_assert(ScoreSheet::Seats == TableSeats);
 
 // One card place as this client sees it.
 struct CardView {
@@ -91,6 +95,8 @@ struct TableModel {
     bool justWatching = false; // this client's own seat is handed to the computer
 
     QList<Spectator> spectators; // in order of arrival
+
+    ScoreSheet sheet; // the game's rounds as posted; the last results stay up until the next deal
 
     // "Round: 0" or "Round: r of n".
     QString roundText() const;

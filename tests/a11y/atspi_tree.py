@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Walks the game window's accessible tree over AT-SPI as a screen reader would, checks the
 names and roles of the table's controls, starts a solo game, makes a move through the
-accessibility "Press" action and reads the news the table announces."""
+accessibility "Press" action and reads the news the table announces; then joins a table played
+from here, notice by notice, and hears each move and the round's results once."""
 
 import os
 import socket
@@ -155,14 +156,113 @@ def check_game_options(app):
         check(wait_for(lambda: ticked() == before, 10), "and again puts it back")
 
 
-def main():
-    program = sys.argv[1]
+def program_env(port):
     env = dict(os.environ)
     env.update({"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
-                "QT_QPA_PLATFORM": "xcb", "PELVO_PORT": str(free_port())})
+                "QT_QPA_PLATFORM": "xcb", "PELVO_PORT": str(port)})
+    return env
+
+
+def stop(game):
+    game.terminate()
+    try:
+        game.wait(10)
+    except subprocess.TimeoutExpired:
+        game.kill()
+
+
+def scripted_round(program):
+    """A round told by a table host played here, move by move: every move is heard once, and the
+    round's end once, with the totals the labels show after the penalty."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(1)
+    listener.settimeout(60)
+    port = listener.getsockname()[1]
+    game = subprocess.Popen([program, "Ann", "127.0.0.1", "false"], env=program_env(port))
+    try:
+        conn, _ = listener.accept()
+    except socket.timeout:
+        stop(game)
+        check(False, "the player's window joins the table")
+        return
+    conn.settimeout(0.1)
+
+    def send(*lines):
+        for line in lines:
+            conn.sendall(line.encode() + b"\xff")
+
+    def drain():
+        try:
+            while conn.recv(4096):
+                pass
+        except (socket.timeout, OSError):
+            pass
+
+    def step(what, *lines):
+        """Sends one move's notices; the news must say it once and nothing more."""
+        before = len(heard)
+        send(*lines)
+        wait_for(lambda: len(heard) > before, 10)
+        wait_for(lambda: False, 0.6)  # anything else said about it arrives now
+        drain()
+        said = heard[before:]
+        check(len(said) == 1, "%s is heard once (%r)" % (what, said))
+        return said[0] if said else ""
+
+    try:
+        app = find_app(60)
+        check(app is not None, "the joining window on the accessibility bus")
+        if app is None:
+            return
+        del heard[:]
+        send("CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Ann")
+        wait_for(lambda: first(app, lambda n, r: n.startswith("Ann (you), score 0")), 20)
+        cards = "+".join("%d+%d" % (g, c) for g, c in enumerate(
+            [5, 18, 31, 44, 53, 12, 25, 38, 51], start=1))
+        step("the deal", "CMD_startgame+Ann+5+t+t+", "CMD_roundstarting+1+12+",
+             "CMD_mycards+1+" + cards)
+        step("a flip", "CMD_heflipped+2+1+13+")
+        step("a turn", "CMD_nextplayer+3+0+")
+        step("a taken discard", "CMD_replaceadiscard+3+2+9+12+")
+        step("Kling's turn", "CMD_nextplayer+4+0+")
+        step("a thrown card", "CMD_discardadrawn+4+40+")
+        step("going out", "CMD_nextplayer+2+4+")
+        step("a used card", "CMD_replaceadraw+2+5+7+40+")
+        # Kling went out with 30 and others scored less: the penalty follows the scores at once.
+        grid = "+".join("%d+%d" % (g, g) for g in range(1, 10))
+        said = step("the round's end",
+                    "CMD_postscores+1+12+12+" + grid, "CMD_postscores+2+20+20+" + grid,
+                    "CMD_postscores+3+35+35+" + grid, "CMD_postscores+4+30+30+" + grid,
+                    "CMD_penalty+4+55+")
+        print("round's end:", said, flush=True)
+        check("Round 1 of 5 is over." in said, "the news tells the round is over")
+        check("Kling went out but you and Klot scored lower: +25." in said,
+              "the news gives the penalty's reason (%r)" % said)
+        check("Kling scored 30 this round plus a penalty of 25, 55 in all." in said,
+              "the news tells Kling's total with the penalty (%r)" % said)
+        label = wait_for(lambda: first(app, lambda n, r: n.startswith("Kling's score: ")), 10)
+        check(label is not None and name(label) == "Kling's score: 55",
+              "Kling's score label says 55 (%r)" % (name(label) if label else None))
+        check("Round is Over" not in said, "the status line's words are not said beside them")
+        box = first(app, lambda n, r: n == "Round results")
+        check(box is not None, "the board's results box is there for a reader")
+        if box is not None:
+            check("Kling went out but" in box.description, "the box describes the round")
+    finally:
+        stop(game)
+        try:
+            conn.close()
+        except Exception:
+            pass
+        listener.close()
+
+
+def main():
+    program = sys.argv[1]
     pyatspi.Registry.registerEventListener(on_name_changed,
                                            "object:property-change:accessible-name")
-    game = subprocess.Popen([program], env=env)
+    game = subprocess.Popen([program], env=program_env(free_port()))
     try:
         app = find_app(60)
         if app is None:
@@ -264,11 +364,9 @@ def main():
         check(pile is not None and name(pile) != "Discard pile: empty",
               "the discard pile names its top card")
     finally:
-        game.terminate()
-        try:
-            game.wait(10)
-        except subprocess.TimeoutExpired:
-            game.kill()
+        stop(game)
+    # One window at a time: the second start of an instance would only raise the first.
+    scripted_round(program)
     if failures:
         print("%d check(s) failed" % len(failures))
         return 1

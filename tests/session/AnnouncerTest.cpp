@@ -79,8 +79,16 @@ TEST_F(AnnouncerTest, AGameIsToldMoveByMove) {
     feed(msg::discardadrawn(2, aceOfClubs));
     EXPECT_EQ(said(), QStringList{"Klot drew the ace of clubs and threw it on the discard pile."});
 
-    feed(msg::postscores(2, 12, 40, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(said(), QStringList{"Klot scored 12 this round, 40 in all."});
+    // The round's results are told once, when the penalty is in: its total is the label's.
+    feed(msg::postscores(1, 5, 5, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    feed(msg::postscores(2, 12, 12, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    feed(msg::postscores(3, 20, 20, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(said(), QStringList{});
+    feed(msg::penalty(2, 37));
+    EXPECT_EQ(said(), QStringList{"Round 1 of 5 is over. Klot went out but you scored lower: +25. "
+                                  "You scored 5 this round, 5 in all. Klot scored 12 this round "
+                                  "plus a penalty of 25, 37 in all. Klick scored 20 this round, "
+                                  "20 in all."});
     feed(msg::roundstarting(2, sevenOfHearts));
     EXPECT_EQ(said(), QStringList{"Round 2 of 5."});
     feed(msg::winner("Klot"));

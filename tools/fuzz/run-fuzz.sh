@@ -25,6 +25,7 @@ host="$protocol host/Engine host/Requests host/Seats host/Computer host/Computer
 # The session is a QObject: its meta-object code comes from moc (the `moc` list).
 session="$protocol session/ClientSession session/ChatHistory session/Reconnect session/SeatKeys
     session/SessionSnapshot session/Settings session/TableModel session/ConnectFailure
+    session/ScoreSheet session/RoundResults
     session/settings/SettingsFile session/settings/IniFile net/TSock"
 sessionMoc="session/ClientSession session/ChatHistory net/TSock"
 mocs=

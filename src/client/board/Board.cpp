@@ -4,6 +4,7 @@
 #include "client/board/BoardWidgets.h"
 #include "client/board/CardArt.h"
 #include "client/board/HintMarks.h"
+#include "client/board/RoundResultsBox.h"
 #include "session/Announcer.h"
 #include "windows/AccessibleName.h"
 #include "session/ClientSession.h"
@@ -144,6 +145,7 @@ struct Board::Impl {
     board::AnnouncementLine* news = nullptr;
     board::HintMarks* hint = nullptr;
     Announcer* announcer = nullptr;
+    board::RoundResultsBox* results = nullptr;
     qreal scale = 1.0;
 
     Family& family(int seat) { return byPosition[positionOf[seat]]; }
@@ -305,6 +307,8 @@ void Board::Impl::build() {
     winner1->setGeometry(1, 12, 435, 20);
     winner1->setAlignment(Qt::AlignCenter);
     panelWinner->hide();
+
+    results = new board::RoundResultsBox(q);
 
     logo = new Picture(q, QStringLiteral("image_logo"), QRect(20, 452, 200, 72));
     logo->setCursor(Qt::PointingHandCursor);
@@ -528,6 +532,7 @@ void Board::Impl::sync() {
     } else {
         panelWinner->hide();
     }
+    results->follow(t);
     describe();
     if (ring->isVisible()) ring->follow(focusedTarget(), scale);
 }

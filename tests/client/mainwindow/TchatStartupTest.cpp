@@ -113,7 +113,8 @@ TEST_F(TchatTest, MenuBarHoldsEveryItemInOrder) {
                      "Exit1=Exit"}));
     EXPECT_EQ(items(menuNamed(w, "View")),
               QStringList({"ViewTally1=View Tally", "SpyList1=Spy List", "PrhaseList1=Phrase List",
-                           "N6=-", "Zoom1=Zoom", "FourColourSuits1=Four-Colour Suits"}));
+                           "N6=-", "Zoom1=Zoom", "FourColourSuits1=Four-Colour Suits",
+                           "ScoreSheet1=Score Sheet"}));
     EXPECT_EQ(items(menuNamed(w, "Help")),
               QStringList({"Help2=Content", "Hint1=Hint", "N4=-", "About1=About"}));
     EXPECT_EQ(item(w, "Help2")->shortcut(), QKeySequence(Qt::Key_F1));
