@@ -145,13 +145,6 @@ PhraseBar::PhraseBar(ClientSession& session, QWidget* parent)
     }
     connect(d->popup, &QMenu::triggered, this, &PhraseBar::wave4Click);
 
-    d->cooldown.setSingleShot(true);
-    d->cooldown.setInterval(2000);
-    connect(&d->cooldown, &QTimer::timeout, this, [this] {
-        d->session.state().phraseready = true;
-        d->session.state().phraseticks = 0;
-    });
-
     // The buttons' hints are the phrases of the settings.
     const auto showPhrases = [this] {
         const QStringList& phrases = d->session.settings().phrases;
@@ -195,7 +188,7 @@ void PhraseBar::setPhrases(const QStringList& phrases) {
 }
 
 void PhraseBar::setCooldown(int ms) {
-    d->cooldown.setInterval(ms);
+    d->session.setPhraseCooldown(ms);
 }
 QMenu* PhraseBar::popupSounds() const {
     return d->popup;
@@ -203,11 +196,7 @@ QMenu* PhraseBar::popupSounds() const {
 
 void PhraseBar::b_phrase1Click(int n) {
     if (n < 1 || n > 9) return;
-    ClientState& st = d->session.state();
-    if (!st.phraseready) return;
-    if (!d->session.sendPhrase(phrase(n))) return; // nothing went out: the button stays ready
-    st.phraseready = false;
-    d->cooldown.start();
+    d->session.sendPhrase(phrase(n)); // the session keeps the cool-down
 }
 
 void PhraseBar::b_phrase10MouseUp() {
