@@ -4,7 +4,7 @@
 // value and a list of effects; the session applies those effects.
 
 // own
-#include "session/ChatHistory.h"
+#include "session/ChatLine.h"
 #include "session/ClientState.h"
 #include "session/TableModel.h"
 
