@@ -6,30 +6,10 @@
 
 namespace pelvo::reduce {
 
-Effects apply(SessionModel& m, const notice::SeatState& n, const Settings&) {
-    if (n.seat != m.state.myseat) return {};
-    TableModel& t = m.table;
-    SeatModel& me = t.seats[std::size_t(n.seat)];
-    const Grids before = gridsOf(t);
-    const QString statusBefore = t.status;
-    const bool inHandBefore = t.drawInHand;
-    me.playing = true;
-    me.sittingOut = false;
-    for (int p = 1; p <= GridSize; ++p) {
-        const notice::OwnCard& c = n.cards[std::size_t(p - 1)];
-        me.cards[std::size_t(p)] = {c.faceUp ? c.code : 0, c.code};
-    }
-    t.flipsLeft = n.flipsLeft;
-    t.askedToFlip.reset();
-    t.handShown = false;
-    t.drawInHand = false;
-    t.discardInHand = false;
-    t.drawPicture = 0;
-    t.drawPick = Pick::Closed;
-    t.discardPick = Pick::Closed;
-    t.turnMarkerSeat = n.turnState == 0 ? 0 : n.current;
-    t.turnSeat = 0;
-    ++t.turnNumber;
+namespace {
+// Where the own turn stood when the seat was kept: the opening flips, choosing a pile, or
+// holding the drawn card.
+void resumeTurn(TableModel& t, const notice::SeatState& n) {
     const bool mine = n.current == n.seat;
     switch (n.turnState) {
     case 0: // the opening flips
@@ -58,6 +38,34 @@ Effects apply(SessionModel& m, const notice::SeatState& n, const Settings&) {
     default: // between two turns: the next one is announced as usual
         break;
     }
+}
+} // namespace
+
+Effects apply(SessionModel& m, const notice::SeatState& n, const Settings&) {
+    if (n.seat != m.state.myseat) return {};
+    TableModel& t = m.table;
+    SeatModel& me = t.seats[std::size_t(n.seat)];
+    const Grids before = gridsOf(t);
+    const QString statusBefore = t.status;
+    const bool inHandBefore = t.drawInHand;
+    me.playing = true;
+    me.sittingOut = false;
+    for (int p = 1; p <= GridSize; ++p) {
+        const notice::OwnCard& c = n.cards[std::size_t(p - 1)];
+        me.cards[std::size_t(p)] = {c.faceUp ? c.code : 0, c.code};
+    }
+    t.flipsLeft = n.flipsLeft;
+    t.askedToFlip.reset();
+    t.handShown = false;
+    t.drawInHand = false;
+    t.discardInHand = false;
+    t.drawPicture = 0;
+    t.drawPick = Pick::Closed;
+    t.discardPick = Pick::Closed;
+    t.turnMarkerSeat = n.turnState == 0 ? 0 : n.current;
+    t.turnSeat = 0;
+    ++t.turnNumber;
+    resumeTurn(t, n);
 
     Effects e;
     e.changed(n.seat);
