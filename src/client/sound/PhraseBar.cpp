@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -83,7 +82,6 @@ struct PhraseBar::Impl {
     ClientSession& session;
     std::array<QToolButton*, 11> buttons{}; // 1..10
     QMenu* popup = nullptr;
-    QTimer cooldown;
     qreal scale = 1.0;
 };
 
