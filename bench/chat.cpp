@@ -32,32 +32,34 @@ double rssMiB() {
 }
 
 // Line n of a made-up conversation; each sender keeps its colour.
-void addLine(pelvo::ChatPanel& panel, int n) {
+void addLine(pelvo::ClientSession& session, int n) {
     static const char* const names[] = {"Anna", "Klot", "Bea", "Dan"};
     static const char* const colours[] = {"clNavy", "$00006CC8", "clPurple", "clTeal"};
     const int seat = n % 4;
     if (n % 25 == 0) {
-        panel.addlinetochat(QStringLiteral("0+Round %1 starting.").arg(n / 25), 0xFF0000);
+        session.note(QStringLiteral("Round %1 starting.").arg(n / 25));
     } else if (n % 10 == 3) {
-        panel.chatrecieved(QStringLiteral("%1+%2 chats: the rules are at www.example.com/r%3 "
-                                          "if you want them|%4")
-                               .arg(seat + 1)
-                               .arg(names[seat])
-                               .arg(n)
-                               .arg(colours[seat]));
+        session.handleLine(
+            QStringLiteral("CMD_chat+%1+%2 chats: the rules are at www.example.com/r%3 "
+                           "if you want them|%4")
+                .arg(seat + 1)
+                .arg(names[seat])
+                .arg(n)
+                .arg(colours[seat]));
     } else if (n % 5 == 1) {
-        panel.chatrecieved(QStringLiteral("%1+%2 chats: nice move :)#1%3 well played|%4")
+        session.handleLine(QStringLiteral("CMD_chat+%1+%2 chats: nice move :)#1%3 well played|%4")
                                .arg(seat + 1)
                                .arg(names[seat])
                                .arg(n % 10)
                                .arg(colours[seat]));
     } else {
-        panel.chatrecieved(QStringLiteral("%1+%2 chats: line %3 of a longer conversation about "
-                                          "the cards on the table|%4")
-                               .arg(seat + 1)
-                               .arg(names[seat])
-                               .arg(n)
-                               .arg(colours[seat]));
+        session.handleLine(
+            QStringLiteral("CMD_chat+%1+%2 chats: line %3 of a longer conversation about "
+                           "the cards on the table|%4")
+                .arg(seat + 1)
+                .arg(names[seat])
+                .arg(n)
+                .arg(colours[seat]));
     }
 }
 
@@ -75,7 +77,7 @@ struct FilledPanel {
     // Events are handled every 1,000 lines, as a running program would between bursts.
     void fillTo(int count) {
         while (lines < count) {
-            addLine(panel, ++lines);
+            addLine(session, ++lines);
             if (lines % 1000 == 0) QApplication::processEvents();
         }
         QApplication::processEvents();
@@ -104,7 +106,7 @@ void BM_AddLine(benchmark::State& state) {
     const double before = rssMiB();
     FilledPanel chat(int(state.range(0)) - 1);
     for (auto _ : state) {
-        addLine(chat.panel, ++chat.lines);
+        addLine(chat.session, ++chat.lines);
         QApplication::processEvents();
     }
     state.counters["rss_MiB"] = rssMiB();
@@ -120,8 +122,8 @@ void BM_RecolourSender(benchmark::State& state) {
     bool flip = false;
     for (auto _ : state) {
         flip = !flip;
-        chat.panel.chatrecieved(flip ? QStringLiteral("1+Anna chats: new colour|clRed")
-                                     : QStringLiteral("1+Anna chats: back again|clNavy"));
+        chat.session.handleLine(flip ? QStringLiteral("CMD_chat+1+Anna chats: new colour|clRed")
+                                     : QStringLiteral("CMD_chat+1+Anna chats: back again|clNavy"));
         QApplication::processEvents();
     }
 }
@@ -137,8 +139,8 @@ void BM_SenderLines(benchmark::State& state) {
         state.ResumeTiming();
         for (int n = 0; n < 2000; ++n) {
             const bool red = alternate && n % 2 == 1;
-            chat->panel.chatrecieved(
-                QStringLiteral("1+Anna chats: line %1 of a longer talk|%2")
+            chat->session.handleLine(
+                QStringLiteral("CMD_chat+1+Anna chats: line %1 of a longer talk|%2")
                     .arg(n)
                     .arg(red ? QStringLiteral("clRed") : QStringLiteral("clNavy")));
         }
@@ -167,7 +169,7 @@ double feedWindow(bool alternate) {
                            "talk|%2")
                 .arg(n)
                 .arg(red ? QStringLiteral("clRed") : QStringLiteral("clNavy")));
-        window.Timer1Timer();
+        window.processsocktimer();
         QApplication::processEvents();
     }
     return double(clock.nsecsElapsed()) / 1e9;

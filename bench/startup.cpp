@@ -25,7 +25,7 @@ void BM_DispatchOneLine(benchmark::State& state) {
     const QString line = QStringLiteral("CMD_playerdisconnected+3+Bo");
     for (auto _ : state) {
         window.receivedlist().append(line);
-        window.Timer1Timer();
+        window.processsocktimer();
     }
 }
 BENCHMARK(BM_DispatchOneLine);

@@ -37,6 +37,17 @@ foreach(lib net protocol compression service session host bot windows client hub
   endforeach()
 endforeach()
 
+# The session's reducer is plain functions over plain data: no object, timer, socket or clock.
+file(GLOB_RECURSE pure ${SRC}/session/reduce/*.h ${SRC}/session/reduce/*.cpp)
+list(APPEND pure ${SRC}/session/SessionModel.h ${SRC}/session/ChatLine.h ${SRC}/session/Speech.h
+     ${SRC}/session/TableModel.h ${SRC}/session/ClientState.h ${SRC}/session/Settings.h)
+foreach(file ${pure})
+  file(STRINGS ${file} impure REGEX "^#include (<Q(Object|Timer|DeadlineTimer|ElapsedTimer|TcpSocket|tNetwork|CoreApplication)>|\"(net/|session/(ClientSession|Connection|ChatHistory)))")
+  if(impure)
+    list(APPEND failures "${file}: the reducer includes ${impure}")
+  endif()
+endforeach()
+
 if(failures)
   list(JOIN failures "\n" text)
   message(FATAL_ERROR "library layers broken:\n${text}")

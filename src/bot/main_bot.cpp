@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
 
     const QString name = args.at(0);
     pelvo::ClientSession session;
-    session.state().playername = name;
+    session.setPlayer(name, args.at(1));
     pelvo::BotPlayer bot(session, seed);
     bot.setThinkTime(*think);
     bot.setLevel(*level);
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
             << Qt::endl;
     });
 
-    session.sock()->setPortName(QString::number(*port));
+    session.connection().sock()->setPortName(QString::number(*port));
     try {
         session.connectToHost(args.at(1), name);
     } catch (const pelvo::ESockException& e) {

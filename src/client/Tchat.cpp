@@ -369,18 +369,8 @@ void Tchat::addLevelItems(QMenu* options) {
 }
 
 void Tchat::FormCreate() {
-    ClientState& st = session_->state();
-    st.gamename = "Pelvo";
     mutex_ = std::make_unique<NamedMutex>("pelvo");
-    st.defaultwidth = 772;
-    st.defaultheight = 580;
-    st.phraseready = true;
-    st.syscolour = 0xFF0000;
-    st.maxseats = 4;
     random_.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
-    st.ishost = false;
-    // The chat view's link counter starts at -1 inside the chat panel itself.
-    st.seatnames = {QString(), "You", "Klot", "Klick", "Kling"};
 
     // Design place: left 3, top 3, a client area of 767 by 544 (the minimum then rounds it up).
     move(3, 3);
@@ -455,14 +445,13 @@ void Tchat::connectSession() {
     connect(s, &ClientSession::joined, this, &Tchat::loadinifile);
     connect(s, &ClientSession::closeRequested, this, &Tchat::close);
     connect(s, &ClientSession::connectFailed, this, &Tchat::connectionFailed);
-    connect(s, &ClientSession::tableChanged, this, &Tchat::showTable);
     connect(s, &ClientSession::tableChanged, this, &Tchat::updateRematch);
     // At a dedicated table the one who runs it gets what a hosting player has.
     connect(s, &ClientSession::rightsChanged, this, [this](bool runs) {
         startGame1_->setEnabled(runs);
         spylist_->popup_kickhim()->setEnabled(runs);
     });
-    s->setTokenFolder(seatkeys::defaultFolder());
+    s->connection().setTokenFolder(seatkeys::defaultFolder());
     connect(s, &ClientSession::gameRecorded, this, [this](const QString& winner) {
         loadchecklist();
         tallylist_->addgame(winner);
@@ -480,8 +469,8 @@ void Tchat::showTable() {
 
 // ---------------------------------------------------------------- chat and settings
 
-void Tchat::addlinetochat(const QString& line, quint32 colour) {
-    chat_->addlinetochat(line, colour); // the panel decides the line's kind from its sender
+void Tchat::note(const QString& text) {
+    session_->note(text);
 }
 
 void Tchat::saveinifile() {
@@ -512,7 +501,7 @@ WindowPlace Tchat::windowPlace() const {
 }
 
 void Tchat::setWindowPlace(const WindowPlace& place) {
-    session_->state().savedplace = place;
+    session_->setSavedPlace(place);
     placeWindow(place);
 }
 
@@ -545,29 +534,26 @@ void Tchat::showEvent(QShowEvent* event) {
 void Tchat::processparams() {
     session_->setStartShown(false);
     startGame1_->setEnabled(false);
-    session_->state().loginfield.clear();
     if (replayMode_) {
         openReplay(params_.at(1));
         return;
     }
 
     if (params_.isEmpty()) {
-        addlinetochat("0+Loading Solo Game..Please wait.", session_->state().syscolour);
+        note("Loading Solo Game..Please wait.");
         download_->show();
-        session_->state().hostaddress = "127.0.0.1";
-        session_->state().playername = "You";
+        session_->setPlayer("You", "127.0.0.1");
         hostpress();
         return;
     }
-    addlinetochat("0+Loading Multi-player Game.. Please Wait.", session_->state().syscolour);
+    note("Loading Multi-player Game.. Please Wait.");
     if (params_.size() < 3) {
         // Without a host/join flag the client stays unconnected; the dialog offers the way on.
         offerHostOrJoin({params_.at(0), false, params_.value(1), quint16(gamePortName().toUInt())},
                         false);
         return;
     }
-    session_->state().playername = params_.at(0);
-    session_->state().hostaddress = params_.at(1);
+    session_->setPlayer(params_.at(0), params_.at(1));
     if (params_.at(2) == QLatin1String("true"))
         hostpress();
     else
@@ -588,10 +574,7 @@ void Tchat::hostpress() {
         server_->Sock1->setListen(true);
         server_->setRecordFolder(gamesFolder()); // a host record of every game played here
         if (recorder_) recorder_->setHosting(true);
-        session_->state().loginfield = session_->state().playername;
-        session_->state().ishost = true;
-        session_->connectToHost("127.0.0.1", session_->state().playername);
-        session_->setStartShown(true);
+        session_->hostHere();
         startGame1_->setEnabled(true);
         spylist_->popup_kickhim()->setEnabled(true);
         if (!params_.isEmpty()) startResponder();
@@ -650,7 +633,7 @@ void Tchat::closeEvent(QCloseEvent* event) {
         const QRect work = screen() ? screen()->availableGeometry() : QRect();
         if (place.width > work.width()) place.width -= 15;
         if (place.height > work.height()) place.height -= 15;
-        session_->state().savedplace = place;
+        session_->setSavedPlace(place);
         closingPlace_ = place;
         saveinifile();
         closingPlace_.reset();

@@ -57,10 +57,10 @@ public:
     ~Tchat() override;
 
     // ---- the session's state, for the window's own parts and for tests ----
-    ClientState& state() { return session_->state(); }
-    // A line in the chat: sender "+" text in a 0x00BBGGRR colour. PELVO_TEST_DUMP_CHAT=<file>
-    // (whole-program tests): after every line the chat view's plain text is written to <file>.
-    void addlinetochat(const QString& line, quint32 colour);
+    const ClientState& state() const { return session_->state(); }
+    // A line of the window's own in the chat. PELVO_TEST_DUMP_CHAT=<file> (whole-program
+    // tests): after every line the chat view's plain text is written to <file>.
+    void note(const QString& text);
     // Writes the settings file: the session's settings with the window's place.
     void saveinifile();
     // Caption of `label_playername`<seat>; empty when there is no such seat.
@@ -75,8 +75,7 @@ public:
     void processparams();
     void hostpress();
     void joinpress();
-    void Timer1Timer() { session_->Timer1Timer(); }
-    void processsocktimer() { session_->processsocktimer(); }
+    void processsocktimer() { session_->connection().dispatchOne(); }
     void loadinifile();
     void ResetScreenLocation1Click();
     void button_startClick();
@@ -130,11 +129,11 @@ public:
     ChatPanel* chat() const { return chat_; }
     PhraseBar* phraseBar() const { return phraseBar_; }
     SoundOptions* sounds() const { return sounds_; }
-    TSock* sock() const { return session_->sock(); }
+    TSock* sock() const { return session_->connection().sock(); }
     TSock* Sock11() const { return sock11_; }
     TServer* server() const { return server_; }
-    QTimer* Timer1() const { return session_->Timer1(); }
-    LineQueue& receivedlist() { return session_->receivedlist(); }
+    QTimer* Timer1() const { return session_->connection().dispatchTimer(); }
+    LineQueue& receivedlist() { return session_->connection().received(); }
     QMenu* popup_kick() const { return popupKick_; }
     int kickSeat() const { return kickSeat_; } // the seat popup_kick was opened for
     // The rarely opened side windows are built when first asked for.

@@ -116,10 +116,9 @@ void Tchat::listOnHub(quint16 port) {
     hubReporter_ =
         HubReporter::listServer(*server_, url, session_->state().playername, port, false, this);
     connect(hubReporter_, &HubReporter::registered, this, [this, hubText] {
-        addlinetochat(QStringLiteral("0+This table is listed on the hub %1: players find it in "
-                                     "File › Find a Table Online….")
-                          .arg(hubText),
-                      session_->state().syscolour);
+        note(QStringLiteral("This table is listed on the hub %1: players find it in "
+                            "File › Find a Table Online….")
+                 .arg(hubText));
     });
     // The reporter tries again by itself; the player hears of the trouble once.
     connect(hubReporter_, &HubReporter::failed, this,
@@ -135,9 +134,7 @@ void Tchat::listOnHub(quint16 port) {
                         ? QStringLiteral("the hub does not answer. Check its address in File › "
                                          "Find a Table Online….")
                         : (message.isEmpty() ? error : message);
-                addlinetochat(
-                    QStringLiteral("0+The hub %1 did not list this table: %2").arg(hubText, why),
-                    session_->state().syscolour);
+                note(QStringLiteral("The hub %1 did not list this table: %2").arg(hubText, why));
             });
 }
 
@@ -163,14 +160,12 @@ void Tchat::takeLobbyRequests() {
 void Tchat::lobbyJoined() {
     disconnect(session_, &ClientSession::joined, this, &Tchat::lobbyJoined);
     if (!tableCode_.isEmpty())
-        addlinetochat(QStringLiteral("0+Your private table's code is %1. Give it to your friends: "
-                                     "they type it beside Join by Code in File › Find a Table "
-                                     "Online…")
-                          .arg(tableCode_),
-                      session_->state().syscolour);
+        note(QStringLiteral("Your private table's code is %1. Give it to your friends: "
+                            "they type it beside Join by Code in File › Find a Table "
+                            "Online…")
+                 .arg(tableCode_));
     if (!watchOnJoin_) return;
-    addlinetochat("0+You watch this table: while a game runs, the computer plays your seat.",
-                  session_->state().syscolour);
+    note("You watch this table: while a game runs, the computer plays your seat.");
     // A seat can be handed over only while a game runs: now, or when the next one starts.
     connect(session_, &ClientSession::tableChanged, this, &Tchat::watchWhenPlaying);
     QTimer::singleShot(0, this, &Tchat::watchWhenPlaying);
@@ -211,7 +206,7 @@ void Tchat::portInUse() {
         offerHostOrJoin(here, true);
         return;
     }
-    session_->state().hostaddress = QStringLiteral("127.0.0.1");
+    session_->setPlayer(session_->state().playername, QStringLiteral("127.0.0.1"));
     joinpress();
 }
 

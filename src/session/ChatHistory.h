@@ -2,8 +2,10 @@
 // The chat as data: every line the chat view shows, oldest first, bounded (the oldest lines are
 // dropped once the bound is passed). Views render from it and follow its signals.
 
+// own
+#include "session/ChatLine.h"
+
 // Qt
-#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -11,15 +13,6 @@
 #include <deque>
 
 namespace pelvo {
-
-struct ChatLine {
-    enum class Kind { System, Chat, Action, Phrase };
-    int sender = 0; // 0 this client's own notes, 1..9 the host's connections
-    Kind kind = Kind::System;
-    QString text;       // what follows the sender: "Bo chats: hi", "You are Connected." ...
-    quint32 colour = 0; // 0x00BBGGRR
-    QDateTime time;
-};
 
 class ChatHistory : public QObject {
     Q_OBJECT

@@ -23,8 +23,6 @@ struct ClientState {
     QString hostaddress;
     QString loginfield;           // playername; the login frame adds its terminator
     quint32 syscolour = 0xFF0000; // blue, stored as 0x00BBGGRR
-    bool phraseready = true;
-    int phraseticks = 0;
     QString gamename = "Pelvo";
     int defaultwidth = 772, defaultheight = 580;
     WindowPlace savedplace; // all 0 until the settings file is loaded

@@ -124,7 +124,7 @@ void Replay::scanPlayer() {
         if (e.who == record::fromHost) addStep(at, e);
 }
 
-void Replay::scanHost() {
+void Replay::findHostView() {
     // A host record: the view of the lowest slot seated at the start, which is told who sits
     // where first, as a joining player is. The first reading finds who that is.
     struct Seated {
@@ -156,8 +156,13 @@ void Replay::scanHost() {
         if (s.slot != viewSlot_) addMadeUp(msg::existingplayers(s.slot, s.name));
     for (const Seated& s : seated)
         if (s.slot == viewSlot_) addMadeUp(msg::newplayerinfo(s.slot, s.name));
+}
+
+void Replay::scanHost() {
+    findHostView();
 
     // The second reading takes the steps.
+    RecordEvent e;
     device_->seek(0);
     reader_ = std::make_unique<RecordReader>(*device_);
     const QByteArray view = record::toSlot(viewSlot_);

@@ -93,6 +93,8 @@ private:
     void scan(std::unique_ptr<QIODevice> device);
     void scanPlayer();
     void scanHost();
+    // A host record: the first reading finds whose view it shows and who sits where.
+    void findHostView();
     void addStep(qint64 offset, const RecordEvent& e, int hands = -1);
     void addMadeUp(const QByteArray& frame);
     QString lineAt(int index);

@@ -14,22 +14,21 @@ bool sameChat(const std::deque<ChatLine>& a, const std::deque<ChatLine>& b) {
 } // namespace
 
 ClientSession::Snapshot ClientSession::snapshot(bool withChat) const {
-    return {state_, table_, withChat ? chat_.lines() : std::deque<ChatLine>{}};
+    return {model_, withChat ? chat_.lines() : std::deque<ChatLine>{}};
 }
 
 void ClientSession::restore(const Snapshot& snapshot) {
-    state_ = snapshot.state;
-    table_ = snapshot.table;
+    model_ = snapshot.model;
     if (!sameChat(chat_.lines(), snapshot.chat)) {
         chat_.clear();
         for (const ChatLine& line : snapshot.chat) chat_.append(line);
     }
-    changed();
+    emit tableChanged();
 }
 
 void ClientSession::showTable(const TableModel& table) {
-    table_ = table;
-    changed();
+    model_.table = table;
+    emit tableChanged();
 }
 
 } // namespace pelvo

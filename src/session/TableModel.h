@@ -38,7 +38,7 @@ enum class Occupant {
 // until the turn comes back.
 enum class Pick { Open = 0, Picked = 1, Closed = 2 };
 
-// How the last move ended, so a listener can tell a taken discard from a used draw.
+// How a move ended: a taken discard, a used draw or a drawn card thrown away.
 enum class MoveKind { None, TookDiscard, UsedDrawn, ThrewDrawn };
 
 struct SeatModel {
@@ -83,8 +83,6 @@ struct TableModel {
     int wentOut = 0;        // the seat that went out this round (the last turn runs); 0 none
     int flipsLeft = 0;      // opening flips this client may still ask for
     std::bitset<GridSize + 1> askedToFlip; // own positions asked for this round
-    int moves = 0;                         // counts the moves that ended (a listener's cue)
-    MoveKind lastMove = MoveKind::None;    // what the last of them was
 
     bool roundShown = false; // "Round: r of n" rather than "Round: 0"
     int round = 0;

@@ -142,7 +142,7 @@ TEST_F(WindowsAtATable, AWindowCutOffMidTurnComesBackToItsSeatAndPlaysOn) {
     ASSERT_TRUE(anna.client.connectTo(port));
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.table().seats[1].name == "Anna"; }, 5000));
     auto bo = window("Bo", proxy.port());
-    bo->session().setReconnectBase(100);
+    bo->session().connection().setReconnectBase(100);
     ASSERT_TRUE(QTest::qWaitFor([&] { return bo->session().state().myseat == 2; }, 10000));
     auto hand = std::make_unique<BotPlayer>(bo->session(), 5);
     anna.client.send("CMD_startgame+Anna+5+1+1+\xFF");
@@ -205,16 +205,17 @@ TEST_F(WindowsAtATable, AWindowCutOffMidTurnComesBackToItsSeatAndPlaysOn) {
                                                              t.turnState == TurnState::Draw)) ||
                                    (t.turnState == TurnState::Flip && t.seats[2].flipsLeft > 0);
             return hostWaits && bo->session().table().turnSeat == 2 &&
-                   bo->session().receivedlist().isEmpty();
+                   bo->session().connection().received().isEmpty();
         },
         20000))
         << "round " << t.roundNumber << " current " << t.currentPlayer << " state "
         << int(t.turnState) << " flips " << t.seats[1].flipsLeft << t.seats[2].flipsLeft
         << t.seats[3].flipsLeft << t.seats[4].flipsLeft << " in use " << t.seats[1].inUse
         << t.seats[2].inUse << t.seats[3].inUse << t.seats[4].inUse << " seen turn "
-        << bo->session().table().turnSeat << " queued " << bo->session().receivedlist().size()
-        << " stranger " << stranger.slot << " ctimer " << server.engine().computertimer.enabled
-        << " t1 " << server.engine().timer1.enabled << " discards " << t.discardCount << " wentout "
+        << bo->session().table().turnSeat << " queued "
+        << bo->session().connection().received().size() << " stranger " << stranger.slot
+        << " ctimer " << server.engine().computertimer.enabled << " t1 "
+        << server.engine().timer1.enabled << " discards " << t.discardCount << " wentout "
         << t.wentOut << "\n"
         << chatOf(*bo).toStdString();
     sameOwnCards();

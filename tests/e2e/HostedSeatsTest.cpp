@@ -54,7 +54,7 @@ TEST(HostedSeats, ADroppedPlayerGetsItsSlotBackAndAWindowWithItsTokenGetsItsSeat
     Tchat cy({"Cy", "127.0.0.1", "false"});
     cy.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return cy.state().myseat == 3; }, 10000));
-    cy.session().setReconnectBase(100);
+    cy.session().connection().setReconnectBase(100);
     BotPlayer cyHand(cy.session(), 5);
 
     host.session().startGame("Host", "5", 1, 1);

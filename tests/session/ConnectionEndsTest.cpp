@@ -4,6 +4,7 @@
 
 // own
 #include "host/TServer.h"
+#include "support/SessionEdit.h"
 #include "net/TSock.h"
 #include "session/ClientSession.h"
 #include "session/SeatKeys.h"
@@ -38,7 +39,7 @@ protected:
             QObject::connect(&session, &ClientSession::message,
                              [this](const QString& text) { messages << text; });
             QObject::connect(&session, &ClientSession::closeRequested, [this] { ++closes; });
-            session.setTokenFolder(tokenFolder);
+            session.connection().setTokenFolder(tokenFolder);
             session.connectToHost("127.0.0.1", name);
         }
     };
@@ -76,7 +77,7 @@ TEST_F(ConnectionEnds, ARemovedPlayerAndAClosedTableAreToldWhy) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return stored("bo") && stored("cy"); }, 5000));
 
     // Only the one who runs the table removes; the removed one is told before it ends.
-    bo.session.state().ishost = true; // a client that claims the rights is not obeyed
+    test::edit(bo.session)->ishost = true; // a client that claims the rights is not obeyed
     bo.session.remove(1);
     anna.session.remove(2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return bo.closes == 1; }, 5000));

@@ -3,6 +3,7 @@
 
 // own
 #include "bot/BotPlayer.h"
+#include "support/SessionEdit.h"
 #include "host/TServer.h"
 #include "net/TSock.h"
 #include "protocol/Ports.h"
@@ -61,7 +62,7 @@ protected:
 
 TEST_F(SessionGameTest, AWindowlessSessionPlaysAWholeGameToTheWinner) {
     ClientSession session;
-    session.state().playername = "Anna";
+    session.setPlayer("Anna", "127.0.0.1");
     BotPlayer bot(session, 7);
     QSignalSpy recorded(&session, &ClientSession::gameRecorded);
     QStringList sounds;
@@ -126,7 +127,7 @@ TEST_F(SessionGameTest, TheSessionFollowsTheHostThroughALostConnection) {
     ASSERT_TRUE(waitFor([&] { return session.state().connected; }, 5000));
     server->closeAll();
     ASSERT_TRUE(waitFor([&] { return closed.size() == 1; }, 5000));
-    EXPECT_TRUE(session.receivedlist().isEmpty());
+    EXPECT_TRUE(session.connection().received().isEmpty());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "windows/Tgamestart.h"
+#include "support/SessionEdit.h"
 
 #include "session/ClientSession.h"
 
@@ -21,7 +22,7 @@ protected:
     // The session's way out is replaced by a list; "saves" counts the started signals.
     struct Recorder {
         ClientSession session;
-        ClientState& st = session.state();
+        const ClientState& st = session.state();
         QList<QByteArray> frames;
         int saves = 0;
         Recorder() {
@@ -62,7 +63,7 @@ TEST_F(GameStart, DesignState) {
 }
 
 TEST_F(GameStart, StartSendsTheExactRequestHidesAndSaves) {
-    ctx.st.playername = "You";
+    ctx.session.setPlayer("You", "127.0.0.1");
     dialog.show();
     QTest::mouseClick(dialog.findChild<QAbstractButton*>("button_start"), Qt::LeftButton);
     ASSERT_EQ(ctx.frames.size(), 1);
@@ -70,7 +71,7 @@ TEST_F(GameStart, StartSendsTheExactRequestHidesAndSaves) {
     EXPECT_TRUE(dialog.isHidden());
     EXPECT_EQ(ctx.saves, 1);
 
-    ctx.st.playername = "Zoë";
+    ctx.session.setPlayer("Zoë", "127.0.0.1");
     dialog.setRounds(9);
     dialog.changebox("image_bot4", 0);
     dialog.button_startClick();

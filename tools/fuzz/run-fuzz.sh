@@ -23,11 +23,13 @@ protocol="protocol/ColourText protocol/CommandTable protocol/Fields protocol/Fra
 host="$protocol host/Engine host/Requests host/Seats host/Computer host/ComputerRules
     host/ExpertRules host/Model"
 # The session is a QObject: its meta-object code comes from moc (the `moc` list).
-session="$protocol session/ClientSession session/ChatHistory session/Reconnect session/SeatKeys
-    session/SessionSnapshot session/Settings session/TableModel session/ConnectFailure
+session="$protocol session/ClientSession session/ChatHistory session/Connection session/SeatKeys
+    session/SessionSnapshot session/Settings session/TableModel session/ConnectFailure session/Speech
     session/ScoreSheet session/RoundResults
+    session/reduce/Game session/reduce/Intents session/reduce/Reconnect session/reduce/Seats
+    session/reduce/Tell
     session/settings/SettingsFile session/settings/IniFile net/TSock"
-sessionMoc="session/ClientSession session/ChatHistory net/TSock"
+sessionMoc="session/ClientSession session/Connection session/ChatHistory net/TSock"
 mocs=
 max_len=4096
 case $target in

@@ -245,19 +245,6 @@ ChatPanel::~ChatPanel() {
     d = nullptr;
 }
 
-void ChatPanel::addlinetochat(const QString& line, quint32 colour,
-                              std::optional<ChatLine::Kind> kind) {
-    const bool system = line.startsWith(u'0') && line.indexOf(u'+') == 1;
-    d->session.addlinetochat(line, colour,
-                             kind.value_or(system ? ChatLine::Kind::System : ChatLine::Kind::Chat));
-}
-
-void ChatPanel::chatrecieved(const QString& payload, ChatLine::Kind kind) {
-    const auto n = notice::decode<notice::ChatText>(payload);
-    if (!n) throw BadField("malformed chat line");
-    d->session.chatrecieved(*n, kind);
-}
-
 void ChatPanel::flush() {
     d->view->catchUp();
 }

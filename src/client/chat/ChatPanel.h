@@ -29,15 +29,6 @@ public:
     explicit ChatPanel(ClientSession& session, QWidget* parent = nullptr);
     ~ChatPanel() override;
 
-    // line = sender "+" text; colour 0x00BBGGRR. Appends the line to the session's history;
-    // `kind` defaults to System for sender 0 and Chat for the others.
-    // Throws BadField when the sender is no decimal number; nothing is shown then.
-    void addlinetochat(const QString& line, quint32 colour,
-                       std::optional<ChatLine::Kind> kind = std::nullopt);
-    // A CMD_chat (kind Chat) or CMD_action (kind Action) payload, as the session handles it:
-    // slot "+" text ["|" colour text]. Throws BadField for a malformed one.
-    void chatrecieved(const QString& payload, ChatLine::Kind kind = ChatLine::Kind::Chat);
-
     // Lays the view out now (and scrolls to the newest line when following), as the next
     // event processing would.
     void flush();

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -83,7 +82,6 @@ struct PhraseBar::Impl {
     ClientSession& session;
     std::array<QToolButton*, 11> buttons{}; // 1..10
     QMenu* popup = nullptr;
-    QTimer cooldown;
     qreal scale = 1.0;
 };
 
@@ -145,13 +143,6 @@ PhraseBar::PhraseBar(ClientSession& session, QWidget* parent)
     }
     connect(d->popup, &QMenu::triggered, this, &PhraseBar::wave4Click);
 
-    d->cooldown.setSingleShot(true);
-    d->cooldown.setInterval(2000);
-    connect(&d->cooldown, &QTimer::timeout, this, [this] {
-        d->session.state().phraseready = true;
-        d->session.state().phraseticks = 0;
-    });
-
     // The buttons' hints are the phrases of the settings.
     const auto showPhrases = [this] {
         const QStringList& phrases = d->session.settings().phrases;
@@ -195,7 +186,7 @@ void PhraseBar::setPhrases(const QStringList& phrases) {
 }
 
 void PhraseBar::setCooldown(int ms) {
-    d->cooldown.setInterval(ms);
+    d->session.setPhraseCooldown(ms);
 }
 QMenu* PhraseBar::popupSounds() const {
     return d->popup;
@@ -203,11 +194,7 @@ QMenu* PhraseBar::popupSounds() const {
 
 void PhraseBar::b_phrase1Click(int n) {
     if (n < 1 || n > 9) return;
-    ClientState& st = d->session.state();
-    if (!st.phraseready) return;
-    if (!d->session.sendPhrase(phrase(n))) return; // nothing went out: the button stays ready
-    st.phraseready = false;
-    d->cooldown.start();
+    d->session.sendPhrase(phrase(n)); // the session keeps the cool-down
 }
 
 void PhraseBar::b_phrase10MouseUp() {

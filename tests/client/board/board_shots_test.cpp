@@ -2,6 +2,7 @@
 // Written only when PELVO_SHOT_DIR names a folder.
 
 #include "client/board/Board.h"
+#include "support/SessionEdit.h"
 
 #include "protocol/Messages.h"
 #include "session/ClientSession.h"
@@ -27,7 +28,7 @@ TEST(BoardShots, GameStates) {
             << frame.constData();
     };
     feed(msg::sendlogininfo(1));
-    session.state().ishost = true;
+    test::edit(session)->ishost = true;
     feed(msg::newplayerinfo(1, "Anna"));
     feed(msg::newplayerinfo(3, "Bartholomew"));
     session.setStartShown(true);

@@ -1,4 +1,5 @@
 #include "client/board/Board.h"
+#include "support/SessionEdit.h"
 
 #include "protocol/Commands.h"
 #include "protocol/Messages.h"
@@ -51,8 +52,7 @@ protected:
         if (myseat >= 1) {
             feed(msg::sendlogininfo(myseat));
         } else {
-            session->state().myseat = myseat;
-            session->sortstuff(myseat);
+            test::edit(*session)->myseat = myseat;
         }
         frames.clear(); // the login answer
     }
@@ -232,7 +232,7 @@ TEST_F(BoardTest, FlipPhaseIgnoresUndealtCardsAndOtherTurns) {
     board->card19Click(1);
     EXPECT_TRUE(frames.isEmpty());
     feed(msg::nextplayer(1, 0));
-    session->state().connected = false;
+    test::edit(*session)->connected = false;
     board->card19Click(1);
     EXPECT_TRUE(frames.isEmpty()) << "nothing is sent without a connection";
     EXPECT_EQ(table().flipsLeft, 2);
@@ -385,7 +385,7 @@ TEST_F(BoardTest, ScoresBonusAndPenaltyPlacement) {
 
 TEST_F(BoardTest, WinnerBannerForPlayerAndSpectator) {
     seat(1);
-    session->state().ishost = true;
+    test::edit(*session)->ishost = true;
     feed(msg::newplayerinfo(1, "Anna"));
     startGame();
     QSignalSpy recorded(session.get(), &ClientSession::gameRecorded);

@@ -52,7 +52,7 @@ TEST_F(ChatHistoryTest, FiftyThousandLinesLeaveTheLastFiveThousandInHistoryAndVi
     EXPECT_EQ(history.limit(), ChatHistory::DefaultLimit);
     QSignalSpy dropped(&history, &ChatHistory::linesDropped);
     for (int n = 0; n < 50100; ++n) {
-        panel.addlinetochat(QStringLiteral("%1+P chats: %2").arg(n % 10).arg(n), 0x800000);
+        test::addLine(ctx.session, QStringLiteral("%1+P chats: %2").arg(n % 10).arg(n), 0x800000);
         if (n % 1000 == 999) {
             ASSERT_LE(panel.chatModel().rowCount(), 5000) << n;
         }
@@ -77,7 +77,7 @@ TEST_F(ChatHistoryTest, ColoursFollowTheirSenderWhileOldLinesAreDropped) {
         const quint32 colour = palette[random.bounded(4)];
         last[sender] = colour;
         const QString words = random.bounded(3) == 0 ? "see www.x%1.org here" : "plain %1";
-        panel.addlinetochat(QStringLiteral("%1+S%1: ").arg(sender) + words.arg(n), colour);
+        test::addLine(ctx.session, QStringLiteral("%1+S%1: ").arg(sender) + words.arg(n), colour);
         if (n % 37 == 0) panel.flush(); // a paint in between
     }
     expectViewMatches(history, doc());
@@ -94,9 +94,9 @@ TEST_F(ChatHistoryTest, ColoursFollowTheirSenderWhileOldLinesAreDropped) {
 
 TEST_F(ChatHistoryTest, ADroppedSendersNewColourLeavesTheSurvivingLinesAlone) {
     history.setLimit(3);
-    panel.addlinetochat("1+Al chats: gone soon", 0x0000FF);
-    for (int n = 0; n < 3; ++n) panel.addlinetochat("2+Bo chats: stays", 0xFF0000);
-    panel.addlinetochat("1+Al chats: new colour", 0x008000);
+    test::addLine(ctx.session, "1+Al chats: gone soon", 0x0000FF);
+    for (int n = 0; n < 3; ++n) test::addLine(ctx.session, "2+Bo chats: stays", 0xFF0000);
+    test::addLine(ctx.session, "1+Al chats: new colour", 0x008000);
     ASSERT_EQ(doc()->blockCount(), 3);
     for (int n = 0; n < 2; ++n)
         for (const auto& run : runsOf(doc(), n))
@@ -106,7 +106,7 @@ TEST_F(ChatHistoryTest, ADroppedSendersNewColourLeavesTheSurvivingLinesAlone) {
 
 TEST_F(ChatHistoryTest, SetLimitDropsWhatNoLongerFitsAndClearEmptiesBoth) {
     for (int n = 0; n < 10; ++n)
-        panel.chatrecieved(QString("3+Cy waves %1").arg(n), ChatLine::Kind::Action);
+        test::chatReceived(ctx.session, QString("3+Cy waves %1").arg(n), ChatLine::Kind::Action);
     QSignalSpy dropped(&history, &ChatHistory::linesDropped);
     history.setLimit(4);
     ASSERT_EQ(dropped.size(), 1);
@@ -133,13 +133,13 @@ TEST_F(ChatHistoryTest, AReaderScrolledBackKeepsTheirPlaceWhenOldLinesGo) {
     panel.resize(280, 260);
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    for (int n = 0; n < 60; ++n) panel.addlinetochat(QString("0+line %1").arg(n), 0);
+    for (int n = 0; n < 60; ++n) test::addLine(ctx.session, QString("0+line %1").arg(n), 0);
     panel.ScrollChatOff1Click();
     QScrollBar* bar = panel.mainchat()->verticalScrollBar();
     bar->setValue(bar->maximum() / 2);
     auto topLine = [&] { return panel.mainchat()->indexAt(QPoint(5, 5)).data().toString(); };
     const QString before = topLine();
-    for (int n = 60; n < 70; ++n) panel.addlinetochat(QString("0+line %1").arg(n), 0);
+    for (int n = 60; n < 70; ++n) test::addLine(ctx.session, QString("0+line %1").arg(n), 0);
     EXPECT_EQ(topLine(), before);
 }
 

@@ -68,13 +68,14 @@ TEST(ChatLook, FilledPanelShowsStylesLinksAndPictures) {
     panel.resize(280, 260);
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    panel.addlinetochat("0+You are Connected.", ctx.st.syscolour);
-    panel.addlinetochat("0+Klot has joined the game.", ctx.st.syscolour);
-    panel.chatrecieved("1+Anna chats: hi everyone :)#10 ready for a round?|clNavy");
-    panel.chatrecieved("2+Klot chats: sure :)#11 rules at www.example.com/rules|$00006CC8");
-    panel.chatrecieved("1+Anna waves at Klot|clNavy");
-    panel.chatrecieved("2+Klot chats: good luck :)#26 :)#27|$00006CC8");
-    panel.addlinetochat("0+Round 1 starting.", ctx.st.syscolour);
+    test::addLine(ctx.session, "0+You are Connected.", ctx.st.syscolour);
+    test::addLine(ctx.session, "0+Klot has joined the game.", ctx.st.syscolour);
+    test::chatReceived(ctx.session, "1+Anna chats: hi everyone :)#10 ready for a round?|clNavy");
+    test::chatReceived(ctx.session,
+                       "2+Klot chats: sure :)#11 rules at www.example.com/rules|$00006CC8");
+    test::chatReceived(ctx.session, "1+Anna waves at Klot|clNavy");
+    test::chatReceived(ctx.session, "2+Klot chats: good luck :)#26 :)#27|$00006CC8");
+    test::addLine(ctx.session, "0+Round 1 starting.", ctx.st.syscolour);
     panel.mychat()->setText("<Enter Chat Here>");
     QTest::qWait(20);
 

@@ -1,4 +1,5 @@
 #include "ChatTestSupport.h"
+#include "support/SessionEdit.h"
 
 #include "client/chat/ChatPanel.h"
 #include "windows/MessageBox.h"
@@ -60,13 +61,13 @@ protected:
     QLineEdit* entry() { return panel.mychat(); }
     QAction* action(const char* name) { return panel.findChild<QAction*>(name); }
     void connect(int seat = 2) {
-        ctx.st.connected = true;
-        ctx.st.myseat = seat;
+        test::edit(ctx.session)->connected = true;
+        test::edit(ctx.session)->myseat = seat;
     }
 };
 
 TEST_F(ChatPanelTest, SystemLineStartsWithOneSpaceInBoldBlue) {
-    panel.addlinetochat("0+You are Connected.", ctx.st.syscolour);
+    test::addLine(ctx.session, "0+You are Connected.", ctx.st.syscolour);
     ASSERT_EQ(doc()->blockCount(), 1);
     EXPECT_EQ(lineText(doc(), 0), " You are Connected. ");
     for (const auto& run : runsOf(doc(), 0)) {
@@ -76,13 +77,13 @@ TEST_F(ChatPanelTest, SystemLineStartsWithOneSpaceInBoldBlue) {
         EXPECT_FALSE(run.format.fontItalic() || run.format.fontUnderline());
     }
 
-    panel.addlinetochat("0+Second line", ctx.st.syscolour);
+    test::addLine(ctx.session, "0+Second line", ctx.st.syscolour);
     EXPECT_EQ(doc()->blockCount(), 2);
     EXPECT_EQ(lineText(doc(), 1), " Second line ");
 }
 
 TEST_F(ChatPanelTest, SpeakerPartEndsAtFirstColonAndIsNeverALink) {
-    panel.addlinetochat("2+www.anna.net chats: it is 5:30", 0x008000);
+    test::addLine(ctx.session, "2+www.anna.net chats: it is 5:30", 0x008000);
     // Speaker part, its space, then the message (which starts with a space) word by word.
     EXPECT_EQ(lineText(doc(), 0), "www.anna.net chats:  it is 5:30 ");
     for (const auto& run : runsOf(doc(), 0)) EXPECT_FALSE(run.format.isAnchor());
@@ -92,7 +93,7 @@ TEST_F(ChatPanelTest, SpeakerPartEndsAtFirstColonAndIsNeverALink) {
 TEST_F(ChatPanelTest, AddressWordIsAGreenLinkBetweenPlainWordsAndAClickOpensIt) {
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    panel.addlinetochat("2+Anna chats: see www.example.com now", 0x0000FF);
+    test::addLine(ctx.session, "2+Anna chats: see www.example.com now", 0x0000FF);
 
     const auto runs = runsOf(doc(), 0);
     ASSERT_EQ(runs.size(), 3);
@@ -129,7 +130,7 @@ TEST_F(ChatPanelTest, AddressTestIsCaseSensitiveButTheClickPrefixIsNot) {
     EXPECT_FALSE(ChatPanel::isurlword("WWW.EXAMPLE.ORG "));
     EXPECT_FALSE(ChatPanel::isurlword(""));
 
-    panel.addlinetochat("2+Al chats: Http://www.example.org/a HTTP://EXAMPLE.ORG", 0);
+    test::addLine(ctx.session, "2+Al chats: Http://www.example.org/a HTTP://EXAMPLE.ORG", 0);
     ASSERT_EQ(panel.linkCounter(), 0);
     const auto runs = runsOf(doc(), 0);
     ASSERT_EQ(runs.size(), 3);
@@ -140,14 +141,14 @@ TEST_F(ChatPanelTest, AddressTestIsCaseSensitiveButTheClickPrefixIsNot) {
     EXPECT_EQ(opened[0].toString(), "http://www.example.org/a");
 
     // "https://" is not the prefix, so "http://" goes in front of all of it.
-    panel.addlinetochat("2+Al chats: https://www.example.org", 0);
+    test::addLine(ctx.session, "2+Al chats: https://www.example.org", 0);
     panel.mainchatJump(1);
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[1].host(), "https");
 }
 
 TEST_F(ChatPanelTest, ExactHttpWordOpensNothingAndSaysNothing) {
-    panel.addlinetochat("2+Al chats: look http:// here", 0);
+    test::addLine(ctx.session, "2+Al chats: look http:// here", 0);
     ASSERT_EQ(panel.linkCounter(), 0);
     panel.mainchatJump(0);
     EXPECT_TRUE(opened.isEmpty());
@@ -155,7 +156,7 @@ TEST_F(ChatPanelTest, ExactHttpWordOpensNothingAndSaysNothing) {
 }
 
 TEST_F(ChatPanelTest, AnAddressThatFormsNoUrlShowsCannotOpenWebpage) {
-    panel.addlinetochat("0+www.exa[mple.com", 0);
+    test::addLine(ctx.session, "0+www.exa[mple.com", 0);
     panel.mainchatJump(0);
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_EQ(messages, QStringList{"Cannot open Webpage"});
@@ -170,26 +171,26 @@ TEST_F(ChatPanelTest, SmileyCodesShowTheirPictureAndBadCodesPictureZero) {
             if (run.isImage()) names << run.imageName();
         return names;
     };
-    panel.addlinetochat("2+Al: a:)#12b", 0);
+    test::addLine(ctx.session, "2+Al: a:)#12b", 0);
     EXPECT_EQ(images(0), QStringList{ChatDocument::smileyName(2)});
     EXPECT_EQ(lineText(doc(), 0), QString("Al:  a ") + QChar::ObjectReplacementCharacter + "b ");
 
-    panel.addlinetochat("2+Al::)#27:)#09:)#28:)#ab:)#1", 0);
+    test::addLine(ctx.session, "2+Al::)#27:)#09:)#28:)#ab:)#1", 0);
     EXPECT_EQ(images(1), (QStringList{ChatDocument::smileyName(17), ChatDocument::smileyName(0),
                                       ChatDocument::smileyName(0), ChatDocument::smileyName(0),
                                       ChatDocument::smileyName(0)}));
 
-    panel.addlinetochat("2+Al: end:)#", 0);
+    test::addLine(ctx.session, "2+Al: end:)#", 0);
     EXPECT_EQ(images(2), QStringList{ChatDocument::smileyName(0)});
 
     // The speaker part runs to the first ":", even the one of a code, and is never searched.
-    panel.addlinetochat("3+Bo waves :)#12", 0);
+    test::addLine(ctx.session, "3+Bo waves :)#12", 0);
     EXPECT_TRUE(images(3).isEmpty());
     EXPECT_EQ(lineText(doc(), 3), "Bo waves : )#12 ");
 }
 
 TEST_F(ChatPanelTest, EmptyPieceBetweenTwoCodesStillAddsOneSpace) {
-    panel.addlinetochat("2+Al:hi:)#10:)#11", 0);
+    test::addLine(ctx.session, "2+Al:hi:)#10:)#11", 0);
     const QChar pic = QChar::ObjectReplacementCharacter;
     EXPECT_EQ(lineText(doc(), 0), QString("Al: hi ") + pic + " " + pic);
     QStringList order;
@@ -199,12 +200,12 @@ TEST_F(ChatPanelTest, EmptyPieceBetweenTwoCodesStillAddsOneSpace) {
 }
 
 TEST_F(ChatPanelTest, ReceivedLinesTakeTheirColourFromTheLastBarElseRed) {
-    panel.chatrecieved("3+Bo chats: no colour");
-    panel.chatrecieved("4+Cy chats: pipe a|b test|clBlue");
-    panel.chatrecieved("5+Di chats: bad|clSky");
-    panel.chatrecieved("2+Al chats: ok|clblue");
-    panel.chatrecieved("6+Ed waves|$0080FF00");
-    panel.chatrecieved("7+Fa chats: a|b");
+    test::chatReceived(ctx.session, "3+Bo chats: no colour");
+    test::chatReceived(ctx.session, "4+Cy chats: pipe a|b test|clBlue");
+    test::chatReceived(ctx.session, "5+Di chats: bad|clSky");
+    test::chatReceived(ctx.session, "2+Al chats: ok|clblue");
+    test::chatReceived(ctx.session, "6+Ed waves|$0080FF00");
+    test::chatReceived(ctx.session, "7+Fa chats: a|b");
 
     EXPECT_EQ(lineText(doc(), 0), "Bo chats:  no colour ");
     EXPECT_EQ(lineText(doc(), 1), "Cy chats:  pipe a|b test ");
@@ -217,9 +218,9 @@ TEST_F(ChatPanelTest, ReceivedLinesTakeTheirColourFromTheLastBarElseRed) {
 }
 
 TEST_F(ChatPanelTest, ASendersNewColourRecoloursOnlyThatSendersEarlierLines) {
-    panel.chatrecieved("2+Al chats: one www.a.com two|clRed");
-    panel.chatrecieved("3+Bo chats: other|clGreen");
-    panel.chatrecieved("2+Al chats: three|clBlue");
+    test::chatReceived(ctx.session, "2+Al chats: one www.a.com two|clRed");
+    test::chatReceived(ctx.session, "3+Bo chats: other|clGreen");
+    test::chatReceived(ctx.session, "2+Al chats: three|clBlue");
 
     for (int line : {0, 2}) {
         for (const auto& run : runsOf(doc(), line)) {
@@ -239,8 +240,8 @@ TEST_F(ChatPanelTest, APaintedSendersEarlierLinesTakeTheirNewColour) {
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
     for (int n = 0; n < 16; ++n)
-        panel.chatrecieved(n % 2 ? QString("2+Bo chats: line %1|clPurple").arg(n)
-                                 : QString("1+Al chats: line %1|clBlue").arg(n));
+        test::chatReceived(ctx.session, n % 2 ? QString("2+Bo chats: line %1|clPurple").arg(n)
+                                              : QString("1+Al chats: line %1|clBlue").arg(n));
     const auto painted = [&](const QColor& colour) {
         QCoreApplication::processEvents();
         const QImage shot = panel.mainchat()->viewport()->grab().toImage();
@@ -254,17 +255,17 @@ TEST_F(ChatPanelTest, APaintedSendersEarlierLinesTakeTheirNewColour) {
     const int purpleBefore = painted(purple);
     ASSERT_GT(purpleBefore, 100);
 
-    panel.chatrecieved("1+Al chats: now red|clRed");
+    test::chatReceived(ctx.session, "1+Al chats: now red|clRed");
     EXPECT_EQ(painted(blue), 0);
     EXPECT_GT(painted(red), 100);
     EXPECT_EQ(painted(purple), purpleBefore);
 }
 
 TEST_F(ChatPanelTest, NewSizeShowsAtTheNextLineOrClear) {
-    panel.addlinetochat("0+before", 0);
+    test::addLine(ctx.session, "0+before", 0);
     panel.setTextSize(14);
     EXPECT_EQ(doc()->defaultFont().pointSize(), 10);
-    panel.addlinetochat("0+after", 0);
+    test::addLine(ctx.session, "0+after", 0);
     EXPECT_EQ(doc()->defaultFont().pointSize(), 14);
 
     panel.N14Click(8);
@@ -284,13 +285,13 @@ TEST_F(ChatPanelTest, NewSizeShowsAtTheNextLineOrClear) {
 }
 
 TEST_F(ChatPanelTest, LinkCounterWrapsToOneAndSurvivesClearing) {
-    for (int i = 0; i < 101; ++i) panel.addlinetochat(QString("0+www.site%1.org").arg(i), 0);
+    for (int i = 0; i < 101; ++i) test::addLine(ctx.session, QString("0+www.site%1.org").arg(i), 0);
     EXPECT_EQ(panel.linkCounter(), 100);
     panel.ClearMainChat1Click();
     EXPECT_TRUE(doc()->isEmpty());
     EXPECT_EQ(panel.linkCounter(), 100);
 
-    panel.addlinetochat("0+www.again.org", 0);
+    test::addLine(ctx.session, "0+www.again.org", 0);
     EXPECT_EQ(panel.linkCounter(), 1);
     EXPECT_EQ(runsOf(doc(), 0)[1].format.anchorHref(), "link:1");
     EXPECT_EQ(panel.linkurl(1), "www.again.org ");
@@ -301,7 +302,7 @@ TEST_F(ChatPanelTest, LinkCounterWrapsToOneAndSurvivesClearing) {
 
 TEST_F(ChatPanelTest, MarkupTypedByAPlayerIsShownLiterally) {
     const QString typed = "<b>bold</b> <img src=\"/etc/passwd\"> &lt; <a href=x>y</a>";
-    panel.chatrecieved("2+Eve chats: " + typed + "|clBlack");
+    test::chatReceived(ctx.session, "2+Eve chats: " + typed + "|clBlack");
     EXPECT_EQ(lineText(doc(), 0), "Eve chats:  " + typed + " ");
     for (const auto& run : runsOf(doc(), 0)) {
         EXPECT_FALSE(run.isImage());
@@ -309,20 +310,19 @@ TEST_F(ChatPanelTest, MarkupTypedByAPlayerIsShownLiterally) {
     }
     EXPECT_EQ(doc()->blockCount(), 1);
     // Line breaks inside a chat text do not start new lines either.
-    panel.addlinetochat("2+Eve chats: one\ntwo", 0);
+    test::addLine(ctx.session, "2+Eve chats: one\ntwo", 0);
     EXPECT_EQ(doc()->blockCount(), 2);
 }
 
 TEST_F(ChatPanelTest, SenderMustBeASlotNumber) {
-    EXPECT_THROW(panel.addlinetochat("x+hello", 0), BadField);
-    EXPECT_THROW(panel.addlinetochat("no plus at all", 0), BadField);
-    EXPECT_THROW(panel.chatrecieved("+hello|clRed"), BadField);
+    using Outcome = CommandTable::Outcome;
+    EXPECT_EQ(test::chatReceived(ctx.session, "+hello|clRed"), Outcome::Malformed);
     // 0 is the client itself, 1 to 9 the host's slots; nothing else has a style.
-    EXPECT_THROW(panel.chatrecieved("2147483647+hello|clRed"), BadField);
-    EXPECT_THROW(panel.chatrecieved("10+hello|clRed"), BadField);
-    EXPECT_THROW(panel.chatrecieved("-1+hello|clRed"), BadField);
+    EXPECT_EQ(test::chatReceived(ctx.session, "2147483647+hello|clRed"), Outcome::Malformed);
+    EXPECT_EQ(test::chatReceived(ctx.session, "10+hello|clRed"), Outcome::Malformed);
+    EXPECT_EQ(test::chatReceived(ctx.session, "-1+hello|clRed"), Outcome::Malformed);
     EXPECT_TRUE(doc()->isEmpty());
-    panel.chatrecieved("9+Zed chats: hi|clRed");
+    test::chatReceived(ctx.session, "9+Zed chats: hi|clRed");
     EXPECT_FALSE(doc()->isEmpty());
 }
 
@@ -408,18 +408,18 @@ TEST_F(ChatPanelTest, ScrollChatOffItemsMirrorEachOtherAndStopScrolling) {
     EXPECT_TRUE(off1->isChecked() && off2->isChecked()) << "Ctrl+S";
 
     QScrollBar* bar = own->mainchat()->verticalScrollBar();
-    for (int i = 0; i < 60; ++i) own->addlinetochat(QString("0+line %1").arg(i), 0);
+    for (int i = 0; i < 60; ++i) test::addLine(ownCtx.session, QString("0+line %1").arg(i), 0);
     own->flush();
     EXPECT_EQ(bar->value(), 0);
     off2->trigger();
-    own->addlinetochat("0+last", 0);
+    test::addLine(ownCtx.session, "0+last", 0);
     own->flush();
     EXPECT_GT(bar->value(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(ChatPanelTest, CopyPutsPlainTextOnlyAndClearHandsFocusToTheEntry) {
-    panel.addlinetochat("2+Al chats: <i>x</i>:)#10 www.a.com", 0);
+    test::addLine(ctx.session, "2+Al chats: <i>x</i>:)#10 www.a.com", 0);
     QGuiApplication::clipboard()->setText("old");
     panel.Copy1Click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "old") << "nothing selected";

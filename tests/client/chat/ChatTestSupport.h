@@ -20,7 +20,7 @@ namespace pelvo::test {
 class RecordingContext {
 public:
     ClientSession session;
-    ClientState& st = session.state();
+    const ClientState& st = session.state();
     QList<QByteArray> frames;
     int saves = 0;
 
@@ -32,6 +32,25 @@ public:
         QObject::connect(&session, &ClientSession::settingsChosen, [this] { ++saves; });
     }
 };
+
+// A line as sender "+" text straight into the session's chat: sender 0 is this client's own
+// line, any other a relayed chat line.
+inline void addLine(ClientSession& session, const QString& line, quint32 colour) {
+    const qsizetype plus = line.indexOf(u'+');
+    const int sender = line.left(plus).toInt();
+    session.addLine({sender,
+                     sender == 0 ? ChatLine::Kind::System : ChatLine::Kind::Chat,
+                     line.mid(plus + 1),
+                     colour,
+                     {}});
+}
+
+// A CMD_chat (or CMD_action) payload as the host relays it.
+inline CommandTable::Outcome chatReceived(ClientSession& session, const QString& payload,
+                                          ChatLine::Kind kind = ChatLine::Kind::Chat) {
+    return session.handleLine((kind == ChatLine::Kind::Action ? "CMD_action+" : "CMD_chat+") +
+                              payload);
+}
 
 // One run of equally formatted text (or one picture) of a chat line.
 struct Run {

@@ -11,7 +11,7 @@ QString chatText(Tchat& w) {
 }
 
 void drain(Tchat& w) {
-    while (!w.receivedlist().isEmpty()) w.Timer1Timer();
+    while (!w.receivedlist().isEmpty()) w.processsocktimer();
 }
 
 } // namespace pelvo::test

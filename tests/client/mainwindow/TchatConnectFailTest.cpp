@@ -37,7 +37,7 @@ protected:
     // Joins with `address` and waits for the window to end; returns the messages it showed.
     QStringList joinAndEnd(const QString& address, int timeoutMs = 20000) {
         Tchat w({"Anna", address, "false"});
-        w.session().setConnectTimeout(timeoutMs);
+        w.session().connection().setConnectTimeout(timeoutMs);
         QSignalSpy closed(&w, &Tchat::mainWindowClosed);
         w.show();
         EXPECT_TRUE(waitFor([&] { return closed.count() == 1; }, 10000)) << qPrintable(chatText(w));

@@ -2,6 +2,7 @@
 // "Just Watch", and lines that must be dropped without harm.
 
 #include "client/mainwindow/Support.h"
+#include "support/SessionEdit.h"
 
 #include "client/board/Board.h"
 #include "client/sound/SoundOptions.h"
@@ -46,7 +47,7 @@ QAction* popupItem(Tchat& w, const char* name) {
 
 TEST_F(TchatTest, NewPlayerInfoFillsSeatsAndTheSpyList) {
     Tchat w({});
-    w.state().myseat = 2;
+    test::edit(w.session())->myseat = 2;
     feed(w, {"CMD_newplayerinfo+2+Anna", "CMD_existingplayers+1+Bo",
              "CMD_existingplayers+3+Al+Bert", "CMD_newplayerinfo+6+Cy"});
     const QString text = chatText(w);
@@ -63,7 +64,7 @@ TEST_F(TchatTest, NewPlayerInfoFillsSeatsAndTheSpyList) {
 
 TEST_F(TchatTest, ASharedNameShowsItsSlotOnTheNameLabelAndInTheSpyList) {
     Tchat w({});
-    w.state().myseat = 1;
+    test::edit(w.session())->myseat = 1;
     feed(w, {"CMD_newplayerinfo+1+Anna", "CMD_existingplayers+2+Hal", "CMD_existingplayers+3+Cy",
              "CMD_newplayerinfo+6+Hal"});
     EXPECT_EQ(w.board()->label_playername(2)->text(), "Hal (2)");
@@ -171,7 +172,7 @@ TEST_F(TchatTest, NameLabelMenuIsForTheHostOnly) {
     for (const char* name : {"RemoveFromGame1", "SettoJustWatch1", "UnsetJustWatch1"})
         EXPECT_FALSE(popupItem(w, name)->isEnabled()) << name;
 
-    w.state().ishost = true;
+    test::edit(w.session())->ishost = true;
     w.label_playername1ContextPopup(2);
     EXPECT_FALSE(popupItem(w, "RemoveFromGame1")->isEnabled());
     EXPECT_TRUE(popupItem(w, "SettoJustWatch1")->isEnabled());
@@ -191,7 +192,7 @@ TEST_F(TchatTest, RemovalAndSeatRequestsReachTheHost) {
     readUntil(peer, 28);
 
     w.kicking(7); // not the host: nothing goes out
-    w.state().ishost = true;
+    test::edit(w.session())->ishost = true;
     w.kicking(6);
     EXPECT_EQ(readUntil(peer, 17), QByteArray("CMD_kickhim+1+6+\xFF"));
 
@@ -267,7 +268,7 @@ TEST_F(TchatTest, StartNeedsAConnection) {
     w.findChild<QAction*>("StartGame1")->trigger();
     EXPECT_EQ(messages, QStringList({"You are not connected"}));
     EXPECT_FALSE(w.gamestart()->isVisible());
-    w.state().connected = true;
+    test::edit(w.session())->connected = true;
     w.board()->button_start()->click();
     EXPECT_TRUE(w.gamestart()->isVisible());
     EXPECT_EQ(messages.size(), 1);
@@ -275,7 +276,7 @@ TEST_F(TchatTest, StartNeedsAConnection) {
 
 TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
     Tchat w({});
-    w.state().myseat = 1;
+    test::edit(w.session())->myseat = 1;
     feed(w, {"CMD_newplayerinfo+1+Me", "CMD_newplayerinfo+2+Bo", "CMD_newplayerinfo+4+Cy"});
     w.tallylist()->listbox_tally()->addItem("Cy");
     w.ViewTally1Click();
@@ -295,7 +296,7 @@ TEST_F(TchatTest, ViewTallyListsTheOpponentsAndTicksFollowedOnes) {
 // tally all call it "Klick", as a repaired host does too.
 TEST_F(TchatTest, SeatThreesComputerHasOneNameInTheLabelTheBannerAndTheTally) {
     Tchat w({});
-    w.state().myseat = 1;
+    test::edit(w.session())->myseat = 1;
     feed(w, {"CMD_newplayerinfo+1+Me", "CMD_startgame+Me+3+t+f+"});
     ASSERT_EQ(w.seatCaption(3), "Klick");
     w.ViewTally1Click();

@@ -1,6 +1,7 @@
 // The window's place and size, closing, and the callers of the settings file.
 
 #include "client/mainwindow/Support.h"
+#include "support/SessionEdit.h"
 
 #include "client/chat/ChatModel.h"
 #include "client/chat/ChatPanel.h"
@@ -48,7 +49,7 @@ TEST_F(TchatTest, ResetScreenLocationAndSettingsPlaceTheWindowInOneStep) {
 
 TEST_F(TchatTest, LoadingTheSettingsLaysTheChatOutInTheStoredSizeAtOnce) {
     Tchat w({});
-    w.addlinetochat("0+You are Connected.", w.state().syscolour);
+    w.note("You are Connected.");
     QFile ini(home.filePath("kavrelhub.ini"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
     ini.write("[Pelvo]\r\nTextsize=14\r\n");
@@ -79,7 +80,7 @@ TEST_F(TchatTest, ClosingAWindowLargerThanTheWorkAreaSavesItSmallerOnce) {
     w.show();
     const QRect work = w.screen()->availableGeometry();
     w.setWindowPlace({3, 3, work.width() + 40, work.height() + 40});
-    w.state().savedplace = {}; // moved since the last load
+    test::edit(w.session())->savedplace = {}; // moved since the last load
     w.close();
     EXPECT_EQ(w.state().savedplace, (WindowPlace{3, 3, work.width() + 25, work.height() + 25}));
     const QString text = iniText(home.path());

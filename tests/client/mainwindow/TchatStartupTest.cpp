@@ -83,7 +83,7 @@ TEST_F(TchatTest, CreatesTheWindowThenTheSideWindowsWhenNeeded) {
     EXPECT_FALSE(w.server()->Sock1->Listen());
     EXPECT_EQ(w.about()->versionText(), "1.0.1");
     EXPECT_FALSE(w.Timer1()->isActive()) << "an idle client must not tick";
-    EXPECT_TRUE(w.state().phraseready);
+    EXPECT_TRUE(w.session().phraseReady());
     EXPECT_EQ(w.state().seatnames[2], "Klot");
 
     // Chat and phrases sit in the lower right, clear of the own seat's cards and labels.

@@ -1,4 +1,5 @@
 #include "SoundTestSupport.h"
+#include "support/SessionEdit.h"
 
 #include "client/sound/PhraseBar.h"
 #include "client/sound/SoundOptions.h"
@@ -26,7 +27,7 @@ struct PhraseBarTest : ::testing::Test {
     PhraseBar bar{ctx.session};
 
     PhraseBarTest() {
-        ctx.st.myseat = 2;
+        test::edit(ctx.session)->myseat = 2;
         QObject::connect(&ctx.session, &ClientSession::clip, &sounds, &SoundOptions::playclip);
     }
     void playasound(const char* payload) {
@@ -39,6 +40,7 @@ struct PhraseBarTest : ::testing::Test {
 };
 
 TEST_F(PhraseBarTest, PhraseTextBecomesSaysOrMeAction) {
+    bar.setCooldown(0);
     const struct {
         QString phrase;
         QByteArray frame;
@@ -51,7 +53,6 @@ TEST_F(PhraseBarTest, PhraseTextBecomesSaysOrMeAction) {
     };
     for (const auto& c : cases) {
         ctx.frames.clear();
-        ctx.st.phraseready = true;
         bar.setPhrase(4, c.phrase);
         bar.b_phrase1Click(4);
         ASSERT_EQ(ctx.frames.size(), 1) << c.phrase.toStdString();
@@ -81,28 +82,28 @@ TEST_F(PhraseBarTest, CooldownLetsOnlyTheFirstOfQuickClicksThrough) {
     bar.b_phrase1Click(1);
     bar.b_phrase1Click(2); // any button, not just the same one
     ASSERT_EQ(ctx.frames.size(), 1);
-    EXPECT_FALSE(ctx.st.phraseready);
+    EXPECT_FALSE(ctx.session.phraseReady());
 }
 
 TEST_F(PhraseBarTest, CooldownEndsAndTheNextClickSends) {
     bar.setCooldown(20);
     bar.b_phrase1Click(1);
-    ASSERT_FALSE(ctx.st.phraseready);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ctx.st.phraseready; }, 5000));
+    ASSERT_FALSE(ctx.session.phraseReady());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ctx.session.phraseReady(); }, 5000));
     bar.b_phrase1Click(7);
     ASSERT_EQ(ctx.frames.size(), 2);
     EXPECT_EQ(ctx.frames[1], wire("CMD_action+2+says: Thanks!|clRed"));
 }
 
 TEST_F(PhraseBarTest, RefusedSendKeepsButtonsReadyAndIgnoresConnected) {
-    ctx.st.connected = false; // phrase buttons do not look at it
+    test::edit(ctx.session)->connected = false; // phrase buttons do not look at it
     ctx.socketAccepts = false;
     bar.b_phrase1Click(1);
-    EXPECT_TRUE(ctx.st.phraseready);
+    EXPECT_TRUE(ctx.session.phraseReady());
     ctx.socketAccepts = true;
     bar.b_phrase1Click(1);
     EXPECT_EQ(ctx.frames.size(), 1);
-    EXPECT_FALSE(ctx.st.phraseready);
+    EXPECT_FALSE(ctx.session.phraseReady());
 }
 
 TEST_F(PhraseBarTest, ChatterMenuItems) {
@@ -124,14 +125,14 @@ TEST_F(PhraseBarTest, ChatterMenuItems) {
 TEST_F(PhraseBarTest, ChatterRequestOnlyForARealItemWhileConnected) {
     item("wave4")->trigger();
     EXPECT_TRUE(ctx.frames.isEmpty()) << "not connected yet";
-    ctx.st.connected = true;
+    test::edit(ctx.session)->connected = true;
     item("Cancel1")->trigger();
     EXPECT_TRUE(ctx.frames.isEmpty());
     item("wave4")->trigger();
     item("wave4")->trigger(); // chatter sounds have no cool-down
     ASSERT_EQ(ctx.frames.size(), 2);
     EXPECT_EQ(ctx.frames[0], wire("CMD_playasound+2+wave4+"));
-    EXPECT_TRUE(ctx.st.phraseready);
+    EXPECT_TRUE(ctx.session.phraseReady());
 }
 
 TEST_F(PhraseBarTest, AnyMouseButtonReleasedOnTheSpeakerOpensTheMenuAtItsCorner) {

@@ -11,7 +11,7 @@ namespace pelvo::soundtest {
 class RecordingContext {
 public:
     ClientSession session;
-    ClientState& st = session.state();
+    const ClientState& st = session.state();
     QList<QByteArray> frames;
     QList<QPair<QString, quint32>> lines; // chat lines as sender "+" text, with their colour
     int saves = 0;
