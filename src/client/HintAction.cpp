@@ -10,6 +10,9 @@
 // Qt
 #include <QAction>
 
+// std
+#include <utility>
+
 namespace pelvo {
 
 HintAction::HintAction(ClientSession& session, Board& board, QObject* parent)
@@ -22,25 +25,23 @@ HintAction::HintAction(ClientSession& session, Board& board, QObject* parent)
     action_->setEnabled(false);
     connect(action_, &QAction::triggered, this, &HintAction::showHint);
     connect(&session, &ClientSession::tableChanged, this, &HintAction::follow);
-}
-
-QByteArray HintAction::stamp() const {
-    const TableModel& t = session_.table();
-    return QByteArray::number(t.turnNumber) + ' ' + QByteArray::number(t.moves) + ' ' +
-           QByteArray::number(t.turnSeat) + ' ' + QByteArray::number(t.flipsLeft) + ' ' +
-           QByteArray::number(int(t.drawPick)) + ' ' + QByteArray::number(int(t.discardPick)) +
-           ' ' + QByteArray::number(t.round) + ' ' +
-           QByteArray::number(qulonglong(t.askedToFlip.to_ulong())) + ' ' + t.winnerText.toUtf8();
+    // A hint answers one moment of the game: once the table moves on it is gone.
+    connect(&session, &ClientSession::moveMade, this, &HintAction::takeDown);
+    connect(&session, &ClientSession::turnChanged, this, &HintAction::takeDown);
+    connect(&session, &ClientSession::cardsChanged, this, &HintAction::takeDown);
+    connect(&session, &ClientSession::roundStarted, this, &HintAction::takeDown);
+    connect(&session, &ClientSession::gameOver, this, &HintAction::takeDown);
 }
 
 void HintAction::follow() {
     const ClientState& st = session_.state();
     action_->setEnabled(st.connected && st.myseat >= 1 && st.myseat <= TableSeats);
-    // A hint answers one moment of the game: once the table moves on it is gone.
-    if (!shownFor_.isEmpty() && stamp() != shownFor_) {
-        shownFor_.clear();
-        board_.hintMarks()->clear();
-    }
+    if (!action_->isEnabled()) takeDown();
+}
+
+void HintAction::takeDown() {
+    if (!std::exchange(shown_, false)) return;
+    board_.hintMarks()->clear();
 }
 
 void HintAction::showHint() {
@@ -69,7 +70,7 @@ void HintAction::showHint() {
         break;
     }
     board_.hintMarks()->showHint(places, hint.text);
-    shownFor_ = stamp();
+    shown_ = true;
     // A keyboard player finds the focus where the hint begins: Enter then follows it.
     if (!places.isEmpty() && board_.focusTargets().contains(board_.window()->focusWidget()))
         places.front()->setFocus(Qt::OtherFocusReason);

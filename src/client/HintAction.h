@@ -5,7 +5,6 @@
 // says plainly why there is nothing to do.
 
 // Qt
-#include <QByteArray>
 #include <QObject>
 
 class QAction;
@@ -26,12 +25,12 @@ public:
 
 private:
     void follow();
-    QByteArray stamp() const;
+    void takeDown();
 
     ClientSession& session_;
     Board& board_;
     QAction* action_ = nullptr;
-    QByteArray shownFor_; // the table's state the hint on the board answers
+    bool shown_ = false; // a hint is on the board
 };
 
 } // namespace pelvo

@@ -4,6 +4,7 @@
 // window for a person to look at.
 
 #include "client/mainwindow/Support.h"
+#include "client/chat/ChatTestSupport.h"
 
 #include "client/board/Board.h"
 #include "client/board/CardArt.h"
@@ -241,8 +242,8 @@ TEST_F(TableScale, AZoomIsStoredOnlyOnceThePlayerHasZoomed) {
 TEST_F(TableScale, TheChatGrowsWithTheTableAndActualSizeIsTheStartingSize) {
     Tchat w({});
     midGame(w);
-    w.addlinetochat("1+Anna: look :)#12 at www.example.com", 0);
-    w.addlinetochat("0+A system line", 0xFF0000);
+    test::addLine(w.session(), "1+Anna: look :)#12 at www.example.com", 0);
+    test::addLine(w.session(), "0+A system line", 0xFF0000);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.loadinifile(); // the window takes its place from the (absent) settings: the default
