@@ -1,7 +1,7 @@
 #include "bot/BotPlayer.h"
 
 // own
-#include "host/ComputerRules.h"
+#include "rules/ComputerRules.h"
 #include "session/ClientSession.h"
 
 // Qt

@@ -11,8 +11,8 @@
 // where a wire request arrives once its fields are read as numbers.
 
 // own
-#include "host/ComputerRules.h"
-#include "host/Model.h"
+#include "rules/ComputerRules.h"
+#include "rules/Model.h"
 #include "protocol/CommandTable.h"
 
 // Qt

@@ -8,7 +8,7 @@
 #include "host/Engine.h"
 #include "host/EventLog.h"
 #include "host/HostRecord.h"
-#include "host/Model.h"
+#include "rules/Model.h"
 #include "host/TableMetrics.h"
 #include "protocol/FrameSplitter.h"
 
