@@ -48,15 +48,18 @@ Played playRecorded(std::uint64_t deal, std::uint64_t driverSeed, int rounds) {
     Random deals, bots, driver(driverSeed);
     // Odd deals: a dedicated table that keeps a dropped player's seat (tokens, rights, history).
     const bool dedicated = deal % 2 == 1;
+    Engine::Hooks hooks;
+    hooks.botSpeed = [] { return 1; };
+    hooks.dealSource = [deal] { return deal; };
+    hooks.dealt = [&outbox](const Table&, int seat) { outbox.recorder->dealt(seat); };
+    hooks.wallClock = [&outbox] { return outbox.recorder->inputTime(); };
     Engine engine(outbox, deals, bots,
-                  Engine::Options{.windowless = dedicated, .reserveSeconds = dedicated ? 120 : 0});
-    engine.botSpeed = [] { return 1; };
-    engine.dealSource = [deal] { return deal; };
+                  Engine::Options{.windowless = dedicated, .reserveSeconds = dedicated ? 120 : 0},
+                  std::move(hooks));
     HostRecorder rec(engine);
     outbox.recorder = &rec;
     rec.enabled = true;
     rec.clock = [&engine] { return engine.clock(); };
-    engine.wallClock = [&rec] { return rec.inputTime(); };
     Played played;
     rec.finished = [&](const QByteArray& bytes, const QStringList& names) {
         played.record = bytes;
