@@ -16,8 +16,8 @@ public:
 };
 
 void playGame(pelvo::Random& random, CountingOutbox& outbox) {
-    pelvo::Engine engine(outbox, random);
-    engine.botSpeed = [] { return 1; };
+    pelvo::Engine engine(outbox, random, pelvo::Engine::Options{},
+                         pelvo::Engine::Hooks{.botSpeed = [] { return 1; }});
     engine.table.slotCount = 5;
     engine.table.seats[5].inUse = true;
     engine.startgame(QStringLiteral("bench"), QStringLiteral("5"), QStringLiteral("1"),

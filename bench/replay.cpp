@@ -30,9 +30,11 @@ public:
 QByteArray fiveRoundRecord() {
     TeeOutbox outbox;
     pelvo::Random deals, bots;
-    pelvo::Engine engine(outbox, deals, bots, pelvo::Engine::Options{});
-    engine.botSpeed = [] { return 1; };
-    engine.dealSource = [] { return std::uint64_t(20261208); };
+    pelvo::Engine::Hooks hooks;
+    hooks.botSpeed = [] { return 1; };
+    hooks.dealSource = [] { return std::uint64_t(20261208); };
+    hooks.dealt = [&outbox](const pelvo::Table&, int seat) { outbox.recorder->dealt(seat); };
+    pelvo::Engine engine(outbox, deals, bots, pelvo::Engine::Options{}, std::move(hooks));
     pelvo::HostRecorder recorder(engine);
     outbox.recorder = &recorder;
     recorder.enabled = true;

@@ -3,21 +3,24 @@ cmake_minimum_required(VERSION 3.22)
 # Each library may include its own headers and those of the libraries below it, never one above:
 # the arrows point from client and windows down to session, host and protocol, and to net, and
 # from client to bot (its hint uses the computer players at a client's seat);
-# service (the guarded listener of the HTTP services) sits beside protocol, above net.
+# service (the guarded listener of the HTTP services) sits beside protocol, above net. The
+# rules (model, card arithmetic, computer players) stand on nothing of ours, and the bot plays
+# with them and the session, never through the host.
 set(allowed_net net)
 set(allowed_protocol protocol)
+set(allowed_rules rules)
 set(allowed_compression compression)
-set(allowed_session session protocol net)
+set(allowed_session session rules protocol net)
 set(allowed_service service net)
-set(allowed_host host service protocol net)
-set(allowed_bot bot host session protocol net)
+set(allowed_host host rules service protocol net)
+set(allowed_bot bot rules session protocol net)
 set(allowed_windows windows session protocol compression)
-set(allowed_client client windows bot session host protocol net)
+set(allowed_client client windows bot session host rules protocol net)
 # The hub reuses the host's event-line format, and nothing else of it.
 set(allowed_hub hub service host protocol net)
 
 set(failures "")
-foreach(lib net protocol compression service session host bot windows client hub)
+foreach(lib net protocol rules compression service session host bot windows client hub)
   file(GLOB_RECURSE files ${SRC}/${lib}/*.h ${SRC}/${lib}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^#include \"[a-z]+/")
@@ -32,6 +35,13 @@ foreach(lib net protocol compression service session host bot windows client hub
       file(STRINGS ${file} gui REGEX "^#include <(QtWidgets|QtGui|QWidget|QApplication|QGuiApplication|QPixmap|QImage|QColor|QFont)")
       if(gui)
         list(APPEND failures "${file}: ${lib} includes ${gui}")
+      endif()
+    endif()
+    # Whatever plays takes the rules without sockets: no networking header either.
+    if(lib STREQUAL "rules")
+      file(STRINGS ${file} net REGEX "^#include <(QtNetwork|QtGui|QTcp|QUdp|QLocal|QHostAddress|QNetwork|QAbstractSocket|QSsl|QDns)")
+      if(net)
+        list(APPEND failures "${file}: rules include ${net}")
       endif()
     endif()
   endforeach()

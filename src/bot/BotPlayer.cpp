@@ -2,7 +2,7 @@
 
 // own
 #include "bot/KnownTable.h"
-#include "host/ComputerRules.h"
+#include "rules/ComputerRules.h"
 #include "session/ClientSession.h"
 
 // Qt

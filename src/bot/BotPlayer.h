@@ -4,8 +4,8 @@
 // as a person clicking would. It sees only what the session sees (no hidden card).
 
 // own
-#include "host/ComputerRules.h"
-#include "host/Model.h"
+#include "rules/ComputerRules.h"
+#include "rules/Model.h"
 
 // Qt
 #include <QObject>

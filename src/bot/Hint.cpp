@@ -2,8 +2,8 @@
 
 // own
 #include "bot/KnownTable.h"
-#include "host/ComputerRules.h"
-#include "host/ExpertRules.h"
+#include "rules/ComputerRules.h"
+#include "rules/ExpertRules.h"
 #include "session/Announcer.h"
 
 namespace pelvo {

@@ -4,7 +4,7 @@
 // someone went out. A face-down card stays unknown, even the player's own dealt code.
 
 // own
-#include "host/Model.h"
+#include "rules/Model.h"
 #include "session/TableModel.h"
 
 namespace pelvo {

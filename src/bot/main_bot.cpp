@@ -4,7 +4,7 @@
 
 // own
 #include "bot/BotPlayer.h"
-#include "host/ComputerRules.h"
+#include "rules/ComputerRules.h"
 #include "net/TSock.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"

@@ -84,16 +84,15 @@ void Tchat::OpenGameRecord1Click() {
 }
 
 void Tchat::updateRematch() {
-    rematch_->setEnabled(state().ishost && server_->lastDeal() && !server_->table().gameRunning);
+    rematch_->setEnabled(state().ishost && server_->rematch());
 }
 
 void Tchat::RematchThisDeal1Click() {
     updateRematch();
     if (!rematch_->isEnabled()) return;
-    const Table& t = server_->table();
-    server_->setNextDeal(*server_->lastDeal());
-    session_->startGame(server_->engine().lastStart().starter, server_->engine().lastStart().rounds,
-                        t.seats[3].inGame ? 1 : 0, t.seats[4].inGame ? 1 : 0);
+    const TServer::Rematch again = *server_->rematch();
+    server_->setNextDeal(again.deal);
+    session_->startGame(again.starter, again.rounds, again.seat3 ? 1 : 0, again.seat4 ? 1 : 0);
 }
 
 } // namespace pelvo

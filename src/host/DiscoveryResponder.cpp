@@ -1,7 +1,7 @@
 #include "host/DiscoveryResponder.h"
 
 // own
-#include "host/Model.h"
+#include "rules/Model.h"
 
 // Qt
 #include <QHostInfo>

@@ -34,10 +34,8 @@ msg::Grid gridCodes(const Seat& seat) {
 }
 } // namespace
 
-Engine::Engine(Outbox& outbox, Random& deals, Random& bots, Options options)
-    : outbox_(outbox), random_(deals), bots_(bots), options_(options) {
-    botSpeed = [] { return 1000; };
-}
+Engine::Engine(Outbox& outbox, Random& deals, Random& bots, Options options, Hooks hooks)
+    : outbox_(outbox), hooks_(std::move(hooks)), random_(deals), bots_(bots), options_(options) {}
 
 // Filled on the first request rather than with every engine: a simulation builds an engine per
 // game and most of them never read a line.
@@ -70,7 +68,7 @@ void Engine::broadcast(const QByteArray& frame) {
 // ---- timers ----------------------------------------------------------------------------------
 
 int Engine::speed() const {
-    const int ms = botSpeed ? botSpeed() : 1000;
+    const int ms = hooks_.botSpeed ? hooks_.botSpeed() : 1000;
     return ms < 1 ? 1000 : ms;
 }
 
@@ -136,8 +134,8 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
     stopTimer(timer1);
     stopTimer(computertimer);
     lastStart_ = {starter, rounds, flag3, flag4};
-    if (dealSource) {
-        deal_ = dealSource();
+    if (hooks_.dealSource) {
+        deal_ = hooks_.dealSource();
         seeded_ = true;
         random_.reseed(deal_);
         bots_.reseed(dealStream(deal_, BotStream));
@@ -151,7 +149,7 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
         t.seats[s].watching = false;
         t.seats[s].inGame = true;
     }
-    if (botLevel) botLevels.fill(botLevel());
+    if (hooks_.botLevels) botLevels = hooks_.botLevels();
     if (!t.seats[3].inUse && flag3 == u"0") t.seats[3].inGame = false;
     if (!t.seats[4].inUse && flag4 == u"0") t.seats[4].inGame = false;
     broadcast(msg::startgameNotice(starter, t.roundsToPlay, t.seats[3].inGame, t.seats[4].inGame));
@@ -218,7 +216,7 @@ void Engine::dealcards() {
             t.drawPile[t.drawPos] = NoCard;
             codes[p - 1] = seat.cards[p].code;
         }
-        if (dealtHook) dealtHook(s);
+        if (hooks_.dealt) hooks_.dealt(t, s);
         if (seat.inUse) outbox_.send(s, msg::mycards(s, codes));
         // Shown to the seat's holder, not to a newcomer in a seat that waits for its player.
         SeatKey& key = keys_[std::size_t(s)];

@@ -11,8 +11,8 @@
 // where a wire request arrives once its fields are read as numbers.
 
 // own
-#include "host/ComputerRules.h"
-#include "host/Model.h"
+#include "rules/ComputerRules.h"
+#include "rules/Model.h"
 #include "protocol/CommandTable.h"
 
 // Qt
@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <utility>
 
 namespace pelvo {
 
@@ -52,6 +53,25 @@ struct TimerSeam {
     std::int64_t dueAt = 0;    // virtual clock of advanceClock()
 };
 
+// What the engine asks of whoever runs it; each may be left unset.
+struct EngineHooks {
+    // Read at each game start: the deal number. Both generators are then seeded from it
+    // (each round's shuffle from the deal and the round alone), so a deal number replays the
+    // same cards whatever the players and the computer decide. Unset: the generators run on.
+    std::function<std::uint64_t()> dealSource{};
+    // Called for every seat in the game as it is dealt, before its cards go out.
+    std::function<void(const Table& table, int seat)> dealt{};
+    // Interval of both timers, read at each arming; below 1 (or unset) counts as 1000.
+    std::function<int()> botSpeed{};
+    // Read at each game start: the level of each seat's computer (entry 0 unused).
+    std::function<std::array<BotLevel, Seats + 1>()> botLevels{};
+    // Milliseconds of a steady clock; reservations run on it. Unset: the system's.
+    std::function<qint64()> wallClock{};
+    // Where new reclaim tokens come from. Unset: 128 bits of the system's source.
+    // A re-run of a game's record hands out the tokens the table gave then.
+    std::function<QString()> tokenSource{};
+};
+
 class Engine {
 public:
     // The sender of a move made by the host itself (a computer player): not bound to a slot.
@@ -71,11 +91,13 @@ public:
     // Lines of chat kept for a joiner.
     static constexpr int HistoryLines = 50;
 
+    using Hooks = EngineHooks;
+
     // `deals` shuffles and picks who starts; `bots` makes the computer players' random picks.
     // With one generator both come from it.
-    Engine(Outbox& outbox, Random& deals, Random& bots, Options options);
-    Engine(Outbox& outbox, Random& random, Options options)
-        : Engine(outbox, random, random, options) {}
+    Engine(Outbox& outbox, Random& deals, Random& bots, Options options, Hooks hooks = {});
+    Engine(Outbox& outbox, Random& random, Options options, Hooks hooks = {})
+        : Engine(outbox, random, random, options, std::move(hooks)) {}
     Engine(Outbox& outbox, Random& random) : Engine(outbox, random, random, Options{}) {}
 
     const Options& options() const { return options_; }
@@ -87,11 +109,7 @@ public:
     TimerSeam computertimer; // action 1 play a turn from its start, 2 finish after a draw
 
     // ---- Deals ----
-    // When set, read at each game start: the deal number. Both generators are then seeded from
-    // it (each round's shuffle from the deal and the round alone), so a deal number replays the
-    // same cards whatever the players and the computer decide. Unset: the generators run on.
-    std::function<std::uint64_t()> dealSource;
-    // The deal number of the game started last (valid once dealSource has been read).
+    // The deal number of the game started last (valid once the deal source has been read).
     std::uint64_t deal() const { return deal_; }
     bool seeded() const { return seeded_; }
     // What the last game was started with, for a rematch.
@@ -99,12 +117,6 @@ public:
         QString starter, rounds, flag3, flag4;
     };
     const Start& lastStart() const { return lastStart_; }
-    // Called for every seat in the game as it is dealt, before its cards go out.
-    std::function<void(int seat)> dealtHook;
-
-    // Interval of both timers, read at each arming; below 1 counts as 1000.
-    std::function<int()> botSpeed;
-
     // ---- Wire requests (validated here, then handed to the rules) ----
     // Returns true when the request passed every check and the rule took it.
     bool request(int fromSlot, const QString& line);
@@ -144,13 +156,12 @@ public:
     std::int64_t clock() const { return now_; }
 
     // ---- Computer players (the decisions are in ComputerRules) ----
-    // The level each seat's computer plays at (entry 0 unused); Classic unless set.
+    // The level each seat's computer plays at (entry 0 unused); Classic unless set, and from
+    // the botLevels hook at each game start.
     std::array<BotLevel, Seats + 1> botLevels{};
     BotLevel levelOf(int seat) const {
         return seat >= 1 && seat <= Seats ? botLevels[std::size_t(seat)] : BotLevel::Classic;
     }
-    // When set, read at each game start: every seat's computer then plays at that level.
-    std::function<BotLevel()> botLevel;
     bool computerflipcards(int seat);
     void computerplay(int seat);
     void computerdrew(int seat);
@@ -172,11 +183,6 @@ public:
     // player's own table; at a dedicated table the first to log in, then the lowest slot logged
     // in.
     int rightsHolder() const { return options_.windowless ? holder_ : 1; }
-    // Milliseconds of a steady clock; reservations run on it (tests replace it).
-    std::function<qint64()> wallClock;
-    // Where new reclaim tokens come from (empty: 128 bits of the system's source). A re-run of
-    // a game's record hands out the tokens the table gave then.
-    std::function<QString()> tokenSource;
     // The seat's reclaim token (empty: none) and whether the seat waits for it now.
     QString tokenOf(int seat) const;
     // What a game's record carries of the table beyond its seats, so the game re-runs alike: who
@@ -242,7 +248,10 @@ private:
     // A computer player's move, as a request from slot Computer; true when it was taken.
     bool submit(int seat, const ComputerMove& move);
 
+    qint64 wallNow() const;
+
     Outbox& outbox_;
+    Hooks hooks_;
     Random& random_;
     Random& bots_;
     std::uint64_t deal_ = 0;

@@ -34,15 +34,6 @@ QByteArray dealtText(const Table& t, int seat) {
     return text;
 }
 
-QByteArray levelsText(const Engine& e) {
-    QByteArray text = "levels ";
-    for (int s = 1; s <= Seats; ++s) {
-        if (s > 1) text += ',';
-        text += botLevelName(e.levelOf(s));
-    }
-    return text;
-}
-
 // A record never carries a reclaim token that works: each is written as a stand-in made from it,
 // the same wherever it appears, so a re-run still matches tokens as the table did.
 QByteArray tokenStandIn(QByteArrayView token) {
@@ -84,12 +75,79 @@ std::pair<QByteArray, QByteArray> split(const QByteArray& text) {
 
 } // namespace
 
+// ---- the header -------------------------------------------------------------------------------
+
+QList<QByteArray> HostRecordHeader::lines() const {
+    QList<QByteArray> out;
+    out << "deal " + QByteArray::number(deal.value_or(0));
+    QByteArray names = "levels ";
+    for (int s = 1; s <= Seats; ++s) {
+        if (s > 1) names += ',';
+        names += botLevelName(levels[std::size_t(s)]);
+    }
+    out << names;
+    out << "windowless " + QByteArray(windowless ? "1" : "0");
+    out << "reserve " + QByteArray::number(reserveSeconds);
+    out << holdText(holdSeats);
+    out << "slots " + QByteArray::number(slotCount);
+    for (const SeatLine& seat : seats)
+        out << "seat " + QByteArray::number(seat.slot) + ' ' +
+                   QByteArray(seat.watching ? "1" : "0") + ' ' + seat.name.toUtf8();
+    out << carried;
+    return out;
+}
+
+HostRecordHeader::Read HostRecordHeader::read(const QByteArray& text, QString& error) {
+    const auto [word, rest] = split(text);
+    if (word == "deal") {
+        bool ok = false;
+        const std::uint64_t number = rest.toULongLong(&ok);
+        if (ok && !deal) deal = number;
+    } else if (word == "windowless") {
+        windowless = rest == "1";
+    } else if (word == "reserve") {
+        reserveSeconds = std::max(0, rest.toInt());
+    } else if (word == "hold") {
+        holdSeats = rest == "1";
+    } else if (word == "holder" || word == "token" || word == "loggedin" || word == "history") {
+        carried.append(text);
+    } else if (word == "levels") {
+        const QList<QByteArray> names = rest.split(',');
+        if (names.size() != Seats) {
+            error = QStringLiteral("four levels expected.");
+            return Read::Malformed;
+        }
+        for (int s = 1; s <= Seats; ++s) {
+            const auto level = botLevelFromName(names[s - 1].toStdString());
+            if (!level) {
+                error = QStringLiteral("unknown level.");
+                return Read::Malformed;
+            }
+            levels[std::size_t(s)] = *level;
+        }
+    } else if (word == "slots") {
+        slotCount = rest.toInt();
+    } else if (word == "seat") {
+        const QList<QByteArray> parts = rest.split(' ');
+        const int slot = parts.value(0).toInt();
+        if (parts.size() < 2 || slot < 1 || slot > MaxOpenSlots) {
+            error = QStringLiteral("a malformed seat.");
+            return Read::Malformed;
+        }
+        const qsizetype nameAt = parts[0].size() + parts[1].size() + 2;
+        seats.append({slot, parts[1] == "1", QString::fromUtf8(rest.mid(nameAt))});
+    } else {
+        return Read::Ended;
+    }
+    return Read::Taken;
+}
+
 // ---- recording -------------------------------------------------------------------------------
 
-HostRecorder::HostRecorder(Engine& engine) : engine_(engine) {
-    engine_.dealtHook = [this](int seat) {
-        if (enabled && inInput_) pending_.append({record::table, dealtText(engine_.table, seat)});
-    };
+HostRecorder::HostRecorder(Engine& engine) : engine_(engine) {}
+
+void HostRecorder::dealt(int seat) {
+    if (enabled && inInput_) pending_.append({record::table, dealtText(engine_.table, seat)});
 }
 
 void HostRecorder::startgame(const QString& starter, const QString& rounds, const QString& flag3,
@@ -104,20 +162,18 @@ qint64 HostRecorder::now() const {
     return clock ? clock() : 0;
 }
 
-QList<QByteArray> HostRecorder::snapshot() const {
+HostRecordHeader HostRecorder::snapshot() const {
     const Table& t = engine_.table;
-    QList<QByteArray> lines;
-    lines << "windowless " + QByteArray(engine_.options().windowless ? "1" : "0");
-    lines << "reserve " + QByteArray::number(engine_.options().reserveSeconds);
-    lines << holdText(engine_.options().holdSeats);
-    lines << "slots " + QByteArray::number(t.slotCount);
+    HostRecordHeader header;
+    header.windowless = engine_.options().windowless;
+    header.reserveSeconds = engine_.options().reserveSeconds;
+    header.holdSeats = engine_.options().holdSeats;
+    header.slotCount = t.slotCount;
     for (int slot = 1; slot <= t.slotCount && slot <= MaxOpenSlots; ++slot)
         if (t.seats[slot].inUse)
-            lines << "seat " + QByteArray::number(slot) + ' ' +
-                         QByteArray(t.seats[slot].watching ? "1" : "0") + ' ' +
-                         t.seats[slot].name.toUtf8();
-    for (const QByteArray& line : engine_.carriedState()) lines << recorded(line);
-    return lines;
+            header.seats.append({slot, t.seats[slot].watching, t.seats[slot].name});
+    for (const QByteArray& line : engine_.carriedState()) header.carried << recorded(line);
+    return header;
 }
 
 QStringList HostRecorder::names() const {
@@ -135,7 +191,7 @@ template <class F> void HostRecorder::input(const QByteArray& who, bool startsGa
         run();
         return;
     }
-    QList<QByteArray> before;
+    HostRecordHeader before;
     if (!recording_ || startsGame) before = snapshot();
     pending_.clear();
     inInput_ = true;
@@ -151,9 +207,9 @@ template <class F> void HostRecorder::input(const QByteArray& who, bool startsGa
         writer_.emplace(GameRecord::Kind::Host);
         start_ = inputAt_;
         recording_ = true;
-        writer_->add(0, record::table, "deal " + QByteArray::number(engine_.deal()));
-        writer_->add(0, record::table, levelsText(engine_));
-        for (const QByteArray& line : before) writer_->add(0, record::table, line);
+        before.deal = engine_.deal();
+        before.levels = engine_.botLevels;
+        for (const QByteArray& line : before.lines()) writer_->add(0, record::table, line);
     }
     if (recording_) {
         const qint64 ms = inputAt_ - start_;
@@ -244,13 +300,12 @@ void HostRecorder::finish(const QByteArray& reason) {
 // ---- checking --------------------------------------------------------------------------------
 
 std::optional<std::uint64_t> recordDeal(const GameRecord& record) {
+    HostRecordHeader header;
+    QString ignored;
     for (const RecordEvent& e : record.events) {
         if (e.who != record::table) continue;
-        const auto [word, rest] = split(e.text);
-        if (word != "deal") continue;
-        bool ok = false;
-        const std::uint64_t deal = rest.toULongLong(&ok);
-        if (ok) return deal;
+        header.read(e.text, ignored);
+        if (header.deal) return header.deal;
     }
     return std::nullopt;
 }
@@ -300,183 +355,183 @@ private:
     std::deque<QString> seen_; // read, not yet handed out
 };
 
-VerifyResult verifyStream(const Opener& open) {
-    VerifyResult result;
-    auto fail = [&result](int line, const QString& what) {
-        result.ok = false;
-        result.message = QStringLiteral("Line %1: %2").arg(line).arg(what);
-        return result;
-    };
-    const std::unique_ptr<QIODevice> device = open();
-    if (!device) return fail(0, QStringLiteral("the record cannot be read."));
-    RecordReader reader(*device);
-    auto readFault = [&] {
-        result.ok = false;
-        result.message = reader.error();
-        return result;
-    };
-    if (!reader.ok()) return readFault();
-    if (reader.kind() != GameRecord::Kind::Host)
-        return fail(1, QStringLiteral("a player's record holds no host inputs to run."));
+// Runs a fresh engine over a record's inputs, comparing every notice it sends with the record's.
+class Verifier {
+public:
+    explicit Verifier(const Opener& open) : open_(open) {}
 
-    // The header: everything the engine knew before the game's first input.
-    std::optional<std::uint64_t> deal;
-    bool windowless = false;
-    int reserveSeconds = 0;
-    bool holdSeats = true; // records from before the choice held seats
-    QList<std::pair<QByteArray, QByteArray>> carried;
-    std::array<BotLevel, Seats + 1> levels{};
-    int slotCount = 0;
-    struct SeatLine {
-        int slot;
-        bool watching;
-        QString name;
-    };
-    QList<SeatLine> seatLines;
-    RecordEvent e;
-    bool pending = false; // e holds the first input
-    int lastLine = 1;
-    while (reader.next(e)) {
-        lastLine = e.line;
-        if (e.who != record::table) {
-            pending = true;
-            break;
-        }
-        const auto [word, rest] = split(e.text);
-        if (word == "deal") {
-            bool ok = false;
-            const std::uint64_t number = rest.toULongLong(&ok);
-            if (ok && !deal) deal = number;
-        } else if (word == "windowless") {
-            windowless = rest == "1";
-        } else if (word == "reserve") {
-            reserveSeconds = std::max(0, rest.toInt());
-        } else if (word == "hold") {
-            holdSeats = rest == "1";
-        } else if (word == "holder" || word == "token" || word == "loggedin" || word == "history") {
-            carried.append({word, rest});
-        } else if (word == "levels") {
-            const QList<QByteArray> names = rest.split(',');
-            if (names.size() != Seats) return fail(e.line, QStringLiteral("four levels expected."));
-            for (int s = 1; s <= Seats; ++s) {
-                const auto level = botLevelFromName(names[s - 1].toStdString());
-                if (!level) return fail(e.line, QStringLiteral("unknown level."));
-                levels[std::size_t(s)] = *level;
+    VerifyResult run() {
+        const std::unique_ptr<QIODevice> device = open_();
+        if (!device) return fail(0, QStringLiteral("the record cannot be read."));
+        RecordReader reader(*device);
+        if (!reader.ok()) return readFault(reader);
+        if (reader.kind() != GameRecord::Kind::Host)
+            return fail(1, QStringLiteral("a player's record holds no host inputs to run."));
+        HostRecordHeader header;
+        if (auto failed = readHeader(reader, header)) return *failed;
+        startEngine(header);
+        return runInputs(reader, *header.deal);
+    }
+
+private:
+    VerifyResult fail(int line, const QString& what) {
+        result_.ok = false;
+        result_.message = QStringLiteral("Line %1: %2").arg(line).arg(what);
+        return result_;
+    }
+    VerifyResult readFault(const RecordReader& reader) {
+        result_.ok = false;
+        result_.message = reader.error();
+        return result_;
+    }
+
+    // Reads the header up to the first input, which is left in e_ (pending_).
+    std::optional<VerifyResult> readHeader(RecordReader& reader, HostRecordHeader& header) {
+        while (reader.next(e_)) {
+            lastLine_ = e_.line;
+            QString error;
+            const auto read = e_.who == record::table ? header.read(e_.text, error)
+                                                      : HostRecordHeader::Read::Ended;
+            if (read == HostRecordHeader::Read::Malformed) return fail(e_.line, error);
+            if (read == HostRecordHeader::Read::Ended) {
+                pending_ = true;
+                break;
             }
-        } else if (word == "slots") {
-            slotCount = rest.toInt();
-        } else if (word == "seat") {
-            const QList<QByteArray> parts = rest.split(' ');
-            const int slot = parts.value(0).toInt();
-            if (parts.size() < 2 || slot < 1 || slot > MaxOpenSlots)
-                return fail(e.line, QStringLiteral("a malformed seat."));
-            const qsizetype nameAt = parts[0].size() + parts[1].size() + 2;
-            seatLines.append({slot, parts[1] == "1", QString::fromUtf8(rest.mid(nameAt))});
-        } else {
-            pending = true;
-            break; // the first input
         }
-    }
-    if (!reader.ok()) return readFault();
-    if (!deal) return fail(2, QStringLiteral("the record names no deal number."));
-    if (slotCount < 0 || slotCount > MaxOpenSlots)
-        return fail(pending ? e.line : lastLine + 1, QStringLiteral("slots out of range."));
-
-    // Notices the engine sent that the record has not yet matched, oldest first.
-    std::deque<std::pair<QByteArray, QByteArray>> produced;
-    CollectingOutbox outbox;
-    outbox.out = &produced;
-    Random deals, bots;
-    Engine engine(outbox, deals, bots, Engine::Options{windowless, reserveSeconds, holdSeats});
-    for (const auto& [word, rest] : carried) engine.restoreCarried(word, rest);
-    // Reservations run on the record's clock, and new tokens are the ones the table handed out
-    // then, in the order they first appear.
-    qint64 eventMs = 0;
-    engine.wallClock = [&eventMs] { return eventMs; };
-    QSet<QString> usedTokens;
-    for (int s = 1; s <= Seats; ++s) usedTokens.insert(engine.tokenOf(s));
-    TokenLookahead tokens(open());
-    engine.tokenSource = [&tokens, &usedTokens] {
-        const QString t = tokens.nextUnused(usedTokens);
-        if (!t.isEmpty()) usedTokens.insert(t);
-        return t;
-    };
-    engine.botSpeed = [] { return 1; };
-    engine.botLevels = levels;
-    engine.dealSource = [d = *deal] { return d; };
-    engine.dealtHook = [&](int seat) {
-        produced.push_back({record::table, dealtText(engine.table, seat)});
-    };
-    Table& t = engine.table;
-    t.slotCount = slotCount;
-    for (const SeatLine& s : seatLines) {
-        t.seats[s.slot].inUse = true;
-        t.seats[s.slot].watching = s.watching;
-        t.seats[s.slot].name = s.name;
+        if (!reader.ok()) return readFault(reader);
+        if (!header.deal) return fail(2, QStringLiteral("the record names no deal number."));
+        if (header.slotCount < 0 || header.slotCount > MaxOpenSlots)
+            return fail(pending_ ? e_.line : lastLine_ + 1, QStringLiteral("slots out of range."));
+        return std::nullopt;
     }
 
-    for (; pending || reader.next(e); pending = false) {
-        lastLine = e.line;
-        if (e.who == record::end) break;
-        const auto [word, rest] = split(e.text);
-        const bool output = e.slot("to") != 0 || (e.who == record::table && word == "dealt");
-        if (output) {
-            if (produced.empty())
-                return fail(e.line, QStringLiteral("the engine sent no such notice."));
-            const auto [who, text] = std::move(produced.front());
-            produced.pop_front();
-            if (who != e.who || text != e.text)
-                return fail(e.line, QStringLiteral("the engine sent %1 %2 instead.")
-                                        .arg(QString::fromUtf8(who), QString::fromUtf8(text)));
-            ++result.notices;
-            continue;
+    // An engine as the table's was before the first input. Reservations run on the record's
+    // clock, and new tokens are the ones the table handed out then, in the order they first
+    // appear.
+    void startEngine(const HostRecordHeader& header) {
+        Engine::Hooks hooks;
+        hooks.dealSource = [d = *header.deal] { return d; };
+        hooks.dealt = [this](const Table& t, int seat) {
+            produced_.push_back({record::table, dealtText(t, seat)});
+        };
+        hooks.botSpeed = [] { return 1; };
+        hooks.botLevels = [levels = header.levels] { return levels; };
+        hooks.wallClock = [this] { return eventMs_; };
+        hooks.tokenSource = [this] {
+            const QString t = tokens_->nextUnused(usedTokens_);
+            if (!t.isEmpty()) usedTokens_.insert(t);
+            return t;
+        };
+        outbox_.out = &produced_;
+        engine_.emplace(outbox_, deals_, bots_,
+                        Engine::Options{header.windowless, header.reserveSeconds, header.holdSeats},
+                        std::move(hooks));
+        engine_->botLevels = header.levels;
+        for (const QByteArray& line : header.carried) {
+            const auto [word, rest] = split(line);
+            engine_->restoreCarried(word, rest);
         }
-        if (!produced.empty())
-            return fail(e.line, QStringLiteral("the engine sent %1 more notices before this "
-                                               "input, the first: %2 %3.")
-                                    .arg(produced.size())
-                                    .arg(QString::fromUtf8(produced.front().first),
-                                         QString::fromUtf8(produced.front().second)));
-        ++result.inputs;
-        eventMs = e.ms;
-        if (const int slot = e.slot("from")) {
-            if (!engine.request(slot, e.textString()))
-                return fail(e.line, QStringLiteral("the engine refused this request."));
-        } else if (e.who == record::table && word == "tick") {
+        for (int s = 1; s <= Seats; ++s) usedTokens_.insert(engine_->tokenOf(s));
+        tokens_.emplace(open_());
+        Table& t = engine_->table;
+        t.slotCount = header.slotCount;
+        for (const HostRecordHeader::SeatLine& s : header.seats) {
+            t.seats[s.slot].inUse = true;
+            t.seats[s.slot].watching = s.watching;
+            t.seats[s.slot].name = s.name;
+        }
+    }
+
+    VerifyResult runInputs(RecordReader& reader, std::uint64_t deal) {
+        for (; pending_ || reader.next(e_); pending_ = false) {
+            lastLine_ = e_.line;
+            if (e_.who == record::end) break;
+            const auto [word, rest] = split(e_.text);
+            const bool output = e_.slot("to") != 0 || (e_.who == record::table && word == "dealt");
+            if (auto failed = output ? matchNotice() : takeInput(word, rest)) return *failed;
+        }
+        if (e_.who == record::end) reader.next(e_); // nothing may follow the end line
+        if (!reader.ok()) return readFault(reader);
+        if (!produced_.empty())
+            return fail(lastLine_,
+                        QStringLiteral("the engine sent %1 notices more than the record holds.")
+                            .arg(produced_.size()));
+        result_.ok = true;
+        result_.message = QStringLiteral("deal %1: %2 inputs, %3 notices, all the same")
+                              .arg(deal)
+                              .arg(result_.inputs)
+                              .arg(result_.notices);
+        return result_;
+    }
+
+    std::optional<VerifyResult> matchNotice() {
+        if (produced_.empty())
+            return fail(e_.line, QStringLiteral("the engine sent no such notice."));
+        const auto [who, text] = std::move(produced_.front());
+        produced_.pop_front();
+        if (who != e_.who || text != e_.text)
+            return fail(e_.line, QStringLiteral("the engine sent %1 %2 instead.")
+                                     .arg(QString::fromUtf8(who), QString::fromUtf8(text)));
+        ++result_.notices;
+        return std::nullopt;
+    }
+
+    std::optional<VerifyResult> takeInput(const QByteArray& word, const QByteArray& rest) {
+        if (!produced_.empty())
+            return fail(e_.line, QStringLiteral("the engine sent %1 more notices before this "
+                                                "input, the first: %2 %3.")
+                                     .arg(produced_.size())
+                                     .arg(QString::fromUtf8(produced_.front().first),
+                                          QString::fromUtf8(produced_.front().second)));
+        ++result_.inputs;
+        eventMs_ = e_.ms;
+        Engine& engine = *engine_;
+        const bool fromTable = e_.who == record::table;
+        if (const int slot = e_.slot("from")) {
+            if (!engine.request(slot, e_.textString()))
+                return fail(e_.line, QStringLiteral("the engine refused this request."));
+        } else if (fromTable && word == "tick") {
             if (rest == "timer1")
                 engine.timer1Timer();
             else if (rest == "computertimer")
                 engine.computertimerTimer();
             else
-                return fail(e.line, QStringLiteral("an unknown timer."));
-        } else if (e.who == record::table && word == "connect") {
+                return fail(e_.line, QStringLiteral("an unknown timer."));
+        } else if (fromTable && word == "connect") {
             const int slot = engine.acceptConnection();
             if (QByteArray::number(slot) != rest)
-                return fail(e.line, QStringLiteral("the engine gave slot %1.").arg(slot));
-        } else if (e.who == record::table && word == "lost") {
+                return fail(e_.line, QStringLiteral("the engine gave slot %1.").arg(slot));
+        } else if (fromTable && word == "lost") {
             engine.lostConnection(rest.toInt());
-        } else if (e.who == record::table && word == "hold") {
+        } else if (fromTable && word == "hold") {
             engine.setHoldSeats(rest == "1");
-        } else if (e.who == record::table && word == "start") {
+        } else if (fromTable && word == "start") {
             const QStringList f = QString::fromUtf8(rest).split(u'+');
-            if (f.size() != 4) return fail(e.line, QStringLiteral("a malformed start."));
+            if (f.size() != 4) return fail(e_.line, QStringLiteral("a malformed start."));
             engine.startgame(f[0], f[1], f[2], f[3]);
         } else {
-            return fail(e.line, QStringLiteral("an event the engine does not take."));
+            return fail(e_.line, QStringLiteral("an event the engine does not take."));
         }
+        return std::nullopt;
     }
-    if (e.who == record::end) reader.next(e); // nothing may follow the end line
-    if (!reader.ok()) return readFault();
-    if (!produced.empty())
-        return fail(lastLine,
-                    QStringLiteral("the engine sent %1 notices more than the record holds.")
-                        .arg(produced.size()));
-    result.ok = true;
-    result.message = QStringLiteral("deal %1: %2 inputs, %3 notices, all the same")
-                         .arg(*deal)
-                         .arg(result.inputs)
-                         .arg(result.notices);
-    return result;
+
+    const Opener& open_;
+    VerifyResult result_;
+    RecordEvent e_;
+    bool pending_ = false; // e_ holds the first input, not read by runInputs yet
+    int lastLine_ = 1;
+    // Notices the engine sent that the record has not yet matched, oldest first.
+    std::deque<std::pair<QByteArray, QByteArray>> produced_;
+    CollectingOutbox outbox_;
+    Random deals_, bots_;
+    std::optional<Engine> engine_;
+    qint64 eventMs_ = 0;
+    QSet<QString> usedTokens_;
+    std::optional<TokenLookahead> tokens_;
+};
+
+VerifyResult verifyStream(const Opener& open) {
+    return Verifier(open).run();
 }
 
 } // namespace

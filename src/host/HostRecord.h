@@ -19,10 +19,44 @@
 #include <QStringList>
 
 // std
+#include <array>
 #include <functional>
 #include <optional>
 
 namespace pelvo {
+
+// The start of a host record: everything the engine knew before the game's first input, as
+// "word rest" table lines. lines() writes them; read() takes them back one by one.
+struct HostRecordHeader {
+    struct SeatLine {
+        int slot = 0;
+        bool watching = false;
+        QString name;
+        friend bool operator==(const SeatLine&, const SeatLine&) = default;
+    };
+
+    std::optional<std::uint64_t> deal; // the first readable deal line
+    std::array<BotLevel, Seats + 1> levels{};
+    bool windowless = false;
+    int reserveSeconds = 0;
+    bool holdSeats = true; // records from before the choice held seats
+    int slotCount = 0;
+    QList<SeatLine> seats;
+    // What the engine carries beyond its seats (Engine::carriedState), one "word rest" line each.
+    QList<QByteArray> carried;
+
+    // The header's lines in the order they are written.
+    QList<QByteArray> lines() const;
+
+    enum class Read {
+        Taken,     // a header line, now in this header
+        Ended,     // not a header line: the first input
+        Malformed, // a header line that cannot be read; `error` says why
+    };
+    Read read(const QByteArray& text, QString& error);
+
+    friend bool operator==(const HostRecordHeader&, const HostRecordHeader&) = default;
+};
 
 class HostRecorder {
 public:
@@ -50,6 +84,8 @@ public:
 
     // Every frame the engine sends goes through here (from the outbox).
     void notice(int slot, const QByteArray& frame);
+    // Every seat the engine deals, before its cards go out (from the engine's dealt hook).
+    void dealt(int seat);
 
     bool recording() const { return recording_; }
     // Ends the game's record now (the host stops): hands it out if one was running.
@@ -60,7 +96,7 @@ public:
 
 private:
     template <class F> void input(const QByteArray& who, bool startsGame, F&& run);
-    QList<QByteArray> snapshot() const;
+    HostRecordHeader snapshot() const;
     QStringList names() const;
     qint64 now() const;
 

@@ -1,7 +1,7 @@
 #include "host/HubReporter.h"
 
 // own
-#include "host/ComputerRules.h"
+#include "rules/ComputerRules.h"
 #include "host/TServer.h"
 
 // Qt

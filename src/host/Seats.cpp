@@ -83,10 +83,14 @@ bool Engine::restoreCarried(const QByteArray& word, const QByteArray& rest) {
     return true;
 }
 
+qint64 Engine::wallNow() const {
+    return hooks_.wallClock ? hooks_.wallClock() : steadyMs();
+}
+
 bool Engine::isReserved(int seat) const {
     if (seat < 1 || seat > Seats) return false;
     const SeatKey& key = keys_[std::size_t(seat)];
-    return key.reservedUntil != 0 && (wallClock ? wallClock() : steadyMs()) < key.reservedUntil;
+    return key.reservedUntil != 0 && wallNow() < key.reservedUntil;
 }
 
 void Engine::hostLine(const QString& text) {
@@ -112,7 +116,7 @@ void Engine::welcome(int slot) {
     // A seat at a player's own table is never kept for slot 1: that player's window is the host.
     if (slot <= Seats && options_.reserveSeconds > 0 && (slot != 1 || options_.windowless)) {
         SeatKey& key = keys_[std::size_t(slot)];
-        if (key.token.isEmpty()) key.token = tokenSource ? tokenSource() : newToken();
+        if (key.token.isEmpty()) key.token = hooks_.tokenSource ? hooks_.tokenSource() : newToken();
         outbox_.send(slot,
                      notice::encode(notice::ReclaimToken{key.token, options_.reserveSeconds}));
     }
@@ -129,8 +133,7 @@ void Engine::afterLoss(int slot) {
         const bool keep = t.gameRunning && t.seats[slot].inGame && options_.reserveSeconds > 0 &&
                           !key.token.isEmpty() && (slot != 1 || options_.windowless);
         if (keep)
-            key.reservedUntil =
-                (wallClock ? wallClock() : steadyMs()) + qint64(options_.reserveSeconds) * 1000;
+            key.reservedUntil = wallNow() + qint64(options_.reserveSeconds) * 1000;
         else
             key = SeatKey{};
     }

@@ -41,25 +41,44 @@ bool isLogin(QStringView line) {
 
 TServer::TServer(QObject* parent) : TServer(Options{}, parent) {}
 
+std::optional<TServer::Rematch> TServer::rematch() const {
+    const auto deal = lastDeal();
+    if (!deal || engine_.table.gameRunning) return std::nullopt;
+    const Engine::Start& last = engine_.lastStart();
+    return Rematch{*deal, last.starter, last.rounds, engine_.table.seats[3].inGame,
+                   engine_.table.seats[4].inGame};
+}
+
+Engine::Hooks TServer::engineHooks() {
+    Engine::Hooks hooks;
+    // Deal numbers people can read out: up to ten digits.
+    hooks.dealSource = [this]() -> std::uint64_t {
+        if (nextDeal_) return *std::exchange(nextDeal_, std::nullopt);
+        return 1 + dealPicker_.bits() % 9'999'999'999ULL;
+    };
+    hooks.dealt = [this](const Table&, int seat) { recorder_.dealt(seat); };
+    hooks.wallClock = [this] { return recorder_.inputTime(); };
+    hooks.botSpeed = [this] { return botSpeed ? botSpeed() : 1000; };
+    hooks.botLevels = [this] {
+        std::array<BotLevel, Seats + 1> levels;
+        levels.fill(botLevel ? botLevel() : BotLevel::Classic);
+        return levels;
+    };
+    return hooks;
+}
+
 TServer::TServer(const Options& options, QObject* parent)
     : QObject(parent), random_(clockSeed()), bots_(clockSeed() + 1), dealPicker_(clockSeed() + 2),
       engine_(wire_, random_, bots_,
               Engine::Options{options.windowless,
                               options.reserveSeconds >= 0 ? options.reserveSeconds
                                                           : defaultReserveSeconds(),
-                              options.holdSeats.value_or(options.windowless)}),
+                              options.holdSeats.value_or(options.windowless)},
+              engineHooks()),
       loginTimeout_(options.loginTimeout) {
-    // Deal numbers people can read out: up to ten digits.
-    engine_.dealSource = [this]() -> std::uint64_t {
-        if (nextDeal_) return *std::exchange(nextDeal_, std::nullopt);
-        return 1 + dealPicker_.bits() % 9'999'999'999ULL;
-    };
     recordClock_.start();
     recorder_.clock = [this] { return recordClock_.elapsed(); };
-    engine_.wallClock = [this] { return recorder_.inputTime(); };
     botSpeed = [] { return 1000; };
-    engine_.botSpeed = [this] { return botSpeed ? botSpeed() : 1000; };
-    engine_.botLevel = [this] { return botLevel ? botLevel() : BotLevel::Classic; };
 
     Sock1 = new TSock(this);
     Sock1->setObjectName(QStringLiteral("Sock1"));

@@ -8,7 +8,7 @@
 #include "host/Engine.h"
 #include "host/EventLog.h"
 #include "host/HostRecord.h"
-#include "host/Model.h"
+#include "rules/Model.h"
 #include "host/TableMetrics.h"
 #include "protocol/FrameSplitter.h"
 
@@ -94,6 +94,15 @@ public:
     std::optional<std::uint64_t> lastDeal() const {
         return engine_.seeded() ? std::optional<std::uint64_t>(engine_.deal()) : std::nullopt;
     }
+    // What starts the last game's deal again, as the player's start request gives it: its
+    // deal, starter and rounds, and whether seats 3 and 4 played. Nothing while a game runs or
+    // before the first one.
+    struct Rematch {
+        std::uint64_t deal = 0;
+        QString starter, rounds;
+        bool seat3 = false, seat4 = false;
+    };
+    std::optional<Rematch> rematch() const;
 
     // The host's choice to keep a dropped player's seat from newcomers (see Options).
     void setHoldSeats(bool hold);
@@ -201,6 +210,8 @@ private:
     void hostLine(const QString& text);
 
     void lose(int slot);
+    // The engine's hooks into this server: deal numbers, the record, the clock and speeds.
+    Engine::Hooks engineHooks();
 
     Random random_;
     Random bots_;       // the computer players' own stream

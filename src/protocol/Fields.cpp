@@ -3,6 +3,7 @@
 #include "protocol/LogText.h"
 
 #include <limits>
+#include <utility>
 
 namespace pelvo {
 
@@ -47,7 +48,10 @@ void splitCommand(const QString& line, QString& command, QString& payload) {
 
 QStringView FieldReader::nextView() {
     const qsizetype plus = text_.indexOf(u'+', pos_);
-    if (plus < 0) return {};
+    if (plus < 0) {
+        if (ending_ == Ending::Plus) return {};
+        return QStringView(text_).sliced(std::exchange(pos_, text_.size()));
+    }
     const QStringView field = QStringView(text_).mid(pos_, plus - pos_);
     pos_ = plus + 1;
     return field;

@@ -84,47 +84,29 @@ constexpr int lowestCode = 0, highestCode = 53;
 constexpr int anyInt = std::numeric_limits<int>::max();
 constexpr quint32 unreadableColour = 255; // red
 
-// Reads fields as laid out above. The first bad number marks the whole payload bad; reading on
-// after that is harmless and its results are never used.
-class Fields {
-public:
-    explicit Fields(QStringView payload) : rest_(payload) {}
+// A number of the board's notices that has no range of its own.
+int anyNumber(FieldReader& in) {
+    return in.nextInt(-anyInt, anyInt);
+}
 
-    QStringView text() {
-        const qsizetype plus = rest_.indexOf(u'+');
-        if (plus < 0) return std::exchange(rest_, QStringView());
-        const QStringView field = rest_.first(plus);
-        rest_ = rest_.sliced(plus + 1);
-        return field;
+// Reads a notice's fields as laid out above; the first bad field fails the whole notice.
+template <class Read>
+auto reading(const QString& payload, Read read)
+    -> decltype(std::optional(read(std::declval<FieldReader&>()))) {
+    FieldReader in(payload, FieldReader::Ending::Open);
+    try {
+        return read(in);
+    } catch (const BadField&) {
+        return std::nullopt;
     }
-    int number(int lo = -anyInt, int hi = anyInt) {
-        const std::optional<int> v = toInt(text());
-        if (!v || *v < lo || *v > hi) {
-            ok_ = false;
-            return 0;
-        }
-        return *v;
-    }
-    // Everything not read yet (free text at the end).
-    QStringView rest() const { return rest_; }
-    // Whether a list goes on: something is left and nothing has failed.
-    bool more() const { return ok_ && !rest_.isEmpty(); }
-    template <class T> std::optional<T> result(T value) const {
-        if (!ok_) return std::nullopt;
-        return value;
-    }
+}
 
-private:
-    QStringView rest_;
-    bool ok_ = true;
-};
-
-QList<Placed> readCards(Fields& in) {
+QList<Placed> readCards(FieldReader& in) {
     QList<Placed> cards;
-    while (in.more()) {
+    while (!in.atEnd()) {
         Placed c;
-        c.position = in.number(1, 9);
-        c.code = in.number(lowestCode, highestCode);
+        c.position = in.nextInt(1, 9);
+        c.code = in.nextInt(lowestCode, highestCode);
         cards.append(c);
     }
     return cards;
@@ -136,11 +118,11 @@ struct Lead {
     QString rest;
 };
 std::optional<Lead> numberThenText(const QString& payload, int lo, int hi) {
-    const qsizetype plus = payload.indexOf(u'+');
-    if (plus < 0) return std::nullopt;
-    const std::optional<int> v = toInt(QStringView(payload).first(plus));
-    if (!v || *v < lo || *v > hi) return std::nullopt;
-    return Lead{*v, payload.sliced(plus + 1)};
+    return reading(payload, [&](FieldReader& in) -> std::optional<Lead> {
+        if (!in.plusLeft()) return std::nullopt;
+        const int number = in.nextInt(lo, hi);
+        return Lead{number, in.remainder()};
+    });
 }
 
 msg::Grid gridOf(const QList<Placed>& cards) {
@@ -200,132 +182,139 @@ template <> std::optional<ChatText> decode<ChatText>(const QString& payload) {
 }
 
 template <> std::optional<PlayASound> decode<PlayASound>(const QString& payload) {
-    const qsizetype plus = payload.indexOf(u'+');
-    if (plus < 0) return std::nullopt;
-    const QStringView rest = QStringView(payload).sliced(plus + 1);
-    const qsizetype end = rest.indexOf(u'+');
-    return PlayASound{toInt(QStringView(payload).first(plus)),
-                      (end < 0 ? rest : rest.first(end)).toString()};
+    return reading(payload, [](FieldReader& in) -> std::optional<PlayASound> {
+        if (!in.plusLeft()) return std::nullopt;
+        const std::optional<int> slot = toInt(in.nextView());
+        return PlayASound{slot, in.next()};
+    });
 }
 
 template <> std::optional<StartGame> decode<StartGame>(const QString& payload) {
-    Fields in(payload);
-    StartGame n;
-    n.starter = in.text().toString();
-    n.rounds = in.number(0);
-    n.seat3Plays = in.text() != u"f";
-    n.seat4Plays = in.text() != u"f";
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        StartGame n;
+        n.starter = in.next();
+        n.rounds = in.nextInt(0, anyInt);
+        n.seat3Plays = in.nextView() != u"f";
+        n.seat4Plays = in.nextView() != u"f";
+        return n;
+    });
 }
 
 template <> std::optional<RoundStarting> decode<RoundStarting>(const QString& payload) {
-    Fields in(payload);
-    RoundStarting n;
-    n.round = in.number(0);
-    n.discardTop = in.number(lowestCode, highestCode);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        RoundStarting n;
+        n.round = in.nextInt(0, anyInt);
+        n.discardTop = in.nextInt(lowestCode, highestCode);
+        return n;
+    });
 }
 
 template <> std::optional<MyCards> decode<MyCards>(const QString& payload) {
-    Fields in(payload);
-    MyCards n;
-    n.seat = in.number(1, seats);
-    n.cards = readCards(in);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        MyCards n;
+        n.seat = in.nextInt(1, seats);
+        n.cards = readCards(in);
+        return n;
+    });
 }
 
 template <> std::optional<GameStats> decode<GameStats>(const QString& payload) {
-    Fields in(payload);
-    GameStats n;
-    n.addressee = in.number();
-    n.rounds = in.number(0);
-    n.round = in.number(0);
-    n.turnSeat = in.number(0, seats);
-    n.discardTop = in.number(lowestCode, highestCode);
-    for (int& total : n.totals) total = in.number();
-    n.seat3Out = in.text() == u"1";
-    n.seat4Out = in.text() == u"1";
-    while (in.more()) {
-        msg::FaceUpCard c;
-        c.seat = in.number(0, seats);
-        c.position = in.number(c.seat == 0 ? 0 : 1, 9);
-        c.code = in.number(lowestCode, highestCode);
-        if (c.seat != 0) n.faceUp.append(c);
-    }
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        GameStats n;
+        n.addressee = anyNumber(in);
+        n.rounds = in.nextInt(0, anyInt);
+        n.round = in.nextInt(0, anyInt);
+        n.turnSeat = in.nextInt(0, seats);
+        n.discardTop = in.nextInt(lowestCode, highestCode);
+        for (int& total : n.totals) total = anyNumber(in);
+        n.seat3Out = in.nextView() == u"1";
+        n.seat4Out = in.nextView() == u"1";
+        while (!in.atEnd()) {
+            msg::FaceUpCard c;
+            c.seat = in.nextInt(0, seats);
+            c.position = in.nextInt(c.seat == 0 ? 0 : 1, 9);
+            c.code = in.nextInt(lowestCode, highestCode);
+            if (c.seat != 0) n.faceUp.append(c);
+        }
+        return n;
+    });
 }
 
 template <> std::optional<PostScores> decode<PostScores>(const QString& payload) {
-    Fields in(payload);
-    PostScores n;
-    n.seat = in.number(1, seats);
-    n.points = in.number();
-    n.total = in.number();
-    n.cards = readCards(in);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        PostScores n;
+        n.seat = in.nextInt(1, seats);
+        n.points = anyNumber(in);
+        n.total = anyNumber(in);
+        n.cards = readCards(in);
+        return n;
+    });
 }
 
 template <> std::optional<Penalty> decode<Penalty>(const QString& payload) {
-    Fields in(payload);
-    Penalty n;
-    n.seat = in.number(1, seats);
-    n.total = in.number();
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        Penalty n;
+        n.seat = in.nextInt(1, seats);
+        n.total = anyNumber(in);
+        return n;
+    });
 }
 
 template <> std::optional<NextPlayer> decode<NextPlayer>(const QString& payload) {
-    Fields in(payload);
-    NextPlayer n;
-    n.seat = in.number(1, seats);
-    n.lastTurn = in.number();
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        NextPlayer n;
+        n.seat = in.nextInt(1, seats);
+        n.lastTurn = anyNumber(in);
+        return n;
+    });
 }
 
 template <> std::optional<Winner> decode<Winner>(const QString& payload) {
-    Fields in(payload);
-    return Winner{in.text().toString()};
+    return reading(payload, [](FieldReader& in) { return Winner{in.next()}; });
 }
 
 template <> std::optional<DrawACard> decode<DrawACard>(const QString& payload) {
-    Fields in(payload);
-    DrawACard n;
-    n.seat = in.number(1, seats);
-    n.code = in.number(lowestCode, highestCode);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        DrawACard n;
+        n.seat = in.nextInt(1, seats);
+        n.code = in.nextInt(lowestCode, highestCode);
+        return n;
+    });
 }
 
 template <> std::optional<HeFlipped> decode<HeFlipped>(const QString& payload) {
-    Fields in(payload);
-    HeFlipped n;
-    n.seat = in.number(1, seats);
-    n.position = in.number(1, 9);
-    n.code = in.number(lowestCode, highestCode);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        HeFlipped n;
+        n.seat = in.nextInt(1, seats);
+        n.position = in.nextInt(1, 9);
+        n.code = in.nextInt(lowestCode, highestCode);
+        return n;
+    });
 }
 
 template <> std::optional<Replaced> decode<Replaced>(const QString& payload) {
-    Fields in(payload);
-    Replaced n;
-    n.seat = in.number(1, seats);
-    n.position = in.number(1, 9);
-    n.discardTop = in.number(lowestCode, highestCode);
-    n.taken = in.number(lowestCode, highestCode);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        Replaced n;
+        n.seat = in.nextInt(1, seats);
+        n.position = in.nextInt(1, 9);
+        n.discardTop = in.nextInt(lowestCode, highestCode);
+        n.taken = in.nextInt(lowestCode, highestCode);
+        return n;
+    });
 }
 
 template <> std::optional<DiscardADrawn> decode<DiscardADrawn>(const QString& payload) {
-    Fields in(payload);
-    DiscardADrawn n;
-    n.seat = in.number(1, seats);
-    n.discardTop = in.number(lowestCode, highestCode);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) {
+        DiscardADrawn n;
+        n.seat = in.nextInt(1, seats);
+        n.discardTop = in.nextInt(lowestCode, highestCode);
+        return n;
+    });
 }
 
 template <> std::optional<TableRights> decode<TableRights>(const QString& payload) {
-    Fields in(payload);
-    TableRights n;
-    n.slot = in.number(firstSlot, lastSlot);
-    return in.result(n);
+    return reading(payload,
+                   [](FieldReader& in) { return TableRights{in.nextInt(firstSlot, lastSlot)}; });
 }
 
 bool isToken(QStringView token) {
@@ -339,13 +328,13 @@ bool isToken(QStringView token) {
 }
 
 template <> std::optional<ReclaimToken> decode<ReclaimToken>(const QString& payload) {
-    Fields in(payload);
-    ReclaimToken n;
-    const QStringView token = in.text();
-    n.token = token.toString();
-    n.reserveSeconds = in.number(0);
-    if (!isToken(token)) return std::nullopt;
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) -> std::optional<ReclaimToken> {
+        ReclaimToken n;
+        n.token = in.next();
+        n.reserveSeconds = in.nextInt(0, anyInt);
+        if (!isToken(n.token)) return std::nullopt;
+        return n;
+    });
 }
 
 template <> std::optional<Removed> decode<Removed>(const QString&) {
@@ -357,56 +346,51 @@ template <> std::optional<TableClosing> decode<TableClosing>(const QString&) {
 }
 
 template <> std::optional<PlayerRemoved> decode<PlayerRemoved>(const QString& payload) {
-    Fields in(payload);
-    PlayerRemoved n;
-    n.slot = in.number(firstSlot, lastSlot);
-    return in.result(n);
+    return reading(payload,
+                   [](FieldReader& in) { return PlayerRemoved{in.nextInt(firstSlot, lastSlot)}; });
 }
 
 template <> std::optional<SeatReclaimed> decode<SeatReclaimed>(const QString& payload) {
-    Fields in(payload);
-    SeatReclaimed n;
-    n.seat = in.number(1, seats);
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) { return SeatReclaimed{in.nextInt(1, seats)}; });
 }
 
 template <> std::optional<SeatState> decode<SeatState>(const QString& payload) {
-    Fields in(payload);
-    SeatState n;
-    n.seat = in.number(1, seats);
-    n.current = in.number(0, seats);
-    n.turnState = in.number(0, 3);
-    n.flipsLeft = in.number(0, 2);
-    n.drawn = in.number(lowestCode, highestCode);
-    for (OwnCard& c : n.cards) {
-        // Every card is required: a short list is no grid.
-        if (!in.more()) return std::nullopt;
-        c.code = in.number(lowestCode, highestCode);
-        c.faceUp = in.number(0, 1) == 1;
-    }
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) -> std::optional<SeatState> {
+        SeatState n;
+        n.seat = in.nextInt(1, seats);
+        n.current = in.nextInt(0, seats);
+        n.turnState = in.nextInt(0, 3);
+        n.flipsLeft = in.nextInt(0, 2);
+        n.drawn = in.nextInt(lowestCode, highestCode);
+        for (OwnCard& c : n.cards) {
+            // Every card is required: a short list is no grid.
+            if (in.atEnd()) return std::nullopt;
+            c.code = in.nextInt(lowestCode, highestCode);
+            c.faceUp = in.nextInt(0, 1) == 1;
+        }
+        return n;
+    });
 }
 
 template <> std::optional<ChatHistoryLine> decode<ChatHistoryLine>(const QString& payload) {
-    const qsizetype plus = payload.indexOf(u'+');
-    if (plus < 0) return std::nullopt;
-    const QStringView kind = QStringView(payload).first(plus);
+    FieldReader in(payload);
+    const QString kind = in.next(); // empty without its "+"
     if (kind != u"chat" && kind != u"action") return std::nullopt;
-    const std::optional<ChatText> line = decode<ChatText>(payload.sliced(plus + 1));
+    const std::optional<ChatText> line = decode<ChatText>(in.remainder());
     if (!line) return std::nullopt;
     return ChatHistoryLine{kind == u"action", *line};
 }
 
 template <> std::optional<ReclaimSeat> decode<ReclaimSeat>(const QString& payload) {
-    Fields in(payload);
-    ReclaimSeat n;
-    n.slot = in.number(firstSlot, lastSlot);
-    const QStringView token = in.text();
-    n.token = token.toString();
-    n.version = in.text().toString();
-    n.name = in.rest().toString(); // to the end, "+" included, as in CMD_logininfo
-    if (!isToken(token)) return std::nullopt;
-    return in.result(n);
+    return reading(payload, [](FieldReader& in) -> std::optional<ReclaimSeat> {
+        ReclaimSeat n;
+        n.slot = in.nextInt(firstSlot, lastSlot);
+        n.token = in.next();
+        n.version = in.next();
+        n.name = in.remainder(); // to the end, "+" included, as in CMD_logininfo
+        if (!isToken(n.token)) return std::nullopt;
+        return n;
+    });
 }
 
 // ---- Encoders ----

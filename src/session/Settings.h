@@ -4,6 +4,7 @@
 
 // own
 #include "session/ClientState.h"
+#include "session/settings/SettingKeys.h"
 
 // Qt
 #include <QString>
@@ -11,28 +12,42 @@
 
 namespace pelvo {
 
+// Each key's value before any file is read (its design value) and the value a file without the
+// key gives come from the table of settings keys.
 struct Settings {
     // The phrases a new player starts with.
     static QStringList designPhrases();
 
-    int textSize = 10;      // chat text, points
-    WindowPlace place;      // all 0 until loaded
-    quint32 chatColour = 0; // 0x00BBGGRR, black
-    int playtoscore = 5;    // rounds offered by the game start window (3..9)
-    int bot3 = 1, bot4 = 1; // computer players may take seats 3 and 4 (0/1)
-    int botSpeed = 0;       // ms; 0 until loaded (the host then plays at normal speed)
-    int turnSound = 0;      // 0 Classic, 1 New
-    int botLevel = 0;       // how well the hosted computer players play: 0 Classic, 1 Expert
+    int textSize = design<int>(SettingId::TextSize); // chat text, points
+    // all 0 until loaded
+    WindowPlace place{design<int>(SettingId::Left), design<int>(SettingId::Top),
+                      design<int>(SettingId::Width), design<int>(SettingId::Height)};
+    quint32 chatColour = design<quint32>(SettingId::ChatColour); // 0x00BBGGRR, black
+    int playtoscore = design<int>(SettingId::PlayToScore); // rounds the game start window offers
+    int bot3 = design<int>(SettingId::Bot3); // computer players may take seats 3 and 4 (0/1)
+    int bot4 = design<int>(SettingId::Bot4);
+    // ms; 0 until loaded (the host then plays at normal speed)
+    int botSpeed = design<int>(SettingId::BotSpeed);
+    int turnSound = design<int>(SettingId::TurnSound); // 0 Classic, 1 New
+    // How well the hosted computer players play: 0 Classic, 1 Expert.
+    int botLevel = design<int>(SettingId::BotLevel);
     QStringList phrases = designPhrases(); // the nine phrase buttons' texts
-    bool playSounds = true;
-    bool playerPhraseSounds = true;
-    bool fourColourSuits = false; // diamonds blue and clubs green, for eyes that mix the colours
-    int zoom = 100;               // the table's last scale in percent (100: the design size)
+    bool playSounds = design<bool>(SettingId::PlaySounds);
+    bool playerPhraseSounds = design<bool>(SettingId::PlayerPhraseSounds);
+    // Diamonds blue and clubs green, for eyes that mix the colours.
+    bool fourColourSuits = design<bool>(SettingId::FourColourSuits);
+    // The table's last scale in percent (100: the design size).
+    int zoom = design<int>(SettingId::Zoom);
     // At a table hosted here, a dropped player's seat is kept from newcomers while its token
     // may bring the player back; off, a newcomer may take it over as any free seat.
-    bool holdSeats = false;
+    bool holdSeats = design<bool>(SettingId::HoldSeats);
 
     friend bool operator==(const Settings&, const Settings&) = default;
+
+private:
+    template <class T> static constexpr T design(SettingId id) {
+        return static_cast<T>(settingKey(id).design);
+    }
 };
 
 } // namespace pelvo

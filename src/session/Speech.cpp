@@ -1,34 +1,21 @@
 #include "session/Speech.h"
 
+// own
+#include "rules/Cards.h"
+
 namespace pelvo {
 
 namespace speech {
 
 QString cardName(int picture) {
-    if (picture < 0) return {};
-    if (picture == 0) return QStringLiteral("face down");
-    if (picture == 53) return QStringLiteral("joker");
-    if (picture > 53) return {};
+    if (picture == NoCard) return QStringLiteral("face down");
+    if (picture == Joker) return QStringLiteral("joker");
+    if (!isSuited(picture)) return {};
+    static const char* const ranks[King + 1] = {"",  "ace", "2", "3",  "4",    "5",     "6",
+                                                "7", "8",   "9", "10", "jack", "queen", "king"};
     static const char* const suits[4] = {"clubs", "diamonds", "hearts", "spades"};
-    const int suit = (picture - 1) / 13;
-    QString rank;
-    switch (picture % 13) {
-    case 1:
-        rank = QStringLiteral("ace");
-        break;
-    case 11:
-        rank = QStringLiteral("jack");
-        break;
-    case 12:
-        rank = QStringLiteral("queen");
-        break;
-    case 0:
-        rank = QStringLiteral("king");
-        break;
-    default:
-        rank = QString::number(picture % 13);
-    }
-    return rank + QStringLiteral(" of ") + QLatin1String(suits[suit]);
+    return QLatin1String(ranks[rankOf(picture)]) + QStringLiteral(" of ") +
+           QLatin1String(suits[int(suitOf(picture))]);
 }
 
 int rowOf(int position) {

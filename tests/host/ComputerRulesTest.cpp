@@ -1,7 +1,7 @@
 // The computer players' decisions as pure functions: what a seat does depends only on what a
 // seated player can see, and a few positions with one sensible move.
 #include "HostSupport.h"
-#include "host/ComputerRules.h"
+#include "rules/ComputerRules.h"
 
 #include <gtest/gtest.h>
 

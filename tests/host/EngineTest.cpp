@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
+
 using namespace pelvo;
 using namespace pelvo::test;
 
@@ -14,11 +17,20 @@ class EngineTest : public ::testing::Test {
 protected:
     RecordingOutbox out;
     ScriptedRandom random{99};
-    Engine engine{out, random};
+    int speed = 5;                 // the bot speed, read at each arming
+    std::optional<BotLevel> level; // when set, every seat's level from the next game start
+    Engine engine{out, random, Engine::Options{}, hooks()};
     Table& t = engine.table;
 
-    void SetUp() override {
-        engine.botSpeed = [] { return 5; };
+    Engine::Hooks hooks() {
+        Engine::Hooks h;
+        h.botSpeed = [this] { return speed; };
+        h.botLevels = [this] {
+            std::array<BotLevel, Seats + 1> levels = engine.botLevels;
+            if (level) levels.fill(*level);
+            return levels;
+        };
+        return h;
     }
 
     bool req(int slot, const QString& line) { return engine.request(slot, line); }
@@ -328,8 +340,7 @@ TEST_F(EngineTest, NestedComputerFlipsPassTheTurnOnlyOnce) {
 
 TEST_F(EngineTest, TimersTakeTheBotSpeedAtEachArming) {
     startWithPeople(2, "0+0+");
-    int speed = 500;
-    engine.botSpeed = [&] { return speed; };
+    speed = 500;
     ASSERT_TRUE(req(1, "CMD_replacediscard+1+5+"));
     EXPECT_EQ(engine.timer1.interval, 500);
     ticksUntilTurnPasses();
@@ -367,7 +378,7 @@ TEST_F(EngineTest, ALostSeatIsTakenOverOnItsTurnAndDuringItsOpeningFlips) {
         ASSERT_TRUE(req(s, QStringLiteral("CMD_flipcard+%1+2+").arg(s)));
     }
     ASSERT_EQ(t.currentPlayer, 2);
-    engine.botSpeed = [] { return 250; };
+    speed = 250;
     engine.lostConnection(2);
     EXPECT_TRUE(engine.computertimer.enabled);
     EXPECT_EQ(engine.computertimer.action, 1);
@@ -523,7 +534,7 @@ TEST_F(EngineTest, TheComputerPlayersLevelIsSaidWhenAGameStartsAboveClassic) {
     EXPECT_FALSE(out.commandsTo(5).contains("CMD_action")); // a classic game says nothing new
 
     out.clear();
-    engine.botLevel = [] { return BotLevel::Expert; };
+    level = BotLevel::Expert;
     engine.startgame("Sim", "3", "1", "1");
     const QStringList seen = out.to(5);
     ASSERT_GE(seen.size(), 2);
@@ -536,7 +547,7 @@ TEST_F(EngineTest, TheComputerPlayersLevelIsSaidWhenAGameStartsAboveClassic) {
 
     // Levels set seat by seat (as the simulator does) are named seat by seat.
     out.clear();
-    engine.botLevel = nullptr;
+    level.reset();
     engine.botLevels = {BotLevel::Classic, BotLevel::Classic, BotLevel::Expert, BotLevel::Classic,
                         BotLevel::Expert};
     engine.startgame("Sim", "3", "0", "1");

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 using namespace pelvo;
 using namespace pelvo::test;
@@ -66,6 +67,26 @@ TEST(Model, ConvertGivesPointValuesOfAllCodesAndKeepsPointValues) {
     // Values that are already points stay what they are (the joker's -2 included).
     for (int v : {-2, 0, 1, 5, 10, 25}) EXPECT_EQ(convert(v), v);
     EXPECT_EQ(convert(15), 2); // but a jack's 15 reads as code 15, a 2
+}
+
+// Every suited code names one rank of one suit, each pair once, and its points follow the rank;
+// the joker and "no card" name none.
+TEST(Model, CardCodesAreRankAndSuitOnce) {
+    const int rankPoints[King + 1] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 25, 0};
+    std::set<std::pair<int, int>> seen;
+    for (int code = 1; code <= 52; ++code) {
+        const int rank = rankOf(code);
+        ASSERT_TRUE(rank >= Ace && rank <= King) << code;
+        EXPECT_TRUE(seen.insert({rank, int(suitOf(code))}).second) << code;
+        EXPECT_EQ(points(code), rankPoints[rank]) << code;
+        EXPECT_EQ(isCourt(code), rank >= Jack) << code;
+    }
+    EXPECT_EQ(suitOf(1), Suit::Clubs);
+    EXPECT_EQ(suitOf(14), Suit::Diamonds);
+    EXPECT_EQ(suitOf(37), Suit::Hearts);
+    EXPECT_EQ(rankOf(51), Queen);
+    EXPECT_EQ(suitOf(52), Suit::Spades);
+    for (int code : {NoCard, Joker, -1, 54}) EXPECT_EQ(rankOf(code), 0) << code;
 }
 
 TEST(Model, ReshuffleTurnsThirtyDiscardsIntoTheDrawPile) {

@@ -177,11 +177,10 @@ TEST(Property, ThousandsOfComputerGamesKeepEveryCardAndEndWithAWinner) {
             Referee* referee = nullptr;
             void send(int slot, const QByteArray& frame) override { referee->send(slot, frame); }
         } box;
-        Engine engine(box, random);
+        Engine engine(box, random, Engine::Options{}, Engine::Hooks{.botSpeed = [] { return 3; }});
         table = &engine.table;
         Referee referee(*table);
         box.referee = &referee;
-        engine.botSpeed = [] { return 3; };
         table->slotCount = 5;
         table->seats[5].inUse = true;
 

@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <tuple>
+
 using namespace pelvo;
 using namespace pelvo::test;
 
@@ -48,15 +51,18 @@ Played playRecorded(std::uint64_t deal, std::uint64_t driverSeed, int rounds) {
     Random deals, bots, driver(driverSeed);
     // Odd deals: a dedicated table that keeps a dropped player's seat (tokens, rights, history).
     const bool dedicated = deal % 2 == 1;
+    Engine::Hooks hooks;
+    hooks.botSpeed = [] { return 1; };
+    hooks.dealSource = [deal] { return deal; };
+    hooks.dealt = [&outbox](const Table&, int seat) { outbox.recorder->dealt(seat); };
+    hooks.wallClock = [&outbox] { return outbox.recorder->inputTime(); };
     Engine engine(outbox, deals, bots,
-                  Engine::Options{.windowless = dedicated, .reserveSeconds = dedicated ? 120 : 0});
-    engine.botSpeed = [] { return 1; };
-    engine.dealSource = [deal] { return deal; };
+                  Engine::Options{.windowless = dedicated, .reserveSeconds = dedicated ? 120 : 0},
+                  std::move(hooks));
     HostRecorder rec(engine);
     outbox.recorder = &rec;
     rec.enabled = true;
     rec.clock = [&engine] { return engine.clock(); };
-    engine.wallClock = [&rec] { return rec.inputTime(); };
     Played played;
     rec.finished = [&](const QByteArray& bytes, const QStringList& names) {
         played.record = bytes;
@@ -236,6 +242,52 @@ TEST(HostRecord, AChangedNoticeOrInputIsFoundAndNamed) {
 
     // A player's record holds nothing to re-run.
     EXPECT_FALSE(verifyHostRecord(readRecord("pelvo-game 1 player\n0 end x\n")).ok);
+}
+
+// The header's write and read are each other's inverse, whatever the seats' names hold; a
+// header line that cannot be read fails the check, naming its line.
+TEST(HostRecord, TheHeaderReadsBackWhatItWroteAndNamesAMalformedLine) {
+    std::mt19937 gen(5);
+    const QString names[] = {"Ann", "Ann Lee", "", "B+o|b"};
+    for (int i = 0; i < 200; ++i) {
+        HostRecordHeader h;
+        h.deal = gen();
+        for (int s = 1; s <= Seats; ++s)
+            h.levels[std::size_t(s)] = gen() % 2 ? BotLevel::Expert : BotLevel::Classic;
+        h.windowless = gen() % 2;
+        h.reserveSeconds = int(gen() % 300);
+        h.holdSeats = gen() % 2;
+        h.slotCount = int(gen() % 10);
+        for (int slot = 1; slot <= h.slotCount; ++slot)
+            if (gen() % 2) h.seats.append({slot, gen() % 2 == 1, names[gen() % 4]});
+        h.carried = {"holder 2", "loggedin 1,3", "history CMD_chat+1+a b|clRed"};
+        HostRecordHeader back;
+        QString error;
+        for (const QByteArray& line : h.lines())
+            ASSERT_EQ(back.read(line, error), HostRecordHeader::Read::Taken) << line.constData();
+        EXPECT_EQ(back, h);
+        EXPECT_EQ(back.read("connect 1", error), HostRecordHeader::Read::Ended);
+    }
+
+    const QByteArray good = playRecorded(42, 42, 1).record;
+    const std::tuple<const char*, const char*, const char*> broken[] = {
+        {"levels Classic,Classic,Classic,Classic", "levels Classic,Classic",
+         "four levels expected."},
+        {"levels Classic,Classic,Classic,Classic", "levels Classic,Classic,Classic,Wise",
+         "unknown level."},
+        {"seat 1 0 ", "seat 0 0 ", "a malformed seat."},
+    };
+    for (const auto& [from, to, why] : broken) {
+        const qsizetype at = good.indexOf(from);
+        ASSERT_GT(at, 0) << from;
+        QByteArray bad = good;
+        bad.replace(at, qstrlen(from), to);
+        const int lineNo = int(good.left(at).count('\n')) + 1;
+        const VerifyResult v = verifyHostRecord(readRecord(bad));
+        EXPECT_FALSE(v.ok) << to;
+        EXPECT_TRUE(v.message.startsWith(QStringLiteral("Line %1: %2").arg(lineNo).arg(why)))
+            << v.message.toStdString();
+    }
 }
 
 // A record of 300,000 lines (a game's start and 50,000 chat lines) is checked from its file as

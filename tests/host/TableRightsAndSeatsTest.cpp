@@ -24,14 +24,10 @@ class TableSeats : public ::testing::Test {
 protected:
     MovingOutbox out;
     ScriptedRandom random{7};
-    Engine engine{out, random, Engine::Options{.windowless = true, .reserveSeconds = 10}};
+    qint64 now = 1000000; // the engine's wall clock
+    Engine engine{out, random, Engine::Options{.windowless = true, .reserveSeconds = 10},
+                  Engine::Hooks{.botSpeed = [] { return 5; }, .wallClock = [this] { return now; }}};
     Table& t = engine.table;
-    qint64 now = 1000000;
-
-    void SetUp() override {
-        engine.botSpeed = [] { return 5; };
-        engine.wallClock = [this] { return now; };
-    }
     bool req(int slot, const QString& line) { return engine.request(slot, line); }
     QString tokenSentTo(int slot) const {
         for (const QString& f : out.to(slot))

@@ -36,6 +36,31 @@ TEST(FieldReader, LastFieldNeedsItsPlus) {
     EXPECT_THROW(without.nextInt(), BadField);
 }
 
+// The one reader under both endings: they agree wherever every field has its "+", and differ
+// only in what an unterminated last field reads as.
+TEST(FieldReader, EndingsDifferOnlyAtAnUnterminatedTail) {
+    using Ending = FieldReader::Ending;
+    for (const char* payload : {"", "+", "3+7+", "3++7+", "a+b+c+"}) {
+        FieldReader plus(payload, Ending::Plus), open(payload, Ending::Open);
+        while (!plus.atEnd() || !open.atEnd()) ASSERT_EQ(plus.next(), open.next()) << payload;
+        EXPECT_TRUE(plus.atEnd()) << payload;
+    }
+
+    FieldReader open("3+7+Bo", Ending::Open);
+    EXPECT_TRUE(open.plusLeft());
+    EXPECT_EQ(open.nextInt(), 3);
+    EXPECT_EQ(open.nextInt(1, 9), 7);
+    EXPECT_FALSE(open.plusLeft());
+    EXPECT_EQ(open.next(), "Bo"); // the rest, taken
+    EXPECT_TRUE(open.atEnd());
+    EXPECT_EQ(open.next(), ""); // and nothing after it
+    EXPECT_THROW(open.nextInt(), BadField);
+
+    FieldReader tail("3+x", Ending::Open);
+    tail.nextInt();
+    EXPECT_THROW(tail.nextInt(), BadField); // a bad tail fails like any bad field
+}
+
 TEST(FieldReader, RangeChecks) {
     FieldReader r("0+10+5+");
     EXPECT_THROW(r.nextInt(1, 9), BadField);

@@ -212,6 +212,7 @@ TEST(Notices, MalformedPayloadsAreRejectedWhole) {
         {rejects<PostScores>, "2+1+1+1+1+12+2"},
         {rejects<Penalty>, "0+25+"},
         {rejects<Penalty>, "2+"},
+        {rejects<Penalty>, "2+-2147483648+"}, // unranged numbers stop at ±2147483647
         {rejects<NextPlayer>, "7+0+"},
         {rejects<NextPlayer>, "2+z+"},
         {rejects<RoundStarting>, "2+54+"},

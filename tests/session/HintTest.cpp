@@ -2,7 +2,7 @@
 // dealt as a host holds them; the window's view of each gets the hint, which must be the move the
 // Expert makes on the host's own table, and must stay the same whatever the face-down cards are.
 #include "bot/Hint.h"
-#include "host/ExpertRules.h"
+#include "rules/ExpertRules.h"
 
 #include <gtest/gtest.h>
 

@@ -27,9 +27,11 @@ public:
 QByteArray recordedGame(std::uint64_t deal) {
     TeeOutbox outbox;
     Random deals, bots;
-    Engine engine(outbox, deals, bots, Engine::Options{});
-    engine.botSpeed = [] { return 1; };
-    engine.dealSource = [deal] { return deal; };
+    Engine::Hooks hooks;
+    hooks.botSpeed = [] { return 1; };
+    hooks.dealSource = [deal] { return deal; };
+    hooks.dealt = [&outbox](const Table&, int seat) { outbox.recorder->dealt(seat); };
+    Engine engine(outbox, deals, bots, Engine::Options{}, std::move(hooks));
     HostRecorder recorder(engine);
     outbox.recorder = &recorder;
     recorder.enabled = true;

@@ -134,16 +134,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Engine::Options options;
     options.windowless = in.below(2) == 1;
     options.reserveSeconds = 30 * in.below(3);
-    Engine engine(wire, random, options);
-    wire.table = &engine.table;
     int speed = 1 + in.below(5);
-    engine.botSpeed = [&] { return speed; };
     qint64 wall = 1000;
-    engine.wallClock = [&] { return wall; };
     int tokensMade = 0;
-    engine.tokenSource = [&] {
-        return QStringLiteral("%1").arg(++tokensMade, 32, 10, QChar(u'0'));
-    };
+    Engine::Hooks hooks;
+    hooks.botSpeed = [&] { return speed; };
+    hooks.wallClock = [&] { return wall; };
+    hooks.tokenSource = [&] { return QStringLiteral("%1").arg(++tokensMade, 32, 10, QChar(u'0')); };
+    Engine engine(wire, random, options, std::move(hooks));
+    wire.table = &engine.table;
     int budget = 500;
     std::vector<int> live;
     auto drop = [&](int slot) {

@@ -20,8 +20,8 @@ moc=$(pkg-config --variable=libexecdir Qt6Core 2>/dev/null)/moc
 [ -x "$moc" ] || moc=/usr/lib/qt6/libexec/moc
 protocol="protocol/ColourText protocol/CommandTable protocol/Fields protocol/FrameSplitter protocol/LogText
     protocol/Messages protocol/Notices protocol/PrivateFile protocol/WireText"
-host="$protocol host/Engine host/Requests host/Seats host/Computer host/ComputerRules
-    host/ExpertRules host/Model"
+rules="rules/ComputerRules rules/ExpertRules rules/Model"
+host="$protocol $rules host/Engine host/Requests host/Seats host/Computer"
 # The session is a QObject: its meta-object code comes from moc (the `moc` list).
 session="$protocol session/ClientSession session/ChatHistory session/Connection session/SeatKeys
     session/SessionSnapshot session/Settings session/TableModel session/ConnectFailure session/Speech

@@ -152,11 +152,12 @@ int main(int argc, char** argv) {
     clock.start();
     const std::clock_t cpuStart = std::clock();
     for (int g = 0; g < *games; ++g) {
-        pelvo::Engine engine(outbox, random, bots, pelvo::Engine::Options{});
+        pelvo::Engine::Hooks hooks;
         // Game g is dealt from deal number seed + g.
-        engine.dealSource = [deal = std::uint64_t(*seed) + std::uint64_t(g)] { return deal; };
-        engine.botSpeed = [] { return 1; };
-        engine.botLevels = levels;
+        hooks.dealSource = [deal = std::uint64_t(*seed) + std::uint64_t(g)] { return deal; };
+        hooks.botSpeed = [] { return 1; };
+        hooks.botLevels = [&levels] { return levels; };
+        pelvo::Engine engine(outbox, random, bots, pelvo::Engine::Options{}, std::move(hooks));
         engine.table.slotCount = 5;
         engine.table.seats[5].inUse = true; // one onlooker receives every notice to all
         engine.startgame(QStringLiteral("sim"), rounds, QStringLiteral("1"), QStringLiteral("1"));

@@ -1,5 +1,6 @@
 #include "client/board/CardArt.h"
 
+#include "rules/Cards.h"
 #include "windows/Art.h"
 
 #include <QCoreApplication>
@@ -43,10 +44,10 @@ QColor suitColour(int suit, bool fourColour) {
 // and the suit's colour and mixed again with the new one. Court cards keep their pictures and
 // change only in the corner indices, which is where a glance goes.
 void recolour(QImage& image, int code) {
-    const int suit = (code - 1) / 13;
-    if (code < 1 || code > 52 || (suit != 0 && suit != 1)) return;
+    if (!isSuited(code) || (suitOf(code) != Suit::Clubs && suitOf(code) != Suit::Diamonds)) return;
+    const int suit = int(suitOf(code));
     const QColor target = suitColour(suit, true);
-    const bool court = code % 13 == 0 || code % 13 > 10;
+    const bool court = isCourt(code);
     const int w = image.width(), h = image.height();
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -77,18 +78,9 @@ void recolour(QImage& image, int code) {
 }
 
 QString rankText(int code) {
-    switch (code % 13) {
-    case 1:
-        return QStringLiteral("A");
-    case 11:
-        return QStringLiteral("J");
-    case 12:
-        return QStringLiteral("Q");
-    case 0:
-        return QStringLiteral("K");
-    default:
-        return QString::number(code % 13);
-    }
+    static const char* const ranks[King + 1] = {"",  "A", "2", "3",  "4", "5", "6",
+                                                "7", "8", "9", "10", "J", "Q", "K"};
+    return QLatin1String(ranks[rankOf(code)]);
 }
 
 // Our own back: a deep red lattice inside a white margin, with a small emblem.
@@ -148,7 +140,7 @@ void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code, bool fourCol
         p.setFont(art::pixelFont(large ? 15 : 9, true));
         p.drawText(r, Qt::AlignCenter, QStringLiteral("J\nO\nK\nE\nR"));
     } else {
-        const int suit = (code - 1) / 13;
+        const int suit = int(suitOf(code));
         p.setPen(suitColour(suit, fourColour));
         const QRectF corner(r.left() + 3, r.top() + 2, large ? 22 : 16, large ? 34 : 24);
         p.setFont(art::pixelFont(large ? 17 : 13, true));
@@ -225,25 +217,11 @@ bool CardArt::hasDeck() const {
 }
 
 QString CardArt::elementId(int code) {
-    if (code == 53) return QStringLiteral("red_joker");
-    if (code < 1 || code > 52) return {};
-    const int suit = (code - 1) / 13;
-    QString rank;
-    switch (code % 13) {
-    case 11:
-        rank = QStringLiteral("jack");
-        break;
-    case 12:
-        rank = QStringLiteral("queen");
-        break;
-    case 0:
-        rank = QStringLiteral("king");
-        break;
-    default:
-        rank = QString::number(code % 13);
-        break;
-    }
-    return rank + u'_' + QLatin1String(suitNames[suit]);
+    if (code == Joker) return QStringLiteral("red_joker");
+    if (!isSuited(code)) return {};
+    static const char* const ranks[King + 1] = {"",  "1", "2", "3",  "4",    "5",     "6",
+                                                "7", "8", "9", "10", "jack", "queen", "king"};
+    return QLatin1String(ranks[rankOf(code)]) + u'_' + QLatin1String(suitNames[int(suitOf(code))]);
 }
 
 QPixmap CardArt::card(int index, CardSize size) {

@@ -3,6 +3,7 @@
 #include "protocol/ColourText.h"
 #include "session/settings/IniFile.h"
 #include "protocol/Fields.h"
+#include "session/settings/SettingKeys.h"
 
 // Qt
 #include <QCoreApplication>
@@ -10,34 +11,24 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+// std
+#include <optional>
+#include <type_traits>
+#include <variant>
+
 namespace pelvo {
 
 namespace {
-
-constexpr int defaultTextSize = 8;
-// A font cannot take a size of 0 or below, and a huge one would make the chat unusable.
-constexpr int minTextSize = 1;
-constexpr int maxTextSize = 72;
-constexpr WindowPlace defaultPlace{3, 3, 772, 580}; // left, top, defaultwidth, defaultheight
-// The game start window offers 3 to 9 rounds.
-constexpr int minRounds = 3;
-constexpr int maxRounds = 9;
-constexpr int minZoom = 100;
-constexpr int maxZoom = 400;
 
 // Reads key by key, each read loading the file afresh.
 class Reader {
 public:
     Reader(const QString& path, const QString& section) : file_(path), section_(section) {}
 
-    QString text(const QString& key, const QString& fallback = QString()) const {
-        return file_.readString(section_, key).value_or(fallback);
+    std::optional<QString> stored(const QString& key) const {
+        return file_.readString(section_, key);
     }
-    int integer(const QString& key, int fallback) const {
-        const auto stored = file_.readString(section_, key);
-        if (!stored) return fallback;
-        return toInt(*stored).value_or(fallback);
-    }
+    QString text(const QString& key) const { return stored(key).value_or(QString()); }
 
 private:
     IniFile file_;
@@ -57,8 +48,6 @@ public:
             throw SettingsWriteError(
                 ("Unable to write to " + QFileInfo(file_.path()).absoluteFilePath()).toStdString());
     }
-    void integer(const QString& key, int value) { text(key, QString::number(value)); }
-    void flag(const QString& key, bool on) { text(key, on ? "true" : "false"); }
     bool has(const QString& key) const { return file_.readString(section_, key).has_value(); }
 
 private:
@@ -66,6 +55,98 @@ private:
     QString section_;
     std::function<void(const QString&)> beforeKey_;
 };
+
+// Where each key's value lives.
+std::variant<int*, bool*, quint32*> fieldOf(Settings& s, SettingId id) {
+    switch (id) {
+    case SettingId::TextSize:
+        return &s.textSize;
+    case SettingId::Top:
+        return &s.place.top;
+    case SettingId::Left:
+        return &s.place.left;
+    case SettingId::Width:
+        return &s.place.width;
+    case SettingId::Height:
+        return &s.place.height;
+    case SettingId::ChatColour:
+        return &s.chatColour;
+    case SettingId::PlayToScore:
+        return &s.playtoscore;
+    case SettingId::Bot3:
+        return &s.bot3;
+    case SettingId::Bot4:
+        return &s.bot4;
+    case SettingId::BotSpeed:
+        return &s.botSpeed;
+    case SettingId::TurnSound:
+        return &s.turnSound;
+    case SettingId::PlayerPhraseSounds:
+        return &s.playerPhraseSounds;
+    case SettingId::PlaySounds:
+        return &s.playSounds;
+    case SettingId::BotLevel:
+        return &s.botLevel;
+    case SettingId::FourColourSuits:
+        return &s.fourColourSuits;
+    case SettingId::Zoom:
+        return &s.zoom;
+    case SettingId::HoldSeats:
+        return &s.holdSeats;
+    }
+    Q_UNREACHABLE();
+}
+
+QString keyName(const SettingKey& key) {
+    return QString::fromLatin1(key.name.data(), qsizetype(key.name.size()));
+}
+
+// A key's stored text as its value; nothing when the text does not read.
+std::optional<qint64> parse(const SettingKey& key, const QString& text) {
+    switch (key.type) {
+    case SettingType::Number: {
+        const std::optional<int> n = toInt(text);
+        if (!n) return std::nullopt;
+        if (key.clamp) return qBound(key.lo, *n, key.hi);
+        if (*n < key.lo || *n > key.hi) return std::nullopt;
+        return *n;
+    }
+    case SettingType::Choice:
+        for (const SettingChoice& c : key.choices) {
+            if (c.text.empty()) break;
+            const QLatin1String choice(c.text.data(), qsizetype(c.text.size()));
+            if (text.compare(choice, key.anyCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0)
+                return c.value;
+        }
+        return std::nullopt;
+    case SettingType::Flag:
+        if (text == u"true") return 1;
+        if (text == u"false") return 0;
+        return std::nullopt;
+    case SettingType::Colour:
+        if (const auto colour = textToColour(text)) return qint64(*colour);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// A value as the text the file keeps.
+QString format(const SettingKey& key, qint64 value) {
+    switch (key.type) {
+    case SettingType::Choice:
+        for (const SettingChoice& c : key.choices)
+            if (!c.text.empty() && c.value == value)
+                return QString::fromLatin1(c.text.data(), qsizetype(c.text.size()));
+        break;
+    case SettingType::Flag:
+        return value ? QStringLiteral("true") : QStringLiteral("false");
+    case SettingType::Colour:
+        return colourToText(quint32(value));
+    case SettingType::Number:
+        break;
+    }
+    return QString::number(value);
+}
 
 bool isWritableFolder(const QString& folder) {
     const QFileInfo info(folder);
@@ -112,80 +193,55 @@ QString settingsPath() {
 
 void loadinifile(const QString& path, const QString& section, Settings& settings) {
     const Reader ini(path, section);
-
-    int size = ini.integer("Textsize", defaultTextSize);
-    if (size < minTextSize || size > maxTextSize) size = defaultTextSize;
-    settings.textSize = size;
-
-    settings.place.top = ini.integer("Top", defaultPlace.top);
-    settings.place.left = ini.integer("Left", defaultPlace.left);
-    settings.place.width = ini.integer("Width", defaultPlace.width);
-    settings.place.height = ini.integer("Height", defaultPlace.height);
-
-    // A colour that cannot be read gives black.
-    settings.chatColour = textToColour(ini.text("Textcolor", "clblack")).value_or(0);
-
-    if (const auto rounds = toInt(ini.text("Playtoscore", "5")))
-        settings.playtoscore = qBound(minRounds, *rounds, maxRounds);
-
-    // Each box has two pictures only: anything but 1 is the empty box.
-    settings.bot3 = ini.integer("Bot3", 0) == 1 ? 1 : 0;
-    settings.bot4 = ini.integer("Bot4", 0) == 1 ? 1 : 0;
-
-    const QString speed = ini.text("Botspeed");
-    settings.botSpeed = speed == "2000" ? 2000 : speed == "500" ? 500 : 1000;
-    settings.turnSound = ini.text("Turnsound", "0") == "1" ? 1 : 0;
-    settings.botLevel =
-        ini.text("Botlevel").compare(QLatin1String("Expert"), Qt::CaseInsensitive) == 0 ? 1 : 0;
+    for (const SettingKey& key : settingKeys) {
+        const std::optional<QString> stored = ini.stored(keyName(key));
+        const std::optional<qint64> value = stored ? parse(key, *stored) : key.absent;
+        if (value)
+            setSettingValue(settings, key.id, *value);
+        else if (!key.keepUnreadable)
+            setSettingValue(settings, key.id, key.absent);
+    }
 
     while (settings.phrases.size() < 9) settings.phrases.append(QString());
     for (int n = 1; n <= 9; ++n) {
         const QString phrase = ini.text("Phrase" + QString::number(n));
         if (!phrase.isEmpty()) settings.phrases[n - 1] = phrase;
     }
-
-    settings.playSounds = ini.text("Playsounds", "true") != "false";
-    settings.playerPhraseSounds = ini.text("Playerphrasesounds", "true") != "false";
-    settings.fourColourSuits = ini.text("Foursuits", "false") == "true";
-    settings.holdSeats = ini.text("Holdseats", "false") == "true";
-    // The table's scale: from the design size to four times it.
-    settings.zoom = qBound(minZoom, ini.integer("Zoom", 100), maxZoom);
 }
 
 void saveinifile(const QString& path, const QString& section, const Settings& settings,
                  const std::function<void(const QString& key)>& beforeKey) {
     Writer ini(path, section, beforeKey);
-    ini.integer("Textsize", settings.textSize);
-    ini.integer("Top", settings.place.top);
-    ini.integer("Left", settings.place.left);
-    ini.integer("Width", settings.place.width);
-    ini.integer("Height", settings.place.height);
-    try {
-        ini.text("Textcolor", colourToText(settings.chatColour));
-    } catch (const std::exception&) {
-        // The colour is the one key whose failure must not stop the save.
+    for (const SettingKey& key : settingKeys) {
+        const QString name = keyName(key);
+        const qint64 value = settingValue(settings, key.id);
+        if (key.write == SettingWrite::OnceChosen && value == key.absent && !ini.has(name))
+            continue;
+        if (key.write != SettingWrite::AlwaysUnlessRefused) {
+            ini.text(name, format(key, value));
+            continue;
+        }
+        try {
+            ini.text(name, format(key, value));
+        } catch (const std::exception&) {
+            // This key's failure must not stop the save.
+        }
     }
-    ini.integer("Playtoscore", settings.playtoscore);
-    ini.integer("Bot3", settings.bot3);
-    ini.integer("Bot4", settings.bot4);
-    ini.integer("Botspeed", settings.botSpeed);
-    ini.integer("Turnsound", settings.turnSound);
-    ini.flag("Playerphrasesounds", settings.playerPhraseSounds);
-    ini.flag("Playsounds", settings.playSounds);
-    // Written once the player has chosen a level, so that a file saved with the default keeps
-    // exactly the keys it always had.
-    if (settings.botLevel != 0 || ini.has("Botlevel"))
-        ini.text("Botlevel", settings.botLevel == 1 ? "Expert" : "Classic");
-    // Likewise the view's keys: a player who never chose them keeps the file as it was.
-    if (settings.fourColourSuits || ini.has("Foursuits"))
-        ini.flag("Foursuits", settings.fourColourSuits);
-    if (settings.zoom != 100 || ini.has("Zoom")) ini.integer("Zoom", settings.zoom);
-    if (settings.holdSeats || ini.has("Holdseats")) ini.flag("Holdseats", settings.holdSeats);
 }
 
 void writePhrases(const QString& path, const QString& section, const QStringList& phrases) {
     Writer ini(path, section);
     for (int n = 1; n <= 9; ++n) ini.text("Phrase" + QString::number(n), phrases.value(n - 1));
+}
+
+qint64 settingValue(const Settings& settings, SettingId id) {
+    return std::visit([](auto* field) { return qint64(*field); },
+                      fieldOf(const_cast<Settings&>(settings), id));
+}
+
+void setSettingValue(Settings& settings, SettingId id, qint64 value) {
+    std::visit([value](auto* field) { *field = std::remove_pointer_t<decltype(field)>(value); },
+               fieldOf(settings, id));
 }
 
 } // namespace pelvo

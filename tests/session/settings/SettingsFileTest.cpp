@@ -1,6 +1,7 @@
 #include "SettingsTestSupport.h"
 
 #include "session/settings/IniFile.h"
+#include "session/settings/SettingKeys.h"
 #include "session/settings/SettingsFile.h"
 
 // Qt
@@ -113,6 +114,54 @@ TEST_F(SettingsFileTest, OptionTextsCompareExactlyAndSaveTheTagsBack) {
     EXPECT_FALSE(loaded("[Pelvo]\nPlaysounds=false").playSounds);
     EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=FALSE").playSounds);
     EXPECT_TRUE(loaded("[Pelvo]\nPlaysounds=").playSounds);
+}
+
+// A value of `key` other than the one a missing key gives, that the file can hold.
+qint64 chosenValue(const SettingKey& key) {
+    switch (key.type) {
+    case SettingType::Flag:
+        return key.absent ? 0 : 1;
+    case SettingType::Colour:
+        return 0x0000FF;
+    case SettingType::Choice:
+        return key.choices[0].value != key.absent ? key.choices[0].value : key.choices[1].value;
+    case SettingType::Number:
+        break;
+    }
+    return key.absent < key.hi ? key.absent + 1 : key.absent - 1;
+}
+
+// Every row of the keys' table, through the real file: a new value holds the design value, a
+// file without the key gives the value when absent, text that does not read gives it too (or
+// leaves the value), and a chosen value is written under its name and read back.
+TEST_F(SettingsFileTest, EveryKeyOfTheTableReadsWritesAndDefaultsAsDescribed) {
+    for (const SettingKey& key : settingKeys) {
+        const QString name = QString::fromLatin1(key.name.data(), qsizetype(key.name.size()));
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(settingValue(Settings{}, key.id), key.design);
+
+        const qint64 chosen = chosenValue(key);
+        ASSERT_NE(chosen, key.absent);
+        Settings target;
+        setSettingValue(target, key.id, chosen);
+        EXPECT_EQ(settingValue(loaded("[Pelvo]\n", target), key.id), key.absent);
+        const qint64 afterJunk =
+            settingValue(loaded("[Pelvo]\n" + name.toLatin1() + "=?x\n", target), key.id);
+        EXPECT_EQ(afterJunk, key.keepUnreadable ? chosen : key.absent);
+
+        QFile::remove(path);
+        saveinifile(path, section, target);
+        EXPECT_TRUE(stored(key.name.data()).has_value());
+        Settings back;
+        loadinifile(path, section, back);
+        EXPECT_EQ(settingValue(back, key.id), chosen);
+
+        // A key left at its absent value is written unless it waits to be chosen.
+        QFile::remove(path);
+        setSettingValue(target, key.id, key.absent);
+        saveinifile(path, section, target);
+        EXPECT_EQ(stored(key.name.data()).has_value(), key.write != SettingWrite::OnceChosen);
+    }
 }
 
 TEST_F(SettingsFileTest, TextSizeWithoutMenuItemIsKeptAndUnusableSizesGiveTheDefault) {

@@ -3,56 +3,24 @@
 // table (slots 1 to 10) and the game-wide variables. Nothing here knows about sockets or timers;
 // the routines that only move cards live beside the data.
 
+// own
+#include "rules/Cards.h"
+
 // Qt
 #include <QString>
 
 // std
 #include <array>
-#include <cstddef>
 #include <cstdint>
 
 namespace pelvo {
 
-// ---- Cards --------------------------------------------------------------------------------
-// A card code is 0 (no card), 1..52 (rank = code % 13: 1 ace .. 12 queen, 0 king; blocks of
-// 13 are clubs, diamonds, hearts, spades) or 53 (joker).
-inline constexpr int NoCard = 0;
-inline constexpr int Joker = 53;
+// ---- Table sizes ---------------------------------------------------------------------------
 inline constexpr int PileCells = 224;
 inline constexpr int Slots = 10; // slot 10 only ever refuses a tenth connection
 inline constexpr int MaxOpenSlots = 9;
 inline constexpr int Seats = 4;
 inline constexpr int GridCells = 9;
-
-// Point value of a card code. Also accepts values that already are points (-2, 0..10, 15, 25
-// map to themselves), because the remainder keeps the dividend's sign.
-constexpr int convert(int code) {
-    if (code == Joker) return -2;
-    const int rank = code % 13;
-    switch (rank) {
-    case 0:
-        return 0;
-    case 11:
-        return 15;
-    case 12:
-        return 25;
-    default:
-        return rank;
-    }
-}
-
-// convert() of every card code, looked up rather than worked out: the computer players read
-// card values many times a turn.
-inline constexpr std::array<int, Joker + 1> cardPoints = [] {
-    std::array<int, Joker + 1> table{};
-    for (int code = 0; code <= Joker; ++code) table[std::size_t(code)] = convert(code);
-    return table;
-}();
-
-// Point value of a card code (0..53 only).
-constexpr int points(int code) {
-    return cardPoints[std::size_t(code)];
-}
 
 // ---- Random numbers -----------------------------------------------------------------------
 // The one generator of a table. The deal number is the seed: the same seed gives the same

@@ -7,7 +7,7 @@
 // Generator use is part of the result: the same table and generator state give the same picks.
 
 // own
-#include "host/Model.h"
+#include "rules/Model.h"
 
 // std
 #include <optional>

@@ -1,9 +1,9 @@
 // The computer players: greedy rules over the seat's own grid, the discard pile's top, the card
 // just drawn and a rough estimate of the other seats from their face-up cards.
-#include "host/ComputerRules.h"
+#include "rules/ComputerRules.h"
 
 // own
-#include "host/ExpertRules.h"
+#include "rules/ExpertRules.h"
 
 // std
 #include <algorithm>

@@ -10,7 +10,7 @@
 // and then rather than wait for ever.
 
 // own
-#include "host/ComputerRules.h"
+#include "rules/ComputerRules.h"
 
 namespace pelvo::expert {
 

@@ -2,7 +2,7 @@
 // after it, from the cards not yet seen (the shoe less every face-up card and the discard
 // pile). A column keeps credit for a pair that may still be completed, as long as the round is
 // likely to last; going out is weighed against the chance that somebody ends lower.
-#include "host/ExpertRules.h"
+#include "rules/ExpertRules.h"
 
 // std
 #include <algorithm>
@@ -34,14 +34,19 @@ struct Weights {
 };
 constexpr Weights weights;
 
+// Kind of a point value, in the order of kindValue.
+constexpr int kindOfPoints(int value) {
+    return value == -2   ? JokerKind
+           : value == 0  ? 1
+           : value == 15 ? 12
+           : value == 25 ? 13
+                         : value + 1;
+}
+
 // Kind of each card code. Entry 0 is read for cells without a card, but never counted.
 constexpr auto codeKinds = [] {
     std::array<int, Joker + 1> kinds{};
-    for (int code = 1; code < Joker; ++code) {
-        const int rank = code % 13;
-        kinds[std::size_t(code)] = rank == 0 ? 1 : rank == 11 ? 12 : rank == 12 ? 13 : rank + 1;
-    }
-    kinds[Joker] = JokerKind;
+    for (int code = 1; code <= Joker; ++code) kinds[std::size_t(code)] = kindOfPoints(points(code));
     return kinds;
 }();
 

@@ -1,4 +1,4 @@
-#include "host/Model.h"
+#include "rules/Model.h"
 
 namespace pelvo {
 
