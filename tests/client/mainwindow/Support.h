@@ -36,8 +36,17 @@ protected:
         qputenv("PELVO_HOME", home.path().toUtf8());
         previous =
             setMessageBoxHandler([this](QWidget*, const QString& text) { messages.append(text); });
+        // A question nobody answers would hold the test for ever (a port another test took
+        // meanwhile asks one): it is noted and answered "No".
+        previousQuestionHandler = setQuestionHandler([this](QWidget*, const QString& text) {
+            messages.append(text);
+            return false;
+        });
     }
-    void TearDown() override { setMessageBoxHandler(previous); }
+    void TearDown() override {
+        setMessageBoxHandler(previous);
+        setQuestionHandler(previousQuestionHandler);
+    }
 
     // A table host stand-in on the game port; returns the client's connection.
     QTcpSocket* acceptClient() {
@@ -59,6 +68,7 @@ protected:
     QTcpServer host;
     QStringList messages;
     MessageBoxHandler previous;
+    QuestionHandler previousQuestionHandler;
 };
 
 // The chat view's plain text.
