@@ -5,6 +5,7 @@
 
 #include "bot/BotPlayer.h"
 #include "client/Tchat.h"
+#include "e2e/HostingSetUp.h"
 #include "e2e/TcpProxy.h"
 #include "host/TServer.h"
 #include "host/TableProcess.h"
@@ -27,13 +28,10 @@ namespace pelvo {
 namespace {
 
 TEST(HostedSeats, ADroppedPlayerGetsItsSlotBackAndAWindowWithItsTokenGetsItsSeat) {
-    QTemporaryDir home;
-    const quint16 port = test::freePort();
-    qputenv("PELVO_PORT", QByteArray::number(port));
-    qputenv("PELVO_HOME", home.path().toUtf8());
-    QStringList boxes;
-    const MessageBoxHandler previous =
-        setMessageBoxHandler([&](QWidget*, const QString& text) { boxes << text; });
+    test::HostingSetUp env;
+    const quint16 port = env.port;
+    const QTemporaryDir& home = env.home;
+    const QStringList& boxes = env.boxes;
 
     Tchat host({"Host", "127.0.0.1", "true"});
     host.server()->botSpeed = [] { return 15; };
@@ -98,7 +96,6 @@ TEST(HostedSeats, ADroppedPlayerGetsItsSlotBackAndAWindowWithItsTokenGetsItsSeat
     hold->trigger();
     EXPECT_TRUE(host.server()->holdSeats());
     EXPECT_TRUE(saved().contains("Holdseats=true"));
-    setMessageBoxHandler(previous);
     qunsetenv("PELVO_PORT");
 }
 

@@ -4,6 +4,7 @@
 
 #include "bot/BotPlayer.h"
 #include "client/Tchat.h"
+#include "e2e/HostingSetUp.h"
 #include "client/board/Board.h"
 #include "host/TServer.h"
 #include "support/TestEnv.h"
@@ -25,13 +26,9 @@ namespace pelvo {
 namespace {
 
 TEST(WindowAndBots, AHostingWindowAndThreeBotsPlayAWholeGame) {
-    QTemporaryDir home;
-    const quint16 port = test::freePort();
-    qputenv("PELVO_PORT", QByteArray::number(port));
-    qputenv("PELVO_HOME", home.path().toUtf8());
-    QStringList boxes;
-    const MessageBoxHandler previous =
-        setMessageBoxHandler([&](QWidget*, const QString& text) { boxes << text; });
+    test::HostingSetUp env;
+    const quint16 port = env.port;
+    const QStringList& boxes = env.boxes;
 
     Tchat w({"Host", "127.0.0.1", "true"});
     w.server()->botSpeed = [] { return 2; };
@@ -72,7 +69,6 @@ TEST(WindowAndBots, AHostingWindowAndThreeBotsPlayAWholeGame) {
             << seen.toStdString() << " / " << banner.toStdString();
     }
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join("; ").toStdString();
-    setMessageBoxHandler(previous);
 }
 
 } // namespace
