@@ -8,6 +8,9 @@
 // Qt
 #include <QTimer>
 
+// std
+#include <utility>
+
 namespace pelvo {
 
 BotPlayer::BotPlayer(ClientSession& session, std::uint64_t seed, QObject* parent)
@@ -16,7 +19,7 @@ BotPlayer::BotPlayer(ClientSession& session, std::uint64_t seed, QObject* parent
     think_->setSingleShot(true);
     think_->setInterval(0);
     connect(think_, &QTimer::timeout, this, &BotPlayer::act);
-    connect(&session, &ClientSession::tableChanged, think_, [this] {
+    connect(&session, &ClientSession::turnChanged, think_, [this] {
         if (!think_->isActive()) think_->start();
     });
 }
@@ -29,40 +32,33 @@ Table BotPlayer::knownTable() const {
     return pelvo::knownTable(session_.table(), session_.state().myseat);
 }
 
-QByteArray BotPlayer::stamp() const {
-    const TableModel& t = session_.table();
-    return QByteArray::number(t.turnNumber) + ' ' + QByteArray::number(t.flipsLeft) + ' ' +
-           QByteArray::number(int(t.drawPick)) + ' ' + QByteArray::number(int(t.discardPick)) +
-           ' ' + QByteArray::number(t.drawPicture) + ' ' + QByteArray::number(t.round) + ' ' +
-           QByteArray::number(qulonglong(t.askedToFlip.to_ulong()));
-}
-
 void BotPlayer::act() {
     const ClientState& st = session_.state();
     const TableModel& t = session_.table();
     const int seat = st.myseat;
     if (!st.connected || seat < 1 || seat > TableSeats || t.turnSeat != seat) return;
     if (!t.seats[std::size_t(seat)].playing) return;
-    const QByteArray now = stamp();
-    if (now == actedOn_) return; // the host has not answered the last move yet
-    actedOn_ = now;
 
-    const Table known = knownTable();
     if (t.flipsLeft > 0) {
-        const ComputerMove m = chooseFlip(level_, known, seat, random_);
+        // The session counts the flips asked for, so a flip is never asked for twice.
+        const ComputerMove m = chooseFlip(level_, knownTable(), seat, random_);
         if (m.kind == ComputerMove::Flip) session_.chooseCell(m.position);
         return;
     }
     if (t.drawPick == Pick::Picked) {
-        const ComputerMove m = chooseAfterDraw(level_, known, seat, random_);
+        if (std::exchange(keptTurn_, t.turnNumber) == t.turnNumber) return;
+        const ComputerMove m = chooseAfterDraw(level_, knownTable(), seat, random_);
         if (m.kind == ComputerMove::ReplaceDraw)
             session_.chooseCell(m.position);
         else
             session_.pickDiscard(); // throws the drawn card away
         return;
     }
-    if (t.drawPick != Pick::Open || t.discardPick != Pick::Open) return;
-    const ComputerMove m = choosePlay(level_, known, seat, random_);
+    // The piles stay open after the opening flips, but the turn to play comes only when the host
+    // hands it out (and marks the seat).
+    if (t.turnMarkerSeat != seat || t.drawPick != Pick::Open || t.discardPick != Pick::Open) return;
+    if (std::exchange(playedTurn_, t.turnNumber) == t.turnNumber) return;
+    const ComputerMove m = choosePlay(level_, knownTable(), seat, random_);
     if (m.kind == ComputerMove::ReplaceDiscard) {
         session_.pickDiscard();
         session_.chooseCell(m.position);

@@ -1,7 +1,7 @@
 #pragma once
-// A computer player at a client's seat: it watches the session's table model and, when the seat
-// is to move, decides with the computer players' rules and acts through the session's intents,
-// as a person clicking would. It sees only what the session sees (no hidden card).
+// A computer player at a client's seat: it follows the session's turn and, when the seat is to
+// move, decides with the computer players' rules and acts through the session's intents, as a
+// person clicking would. It sees only what the session sees (no hidden card).
 
 // own
 #include "rules/ComputerRules.h"
@@ -38,13 +38,14 @@ public:
     void act();
 
 private:
-    QByteArray stamp() const;
-
     ClientSession& session_;
     Random random_;
     BotLevel level_ = BotLevel::Classic;
     QTimer* think_ = nullptr;
-    QByteArray actedOn_; // the state the last move answered; the same state waits for the host
+    // The turns (by the session's turn number) whose pile choice and drawn card were answered:
+    // until the host hands out the next turn, the same turn waits for the host.
+    int playedTurn_ = -1;
+    int keptTurn_ = -1;
 };
 
 } // namespace pelvo
