@@ -115,6 +115,64 @@ TEST_F(ReducerTest, PickingUpTheDiscardTwiceIsRefusedWithAMessage) {
     EXPECT_EQ(reduce::chooseCell(m, 2).frames, QList<QByteArray>{msg::replacediscard(1, 2)});
 }
 
+// What each click may ask for in each phase of a turn, and what the model says meanwhile.
+TEST_F(ReducerTest, AClickAsksOnlyForWhatTheTurnAllows) {
+    using Frames = QList<QByteArray>;
+    seatAndStart();
+    feed(notice::RoundStarting{1, 7});
+    // Only two cards dealt: an undealt card cannot be flipped and keeps both flips.
+    feed(notice::MyCards{1, {{1, 5}, {2, 6}}});
+    EXPECT_TRUE(reduce::chooseCell(m, 3).frames.isEmpty());
+    EXPECT_EQ(m.table.flipsLeft, 2);
+    feed(notice::MyCards{1, grid(10)});
+    reduce::chooseCell(m, 1);
+    reduce::chooseCell(m, 2);
+
+    // Another seat's turn: piles closed, nothing goes out, its drawn card stays hidden.
+    feed(notice::NextPlayer{2, 0});
+    EXPECT_EQ(m.table.drawPick, Pick::Closed);
+    EXPECT_TRUE(reduce::drawFromPile(m).frames.isEmpty());
+    EXPECT_TRUE(reduce::pickDiscard(m).frames.isEmpty());
+    EXPECT_EQ(m.table.discardPick, Pick::Closed);
+    feed(notice::DrawACard{2, 44});
+    EXPECT_FALSE(m.table.drawInHand);
+    feed(notice::DiscardADrawn{2, 44});
+    EXPECT_EQ(m.table.status, "Klot discarded the drawn card.");
+
+    // The own turn: the turn sound follows the setting.
+    EXPECT_EQ(feed(notice::NextPlayer{1, 0}).sounds, QStringList{"turn"});
+    settings.turnSound = 1;
+    EXPECT_EQ(feed(notice::NextPlayer{1, 0}).sounds, QStringList{"turnnew"});
+    EXPECT_EQ(m.table.drawPick, Pick::Open);
+    EXPECT_EQ(m.table.status, "Your Turn.");
+
+    // A drawn card in the hand: no second draw; the discard pile throws it away instead of
+    // being taken.
+    EXPECT_EQ(reduce::drawFromPile(m).frames, Frames{msg::drawcard(1)});
+    feed(notice::DrawACard{1, 30});
+    EXPECT_EQ(m.table.status, "Choose to Keep or Discard.");
+    EXPECT_TRUE(reduce::drawFromPile(m).frames.isEmpty());
+    EXPECT_EQ(reduce::pickDiscard(m).frames, Frames{msg::discarddrawn(1)});
+    EXPECT_FALSE(m.table.discardInHand);
+    feed(notice::DiscardADrawn{1, 30});
+    EXPECT_EQ(m.table.status, "You discarded the drawn card.");
+    EXPECT_EQ(m.table.discardPicture, 30);
+
+    // The top discard picked up: no draw on top of it.
+    feed(notice::NextPlayer{1, 0});
+    reduce::pickDiscard(m);
+    EXPECT_TRUE(reduce::drawFromPile(m).frames.isEmpty());
+    EXPECT_EQ(reduce::chooseCell(m, 7).frames, Frames{msg::replacediscard(1, 7)});
+    reduce::replacedDiscard(m, {1, 7, 16, 30});
+    EXPECT_EQ(m.table.status, "You play the top discard.");
+
+    // Without a connection nothing goes out, even on the own turn.
+    feed(notice::NextPlayer{1, 0});
+    m.state.connected = false;
+    EXPECT_TRUE(reduce::drawFromPile(m).frames.isEmpty());
+    EXPECT_TRUE(reduce::chooseCell(m, 1).frames.isEmpty());
+}
+
 TEST_F(ReducerTest, RejectedNoticesLeaveTheModelAsItWas) {
     seatAndStart();
     const SessionModel before = m;
