@@ -166,8 +166,8 @@ void Tchat::lobbyJoined() {
                  .arg(tableCode_));
     if (!watchOnJoin_) return;
     note("You watch this table: while a game runs, the computer plays your seat.");
-    // A seat can be handed over only while a game runs: now, or when the next one starts.
-    connect(session_, &ClientSession::tableChanged, this, &Tchat::watchWhenPlaying);
+    // A seat can be handed over only while a game runs: now, or at the first turn of the next.
+    connect(session_, &ClientSession::turnChanged, this, &Tchat::watchWhenPlaying);
     QTimer::singleShot(0, this, &Tchat::watchWhenPlaying);
 }
 
@@ -176,7 +176,7 @@ void Tchat::watchWhenPlaying() {
     const TableModel& t = session_->table();
     if (seat > TableSeats || t.justWatching) {
         // An onlooker's slot watches already; a handed-over seat stays handed over.
-        disconnect(session_, &ClientSession::tableChanged, this, &Tchat::watchWhenPlaying);
+        disconnect(session_, &ClientSession::turnChanged, this, &Tchat::watchWhenPlaying);
         return;
     }
     if (seat < 1 || !t.seats[std::size_t(seat)].playing || watchAskedInTurn_ == t.turnNumber + 1)
