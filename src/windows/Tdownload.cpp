@@ -107,8 +107,9 @@ Tdownload::Tdownload(QWidget* parent)
     auto* picture = new QLabel(left);
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setGeometry(7, 7, 436, 268);
-    // Read as the JPEG it is: left to guess, the reader would load every image-format plugin.
-    QImageReader reader(QStringLiteral(":/download/lobby.jpg"), "jpeg");
+    // Read as the PNG it is: left to guess, the reader would load every image-format plugin.
+    // PNG is read by Qt Gui itself, so no plugin and no JPEG library loads at start.
+    QImageReader reader(QStringLiteral(":/download/lobby.png"), "png");
     reader.setAutoDetectImageFormat(false);
     picture->setPixmap(QPixmap::fromImage(reader.read()));
     picture->setAccessibleName(QStringLiteral("The game lobby's sign"));

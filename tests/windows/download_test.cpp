@@ -129,7 +129,7 @@ TEST_F(DownloadTest, WindowTexts) {
     EXPECT_TRUE(label("infolabel").isEmpty());
     EXPECT_TRUE(label("infolabel3").isEmpty());
     EXPECT_FALSE(window.findChild<QLabel*>("infolabel2")->isVisibleTo(&window));
-    // The picture is a JPEG: it shows only if the JPEG reader works.
+    // The picture shows: it is read with an explicit format, never guessed.
     auto* picture = window.findChild<QLabel*>("Image1");
     ASSERT_NE(picture, nullptr);
     EXPECT_FALSE(picture->pixmap().isNull());

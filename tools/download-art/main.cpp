@@ -169,12 +169,13 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
     if (argc != 2) {
-        err << "usage: pelvo-download-art OUTPUT.jpg\n";
+        err << "usage: pelvo-download-art OUTPUT.png\n";
         return 2;
     }
     QImage img(Width, Height, QImage::Format_RGB32);
     paint(img);
-    if (!img.save(QString::fromLocal8Bit(argv[1]), "JPG", 90)) {
+    // PNG: the window reads it with the reader built into Qt Gui, so no image plugin loads.
+    if (!img.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         err << "cannot write " << argv[1] << "\n";
         return 1;
     }
