@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 
 namespace pelvo::expert {
@@ -56,6 +57,31 @@ int kindOf(int code) {
 
 bool isCard(int code) {
     return unsigned(code - 1) < unsigned(Joker);
+}
+
+// Cards seen, by kind: sixteen-bit counters, four to a word. A card is counted by adding its
+// row of cardTally, so counting has no branch and no counter waits for the one before.
+struct Tally {
+    std::uint64_t w[4] = {};
+    void add(int code) {
+        const Tally& t = cardTally(isCard(code) ? code : NoCard);
+        for (int i = 0; i < 4; ++i) w[i] += t.w[i];
+    }
+    int count(int kind) const { return int(w[kind / 4] >> (16 * (kind % 4)) & 0xFFFF); }
+    static const Tally& cardTally(int code);
+};
+
+constexpr auto cardTallies = [] {
+    std::array<Tally, Joker + 1> rows{};
+    for (int code = 1; code <= Joker; ++code) {
+        const int k = codeKinds[std::size_t(code)];
+        rows[std::size_t(code)].w[k / 4] = std::uint64_t(1) << (16 * (k % 4));
+    }
+    return rows;
+}();
+
+const Tally& Tally::cardTally(int code) {
+    return cardTallies[std::size_t(code)];
 }
 
 double exactColumn(int a, int b, int c);
@@ -212,12 +238,7 @@ private:
 Advisor::Advisor(const Table& table, int seat, int inHand) {
     // Unseen cards by kind. Every cell is counted, a face-down one or no card as nothing, so
     // that counting never branches on which cards are face up.
-    int unseen[Kinds];
-    std::fill(std::begin(unseen), std::end(unseen), CopiesPerKind);
-    auto seen = [&](int code, bool shown) {
-        const bool card = isCard(code);
-        unseen[kindOf(card ? code : 0)] -= shown & card;
-    };
+    Tally seen;
     // Each seat's grid as kinds, read once.
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
@@ -227,9 +248,8 @@ Advisor::Advisor(const Table& table, int seat, int inHand) {
         for (int p = 1; p <= GridCells; ++p) {
             const Cell& c = other.cards[p];
             const bool shown = (c.faceUp != 0) & isCard(c.code);
-            const int kind = kindOf(shown ? c.code : 0);
-            unseen[kind] -= shown;
-            g.kind[p] = shown ? kind : Unknown;
+            seen.add(shown ? c.code : NoCard);
+            g.kind[p] = shown ? kindOf(c.code) : Unknown;
             g.down += !shown;
         }
         if (s != seat) {
@@ -239,11 +259,13 @@ Advisor::Advisor(const Table& table, int seat, int inHand) {
     }
     grid_ = grids_[seat];
     const int discards = std::clamp(table.discardCount, 0, PileCells);
-    for (int c = 1; c <= discards; ++c) seen(table.discardPile[c], true);
-    seen(inHand, true);
+    for (int c = 1; c <= discards; ++c) seen.add(table.discardPile[c]);
+    seen.add(inHand);
 
+    int unseen[Kinds];
     int total = 0;
-    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(unseen[k], 0));
+    for (int k = 0; k < Kinds; ++k)
+        total += (unseen[k] = std::max(CopiesPerKind - seen.count(k), 0));
     // With nothing left unseen (a table no game leaves), every kind counts alike.
     if (total == 0) {
         std::fill(std::begin(unseen), std::end(unseen), 1);
