@@ -59,21 +59,30 @@ int matchIn(const View& g, int x) {
     return 0;
 }
 
+// A candidate's key for highestIn: points above position, so that the largest key is the
+// highest card and, among equals, the first position. 0 for a cell that is no candidate.
+int keyOf(int points, int position, unsigned candidate) {
+    return ((points + 3) << 4 | (15 - position)) & -int(candidate);
+}
+
 int highestIn(const View& g) {
     if (g.up == 0) return 0;
     // The highest card of the face-up ones not between a pair, and the first face-up card
-    // whatever its column; the first position wins a tie. Each candidate becomes one key,
-    // points above position, so that the answer is a plain maximum without a chain of choices.
-    unsigned paired = 0;
-    for (int i = 1; i <= GridCells; ++i) {
-        const int a = partnerA[i], b = partnerB[i];
-        paired |= unsigned(upAt(g, a) & upAt(g, b) & (g.v[a] == g.v[b])) << i;
-    }
-    const unsigned candidates = (g.up & ~paired) | (g.up & (0U - g.up));
+    // whatever its column; the first position wins a tie. A plain maximum over keys, column by
+    // column, rather than a chain of choices.
+    const unsigned first = g.up & (0U - g.up);
     int best = 0;
-    for (int i = 1; i <= GridCells; ++i) {
-        const int key = ((g.v[i] + 3) << 4 | (15 - i)) & -int((candidates >> i) & 1U);
-        best = std::max(best, key);
+    for (int top = 1; top <= GridCells; top += 3) {
+        const unsigned u = g.up >> top, f = first >> top;
+        const int x = g.v[top], y = g.v[top + 1], z = g.v[top + 2];
+        const unsigned up0 = u & 1U, up1 = (u >> 1) & 1U, up2 = (u >> 2) & 1U;
+        // A cell whose two partners are a face-up pair is between a pair.
+        const unsigned free0 = (up1 & up2 & unsigned(y == z)) ^ 1U;
+        const unsigned free1 = (up0 & up2 & unsigned(x == z)) ^ 1U;
+        const unsigned free2 = (up0 & up1 & unsigned(x == y)) ^ 1U;
+        best = std::max(best, keyOf(x, top, up0 & (free0 | f)));
+        best = std::max(best, keyOf(y, top + 1, up1 & (free1 | (f >> 1))));
+        best = std::max(best, keyOf(z, top + 2, up2 & (free2 | (f >> 2))));
     }
     return 15 - (best & 15);
 }
@@ -176,10 +185,11 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random) {
     const int m = matchIn(g, d);
     if (m != 0 && shouldplaceIn(table, g, seat, m, true, d))
         return {ComputerMove::ReplaceDiscard, m};
-    const int h = highestIn(g);
+    // Only a low discard replaces the highest card, so the search is skipped for the others.
+    const int h = d < 6 ? highestIn(g) : 0;
     if (h != 0) {
         const int v = g.v[h];
-        if (d < v && v > 2 && d < 6 && shouldplaceIn(table, g, seat, h, true, d))
+        if (d < v && v > 2 && shouldplaceIn(table, g, seat, h, true, d))
             return {ComputerMove::ReplaceDiscard, h};
     }
     const int limit = 4 + random.below(3);
