@@ -227,7 +227,7 @@ void Engine::dealcards() {
             codes[p - 1] = seat.cards[p].code;
         }
         if (hooks_.dealt) hooks_.dealt(t, s);
-        if (seat.inUse) outbox_.send(s, msg::mycards(s, codes));
+        if (seat.inUse && outbox_.wantsFrames()) outbox_.send(s, msg::mycards(s, codes));
         // Shown to the seat's holder, not to a newcomer in a seat that waits for its player.
         SeatKey& key = keys_[std::size_t(s)];
         key.dealtHere = seat.inUse && key.reservedUntil == 0;
@@ -280,7 +280,7 @@ bool Engine::drawcard(int seat) {
     if (++t.drawPos > t.drawLimit) reshuffle(t, random_);
     ++draws_;
     if (t.seats[seat].inUse) {
-        outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
+        if (outbox_.wantsFrames()) outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
         if (keys_[std::size_t(seat)].reservedUntil == 0) keys_[std::size_t(seat)].sawDraw = draws_;
     }
     if (t.computerPlays(seat)) armTimer(computertimer, 2, t.botTicks, 1);

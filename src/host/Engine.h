@@ -34,7 +34,8 @@ public:
     virtual ~Outbox() = default;
     virtual void send(int slot, const QByteArray& frame) = 0;
     // False for an outbox nobody reads (a simulation counting outcomes): the engine then builds
-    // no frame at all and sends none. Asked at every notice, so it may change between games.
+    // and sends no game notice, neither to everyone nor a seat's own cards. (What a login is
+    // answered still goes out.) Asked at every notice, so it may change between games.
     virtual bool wantsFrames() const { return true; }
     // The outcome of a round as it is scored, frames wanted or not: each seat in the game's
     // round score and new total, then the penalty of the seat that went out, if any.

@@ -49,6 +49,9 @@ Played play(ScoreOutbox& outbox, std::uint64_t deal) {
     Engine engine(outbox, random, bots, Engine::Options{}, std::move(hooks));
     engine.table.slotCount = 5;
     engine.table.seats[5].inUse = true;
+    // A connection that has not logged in: the computer plays the seat, which is sent its own
+    // cards and draws as well.
+    engine.table.seats[2].inUse = true;
     engine.startgame(QStringLiteral("test"), QStringLiteral("3"), QStringLiteral("1"),
                      QStringLiteral("1"));
     playOut(engine);
@@ -77,6 +80,8 @@ TEST(QuietOutboxTest, TheSameGameIsPlayedWhetherOrNotFramesAreBuilt) {
         const Played still = play(quiet, deal);
 
         EXPECT_TRUE(quiet.sent.empty());
+        EXPECT_TRUE(heard.commandsTo(2).contains(QStringLiteral("CMD_drawacard")));
+        EXPECT_TRUE(heard.commandsTo(2).contains(QStringLiteral("CMD_mycards")));
         EXPECT_EQ(loud.table, still.table);
         EXPECT_EQ(loud.clock, still.clock);
         ASSERT_GE(heard.scores.size(), 12u); // four seats, three rounds at least
