@@ -60,9 +60,17 @@ void Engine::addCommands() {
 }
 
 void Engine::broadcast(const QByteArray& frame) {
+    if (!outbox_.wantsFrames()) return;
     remember(frame);
     for (int slot = 1; slot <= table.slotCount; ++slot)
         if (table.seats[slot].inUse) outbox_.send(slot, frame);
+}
+
+bool Engine::listened() const {
+    if (!outbox_.wantsFrames()) return false;
+    for (int slot = 1; slot <= table.slotCount; ++slot)
+        if (table.seats[slot].inUse) return true;
+    return false;
 }
 
 // ---- timers ----------------------------------------------------------------------------------
@@ -152,7 +160,9 @@ void Engine::startgame(const QString& starter, const QString& rounds, const QStr
     if (hooks_.botLevels) botLevels = hooks_.botLevels();
     if (!t.seats[3].inUse && flag3 == u"0") t.seats[3].inGame = false;
     if (!t.seats[4].inUse && flag4 == u"0") t.seats[4].inGame = false;
-    broadcast(msg::startgameNotice(starter, t.roundsToPlay, t.seats[3].inGame, t.seats[4].inGame));
+    tell([&] {
+        return msg::startgameNotice(starter, t.roundsToPlay, t.seats[3].inGame, t.seats[4].inGame);
+    });
     // A host line like the levels below: every client shows it, old ones too.
     if (seeded_) hostLine(QStringLiteral("Deal %1.").arg(deal_));
     announceLevels();
@@ -195,7 +205,7 @@ void Engine::startround() {
     if (t.roundNumber > t.roundsToPlay && checkforwin()) return;
     if (seeded_) random_.reseed(dealStream(deal_, std::uint64_t(t.roundNumber)));
     shufflecards(t, random_);
-    broadcast(msg::roundstarting(t.roundNumber, t.discardTop()));
+    tell([&] { return msg::roundstarting(t.roundNumber, t.discardTop()); });
     dealcards();
 }
 
@@ -217,7 +227,7 @@ void Engine::dealcards() {
             codes[p - 1] = seat.cards[p].code;
         }
         if (hooks_.dealt) hooks_.dealt(t, s);
-        if (seat.inUse) outbox_.send(s, msg::mycards(s, codes));
+        if (seat.inUse && outbox_.wantsFrames()) outbox_.send(s, msg::mycards(s, codes));
         // Shown to the seat's holder, not to a newcomer in a seat that waits for its player.
         SeatKey& key = keys_[std::size_t(s)];
         key.dealtHere = seat.inUse && key.reservedUntil == 0;
@@ -232,7 +242,7 @@ bool Engine::flipcard(int seat, int position) {
     if (cell.faceUp || s.flipsLeft < 1) return false;
     cell.faceUp = 1;
     --s.flipsLeft;
-    broadcast(msg::heflipped(seat, position, cell.code));
+    tell([&] { return msg::heflipped(seat, position, cell.code); });
     // A computer seat makes its next flip at once. That nested flip has done the check below
     // if it was accepted, so the turn is passed only once.
     if (s.flipsLeft >= 1 && t.computerPlays(seat) && computerflipcards(seat)) return true;
@@ -254,7 +264,7 @@ void Engine::findplayer() {
         return;
     }
     t.turnState = TurnState::Choose;
-    broadcast(msg::nextplayer(t.currentPlayer, t.wentOut));
+    tell([&] { return msg::nextplayer(t.currentPlayer, t.wentOut); });
     if (t.computerPlays(t.currentPlayer)) armTimer(computertimer, 1, t.botTicks, 1);
 }
 
@@ -270,7 +280,7 @@ bool Engine::drawcard(int seat) {
     if (++t.drawPos > t.drawLimit) reshuffle(t, random_);
     ++draws_;
     if (t.seats[seat].inUse) {
-        outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
+        if (outbox_.wantsFrames()) outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
         if (keys_[std::size_t(seat)].reservedUntil == 0) keys_[std::size_t(seat)].sawDraw = draws_;
     }
     if (t.computerPlays(seat)) armTimer(computertimer, 2, t.botTicks, 1);
@@ -287,7 +297,7 @@ bool Engine::replacedraw(int seat, int position) {
     cell = Cell{drawn, 1};
     t.discardPile[++t.discardCount] = old;
     t.turnState = TurnState::Wait;
-    broadcast(msg::replaceadraw(seat, position, old, drawn));
+    tell([&] { return msg::replaceadraw(seat, position, old, drawn); });
     armTimer(timer1, 1, t.delayTicks, 2);
     return true;
 }
@@ -299,7 +309,7 @@ bool Engine::discarddrawn(int seat) {
     const int drawn = std::exchange(t.drawPile[t.drawPos], NoCard);
     t.discardPile[++t.discardCount] = drawn;
     t.turnState = TurnState::Wait;
-    broadcast(msg::discardadrawn(seat, drawn));
+    tell([&] { return msg::discardadrawn(seat, drawn); });
     armTimer(timer1, 1, t.delayTicks, 2);
     return true;
 }
@@ -314,7 +324,7 @@ bool Engine::replacediscard(int seat, int position) {
     t.discardPile[t.discardCount] = old;
     cell = Cell{taken, 1};
     t.turnState = TurnState::Wait;
-    broadcast(msg::replaceadiscard(seat, position, old, taken));
+    tell([&] { return msg::replaceadiscard(seat, position, old, taken); });
     armTimer(timer1, 1, t.delayTicks, 2);
     return true;
 }
@@ -340,10 +350,10 @@ void Engine::endround() {
     for (int s = 1; s <= Seats; ++s) {
         Seat& seat = t.seats[s];
         if (!seat.inGame) continue;
-        const msg::Grid codes = gridCodes(seat);
         seat.roundScore = getscores(s);
         seat.total += seat.roundScore;
-        broadcast(msg::postscores(s, seat.roundScore, seat.total, codes));
+        outbox_.roundScored(s, seat.roundScore, seat.total);
+        tell([&] { return msg::postscores(s, seat.roundScore, seat.total, gridCodes(seat)); });
     }
     if (t.wentOut >= 1 && t.wentOut <= Seats) {
         Seat& out = t.seats[t.wentOut];
@@ -352,7 +362,8 @@ void Engine::endround() {
             if (t.seats[s].inGame && t.seats[s].roundScore < out.roundScore) lower = true;
         if (lower) {
             out.total += 25;
-            broadcast(msg::penalty(t.wentOut, out.total));
+            outbox_.penalised(t.wentOut, out.total);
+            tell([&] { return msg::penalty(t.wentOut, out.total); });
         }
     }
     armTimer(timer1, 2, t.delayTicks, 20);
@@ -367,7 +378,7 @@ bool Engine::checkforwin() {
         if (s != leader && t.seats[s].inGame && t.seats[s].total == t.seats[leader].total)
             return false;
     const Seat& winner = t.seats[leader];
-    broadcast(msg::winner(winner.name.isEmpty() ? winner.botName : winner.name));
+    tell([&] { return msg::winner(winner.name.isEmpty() ? winner.botName : winner.name); });
     t.gameRunning = false;
     endReservations();
     return true;

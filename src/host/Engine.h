@@ -33,6 +33,21 @@ class Outbox {
 public:
     virtual ~Outbox() = default;
     virtual void send(int slot, const QByteArray& frame) = 0;
+    // False for an outbox nobody reads (a simulation counting outcomes): the engine then builds
+    // and sends no game notice, neither to everyone nor a seat's own cards. (What a login is
+    // answered still goes out.) Asked at every notice, so it may change between games.
+    virtual bool wantsFrames() const { return true; }
+    // The outcome of a round as it is scored, frames wanted or not: each seat in the game's
+    // round score and new total, then the penalty of the seat that went out, if any.
+    virtual void roundScored(int seat, int roundScore, int total) {
+        (void)seat;
+        (void)roundScore;
+        (void)total;
+    }
+    virtual void penalised(int seat, int total) {
+        (void)seat;
+        (void)total;
+    }
     // Close a slot's connection; its lost-connection handling follows (lostConnection).
     virtual void close(int slot) { (void)slot; }
     // The connection of slot `from` carries on as slot `to` (a reclaimed seat); `from` is empty
@@ -172,8 +187,10 @@ public:
     int computergetscores(int seat) const;
     int empty(int seat) const { return computer::empty(table, seat); }
 
-    // Sends to every slot in use, ascending.
+    // Sends to every slot in use, ascending (nothing when the outbox wants no frames).
     void broadcast(const QByteArray& frame);
+    // Whether a notice to everyone has a reader: the outbox wants frames and a slot is in use.
+    bool listened() const;
     // A line from the host itself in everyone's chat (an action from slot 0 in the clients'
     // system colour): clients built to the original catalogue show it too.
     void hostLine(const QString& text);
@@ -240,6 +257,11 @@ private:
     // Reservations end with the game.
     void endReservations();
     void remember(const QByteArray& frame);
+    // A game notice to everyone, built only when somebody reads it. Only for notices the chat
+    // history never keeps, as nothing is remembered when nobody listens.
+    template <class Build> void tell(Build&& build) {
+        if (listened()) broadcast(build());
+    }
     void addCommands();
 
     void armTimer(TimerSeam& timer, int action, int& countdown, int ticks);

@@ -21,76 +21,127 @@ bool validSeat(int seat) {
     return seat >= 1 && seat <= Seats;
 }
 
-} // namespace
+// A seat's grid as the rules read it, gathered once per decision: which cells are face up
+// (bit p for position p) and every cell's points. Gathered without a branch per cell, as which
+// cards are face up is random and such branches would mostly be guessed wrong.
+struct View {
+    unsigned up = 0;
+    int v[GridCells + 1] = {};
+};
 
-namespace computer {
+View viewOf(const Seat& s) {
+    View g;
+    for (int i = 1; i <= GridCells; ++i) {
+        g.up |= unsigned(s.isUp(i)) << i;
+        g.v[i] = s.pointsAt(i);
+    }
+    return g;
+}
 
-int computermatch(const Table& table, int seat, int x) {
+bool upAt(const View& g, int i) {
+    return (g.up >> i) & 1U;
+}
+
+int matchIn(const View& g, int x) {
     if (x == -2 || x == 0 || x == 15 || x == 25) return 0;
-    const Seat& s = table.seats[seat];
-    // The face-up cells showing x, gathered without a branch per cell (which cells are face up
-    // is random, so such branches would mostly be guessed wrong), then visited in order.
     unsigned hits = 0;
-    for (int i = 1; i <= GridCells; ++i) hits |= unsigned(s.isUp(i) & (s.pointsAt(i) == x)) << i;
+    for (int i = 1; i <= GridCells; ++i) hits |= unsigned(g.v[i] == x) << i;
+    hits &= g.up;
     while (hits != 0) {
         const int i = std::countr_zero(hits);
         hits &= hits - 1;
         const int a = partnerA[i], b = partnerB[i];
-        if (!s.cards[a].faceUp) return a;
-        if (!s.cards[b].faceUp) return b;
-        if (s.pointsAt(a) == x) return b;
-        if (s.pointsAt(b) == x) return a;
+        if (!upAt(g, a)) return a;
+        if (!upAt(g, b)) return b;
+        if (g.v[a] == x) return b;
+        if (g.v[b] == x) return a;
     }
     return 0;
 }
 
-int computergethighest(const Table& table, int seat) {
-    const Seat& s = table.seats[seat];
-    int up[GridCells + 1], v[GridCells + 1];
-    for (int i = 1; i <= GridCells; ++i) {
-        up[i] = int(s.isUp(i));
-        v[i] = s.pointsAt(i);
-    }
-    // Without branches: which cells are face up is random, so every branch on it would often be
-    // guessed wrong, and this runs for every move of every computer player.
-    int r = 0, highest = 0;
-    for (int i = 1; i <= GridCells; ++i) {
-        // Not when the column already holds a pair (face-down partners never match).
-        const int a = partnerA[i], b = partnerB[i];
-        const int pair = up[a] & up[b] & int(v[a] == v[b]);
-        const int take = up[i] & (int(r == 0) | (int(v[i] > highest) & (pair ^ 1)));
-        r = take ? i : r;
-        highest = take ? v[i] : highest;
-    }
-    return r;
+// A candidate's key for highestIn: points above position, so that the largest key is the
+// highest card and, among equals, the first position. 0 for a cell that is no candidate.
+int keyOf(int points, int position, unsigned candidate) {
+    return ((points + 3) << 4 | (15 - position)) & -int(candidate);
 }
 
-bool computervertcomplete(const Table& table, int seat, int position) {
-    const Seat& s = table.seats[seat];
-    if (!s.cards[position].faceUp) return false;
-    const int v = s.pointsAt(position);
-    const int pa = s.shownPoints(partnerA[position], 100);
-    const int pb = s.shownPoints(partnerB[position], 100);
+int highestIn(const View& g) {
+    if (g.up == 0) return 0;
+    // The highest card of the face-up ones not between a pair, and the first face-up card
+    // whatever its column; the first position wins a tie. A plain maximum over keys, column by
+    // column, rather than a chain of choices.
+    const unsigned first = g.up & (0U - g.up);
+    int best = 0;
+    for (int top = 1; top <= GridCells; top += 3) {
+        const unsigned u = g.up >> top, f = first >> top;
+        const int x = g.v[top], y = g.v[top + 1], z = g.v[top + 2];
+        const unsigned up0 = u & 1U, up1 = (u >> 1) & 1U, up2 = (u >> 2) & 1U;
+        // A cell whose two partners are a face-up pair is between a pair.
+        const unsigned free0 = (up1 & up2 & unsigned(y == z)) ^ 1U;
+        const unsigned free1 = (up0 & up2 & unsigned(x == z)) ^ 1U;
+        const unsigned free2 = (up0 & up1 & unsigned(x == y)) ^ 1U;
+        best = std::max(best, keyOf(x, top, up0 & (free0 | f)));
+        best = std::max(best, keyOf(y, top + 1, up1 & (free1 | (f >> 1))));
+        best = std::max(best, keyOf(z, top + 2, up2 & (free2 | (f >> 2))));
+    }
+    return 15 - (best & 15);
+}
+
+bool vertcompleteIn(const Table& table, const View& g, int position) {
+    if (!upAt(g, position)) return false;
+    const int v = g.v[position];
+    const int a = partnerA[position], b = partnerB[position];
+    const int pa = upAt(g, a) ? g.v[a] : 100;
+    const int pb = upAt(g, b) ? g.v[b] : 100;
     if (v == pa && v == pb) return true; // a finished column
-    if ((v == pa || v == pb) && empty(table, seat) > 2 && table.wentOut == 0) return true;
-    return false;
+    const int down = GridCells - std::popcount(g.up);
+    return (v == pa || v == pb) && down > 2 && table.wentOut == 0;
 }
 
-bool computershouldplace(const Table& table, int seat, int position, bool firm, int x) {
-    if (computervertcomplete(table, seat, position)) return false;
+bool shouldplaceIn(const Table& table, const View& g, int seat, int position, bool firm, int x) {
+    if (vertcompleteIn(table, g, position)) return false;
     if (table.wentOut != 0 || firm) return true;
-    const int k = empty(table, seat);
+    const int k = GridCells - std::popcount(g.up);
     if (k == 1 && x > 3) return false;
     if (k != 1) return true;
     // This card would finish the grid and end the round: only when nobody seems to be lower.
     int estimate[Seats + 1];
     for (int i = 1; i <= Seats; ++i) {
-        estimate[i] = table.seats[i].inGame ? computergetscores(table, i) : 1000;
-        if (i != seat) estimate[i] += 5 * empty(table, i);
+        estimate[i] = table.seats[i].inGame ? computer::computergetscores(table, i) : 1000;
+        if (i != seat) estimate[i] += 5 * computer::empty(table, i);
     }
     for (int i = 1; i <= Seats; ++i)
         if (table.seats[i].inGame && estimate[i] < estimate[seat]) return false;
     return true;
+}
+
+int circularIn(const View& g, Random& random) {
+    const int start = random.below(9);
+    // Face-down positions from start + 1 on, then from 1: the lowest of the rotated mask.
+    const unsigned down = ~g.up & 0x3FEU;
+    if (down == 0) return 0;
+    const unsigned fromStart = down >> (start + 1) << (start + 1);
+    return std::countr_zero(fromStart != 0 ? fromStart : down);
+}
+
+} // namespace
+
+namespace computer {
+
+int computermatch(const Table& table, int seat, int x) {
+    return matchIn(viewOf(table.seats[seat]), x);
+}
+
+int computergethighest(const Table& table, int seat) {
+    return highestIn(viewOf(table.seats[seat]));
+}
+
+bool computervertcomplete(const Table& table, int seat, int position) {
+    return vertcompleteIn(table, viewOf(table.seats[seat]), position);
+}
+
+bool computershouldplace(const Table& table, int seat, int position, bool firm, int x) {
+    return shouldplaceIn(table, viewOf(table.seats[seat]), seat, position, firm, x);
 }
 
 int computergetscores(const Table& table, int seat) {
@@ -109,13 +160,7 @@ int computergetscores(const Table& table, int seat) {
 }
 
 int circularSearch(const Table& table, int seat, Random& random) {
-    const Seat& s = table.seats[seat];
-    const int start = random.below(9);
-    for (int i = 1; i <= GridCells; ++i) {
-        const int position = (start + i - 1) % GridCells + 1;
-        if (!s.cards[position].faceUp) return position;
-    }
-    return 0;
+    return circularIn(viewOf(table.seats[seat]), random);
 }
 
 } // namespace computer
@@ -135,20 +180,22 @@ ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
 
 ComputerMove choosePlay(const Table& table, int seat, Random& random) {
     if (!validSeat(seat)) return {};
+    const View g = viewOf(table.seats[seat]);
     const int d = points(table.discardTop());
-    const int m = computermatch(table, seat, d);
-    if (m != 0 && computershouldplace(table, seat, m, true, d))
+    const int m = matchIn(g, d);
+    if (m != 0 && shouldplaceIn(table, g, seat, m, true, d))
         return {ComputerMove::ReplaceDiscard, m};
-    const int h = computergethighest(table, seat);
+    // Only a low discard replaces the highest card, so the search is skipped for the others.
+    const int h = d < 6 ? highestIn(g) : 0;
     if (h != 0) {
-        const int v = table.seats[seat].pointsAt(h);
-        if (d < v && v > 2 && d < 6 && computershouldplace(table, seat, h, true, d))
+        const int v = g.v[h];
+        if (d < v && v > 2 && shouldplaceIn(table, g, seat, h, true, d))
             return {ComputerMove::ReplaceDiscard, h};
     }
     const int limit = 4 + random.below(3);
     if (d < limit) {
-        const int p = circularSearch(table, seat, random);
-        if (p != 0 && computershouldplace(table, seat, p, false, d))
+        const int p = circularIn(g, random);
+        if (p != 0 && shouldplaceIn(table, g, seat, p, false, d))
             return {ComputerMove::ReplaceDiscard, p};
     }
     return {ComputerMove::DrawCard, 0};
@@ -156,19 +203,19 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random) {
 
 ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
     if (!validSeat(seat)) return {};
+    const View g = viewOf(table.seats[seat]);
     const int w = points(table.drawnCard());
-    const int m = computermatch(table, seat, w);
-    if (m != 0 && computershouldplace(table, seat, m, true, w))
-        return {ComputerMove::ReplaceDraw, m};
-    const int h = computergethighest(table, seat);
+    const int m = matchIn(g, w);
+    if (m != 0 && shouldplaceIn(table, g, seat, m, true, w)) return {ComputerMove::ReplaceDraw, m};
+    const int h = highestIn(g);
     if (h != 0) {
-        const int v = table.seats[seat].pointsAt(h);
-        if (v > w && v > 2 && computershouldplace(table, seat, h, true, w))
+        const int v = g.v[h];
+        if (v > w && v > 2 && shouldplaceIn(table, g, seat, h, true, w))
             return {ComputerMove::ReplaceDraw, h};
     }
     if (w < 7) {
-        const int p = circularSearch(table, seat, random);
-        if (p != 0 && computershouldplace(table, seat, p, false, w))
+        const int p = circularIn(g, random);
+        if (p != 0 && shouldplaceIn(table, g, seat, p, false, w))
             return {ComputerMove::ReplaceDraw, p};
     }
     return {ComputerMove::DiscardDrawn, 0};

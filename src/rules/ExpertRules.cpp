@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 
 namespace pelvo::expert {
@@ -58,6 +59,33 @@ bool isCard(int code) {
     return unsigned(code - 1) < unsigned(Joker);
 }
 
+// Cards seen, by kind: eight-bit counters, eight to a word. A card is counted by adding its
+// row of cardTallies, so counting has no branch and no counter waits for the one before. One
+// tally holds at most 255 cards: the grids and the discard pile are counted apart.
+struct Tally {
+    std::uint64_t w[2] = {};
+    void add(int code) {
+        const Tally& t = cardTally(isCard(code) ? code : NoCard);
+        w[0] += t.w[0];
+        w[1] += t.w[1];
+    }
+    int count(int kind) const { return int(w[kind / 8] >> (8 * (kind % 8)) & 0xFF); }
+    static const Tally& cardTally(int code);
+};
+
+constexpr auto cardTallies = [] {
+    std::array<Tally, Joker + 1> rows{};
+    for (int code = 1; code <= Joker; ++code) {
+        const int k = codeKinds[std::size_t(code)];
+        rows[std::size_t(code)].w[k / 8] = std::uint64_t(1) << (8 * (k % 8));
+    }
+    return rows;
+}();
+
+const Tally& Tally::cardTally(int code) {
+    return cardTallies[std::size_t(code)];
+}
+
 double exactColumn(int a, int b, int c);
 
 // What the seat knows of the cards it has not seen, and of the round's likely length.
@@ -91,7 +119,7 @@ void Outlook::settlePair(int k) {
         saving - kindPairs[k] * p[k] * 3 * v - (1 - p[k]) * credit[k] * std::max(saving, 0.0);
 }
 
-double Outlook::column(int a, int b, int c) const {
+inline double Outlook::column(int a, int b, int c) const {
     const int unknown = (a == Unknown) + (b == Unknown) + (c == Unknown);
     switch (unknown) {
     case 0: {
@@ -136,6 +164,18 @@ struct Grid {
     int kind[GridCells + 1] = {};
     int down = 0;
 };
+
+// A seat's grid as kinds: face-up cards only.
+Grid gridOf(const Seat& seat) {
+    Grid g;
+    for (int p = 1; p <= GridCells; ++p) {
+        const Cell& c = seat.cards[p];
+        const bool shown = (c.faceUp != 0) & isCard(c.code);
+        g.kind[p] = shown ? kindOf(c.code) : Unknown;
+        g.down += !shown;
+    }
+    return g;
+}
 
 double exactColumn(int a, int b, int c) {
     return a == b && b == c && a != JokerKind ? 0 : kindValue[a] + kindValue[b] + kindValue[c];
@@ -200,7 +240,6 @@ private:
     bool lastTurn_ = false;
     const Table* table_ = nullptr;
     int seat_ = 0;
-    Grid grids_[Seats + 1]; // every seat's, as kinds
     // Each opponent's likely score (mean and spread), from estimateOpponents().
     void estimateOpponents() const;
     mutable bool estimated_ = false;
@@ -212,38 +251,33 @@ private:
 Advisor::Advisor(const Table& table, int seat, int inHand) {
     // Unseen cards by kind. Every cell is counted, a face-down one or no card as nothing, so
     // that counting never branches on which cards are face up.
-    int unseen[Kinds];
-    std::fill(std::begin(unseen), std::end(unseen), CopiesPerKind);
-    auto seen = [&](int code, bool shown) {
-        const bool card = isCard(code);
-        unseen[kindOf(card ? code : 0)] -= shown & card;
-    };
-    // Each seat's grid as kinds, read once.
+    Tally seen, discarded;
+    // Each seat's face-up cards are counted; only the seat's own grid is kept, as kinds.
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
         const Seat& other = table.seats[s];
         if (!other.inGame && s != seat) continue;
-        Grid& g = grids_[s];
+        int down = 0;
         for (int p = 1; p <= GridCells; ++p) {
             const Cell& c = other.cards[p];
             const bool shown = (c.faceUp != 0) & isCard(c.code);
-            const int kind = kindOf(shown ? c.code : 0);
-            unseen[kind] -= shown;
-            g.kind[p] = shown ? kind : Unknown;
-            g.down += !shown;
+            seen.add(shown ? c.code : NoCard);
+            down += !shown;
         }
         if (s != seat) {
-            fewestDown = std::min(fewestDown, g.down);
-            mostDown_ = std::max(mostDown_, g.down);
+            fewestDown = std::min(fewestDown, down);
+            mostDown_ = std::max(mostDown_, down);
         }
     }
-    grid_ = grids_[seat];
+    grid_ = gridOf(table.seats[seat]);
     const int discards = std::clamp(table.discardCount, 0, PileCells);
-    for (int c = 1; c <= discards; ++c) seen(table.discardPile[c], true);
-    seen(inHand, true);
+    for (int c = 1; c <= discards; ++c) discarded.add(table.discardPile[c]);
+    seen.add(inHand);
 
+    int unseen[Kinds];
     int total = 0;
-    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(unseen[k], 0));
+    for (int k = 0; k < Kinds; ++k)
+        total += (unseen[k] = std::max(CopiesPerKind - seen.count(k) - discarded.count(k), 0));
     // With nothing left unseen (a table no game leaves), every kind counts alike.
     if (total == 0) {
         std::fill(std::begin(unseen), std::end(unseen), 1);
@@ -295,7 +329,7 @@ void Advisor::estimateOpponents() const {
     }
     for (int s = 1; s <= Seats; ++s) {
         if (s == seat_ || !table_->seats[s].inGame) continue;
-        const Grid& g = grids_[s];
+        const Grid g = gridOf(table_->seats[s]);
         const int i = opponents_++;
         double mean = -weights.lastTurnGain;
         for (int col = 0; col < 3; ++col)

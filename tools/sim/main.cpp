@@ -1,7 +1,9 @@
 // pelvo-sim: plays four-computer games through the table engine at full speed and reports the
-// rate and the outcome figures, overall and per seat (each seat may play at its own level). Every
-// message is built as for real clients and handed to a counting outbox (one onlooker is connected,
-// so every notice to all has a receiver).
+// rate and the outcome figures, overall and per seat (each seat may play at its own level). By
+// default no message is built: the outcomes come from the engine's score events. With --frames
+// (or --digest) every message is built as for real clients and handed to a counting outbox (one
+// onlooker is connected, so every notice to all has a receiver), and the outcomes are read from
+// the frames themselves; the figures must come out the same either way.
 
 // own
 #include "host/Engine.h"
@@ -35,19 +37,43 @@ int number(const QByteArray& frame, qsizetype& i) {
     return sign * v;
 }
 
-class CountingOutbox : public pelvo::Outbox {
-public:
-    long long frames = 0, bytes = 0, rounds = 0, penalties = 0;
-    // FNV-1a over every receiver and frame (with --digest): two runs with the same seed must
-    // print the same. Off by default, as hashing every byte would weigh on the rate.
-    bool digesting = false;
-    std::uint64_t digest = 0xcbf29ce484222325ULL;
+struct Outcomes {
+    long long rounds = 0, penalties = 0;
     std::array<long long, 5> scoreSum{};
     std::array<long long, 5> scoreCount{};
     std::array<long long, 5> penaltiesOf{};
 
+    void scored(int seat, int score) {
+        if (seat < 1 || seat > 4) return;
+        if (seat == 1) ++rounds;
+        scoreSum[std::size_t(seat)] += score;
+        ++scoreCount[std::size_t(seat)];
+    }
+    void penalty(int seat) {
+        ++penalties;
+        if (seat >= 1 && seat <= 4) ++penaltiesOf[std::size_t(seat)];
+    }
+};
+
+class CountingOutbox : public pelvo::Outbox {
+public:
+    bool frames = false;
+    long long frameCount = 0, bytes = 0;
+    // FNV-1a over every receiver and frame (with --digest): two runs with the same seed must
+    // print the same. Off by default, as hashing every byte would weigh on the rate.
+    bool digesting = false;
+    std::uint64_t digest = 0xcbf29ce484222325ULL;
+    Outcomes outcomes;
+
+    bool wantsFrames() const override { return frames; }
+    void roundScored(int seat, int roundScore, int) override {
+        if (!frames) outcomes.scored(seat, roundScore);
+    }
+    void penalised(int seat, int) override {
+        if (!frames) outcomes.penalty(seat);
+    }
     void send(int slot, const QByteArray& frame) override {
-        ++frames;
+        ++frameCount;
         bytes += frame.size();
         if (digesting) {
             mix(char(slot));
@@ -59,15 +85,10 @@ public:
         if (text.starts_with(post)) {
             qsizetype i = qsizetype(post.size());
             const int seat = number(frame, i);
-            const int score = number(frame, i);
-            if (seat == 1) ++rounds;
-            scoreSum[seat] += score;
-            ++scoreCount[seat];
+            outcomes.scored(seat, number(frame, i));
         } else if (text.starts_with(pen)) {
-            ++penalties;
             qsizetype i = qsizetype(pen.size());
-            const int seat = number(frame, i);
-            if (seat >= 1 && seat <= 4) ++penaltiesOf[seat];
+            outcomes.penalty(number(frame, i));
         }
     }
 
@@ -96,8 +117,13 @@ int main(int argc, char** argv) {
     const QCommandLineOption roundsOption(QStringLiteral("rounds"),
                                           QStringLiteral("Rounds per game (default 5)."),
                                           QStringLiteral("R"), QStringLiteral("5"));
-    const QCommandLineOption digestOption(QStringLiteral("digest"),
-                                          QStringLiteral("Print a digest of every frame sent."));
+    const QCommandLineOption digestOption(
+        QStringLiteral("digest"),
+        QStringLiteral("Print a digest of every frame sent (builds them, as --frames)."));
+    const QCommandLineOption framesOption(
+        QStringLiteral("frames"),
+        QStringLiteral("Build every message as for real clients, count them and read the "
+                       "outcomes from them."));
     const QCommandLineOption levelsOption(
         QStringLiteral("levels"),
         QStringLiteral("Levels of seats 1 to 4, comma-separated: classic or expert (default "
@@ -108,6 +134,7 @@ int main(int argc, char** argv) {
     parser.addOption(seedOption);
     parser.addOption(roundsOption);
     parser.addOption(digestOption);
+    parser.addOption(framesOption);
     const QCommandLineOption verifyOption(
         QStringLiteral("verify"),
         QStringLiteral("Replay a host's game record through the table's rules and check that "
@@ -145,6 +172,7 @@ int main(int argc, char** argv) {
 
     CountingOutbox outbox;
     outbox.digesting = parser.isSet(digestOption);
+    outbox.frames = outbox.digesting || parser.isSet(framesOption);
     pelvo::Random random, bots;
     long long tieBreakers = 0;
     std::array<long long, 5> wins{}, finalTotals{};
@@ -178,18 +206,19 @@ int main(int argc, char** argv) {
     out << "games            " << *games << "\n";
     out << "games per second " << qRound64(*games / seconds) << " ("
         << qRound64(*games / cpuSeconds) << " per second of processor time)\n";
-    out << "rounds           " << outbox.rounds << " (" << tieBreakers << " tie-breakers)\n";
-    out << "messages         " << outbox.frames << " (" << outbox.frames / *games << " per game, "
-        << outbox.bytes << " bytes)\n";
+    const Outcomes& o = outbox.outcomes;
+    out << "rounds           " << o.rounds << " (" << tieBreakers << " tie-breakers)\n";
+    if (outbox.frames)
+        out << "messages         " << outbox.frameCount << " (" << outbox.frameCount / *games
+            << " per game, " << outbox.bytes << " bytes)\n";
     if (outbox.digesting) out << "frame digest     " << QString::number(outbox.digest, 16) << "\n";
     out << "average round score per seat";
     for (int s = 1; s <= 4; ++s)
         out << "  " << s << ": "
-            << QString::number(double(outbox.scoreSum[s]) / qMax(1LL, outbox.scoreCount[s]), 'f',
-                               2);
+            << QString::number(double(o.scoreSum[s]) / qMax(1LL, o.scoreCount[s]), 'f', 2);
     out << "\n";
     out << "rounds ending in a penalty "
-        << QString::number(100.0 * outbox.penalties / qMax(1LL, outbox.rounds), 'f', 1) << " %\n";
+        << QString::number(100.0 * o.penalties / qMax(1LL, o.rounds), 'f', 1) << " %\n";
 
     // Per seat: the share of games won with its 95 % (Wilson score) interval, the mean round
     // score without penalties, the mean final total with them, and the share of rounds in
@@ -209,10 +238,10 @@ int main(int argc, char** argv) {
             << QString::number(wins[i]).rightJustified(7) << " = "
             << (percent(share) + " %").rightJustified(6) << " (" << percent(centre - half) << " - "
             << percent(centre + half) << " %)"
-            << QString::number(double(outbox.scoreSum[i]) / qMax(1LL, outbox.scoreCount[i]), 'f', 2)
+            << QString::number(double(o.scoreSum[i]) / qMax(1LL, o.scoreCount[i]), 'f', 2)
                    .rightJustified(13)
             << QString::number(double(finalTotals[i]) / n, 'f', 1).rightJustified(13)
-            << (percent(double(outbox.penaltiesOf[i]) / qMax(1LL, outbox.scoreCount[i])) + " %")
+            << (percent(double(o.penaltiesOf[i]) / qMax(1LL, o.scoreCount[i])) + " %")
                    .rightJustified(11)
             << "\n";
     }
