@@ -13,14 +13,10 @@ namespace pelvo {
 struct SoundOptions::Impl {
     explicit Impl(ClientSession& s) : session(s) {}
     ClientSession& session;
-    SoundPlayer* player = nullptr;
+    SoundPlayer player;
     QAction* playSounds = nullptr;
     QAction* phraseSounds = nullptr;
-    QAction* classic = nullptr;
-    QAction* newTurn = nullptr;
-    QAction* slow = nullptr;
-    QAction* normal = nullptr;
-    QAction* fast = nullptr;
+    // Radio items whose data is the setting's value: turn sound 0 or 1, bot speed in ms.
     QActionGroup* turnGroup = nullptr;
     QActionGroup* speedGroup = nullptr;
     QPointer<QMenu> turnMenu, speedMenu; // exist once added to a menu bar
@@ -37,23 +33,37 @@ QAction* makeItem(QObject* owner, const char* name, const QString& caption, bool
     if (group) group->addAction(a);
     return a;
 }
+
+// Checks the group's item for `tag`; with none for it, the check mark stays where it is.
+void checkTagged(QActionGroup* group, int tag) {
+    for (QAction* a : group->actions())
+        if (a->data().toInt() == tag) a->setChecked(true); // the group clears the other
+}
+
+QMenu* addGroupMenu(QMenu* options, const QString& caption, const QString& name,
+                    QActionGroup* group) {
+    QMenu* menu = options->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    menu->addActions(group->actions());
+    return menu;
+}
 } // namespace
 
 SoundOptions::SoundOptions(ClientSession& session, QObject* parent)
     : QObject(parent), d(new Impl(session)) {
-    d->player = new SoundPlayer(this);
     d->playSounds = makeItem(this, "PlaySounds1", QStringLiteral("Play Sounds"), true);
     d->phraseSounds =
         makeItem(this, "PlayerPhraseSounds1", QStringLiteral("Player Phrase Sounds"), true);
 
     d->turnGroup = new QActionGroup(this);
-    d->classic = makeItem(this, "Classic1", QStringLiteral("Classic"), true, d->turnGroup, 0);
-    d->newTurn = makeItem(this, "New1", QStringLiteral("New"), false, d->turnGroup, 1);
+    makeItem(this, "Classic1", QStringLiteral("Classic"), true, d->turnGroup, 0);
+    makeItem(this, "New1", QStringLiteral("New"), false, d->turnGroup, 1);
 
     d->speedGroup = new QActionGroup(this);
-    d->slow = makeItem(this, "Slow1", QStringLiteral("Slow"), false, d->speedGroup, 2000);
-    d->normal = makeItem(this, "Normal1", QStringLiteral("Normal"), true, d->speedGroup, 1000);
-    d->fast = makeItem(this, "Fast1", QStringLiteral("Fast"), false, d->speedGroup, 500);
+    makeItem(this, "Slow1", QStringLiteral("Slow"), false, d->speedGroup, 2000);
+    makeItem(this, "Normal1", QStringLiteral("Normal"), true, d->speedGroup, 1000);
+    makeItem(this, "Fast1", QStringLiteral("Fast"), false, d->speedGroup, 500);
 
     connect(d->playSounds, &QAction::triggered, this, &SoundOptions::PlaySounds1Click);
     connect(d->phraseSounds, &QAction::triggered, this, &SoundOptions::PlayerPhraseSounds1Click);
@@ -67,10 +77,9 @@ void SoundOptions::showSettings() {
     const Settings& s = d->session.settings();
     d->playSounds->setChecked(s.playSounds);
     d->phraseSounds->setChecked(s.playerPhraseSounds);
-    (s.turnSound == 1 ? d->newTurn : d->classic)->setChecked(true); // the group clears the other
+    checkTagged(d->turnGroup, s.turnSound == 1 ? 1 : 0);
     if (d->turnMenu) d->turnMenu->menuAction()->setData(s.turnSound);
-    if (s.botSpeed == 2000 || s.botSpeed == 500 || s.botSpeed == 1000)
-        (s.botSpeed == 2000 ? d->slow : s.botSpeed == 500 ? d->fast : d->normal)->setChecked(true);
+    checkTagged(d->speedGroup, s.botSpeed);
     if (d->speedMenu) d->speedMenu->menuAction()->setData(s.botSpeed);
 }
 
@@ -91,28 +100,20 @@ void SoundOptions::addOptionsItems(QMenu* options) {
     options->addAction(d->playSounds);
     options->addAction(d->phraseSounds);
 
-    d->turnMenu = options->addMenu(QStringLiteral("Turn Sound"));
-    d->turnMenu->setObjectName(QStringLiteral("TurnSound1"));
-    d->turnMenu->menuAction()->setObjectName(QStringLiteral("TurnSound1"));
-    d->turnMenu->addAction(d->classic);
-    d->turnMenu->addAction(d->newTurn);
-
-    d->speedMenu = options->addMenu(QStringLiteral("Bot and Delay Speed"));
-    d->speedMenu->setObjectName(QStringLiteral("BotSpeed1"));
-    d->speedMenu->menuAction()->setObjectName(QStringLiteral("BotSpeed1"));
-    d->speedMenu->addAction(d->slow);
-    d->speedMenu->addAction(d->normal);
-    d->speedMenu->addAction(d->fast);
+    d->turnMenu = addGroupMenu(options, QStringLiteral("Turn Sound"), QStringLiteral("TurnSound1"),
+                               d->turnGroup);
+    d->speedMenu = addGroupMenu(options, QStringLiteral("Bot and Delay Speed"),
+                                QStringLiteral("BotSpeed1"), d->speedGroup);
 
     showSettings();
 }
 
 void SoundOptions::playsounds(const QString& name) {
-    if (d->session.settings().playSounds) d->player->play(name);
+    if (d->session.settings().playSounds) d->player.play(name);
 }
 
 void SoundOptions::playclip(const QString& name) {
-    d->player->play(name);
+    d->player.play(name);
 }
 
 bool SoundOptions::playSounds() const {
@@ -143,7 +144,7 @@ void SoundOptions::setBotSpeed(int ms) {
 }
 
 SoundPlayer& SoundOptions::player() {
-    return *d->player;
+    return d->player;
 }
 
 void SoundOptions::PlaySounds1Click() {
