@@ -78,6 +78,25 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     return b;
 }
 
+// A white panel on the right that offers one way on: its words above a button.
+struct Offer {
+    const char* panel;
+    int top;
+    const char* label;
+    QString words;
+    int wordsHeight;
+    const char* button;
+    QString caption;
+    int buttonTop;
+};
+
+// The offer's button; the panel is its parent.
+QPushButton* offer(QWidget* parent, const Offer& o) {
+    QFrame* frame = whitePanel(parent, o.panel, QRect(464, o.top, 253, 240));
+    text(frame, o.label, o.words, QRect(12, 12, 229, o.wordsHeight), 14);
+    return button(frame, o.button, o.caption, QRect(51, o.buttonTop, 150, 32));
+}
+
 bool startProgram(const QString& program, const QStringList& arguments) {
     // A downloaded file arrives without the execute bit.
     QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeGroup |
@@ -134,29 +153,36 @@ Tdownload::Tdownload(QWidget* parent)
     connect(abortbutton_, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
 
     // Upper right: the solo game.
-    QFrame* solo = whitePanel(this, "Panel2", QRect(464, 7, 253, 240));
-    text(solo, "Label2",
-         QStringLiteral("To proceed to the game without the ability to play against others "
-                        "click the button below."),
-         QRect(12, 12, 229, 64), 14);
     QPushButton* soloButton =
-        button(solo, "Button1", QStringLiteral("Play Solo Game"), QRect(51, 84, 150, 32));
+        offer(this, {.panel = "Panel2",
+                     .top = 7,
+                     .label = "Label2",
+                     .words = QStringLiteral("To proceed to the game without the ability to play "
+                                             "against others click the button below."),
+                     .wordsHeight = 64,
+                     .button = "Button1",
+                     .caption = QStringLiteral("Play Solo Game"),
+                     .buttonTop = 84});
     soloButton->setDefault(true);
     soloButton->setFocus();
-    text(solo, "Label3",
+    text(soloButton->parentWidget(), "Label3",
          QStringLiteral("Note: Even if you are playing offline, you will need to configure your "
                         "FIREWALL to allow the game to access the internet components."),
          QRect(12, 128, 229, 100), 13, true, "#d00000");
     connect(soloButton, &QPushButton::clicked, this, &Tdownload::Button1Click);
 
     // Lower right: the installed lobby program.
-    QFrame* others = whitePanel(this, "Panel3", QRect(464, 254, 253, 240));
-    text(others, "Label4",
-         QStringLiteral("If you already have The Kavrel Hub and you wish to play with others then "
-                        "click the button below to close this game and open The Kavrel Hub."),
-         QRect(12, 12, 229, 96), 14);
-    QPushButton* othersButton =
-        button(others, "Button2", QStringLiteral("Play with Others"), QRect(51, 120, 150, 32));
+    QPushButton* othersButton = offer(
+        this, {.panel = "Panel3",
+               .top = 254,
+               .label = "Label4",
+               .words = QStringLiteral("If you already have The Kavrel Hub and you wish to play "
+                                       "with others then click the button below to close this "
+                                       "game and open The Kavrel Hub."),
+               .wordsHeight = 96,
+               .button = "Button2",
+               .caption = QStringLiteral("Play with Others"),
+               .buttonTop = 120});
     connect(othersButton, &QPushButton::clicked, this, &Tdownload::Button2Click);
 
     http_ = new QNetworkAccessManager(this);
