@@ -284,9 +284,10 @@ Tgamestart::~Tgamestart() {
 void Tgamestart::changebox(const QString& name, int value) {
     BoxButton* box = d->box(name);
     if (!box) return;
-    Settings s = d->session.settings();
-    (box == d->bot3 ? s.bot3 : s.bot4) = value == 1 ? 1 : 0; // only two pictures exist
-    d->session.setSettings(s);
+    const bool third = box == d->bot3;
+    // Only two pictures exist.
+    d->session.editSettings(
+        [third, value](Settings& s) { (third ? s.bot3 : s.bot4) = value == 1 ? 1 : 0; });
 }
 
 int Tgamestart::boxTag(const QString& name) const {
@@ -299,9 +300,8 @@ int Tgamestart::rounds() const {
     return d->session.settings().playtoscore;
 }
 void Tgamestart::setRounds(int position) {
-    Settings s = d->session.settings();
-    s.playtoscore = std::clamp(position, minRounds, maxRounds);
-    d->session.setSettings(s);
+    d->session.editSettings(
+        [position](Settings& s) { s.playtoscore = std::clamp(position, minRounds, maxRounds); });
 }
 
 void Tgamestart::keyPressEvent(QKeyEvent* event) {

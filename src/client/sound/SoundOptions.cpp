@@ -83,15 +83,6 @@ void SoundOptions::showSettings() {
     if (d->speedMenu) d->speedMenu->menuAction()->setData(s.botSpeed);
 }
 
-void SoundOptions::change(const std::function<void(Settings&)>& edit, bool chosen) {
-    Settings s = d->session.settings();
-    edit(s);
-    if (chosen)
-        d->session.chooseSettings(s);
-    else
-        d->session.setSettings(s);
-}
-
 SoundOptions::~SoundOptions() {
     delete d;
 }
@@ -120,13 +111,13 @@ bool SoundOptions::playSounds() const {
     return d->session.settings().playSounds;
 }
 void SoundOptions::setPlaySounds(bool on) {
-    change([on](Settings& s) { s.playSounds = on; });
+    d->session.editSettings([on](Settings& s) { s.playSounds = on; });
 }
 bool SoundOptions::playerPhraseSounds() const {
     return d->session.settings().playerPhraseSounds;
 }
 void SoundOptions::setPlayerPhraseSounds(bool on) {
-    change([on](Settings& s) { s.playerPhraseSounds = on; });
+    d->session.editSettings([on](Settings& s) { s.playerPhraseSounds = on; });
 }
 int SoundOptions::turnSound() const {
     return d->session.settings().turnSound;
@@ -136,11 +127,12 @@ int SoundOptions::botSpeed() const {
 }
 
 void SoundOptions::setTurnSound(int tag) {
-    change([tag](Settings& s) { s.turnSound = tag == 1 ? 1 : 0; });
+    d->session.editSettings([tag](Settings& s) { s.turnSound = tag == 1 ? 1 : 0; });
 }
 
 void SoundOptions::setBotSpeed(int ms) {
-    change([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; });
+    d->session.editSettings(
+        [ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; });
 }
 
 SoundPlayer& SoundOptions::player() {
@@ -149,21 +141,22 @@ SoundPlayer& SoundOptions::player() {
 
 void SoundOptions::PlaySounds1Click() {
     const bool on = d->playSounds->isChecked();
-    change([on](Settings& s) { s.playSounds = on; }, true);
+    d->session.editSettings([on](Settings& s) { s.playSounds = on; }, true);
 }
 void SoundOptions::PlayerPhraseSounds1Click() {
     const bool on = d->phraseSounds->isChecked();
-    change([on](Settings& s) { s.playerPhraseSounds = on; }, true);
+    d->session.editSettings([on](Settings& s) { s.playerPhraseSounds = on; }, true);
 }
 
 void SoundOptions::Classic1Click(QAction* item) {
     const int tag = item->data().toInt() == 1 ? 1 : 0;
-    change([tag](Settings& s) { s.turnSound = tag; }, true);
+    d->session.editSettings([tag](Settings& s) { s.turnSound = tag; }, true);
 }
 
 void SoundOptions::Fast1Click(QAction* item) {
     const int ms = item->data().toInt();
-    change([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; }, true);
+    d->session.editSettings([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; },
+                            true);
 }
 
 } // namespace pelvo
