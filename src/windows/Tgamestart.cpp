@@ -263,8 +263,7 @@ Tgamestart::Tgamestart(ClientSession& session, QWidget* parent)
     connect(d->start, &QAbstractButton::clicked, this, &Tgamestart::button_startClick);
 
     // Rounds and boxes show the session's settings.
-    showSettings();
-    connect(&session, &ClientSession::settingsChanged, this, &Tgamestart::showSettings);
+    session.followSettings(this, [this] { showSettings(); });
 }
 
 void Tgamestart::showSettings() {

@@ -223,8 +223,7 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
         pal.setColor(QPalette::Text, colourToQColor(d->session.settings().chatColour));
         d->entry->setPalette(pal);
     };
-    showColour();
-    connect(&session, &ClientSession::settingsChanged, this, showColour);
+    session.followSettings(this, showColour);
 
     d->applyPendingSize();
     for (const ChatLine& line : history.lines()) d->model.append(line);

@@ -69,8 +69,7 @@ SoundOptions::SoundOptions(ClientSession& session, QObject* parent)
     connect(d->phraseSounds, &QAction::triggered, this, &SoundOptions::PlayerPhraseSounds1Click);
     connect(d->turnGroup, &QActionGroup::triggered, this, &SoundOptions::Classic1Click);
     connect(d->speedGroup, &QActionGroup::triggered, this, &SoundOptions::Fast1Click);
-    showSettings();
-    connect(&session, &ClientSession::settingsChanged, this, &SoundOptions::showSettings);
+    session.followSettings(this, [this] { showSettings(); });
 }
 
 void SoundOptions::showSettings() {
