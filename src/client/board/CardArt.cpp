@@ -29,6 +29,12 @@ void smooth(QPainter& p) {
                      QPainter::TextAntialiasing);
 }
 
+void roundedBox(QPainter& p, const QRectF& box, qreal radius, const QPen& pen, const QBrush& fill) {
+    p.setPen(pen);
+    p.setBrush(fill);
+    p.drawRoundedRect(box, radius, radius);
+}
+
 qreal cornerRadius(CardSize size) {
     return size == CardSize::Large ? 5.0 : 3.5;
 }
@@ -110,9 +116,8 @@ void paintBack(QPainter& p, QRectF r, CardSize size) {
     }
     p.restore();
 
-    p.setPen(QPen(QColor(255, 214, 140, 180), large ? 1.2 : 0.9));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(inner.adjusted(1.5, 1.5, -1.5, -1.5), radius - 2, radius - 2);
+    roundedBox(p, inner.adjusted(1.5, 1.5, -1.5, -1.5), radius - 2,
+               QPen(QColor(255, 214, 140, 180), large ? 1.2 : 0.9), Qt::NoBrush);
 
     // Emblem: a gold diamond in the middle.
     const QPointF c = inner.center();
@@ -322,20 +327,14 @@ QPixmap turnMarker(qreal scale) {
     return marker({111, 65}, scale, [](QPainter& p) {
         // A lit frame round the name and score; open in the middle so both stay readable.
         const QRectF frame(8.5, 17.5, 100, 46);
-        p.setPen(QPen(QColor(255, 236, 140, 90), 5));
-        p.setBrush(QColor(255, 255, 220, 50));
-        p.drawRoundedRect(frame, 9, 9);
-        p.setPen(QPen(QColor(255, 206, 48), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(frame, 9, 9);
+        roundedBox(p, frame, 9, QPen(QColor(255, 236, 140, 90), 5), QColor(255, 255, 220, 50));
+        roundedBox(p, frame, 9, QPen(QColor(255, 206, 48), 2), Qt::NoBrush);
         // "TURN" tab on the frame's top right (the eyes sit on the top left).
         const QRectF tab(60.5, 1.5, 46, 15);
-        p.setPen(QPen(QColor(120, 80, 0), 1));
         QLinearGradient g(tab.topLeft(), tab.bottomLeft());
         g.setColorAt(0, QColor(255, 228, 120));
         g.setColorAt(1, QColor(245, 180, 30));
-        p.setBrush(g);
-        p.drawRoundedRect(tab, 6, 6);
+        roundedBox(p, tab, 6, QPen(QColor(120, 80, 0), 1), g);
         p.setPen(QColor(60, 36, 0));
         p.setFont(art::pixelFont(10, true));
         p.drawText(tab, Qt::AlignCenter, QStringLiteral("TURN"));
@@ -396,9 +395,7 @@ QPixmap penaltyMarker(qreal scale) {
 QPixmap notPlayingMarker(qreal scale) {
     return marker({89, 41}, scale, [](QPainter& p) {
         const QRectF plate(1.5, 1.5, 86, 38);
-        p.setPen(QPen(QColor(255, 255, 255, 170), 1.2));
-        p.setBrush(QColor(20, 30, 10, 150));
-        p.drawRoundedRect(plate, 8, 8);
+        roundedBox(p, plate, 8, QPen(QColor(255, 255, 255, 170), 1.2), QColor(20, 30, 10, 150));
         p.setPen(QColor(245, 245, 235));
         p.setFont(art::pixelFont(13, true));
         p.drawText(plate, Qt::AlignCenter, QStringLiteral("NOT\nPLAYING"));
