@@ -47,12 +47,15 @@ QFrame* panel(QWidget* parent, const char* name) {
     return frame;
 }
 
-QLabel* heading(QWidget* parent, const QString& text) {
-    auto* label = new QLabel(text, parent);
+// The panel's column, its heading on top.
+QVBoxLayout* headedColumn(QFrame* panel, const QString& heading) {
+    auto* column = new QVBoxLayout(panel);
+    auto* label = new QLabel(heading, panel);
     label->setTextFormat(Qt::PlainText);
     label->setFont(art::pixelFont(14, true));
     label->setStyleSheet("color: #1d3d22; background: transparent; border: none;");
-    return label;
+    column->addWidget(label);
+    return column;
 }
 
 // A lobby button that calls `clicked` on the lobby.
@@ -177,8 +180,7 @@ void Tlobby::buildHubRow(QWidget* row) {
 
 QFrame* Tlobby::buildTables(QWidget* parent) {
     QFrame* frame = panel(parent, "panel_tables");
-    auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(heading(frame, "Tables"));
+    QVBoxLayout* layout = headedColumn(frame, "Tables");
     tables_ = new QTreeWidget(frame);
     tables_->setObjectName("list_tables");
     tables_->setHeaderLabels({"Table", "Players", "Watching", "Game", "Computer"});
@@ -234,8 +236,7 @@ QFrame* Tlobby::buildTables(QWidget* parent) {
 
 QFrame* Tlobby::buildChat(QWidget* parent) {
     QFrame* frame = panel(parent, "panel_chat");
-    auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(heading(frame, "Lobby chat"));
+    QVBoxLayout* layout = headedColumn(frame, "Lobby chat");
     chat_ = new QTextBrowser(frame);
     chat_->setObjectName("text_chat");
     // Lines from strangers are text: no link opens, no markup is read.
