@@ -78,23 +78,13 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     return b;
 }
 
-// A white panel on the right that offers one way on: its words above a button.
-struct Offer {
-    const char* panel;
-    int top;
-    const char* label;
-    QString words;
-    int wordsHeight;
-    const char* button;
-    QString caption;
-    int buttonTop;
-};
-
-// The offer's button; the panel is its parent.
-QPushButton* offer(QWidget* parent, const Offer& o) {
-    QFrame* frame = whitePanel(parent, o.panel, QRect(464, o.top, 253, 240));
-    text(frame, o.label, o.words, QRect(12, 12, 229, o.wordsHeight), 14);
-    return button(frame, o.button, o.caption, QRect(51, o.buttonTop, 150, 32));
+// A white panel on the right that offers one way on: its words over the button the caller
+// adds.
+QFrame* offer(QWidget* parent, const char* name, int top, const char* label, const QString& words,
+              int wordsHeight) {
+    QFrame* frame = whitePanel(parent, name, QRect(464, top, 253, 240));
+    text(frame, label, words, QRect(12, 12, 229, wordsHeight), 14);
+    return frame;
 }
 
 bool startProgram(const QString& program, const QStringList& arguments) {
@@ -153,36 +143,28 @@ Tdownload::Tdownload(QWidget* parent)
     connect(abortbutton_, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
 
     // Upper right: the solo game.
+    QFrame* solo = offer(this, "Panel2", 7, "Label2",
+                         QStringLiteral("To proceed to the game without the ability to play "
+                                        "against others click the button below."),
+                         64);
     QPushButton* soloButton =
-        offer(this, {.panel = "Panel2",
-                     .top = 7,
-                     .label = "Label2",
-                     .words = QStringLiteral("To proceed to the game without the ability to play "
-                                             "against others click the button below."),
-                     .wordsHeight = 64,
-                     .button = "Button1",
-                     .caption = QStringLiteral("Play Solo Game"),
-                     .buttonTop = 84});
+        button(solo, "Button1", QStringLiteral("Play Solo Game"), QRect(51, 84, 150, 32));
     soloButton->setDefault(true);
     soloButton->setFocus();
-    text(soloButton->parentWidget(), "Label3",
+    text(solo, "Label3",
          QStringLiteral("Note: Even if you are playing offline, you will need to configure your "
                         "FIREWALL to allow the game to access the internet components."),
          QRect(12, 128, 229, 100), 13, true, "#d00000");
     connect(soloButton, &QPushButton::clicked, this, &Tdownload::Button1Click);
 
     // Lower right: the installed lobby program.
-    QPushButton* othersButton = offer(
-        this, {.panel = "Panel3",
-               .top = 254,
-               .label = "Label4",
-               .words = QStringLiteral("If you already have The Kavrel Hub and you wish to play "
-                                       "with others then click the button below to close this "
-                                       "game and open The Kavrel Hub."),
-               .wordsHeight = 96,
-               .button = "Button2",
-               .caption = QStringLiteral("Play with Others"),
-               .buttonTop = 120});
+    QFrame* others = offer(this, "Panel3", 254, "Label4",
+                           QStringLiteral("If you already have The Kavrel Hub and you wish to "
+                                          "play with others then click the button below to "
+                                          "close this game and open The Kavrel Hub."),
+                           96);
+    QPushButton* othersButton =
+        button(others, "Button2", QStringLiteral("Play with Others"), QRect(51, 120, 150, 32));
     connect(othersButton, &QPushButton::clicked, this, &Tdownload::Button2Click);
 
     http_ = new QNetworkAccessManager(this);
