@@ -292,9 +292,8 @@ void Tchat::addViewItems(QMenu* view) {
     QAction* four = addItem(view, "FourColourSuits1", "Four-Colour Suits");
     four->setCheckable(true);
     connect(four, &QAction::triggered, this, &Tchat::FourColourSuits1Click);
-    auto show = [this, four] { four->setChecked(session_->settings().fourColourSuits); };
-    connect(session_, &ClientSession::settingsChanged, four, show);
-    show();
+    session_->followSettings(
+        four, [this, four] { four->setChecked(session_->settings().fourColourSuits); });
 }
 
 void Tchat::layoutTable() {
@@ -336,9 +335,7 @@ void Tchat::zoomOut() {
 }
 
 void Tchat::FourColourSuits1Click(bool on) {
-    Settings settings = session_->settings();
-    settings.fourColourSuits = on;
-    session_->chooseSettings(settings);
+    session_->editSettings([on](Settings& s) { s.fourColourSuits = on; }, true);
 }
 
 void Tchat::addLevelItems(QMenu* options) {
@@ -355,17 +352,13 @@ void Tchat::addLevelItems(QMenu* options) {
         item->setActionGroup(group);
         item->setData(level);
         connect(item, &QAction::triggered, this, [this, level] {
-            Settings settings = session_->settings();
-            settings.botLevel = level;
-            session_->chooseSettings(settings);
+            session_->editSettings([level](Settings& s) { s.botLevel = level; }, true);
         });
     }
-    auto show = [this, levels] {
+    session_->followSettings(levels, [this, levels] {
         for (QAction* item : levels->actions())
             item->setChecked(item->data().toInt() == session_->settings().botLevel);
-    };
-    connect(session_, &ClientSession::settingsChanged, levels, show);
-    show();
+    });
 }
 
 void Tchat::FormCreate() {

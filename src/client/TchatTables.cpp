@@ -230,16 +230,12 @@ void Tchat::addHoldSeatsItem(QMenu* options) {
     hold->setObjectName("HoldSeats1");
     hold->setCheckable(true);
     connect(hold, &QAction::triggered, this, [this](bool on) {
-        Settings settings = session_->settings();
-        settings.holdSeats = on;
-        session_->chooseSettings(settings);
+        session_->editSettings([on](Settings& s) { s.holdSeats = on; }, true);
     });
-    auto show = [this, hold] {
+    session_->followSettings(hold, [this, hold] {
         hold->setChecked(session_->settings().holdSeats);
         if (server_) server_->setHoldSeats(session_->settings().holdSeats);
-    };
-    connect(session_, &ClientSession::settingsChanged, hold, show);
-    show();
+    });
 }
 
 } // namespace pelvo

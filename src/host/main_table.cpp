@@ -6,12 +6,12 @@
 #include "host/HubReporter.h"
 #include "host/MetricsEndpoint.h"
 #include "host/TServer.h"
-#include "net/SignalWatcher.h"
 #include "net/TSock.h"
 #include "protocol/Commands.h"
 #include "protocol/Fields.h"
 #include "protocol/Ports.h"
 #include "service/DescriptorLimit.h"
+#include "service/ServiceProgram.h"
 
 // Qt
 #include <QCommandLineParser>
@@ -23,9 +23,7 @@
 #include <QTextStream>
 
 // std
-#include <csignal>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -33,24 +31,17 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     // Every connection, on the game port and the metrics port, takes a descriptor.
     pelvo::raiseOpenFileLimit();
-    // SIGTERM, SIGINT and SIGHUP close the table in order; caught before anyone can connect.
-    pelvo::SignalWatcher stopSignals(pelvo::SignalWatcher::stopSignals());
-    // A log reader that went away (a hub that started this table and died) must not end the
-    // games at this table: writes to a closed stderr fail quietly instead.
-    std::signal(SIGPIPE, SIG_IGN);
-    QCoreApplication::setApplicationName(QStringLiteral("pelvo-table"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    const QString about = QStringLiteral(
         "A Pelvo table without a window. The first connection gets slot 1 and with it the right\n"
         "to start games and remove players; when it leaves, the right passes to the connected\n"
         "player in the lowest slot. A seat whose player leaves is played by the computer (and\n"
         "kept a while for that player during a game). Runs until SIGTERM, SIGINT or SIGHUP,\n"
         "then tells everyone \"The table is closing.\", closes every connection and exits 0.\n"
-        "Logs one key=value line per event on stderr."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+        "Logs one key=value line per event on stderr.");
+    // SIGTERM, SIGINT and SIGHUP close the table in order.
+    pelvo::ServiceProgram program(QStringLiteral("pelvo-table"),
+                                  QString::fromLatin1(pelvo::wire::version), about);
+    QCommandLineParser& parser = program.parser;
     const QCommandLineOption portOption(
         QStringLiteral("port"),
         QStringLiteral("TCP port to listen on (default: PELVO_PORT or 7772)."),
@@ -156,15 +147,19 @@ int main(int argc, char** argv) {
         }
     }
 
-    int reserveSeconds = -1;
-    if (parser.isSet(reserveOption)) {
-        const auto n = pelvo::toInt(parser.value(reserveOption));
-        if (!n || *n < 0) {
-            err << "pelvo-table: not a number of seconds: " << parser.value(reserveOption) << "\n";
-            return 2;
+    // A number of seconds of at least `least` into `seconds`, when the option is given.
+    const auto readSeconds = [&](const QCommandLineOption& option, int least, int& seconds) {
+        if (!parser.isSet(option)) return true;
+        const auto n = pelvo::toInt(parser.value(option));
+        if (!n || *n < least) {
+            err << "pelvo-table: not a number of seconds: " << parser.value(option) << "\n";
+            return false;
         }
-        reserveSeconds = *n;
-    }
+        seconds = *n;
+        return true;
+    };
+    int reserveSeconds = -1;
+    if (!readSeconds(reserveOption, 0, reserveSeconds)) return 2;
 
     QUrl hubUrl;
     if (parser.isSet(hubOption)) {
@@ -179,14 +174,7 @@ int main(int argc, char** argv) {
         }
     }
     int idleSeconds = 0;
-    if (parser.isSet(idleOption)) {
-        const auto n = pelvo::toInt(parser.value(idleOption));
-        if (!n || *n < 1) {
-            err << "pelvo-table: not a number of seconds: " << parser.value(idleOption) << "\n";
-            return 2;
-        }
-        idleSeconds = *n;
-    }
+    if (!readSeconds(idleOption, 1, idleSeconds)) return 2;
 
     pelvo::TServer server(pelvo::TServer::Options{
         .windowless = true, .reserveSeconds = reserveSeconds, .holdSeats = true});
@@ -275,11 +263,10 @@ int main(int argc, char** argv) {
         idleCheck.start();
     }
 
-    QObject::connect(&stopSignals, &pelvo::SignalWatcher::caught, &app, [&](int number) {
+    QObject::connect(&program.stopSignals, &pelvo::SignalWatcher::caught, &app, [&](int number) {
         if (server.closing()) return; // a second signal while closing changes nothing
-        const char* name = sigabbrev_np(number);
-        server.eventLog(pelvo::eventLine(u"pelvo-table", "stop",
-                                         {{"signal", QString::fromLatin1(name ? name : "?")}}));
+        server.eventLog(
+            pelvo::eventLine(u"pelvo-table", "stop", {{"signal", pelvo::signalName(number)}}));
         server.closeTable([] { QCoreApplication::exit(0); });
     });
 

@@ -113,16 +113,33 @@ std::optional<QString> cleanName(const QString& raw) {
     return name;
 }
 
-Read<CreateRequest> readCreate(QByteArrayView body) {
+namespace {
+
+// A body that is an object with a good "name": how a create request and a table's report begin.
+struct Named {
+    QJsonObject object;
+    QString name;
+};
+
+Read<Named> readNamed(QByteArrayView body) {
     auto object = readObject(body);
     if (auto* r = std::get_if<Refusal>(&object)) return *r;
-    const QJsonObject& o = std::get<QJsonObject>(object);
-    CreateRequest request;
+    QJsonObject& o = std::get<QJsonObject>(object);
     const auto name = cleanName(o.value(QLatin1String("name")).toString());
     if (!name)
         return bad(
             QStringLiteral("\"name\" must be text of 1 to %1 characters.").arg(MaxNameLength));
-    request.name = *name;
+    return Named{std::move(o), *name};
+}
+
+} // namespace
+
+Read<CreateRequest> readCreate(QByteArrayView body) {
+    auto named = readNamed(body);
+    if (auto* r = std::get_if<Refusal>(&named)) return *r;
+    const QJsonObject& o = std::get<Named>(named).object;
+    CreateRequest request;
+    request.name = std::get<Named>(named).name;
     const auto isPrivate = readFlag(o.value(QLatin1String("private")));
     if (!isPrivate) return bad(QStringLiteral("\"private\" must be true or false."));
     request.isPrivate = *isPrivate;
@@ -136,15 +153,11 @@ namespace {
 
 // The fields a registration and a report share; `counts`: the seat counts are required.
 Read<TableReport> readTable(QByteArrayView body, bool counts) {
-    auto object = readObject(body);
-    if (auto* r = std::get_if<Refusal>(&object)) return *r;
-    const QJsonObject& o = std::get<QJsonObject>(object);
+    auto named = readNamed(body);
+    if (auto* r = std::get_if<Refusal>(&named)) return *r;
+    const QJsonObject& o = std::get<Named>(named).object;
     TableReport report;
-    const auto name = cleanName(o.value(QLatin1String("name")).toString());
-    if (!name)
-        return bad(
-            QStringLiteral("\"name\" must be text of 1 to %1 characters.").arg(MaxNameLength));
-    report.name = *name;
+    report.name = std::get<Named>(named).name;
     const auto port = wholeNumber(o.value(QLatin1String("port")), 1, 65535);
     if (!port) return bad(QStringLiteral("\"port\" must be a number from 1 to 65535."));
     report.port = quint16(*port);

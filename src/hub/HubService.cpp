@@ -155,6 +155,16 @@ QString HubService::listedAddress(const QHostAddress& peer) const {
     return peer.isLoopback() ? options_.publicAddress : plain(peer).toString();
 }
 
+QHttpServerResponse HubService::tooOften(const QString& message) {
+    ++counters_.rateLimited;
+    return error(Status::TooManyRequests, QStringLiteral("rate_limited"), message);
+}
+
+QHttpServerResponse HubService::malformed(const Refusal& r) {
+    ++counters_.badRequests;
+    return refusal(r);
+}
+
 void HubService::routes() {
     http_->route(QStringLiteral("/healthz"), Method::Get, [this] {
         ++counters_.requests;
@@ -176,11 +186,8 @@ void HubService::routes() {
                      ++counters_.requests;
                      ++counters_.codeLookups;
                      // Counted before the code is even read, so guessing costs the same.
-                     if (!lookups_.take(addressKey(request.remoteAddress()))) {
-                         ++counters_.rateLimited;
-                         return error(Status::TooManyRequests, QStringLiteral("rate_limited"),
-                                      QStringLiteral("Too many codes tried; wait a minute."));
-                     }
+                     if (!lookups_.take(addressKey(request.remoteAddress())))
+                         return tooOften(QStringLiteral("Too many codes tried; wait a minute."));
                      const auto code = normaliseCode(text);
                      const Listing* l = code ? registry_.byCode(*code) : nullptr;
                      if (!l) {
@@ -244,15 +251,9 @@ void HubService::createTable(const QHttpServerRequest& request, QHttpServerRespo
         return answer(error(Status::ServiceUnavailable, QStringLiteral("hub_full"),
                             QStringLiteral("The hub is stopping.")));
     auto parsed = readCreate(request.body());
-    if (auto* r = std::get_if<Refusal>(&parsed)) {
-        ++counters_.badRequests;
-        return answer(refusal(*r));
-    }
-    if (!creates_.take(who)) {
-        ++counters_.rateLimited;
-        return answer(error(Status::TooManyRequests, QStringLiteral("rate_limited"),
-                            QStringLiteral("Too many tables asked for; wait a minute.")));
-    }
+    if (auto* r = std::get_if<Refusal>(&parsed)) return answer(malformed(*r));
+    if (!creates_.take(who))
+        return answer(tooOften(QStringLiteral("Too many tables asked for; wait a minute.")));
     if (registry_.countByCreator(who) + startingBy_.value(who) >= options_.tablesPerAddress)
         return answer(error(Status::TooManyRequests, QStringLiteral("too_many_tables"),
                             QStringLiteral("Your address has %1 tables already; close one first.")
@@ -315,15 +316,9 @@ void HubService::registerTable(const QHttpServerRequest& request,
     const QString who = addressKey(peer);
     const auto answer = [&](const QHttpServerResponse& r) { r.write(std::move(responder)); };
     auto parsed = readRegister(request.body());
-    if (auto* r = std::get_if<Refusal>(&parsed)) {
-        ++counters_.badRequests;
-        return answer(refusal(*r));
-    }
-    if (!registers_.take(who)) {
-        ++counters_.rateLimited;
-        return answer(error(Status::TooManyRequests, QStringLiteral("rate_limited"),
-                            QStringLiteral("Too many registrations; wait a minute.")));
-    }
+    if (auto* r = std::get_if<Refusal>(&parsed)) return answer(malformed(*r));
+    if (!registers_.take(who))
+        return answer(tooOften(QStringLiteral("Too many registrations; wait a minute.")));
     TableReport report = std::get<TableReport>(parsed);
     report.code.clear(); // a code is the hub's to give
     int fromThere = 0;
@@ -401,15 +396,12 @@ void HubService::report(const QString& id, const QHttpServerRequest& request,
     }
     if (!reports_.take(id.left(64))) {
         ++counters_.reportsRefused;
-        ++counters_.rateLimited;
-        return answer(error(Status::TooManyRequests, QStringLiteral("rate_limited"),
-                            QStringLiteral("Reports come at most a few a second.")));
+        return answer(tooOften(QStringLiteral("Reports come at most a few a second.")));
     }
     auto parsed = readReport(request.body());
     if (auto* r = std::get_if<Refusal>(&parsed)) {
         ++counters_.reportsRefused;
-        ++counters_.badRequests;
-        return answer(refusal(*r));
+        return answer(malformed(*r));
     }
     TableReport report = std::get<TableReport>(parsed);
     if (l) {
@@ -435,11 +427,8 @@ void HubService::adopt(const QString& id, const QString& key, const TableReport&
         return answer(error(Status::Forbidden, QStringLiteral("wrong_key"),
                             QStringLiteral("Register first: POST /v1/register.")));
     // The tables on this machine come back all at once after a restart; they are ours.
-    if (!peer.isLoopback() && !registers_.take(addressKey(peer))) {
-        ++counters_.rateLimited;
-        return answer(error(Status::TooManyRequests, QStringLiteral("rate_limited"),
-                            QStringLiteral("Too many registrations; wait a minute.")));
-    }
+    if (!peer.isLoopback() && !registers_.take(addressKey(peer)))
+        return answer(tooOften(QStringLiteral("Too many registrations; wait a minute.")));
     if (adopting_.contains(id) || registry_.size() + starting_ >= options_.maxTables)
         return answer(error(Status::ServiceUnavailable, QStringLiteral("hub_full"),
                             QStringLiteral("Try again in a moment.")));

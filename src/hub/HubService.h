@@ -24,12 +24,14 @@
 
 class QHttpServer;
 class QHttpServerRequest;
+class QHttpServerResponse;
 class QHttpServerResponder;
 class QTcpServer;
 
 namespace pelvo::hub {
 class ByteCappedListener;
-}
+struct Refusal;
+} // namespace pelvo::hub
 
 namespace pelvo::hub {
 
@@ -107,6 +109,10 @@ private:
     void adopt(const QString& id, const QString& key, const TableReport& report,
                const QHostAddress& peer, QHttpServerResponder&& responder);
     void sweep();
+    // A request that comes too often, counted and told to wait.
+    QHttpServerResponse tooOften(const QString& message);
+    // A malformed request, counted and told what is wrong.
+    QHttpServerResponse malformed(const Refusal& r);
     void log(const char* event, std::initializer_list<LogField> fields) const;
     QString listedAddress(const QHostAddress& peer) const;
     int reportSeconds() const;

@@ -6,9 +6,9 @@
 #include "host/EventLog.h"
 #include "hub/HubService.h"
 #include "hub/LocalTableLauncher.h"
-#include "net/SignalWatcher.h"
 #include "protocol/Commands.h"
 #include "service/DescriptorLimit.h"
+#include "service/ServiceProgram.h"
 
 // Qt
 #include <QCommandLineParser>
@@ -21,8 +21,6 @@
 
 // std
 #include <algorithm>
-#include <csignal>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -39,20 +37,14 @@ std::optional<int> number(const QString& text, int low, int high) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    pelvo::SignalWatcher stopSignals(pelvo::SignalWatcher::stopSignals());
-    // A log reader that went away must not take the hub with it.
-    std::signal(SIGPIPE, SIG_IGN);
-    QCoreApplication::setApplicationName(QStringLiteral("pelvo-hub"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(pelvo::wire::version));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    const QString about = QStringLiteral(
         "Lists Pelvo tables, starts pelvo-table processes for players, gives private tables\n"
         "join codes and runs the lobby chat, over HTTP and a WebSocket (see docs/hub.md).\n"
         "Runs until SIGTERM, SIGINT or SIGHUP; then closes the tables it started (unless\n"
-        "--keep-tables) and exits 0. Logs one key=value line per event on stderr."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+        "--keep-tables) and exits 0. Logs one key=value line per event on stderr.");
+    pelvo::ServiceProgram program(QStringLiteral("pelvo-hub"),
+                                  QString::fromLatin1(pelvo::wire::version), about);
+    QCommandLineParser& parser = program.parser;
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("TCP port of the hub (default 7780)."),
                                         QStringLiteral("N"), QStringLiteral("7780"));
@@ -211,12 +203,11 @@ int main(int argc, char** argv) {
     }
 
     const bool keepTables = parser.isSet(keepOption);
-    QObject::connect(&stopSignals, &pelvo::SignalWatcher::caught, &app, [&](int signal) {
+    QObject::connect(&program.stopSignals, &pelvo::SignalWatcher::caught, &app, [&](int signal) {
         if (!hub.serving()) return;
-        const char* name = sigabbrev_np(signal);
         hub.eventLog(
             pelvo::eventLine(u"pelvo-hub", "stop",
-                             {{"signal", QString::fromLatin1(name ? name : "?")},
+                             {{"signal", pelvo::signalName(signal)},
                               {"tables", QString::fromLatin1(keepTables ? "kept" : "closed")}}));
         if (keepTables) launcher.detach();
         hub.shutdown(keepTables, [] { QCoreApplication::exit(0); });

@@ -125,10 +125,15 @@ QString TSock::HostName() const {
     return m_hostName;
 }
 
-void TSock::setHostName(const QString& name) {
+void TSock::setAddressPart(QString& part, const QString& value, const char* partName) {
     if (Connected())
-        info(InfoLookup, QStringLiteral("Setting HostName While Connected Has No Effect"));
-    m_hostName = name;
+        info(InfoLookup, QStringLiteral("Setting %1 While Connected Has No Effect")
+                             .arg(QLatin1StringView(partName)));
+    part = value;
+}
+
+void TSock::setHostName(const QString& name) {
+    setAddressPart(m_hostName, name, "HostName");
 }
 
 QString TSock::PortName() const {
@@ -136,9 +141,7 @@ QString TSock::PortName() const {
 }
 
 void TSock::setPortName(const QString& name) {
-    if (Connected())
-        info(InfoLookup, QStringLiteral("Setting PortName While Connected Has No Effect"));
-    m_portName = name;
+    setAddressPart(m_portName, name, "PortName");
 }
 
 bool TSock::Listen() const {

@@ -83,6 +83,8 @@ private:
     enum class State { Closed, Connecting, ConnectFailed, Connected, Listening, ListenFailed };
 
     void info(int code, const QString& text);
+    // The host and port take effect at the next connection; set while connected, it says so.
+    void setAddressPart(QString& part, const QString& value, const char* partName);
     void fireError(int err);
     void createNotifiers();
     void dropNotifiers();

@@ -17,29 +17,17 @@ QString escaped(QStringView text, bool quotes) {
             out += c;
             continue;
         }
-        switch (c.unicode()) {
-        case '"':
-            out += QLatin1String("\\\"");
-            break;
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        default:
-            if (!escapedAsNumber(c))
-                out += c;
-            else if (c.unicode() <= 0xFF)
-                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        // Quote, backslash, newline, return and tab: a backslash and a letter.
+        const qsizetype letter = QStringView(u"\"\\\n\r\t").indexOf(c);
+        if (letter >= 0) {
+            out += u'\\';
+            out += QLatin1Char("\"\\nrt"[letter]);
+        } else if (!escapedAsNumber(c)) {
+            out += c;
+        } else if (c.unicode() <= 0xFF) {
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         }
     }
     return out;

@@ -57,6 +57,15 @@ void ClientSession::chooseSettings(const Settings& settings) {
     emit settingsChosen();
 }
 
+void ClientSession::editSettings(const std::function<void(Settings&)>& edit, bool chosen) {
+    Settings s = settings_;
+    edit(s);
+    if (chosen)
+        chooseSettings(s);
+    else
+        setSettings(s);
+}
+
 // ---------------------------------------------------------------- connection
 
 void ClientSession::connectToHost(const QString& address, const QString& name) {

@@ -43,6 +43,14 @@ public:
     // The player chose new settings in a menu or window: as setSettings, then settingsChosen
     // (the window writes the settings file).
     void chooseSettings(const Settings& settings);
+    // Edits a copy of the settings and puts it in their place: as chooseSettings when `chosen`,
+    // else as setSettings.
+    void editSettings(const std::function<void(Settings&)>& edit, bool chosen = false);
+    // Calls `show` now and after every change of the settings, as long as `context` lives.
+    template <class Show> void followSettings(const QObject* context, Show show) {
+        show();
+        connect(this, &ClientSession::settingsChanged, context, std::move(show));
+    }
 
     // ---- Connection ----
     Connection& connection() { return *connection_; }

@@ -78,6 +78,15 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     return b;
 }
 
+// A white panel on the right that offers one way on: its words over the button the caller
+// adds.
+QFrame* offer(QWidget* parent, const char* name, int top, const char* label, const QString& words,
+              int wordsHeight) {
+    QFrame* frame = whitePanel(parent, name, QRect(464, top, 253, 240));
+    text(frame, label, words, QRect(12, 12, 229, wordsHeight), 14);
+    return frame;
+}
+
 bool startProgram(const QString& program, const QStringList& arguments) {
     // A downloaded file arrives without the execute bit.
     QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeGroup |
@@ -135,11 +144,10 @@ Tdownload::Tdownload(QWidget* parent)
     connect(abortbutton_, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
 
     // Upper right: the solo game.
-    QFrame* solo = whitePanel(this, "Panel2", QRect(464, 7, 253, 240));
-    text(solo, "Label2",
-         QStringLiteral("To proceed to the game without the ability to play against others "
-                        "click the button below."),
-         QRect(12, 12, 229, 64), 14);
+    QFrame* solo = offer(this, "Panel2", 7, "Label2",
+                         QStringLiteral("To proceed to the game without the ability to play "
+                                        "against others click the button below."),
+                         64);
     QPushButton* soloButton =
         button(solo, "Button1", QStringLiteral("Play Solo Game"), QRect(51, 84, 150, 32));
     soloButton->setDefault(true);
@@ -151,11 +159,11 @@ Tdownload::Tdownload(QWidget* parent)
     connect(soloButton, &QPushButton::clicked, this, &Tdownload::Button1Click);
 
     // Lower right: the installed lobby program.
-    QFrame* others = whitePanel(this, "Panel3", QRect(464, 254, 253, 240));
-    text(others, "Label4",
-         QStringLiteral("If you already have The Kavrel Hub and you wish to play with others then "
-                        "click the button below to close this game and open The Kavrel Hub."),
-         QRect(12, 12, 229, 96), 14);
+    QFrame* others = offer(this, "Panel3", 254, "Label4",
+                           QStringLiteral("If you already have The Kavrel Hub and you wish to "
+                                          "play with others then click the button below to "
+                                          "close this game and open The Kavrel Hub."),
+                           96);
     QPushButton* othersButton =
         button(others, "Button2", QStringLiteral("Play with Others"), QRect(51, 120, 150, 32));
     connect(othersButton, &QPushButton::clicked, this, &Tdownload::Button2Click);

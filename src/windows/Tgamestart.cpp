@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 
 namespace pelvo {
@@ -194,13 +195,17 @@ struct Tgamestart::Impl {
     ClientSession& session;
     RoundsField* edit = nullptr;
     UpDown* updown = nullptr;
-    BoxButton* bot3 = nullptr;
-    BoxButton* bot4 = nullptr;
     QAbstractButton* start = nullptr;
+    // The computer-player boxes of seats 3 and 4 and the settings they show.
+    struct Box {
+        BoxButton* button = nullptr;
+        int Settings::*setting = nullptr;
+    };
+    std::array<Box, 2> boxes{};
 
-    BoxButton* box(const QString& name) const {
-        if (name == u"image_bot3") return bot3;
-        if (name == u"image_bot4") return bot4;
+    const Box* box(const QString& name) const {
+        for (const Box& b : boxes)
+            if (b.button->objectName() == name) return &b;
         return nullptr;
     }
 };
@@ -254,8 +259,10 @@ Tgamestart::Tgamestart(ClientSession& session, QWidget* parent)
         label->setGeometry(86, top + 3, 150, 24);
         return box;
     };
-    d->bot3 = makeBox(QStringLiteral("image_bot3"), QStringLiteral("Bot for Player 3"), 88);
-    d->bot4 = makeBox(QStringLiteral("image_bot4"), QStringLiteral("Bot for Player 4"), 124);
+    d->boxes[0] = {makeBox(QStringLiteral("image_bot3"), QStringLiteral("Bot for Player 3"), 88),
+                   &Settings::bot3};
+    d->boxes[1] = {makeBox(QStringLiteral("image_bot4"), QStringLiteral("Bot for Player 4"), 124),
+                   &Settings::bot4};
 
     d->start = new StartButton(this);
     d->start->setObjectName(QStringLiteral("button_start"));
@@ -263,17 +270,16 @@ Tgamestart::Tgamestart(ClientSession& session, QWidget* parent)
     connect(d->start, &QAbstractButton::clicked, this, &Tgamestart::button_startClick);
 
     // Rounds and boxes show the session's settings.
-    showSettings();
-    connect(&session, &ClientSession::settingsChanged, this, &Tgamestart::showSettings);
+    session.followSettings(this, [this] { showSettings(); });
 }
 
 void Tgamestart::showSettings() {
     const Settings& s = d->session.settings();
     d->updown->setPosition(s.playtoscore);
-    for (BoxButton* box : {d->bot3, d->bot4}) {
-        const int index = (box == d->bot3 ? s.bot3 : s.bot4) == 1 ? 1 : 0; // two pictures only
-        box->setChecked(index == 1);
-        box->setProperty("Tag", index);
+    for (const Impl::Box& box : d->boxes) {
+        const int index = s.*box.setting == 1 ? 1 : 0; // two pictures only
+        box.button->setChecked(index == 1);
+        box.button->setProperty("Tag", index);
     }
 }
 
@@ -282,26 +288,24 @@ Tgamestart::~Tgamestart() {
 }
 
 void Tgamestart::changebox(const QString& name, int value) {
-    BoxButton* box = d->box(name);
+    const Impl::Box* box = d->box(name);
     if (!box) return;
-    Settings s = d->session.settings();
-    (box == d->bot3 ? s.bot3 : s.bot4) = value == 1 ? 1 : 0; // only two pictures exist
-    d->session.setSettings(s);
+    // Only two pictures exist.
+    d->session.editSettings(
+        [setting = box->setting, value](Settings& s) { s.*setting = value == 1 ? 1 : 0; });
 }
 
 int Tgamestart::boxTag(const QString& name) const {
-    const BoxButton* box = d->box(name);
-    if (!box) return 0;
-    return box == d->bot3 ? d->session.settings().bot3 : d->session.settings().bot4;
+    const Impl::Box* box = d->box(name);
+    return box ? d->session.settings().*box->setting : 0;
 }
 
 int Tgamestart::rounds() const {
     return d->session.settings().playtoscore;
 }
 void Tgamestart::setRounds(int position) {
-    Settings s = d->session.settings();
-    s.playtoscore = std::clamp(position, minRounds, maxRounds);
-    d->session.setSettings(s);
+    d->session.editSettings(
+        [position](Settings& s) { s.playtoscore = std::clamp(position, minRounds, maxRounds); });
 }
 
 void Tgamestart::keyPressEvent(QKeyEvent* event) {

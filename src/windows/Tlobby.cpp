@@ -47,20 +47,26 @@ QFrame* panel(QWidget* parent, const char* name) {
     return frame;
 }
 
-QLabel* heading(QWidget* parent, const QString& text) {
-    auto* label = new QLabel(text, parent);
+// The panel's column, its heading on top.
+QVBoxLayout* headedColumn(QFrame* panel, const QString& heading) {
+    auto* column = new QVBoxLayout(panel);
+    auto* label = new QLabel(heading, panel);
     label->setTextFormat(Qt::PlainText);
     label->setFont(art::pixelFont(14, true));
     label->setStyleSheet("color: #1d3d22; background: transparent; border: none;");
-    return label;
+    column->addWidget(label);
+    return column;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+// A lobby button that calls `clicked` on the lobby.
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, Tlobby* lobby,
+                    void (Tlobby::*clicked)()) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setFont(art::pixelFont(13, true));
     b->setCursor(Qt::PointingHandCursor);
     b->setStyleSheet(QString::fromLatin1(ButtonStyle));
+    QObject::connect(b, &QPushButton::clicked, lobby, clicked);
     return b;
 }
 
@@ -149,7 +155,8 @@ void Tlobby::buildHubRow(QWidget* row) {
     name_->setObjectName("edit_name");
     name_->setMaxLength(64);
     name_->setFixedWidth(150);
-    QPushButton* connectButton = button(row, "button_connect", "Connect");
+    QPushButton* connectButton =
+        button(row, "button_connect", "Connect", this, &Tlobby::connectClicked);
     auto* hubCaption = caption("&Hub:");
     hubCaption->setBuddy(hub_);
     auto* nameCaption = caption("Your &name:");
@@ -168,14 +175,12 @@ void Tlobby::buildHubRow(QWidget* row) {
     grid->setColumnStretch(2, 1);
     setStatus(QStringLiteral("Type the address of a hub and press Connect."));
 
-    connect(connectButton, &QPushButton::clicked, this, &Tlobby::connectClicked);
     connect(hub_->lineEdit(), &QLineEdit::returnPressed, this, &Tlobby::connectClicked);
 }
 
 QFrame* Tlobby::buildTables(QWidget* parent) {
     QFrame* frame = panel(parent, "panel_tables");
-    auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(heading(frame, "Tables"));
+    QVBoxLayout* layout = headedColumn(frame, "Tables");
     tables_ = new QTreeWidget(frame);
     tables_->setObjectName("list_tables");
     tables_->setHeaderLabels({"Table", "Players", "Watching", "Game", "Computer"});
@@ -199,9 +204,10 @@ QFrame* Tlobby::buildTables(QWidget* parent) {
     (new QVBoxLayout(tables_->viewport()))->addWidget(noTables_);
 
     auto* buttons = new QHBoxLayout;
-    QPushButton* join = button(frame, "button_join", "&Join");
-    QPushButton* watch = button(frame, "button_watch", "&Watch");
-    QPushButton* create = button(frame, "button_createtable", "&Create a Table…");
+    QPushButton* join = button(frame, "button_join", "&Join", this, &Tlobby::joinClicked);
+    QPushButton* watch = button(frame, "button_watch", "&Watch", this, &Tlobby::watchClicked);
+    QPushButton* create =
+        button(frame, "button_createtable", "&Create a Table…", this, &Tlobby::createClicked);
     buttons->addWidget(join);
     buttons->addWidget(watch);
     buttons->addStretch(1);
@@ -216,17 +222,13 @@ QFrame* Tlobby::buildTables(QWidget* parent) {
     code_->setMaxLength(16);
     code_->setPlaceholderText("e.g. K7QF2M");
     codeCaption->setBuddy(code_);
-    QPushButton* byCode = button(frame, "button_code", "Join by Code");
+    QPushButton* byCode = button(frame, "button_code", "Join by Code", this, &Tlobby::codeClicked);
     codeRow->addWidget(codeCaption);
     codeRow->addWidget(code_, 1);
     codeRow->addWidget(byCode);
     layout->addLayout(codeRow);
     actions_ = {join, watch, create, byCode};
 
-    connect(join, &QPushButton::clicked, this, &Tlobby::joinClicked);
-    connect(watch, &QPushButton::clicked, this, &Tlobby::watchClicked);
-    connect(create, &QPushButton::clicked, this, &Tlobby::createClicked);
-    connect(byCode, &QPushButton::clicked, this, &Tlobby::codeClicked);
     connect(code_, &QLineEdit::returnPressed, this, &Tlobby::codeClicked);
     connect(tables_, &QTreeWidget::itemDoubleClicked, this, &Tlobby::joinClicked);
     return frame;
@@ -234,8 +236,7 @@ QFrame* Tlobby::buildTables(QWidget* parent) {
 
 QFrame* Tlobby::buildChat(QWidget* parent) {
     QFrame* frame = panel(parent, "panel_chat");
-    auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(heading(frame, "Lobby chat"));
+    QVBoxLayout* layout = headedColumn(frame, "Lobby chat");
     chat_ = new QTextBrowser(frame);
     chat_->setObjectName("text_chat");
     // Lines from strangers are text: no link opens, no markup is read.
@@ -251,11 +252,10 @@ QFrame* Tlobby::buildChat(QWidget* parent) {
     say_->setMaxLength(hub::MaxChatLength);
     say_->setEnabled(false);
     say_->setPlaceholderText("Say something to the lobby");
-    QPushButton* send = button(frame, "button_send", "Send");
+    QPushButton* send = button(frame, "button_send", "Send", this, &Tlobby::sendClicked);
     row->addWidget(say_, 1);
     row->addWidget(send);
     layout->addLayout(row);
-    connect(send, &QPushButton::clicked, this, &Tlobby::sendClicked);
     connect(say_, &QLineEdit::returnPressed, this, &Tlobby::sendClicked);
     return frame;
 }
@@ -276,8 +276,9 @@ QFrame* Tlobby::buildCode(QWidget* parent) {
     codeLabel_->setFont(mono);
     codeLabel_->setStyleSheet("color: #8a1010; background: white; border: 1px dashed #8a1010;"
                               " border-radius: 4px; padding: 2px 10px;");
-    QPushButton* copy = button(frame, "button_copy", "Cop&y");
-    QPushButton* go = button(frame, "button_gotable", "&Go to My Table");
+    QPushButton* copy = button(frame, "button_copy", "Cop&y", this, &Tlobby::copyClicked);
+    QPushButton* go =
+        button(frame, "button_gotable", "&Go to My Table", this, &Tlobby::goToMyTableClicked);
     go->setDefault(true);
     auto* hint = new QLabel("Give it to your friends: they type it beside Join by Code.", frame);
     hint->setWordWrap(true);
@@ -289,8 +290,6 @@ QFrame* Tlobby::buildCode(QWidget* parent) {
     layout->addWidget(codeLabel_);
     layout->addWidget(copy);
     layout->addWidget(go);
-    connect(copy, &QPushButton::clicked, this, &Tlobby::copyClicked);
-    connect(go, &QPushButton::clicked, this, &Tlobby::goToMyTableClicked);
     return frame;
 }
 

@@ -226,22 +226,23 @@ void Ttallylist::buildControls() {
                   {sessionLeft, top, valueWidth, 18}, number, true);
     }
 
-    // The two lists.
-    makeLabel(this, QStringLiteral("label_checklist"), QStringLiteral("Players In Current Game"),
-              {10, 134, 223, 18}, Qt::AlignLeft | Qt::AlignVCenter, true);
-    checklist_ = new QListWidget(this);
-    checklist_->setObjectName(QStringLiteral("checklist"));
-    checklist_->setGeometry(8, 154, 225, 152);
-    checklist_->setItemDelegate(
-        new TickDelegate(checklist_, [this](QListWidgetItem* item) { checklistClickCheck(item); }));
-
-    makeLabel(this, QStringLiteral("label_tallied"), QStringLiteral("Players Being Tallied"),
-              {244, 134, 223, 18}, Qt::AlignLeft | Qt::AlignVCenter, true);
-    tally_ = new QListWidget(this);
-    tally_->setObjectName(QStringLiteral("listbox_tally"));
-    tally_->setGeometry(242, 154, 225, 152);
-    tally_->setItemDelegate(
-        new TickDelegate(tally_, [this](QListWidgetItem* item) { listbox_tallyClickCheck(item); }));
+    // The two lists, captioned; their tick boxes call `ticked`.
+    using Ticked = void (Ttallylist::*)(QListWidgetItem*);
+    const auto makeList = [&](const QString& labelName, const char* text, const QString& listName,
+                              int left, Ticked ticked) {
+        makeLabel(this, labelName, QString::fromLatin1(text), {left + 2, 134, 223, 18},
+                  Qt::AlignLeft | Qt::AlignVCenter, true);
+        auto* list = new QListWidget(this);
+        list->setObjectName(listName);
+        list->setGeometry(left, 154, 225, 152);
+        list->setItemDelegate(new TickDelegate(
+            list, [this, ticked](QListWidgetItem* item) { (this->*ticked)(item); }));
+        return list;
+    };
+    checklist_ = makeList(QStringLiteral("label_checklist"), "Players In Current Game",
+                          QStringLiteral("checklist"), 8, &Ttallylist::checklistClickCheck);
+    tally_ = makeList(QStringLiteral("label_tallied"), "Players Being Tallied",
+                      QStringLiteral("listbox_tally"), 242, &Ttallylist::listbox_tallyClickCheck);
     connect(tally_, &QListWidget::currentRowChanged, this, [this] { listbox_tallyClick(); });
 
     auto* reset = new QPushButton(QStringLiteral("Reset Tally"), this);

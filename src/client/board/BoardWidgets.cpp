@@ -13,6 +13,27 @@
 
 namespace pelvo::board {
 
+void makeOverlay(QWidget* layer, const QString& name) {
+    layer->setObjectName(name);
+    layer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    layer->setAttribute(Qt::WA_TranslucentBackground);
+    layer->setFocusPolicy(Qt::NoFocus);
+    layer->hide();
+}
+
+void paintPanel(QPainter& p, const QRectF& area, qreal radius, const QColor& top,
+                const QColor& bottom, const QPen& outline) {
+    QPainterPath path;
+    path.addRoundedRect(area, radius, radius);
+    p.fillPath(path.translated(1, 2), QColor(0, 0, 0, 70));
+    QLinearGradient g(area.topLeft(), area.bottomLeft());
+    g.setColorAt(0, top);
+    g.setColorAt(1, bottom);
+    p.fillPath(path, g);
+    p.setPen(outline);
+    p.drawPath(path);
+}
+
 Picture::Picture(QWidget* parent, const QString& name, QRect geometry) : QLabel(parent) {
     setObjectName(name);
     setGeometry(geometry);
@@ -65,25 +86,14 @@ void Banner::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
-    QPainterPath ribbon;
-    ribbon.addRoundedRect(r, 10, 10);
-    p.fillPath(ribbon.translated(1, 2), QColor(0, 0, 0, 70));
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, QColor(255, 248, 214));
-    g.setColorAt(1, QColor(246, 214, 120));
-    p.fillPath(ribbon, g);
-    p.setPen(QPen(QColor(150, 100, 10), 1.5));
-    p.drawPath(ribbon);
+    paintPanel(p, r, 10, QColor(255, 248, 214), QColor(246, 214, 120),
+               QPen(QColor(150, 100, 10), 1.5));
     p.setPen(QPen(QColor(255, 255, 255, 150), 1));
     p.drawRoundedRect(r.adjusted(2.5, 2.5, -2.5, -2.5), 8, 8);
 }
 
 FocusRing::FocusRing(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("focus_ring"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFocusPolicy(Qt::NoFocus);
-    hide();
+    makeOverlay(this, QStringLiteral("focus_ring"));
     qApp->installEventFilter(this);
 }
 

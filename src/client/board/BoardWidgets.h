@@ -7,7 +7,18 @@
 #include <QStringList>
 #include <QTimer>
 
+class QPainter;
+
 namespace pelvo::board {
+
+// Makes `layer` a see-through layer over the board: it paints but takes no clicks and never
+// the focus, so the controls below stay as they were. It starts hidden.
+void makeOverlay(QWidget* layer, const QString& name);
+
+// A paper-like panel on the felt: a soft shadow below and right, a top-to-bottom gradient and
+// an outline, all following one rounded outline.
+void paintPanel(QPainter& p, const QRectF& area, qreal radius, const QColor& top,
+                const QColor& bottom, const QPen& outline);
 
 // A picture control. Like the other board controls it keeps its state in the dynamic
 // properties "Tag" (a number) and "Hint" (a text); "picture" is the index of the card picture

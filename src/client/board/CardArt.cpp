@@ -29,6 +29,12 @@ void smooth(QPainter& p) {
                      QPainter::TextAntialiasing);
 }
 
+void roundedBox(QPainter& p, const QRectF& box, qreal radius, const QPen& pen, const QBrush& fill) {
+    p.setPen(pen);
+    p.setBrush(fill);
+    p.drawRoundedRect(box, radius, radius);
+}
+
 qreal cornerRadius(CardSize size) {
     return size == CardSize::Large ? 5.0 : 3.5;
 }
@@ -110,9 +116,8 @@ void paintBack(QPainter& p, QRectF r, CardSize size) {
     }
     p.restore();
 
-    p.setPen(QPen(QColor(255, 214, 140, 180), large ? 1.2 : 0.9));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(inner.adjusted(1.5, 1.5, -1.5, -1.5), radius - 2, radius - 2);
+    roundedBox(p, inner.adjusted(1.5, 1.5, -1.5, -1.5), radius - 2,
+               QPen(QColor(255, 214, 140, 180), large ? 1.2 : 0.9), Qt::NoBrush);
 
     // Emblem: a gold diamond in the middle.
     const QPointF c = inner.center();
@@ -306,105 +311,95 @@ QSize scaled(QSize size, qreal scale) {
     return QSize(qRound(size.width() * scale), qRound(size.height() * scale));
 }
 
-QPixmap turnMarker(qreal scale) {
-    QPixmap pm = art::blankPicture(scaled({111, 65}, scale));
+namespace {
+// A marker `design` pixels large at `scale`, painted in design pixels.
+template <typename Paint> QPixmap marker(QSize design, qreal scale, Paint paint) {
+    QPixmap pm = art::blankPicture(scaled(design, scale));
     QPainter p(&pm);
     smooth(p);
     p.scale(scale, scale);
-    // A lit frame round the name and score; open in the middle so both stay readable.
-    const QRectF frame(8.5, 17.5, 100, 46);
-    p.setPen(QPen(QColor(255, 236, 140, 90), 5));
-    p.setBrush(QColor(255, 255, 220, 50));
-    p.drawRoundedRect(frame, 9, 9);
-    p.setPen(QPen(QColor(255, 206, 48), 2));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(frame, 9, 9);
-    // "TURN" tab on the frame's top right (the eyes sit on the top left).
-    const QRectF tab(60.5, 1.5, 46, 15);
-    p.setPen(QPen(QColor(120, 80, 0), 1));
-    QLinearGradient g(tab.topLeft(), tab.bottomLeft());
-    g.setColorAt(0, QColor(255, 228, 120));
-    g.setColorAt(1, QColor(245, 180, 30));
-    p.setBrush(g);
-    p.drawRoundedRect(tab, 6, 6);
-    p.setPen(QColor(60, 36, 0));
-    p.setFont(art::pixelFont(10, true));
-    p.drawText(tab, Qt::AlignCenter, QStringLiteral("TURN"));
+    paint(p);
     return pm;
+}
+} // namespace
+
+QPixmap turnMarker(qreal scale) {
+    return marker({111, 65}, scale, [](QPainter& p) {
+        // A lit frame round the name and score; open in the middle so both stay readable.
+        const QRectF frame(8.5, 17.5, 100, 46);
+        roundedBox(p, frame, 9, QPen(QColor(255, 236, 140, 90), 5), QColor(255, 255, 220, 50));
+        roundedBox(p, frame, 9, QPen(QColor(255, 206, 48), 2), Qt::NoBrush);
+        // "TURN" tab on the frame's top right (the eyes sit on the top left).
+        const QRectF tab(60.5, 1.5, 46, 15);
+        QLinearGradient g(tab.topLeft(), tab.bottomLeft());
+        g.setColorAt(0, QColor(255, 228, 120));
+        g.setColorAt(1, QColor(245, 180, 30));
+        roundedBox(p, tab, 6, QPen(QColor(120, 80, 0), 1), g);
+        p.setPen(QColor(60, 36, 0));
+        p.setFont(art::pixelFont(10, true));
+        p.drawText(tab, Qt::AlignCenter, QStringLiteral("TURN"));
+    });
 }
 
 QPixmap handPointer(qreal scale) {
-    QPixmap pm = art::blankPicture(scaled({36, 26}, scale));
-    QPainter p(&pm);
-    smooth(p);
-    p.scale(scale, scale);
-    // A gold arrow pointing up and left at the card that moved.
-    const qreal len = 33, head = 13, hw = 7.5, sw = 3.2;
-    QPolygonF arrow({QPointF(0, 0), QPointF(head, -hw), QPointF(head, -sw), QPointF(len, -sw),
-                     QPointF(len, sw), QPointF(head, sw), QPointF(head, hw)});
-    QTransform t;
-    t.translate(3, 3);
-    t.rotate(std::atan2(19.0, 29.0) * 180.0 / M_PI);
-    const QPolygonF placed = t.map(arrow);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 80));
-    p.drawPolygon(placed.translated(1.2, 1.6));
-    QLinearGradient g(QPointF(0, 0), QPointF(36, 26));
-    g.setColorAt(0, QColor(255, 236, 130));
-    g.setColorAt(1, QColor(235, 160, 20));
-    p.setBrush(g);
-    p.setPen(QPen(QColor(90, 50, 0), 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolygon(placed);
-    return pm;
+    return marker({36, 26}, scale, [](QPainter& p) {
+        // A gold arrow pointing up and left at the card that moved.
+        const qreal len = 33, head = 13, hw = 7.5, sw = 3.2;
+        QPolygonF arrow({QPointF(0, 0), QPointF(head, -hw), QPointF(head, -sw), QPointF(len, -sw),
+                         QPointF(len, sw), QPointF(head, sw), QPointF(head, hw)});
+        QTransform t;
+        t.translate(3, 3);
+        t.rotate(std::atan2(19.0, 29.0) * 180.0 / M_PI);
+        const QPolygonF placed = t.map(arrow);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 0, 0, 80));
+        p.drawPolygon(placed.translated(1.2, 1.6));
+        QLinearGradient g(QPointF(0, 0), QPointF(36, 26));
+        g.setColorAt(0, QColor(255, 236, 130));
+        g.setColorAt(1, QColor(235, 160, 20));
+        p.setBrush(g);
+        p.setPen(QPen(QColor(90, 50, 0), 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolygon(placed);
+    });
 }
 
 QPixmap eyesPicture(qreal scale) {
-    QPixmap pm = art::blankPicture(scaled({23, 10}, scale));
-    QPainter p(&pm);
-    smooth(p);
-    p.scale(scale, scale);
-    for (qreal x : {1.0, 12.0}) {
-        p.setPen(QPen(QColor(30, 30, 30), 1));
-        p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(x + 0.5, 1.0, 9.5, 8.0));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(20, 60, 140));
-        p.drawEllipse(QPointF(x + 6.2, 5.0), 2.4, 2.4);
-        p.setBrush(Qt::black);
-        p.drawEllipse(QPointF(x + 6.4, 5.0), 1.2, 1.2);
-    }
-    return pm;
+    return marker({23, 10}, scale, [](QPainter& p) {
+        for (qreal x : {1.0, 12.0}) {
+            p.setPen(QPen(QColor(30, 30, 30), 1));
+            p.setBrush(Qt::white);
+            p.drawEllipse(QRectF(x + 0.5, 1.0, 9.5, 8.0));
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(20, 60, 140));
+            p.drawEllipse(QPointF(x + 6.2, 5.0), 2.4, 2.4);
+            p.setBrush(Qt::black);
+            p.drawEllipse(QPointF(x + 6.4, 5.0), 1.2, 1.2);
+        }
+    });
 }
 
 QPixmap penaltyMarker(qreal scale) {
-    QPixmap pm = art::blankPicture(scaled({97, 25}, scale));
-    QPainter p(&pm);
-    smooth(p);
-    p.scale(scale, scale);
-    // The tag keeps to the upper rows: the name label starts just below this marker.
-    const QRectF tag(4.5, 1.5, 90, 18);
-    art::paintPlate(p, tag, 5,
-                    {QColor(236, 64, 52), QColor(170, 20, 24), QPen(QColor(255, 255, 255, 220), 1),
-                     QColor(0, 0, 0, 70), QPointF(1, 1.5)});
-    p.setPen(Qt::white);
-    p.setFont(art::pixelFont(11, true));
-    p.drawText(tag, Qt::AlignCenter, QStringLiteral("+25 PENALTY"));
-    return pm;
+    return marker({97, 25}, scale, [](QPainter& p) {
+        // The tag keeps to the upper rows: the name label starts just below this marker.
+        const QRectF tag(4.5, 1.5, 90, 18);
+        art::paintPlate(p, tag, 5,
+                        {QColor(236, 64, 52), QColor(170, 20, 24),
+                         QPen(QColor(255, 255, 255, 220), 1), QColor(0, 0, 0, 70),
+                         QPointF(1, 1.5)});
+        p.setPen(Qt::white);
+        p.setFont(art::pixelFont(11, true));
+        p.drawText(tag, Qt::AlignCenter, QStringLiteral("+25 PENALTY"));
+    });
 }
 
 QPixmap notPlayingMarker(qreal scale) {
-    QPixmap pm = art::blankPicture(scaled({89, 41}, scale));
-    QPainter p(&pm);
-    smooth(p);
-    p.scale(scale, scale);
-    const QRectF plate(1.5, 1.5, 86, 38);
-    p.setPen(QPen(QColor(255, 255, 255, 170), 1.2));
-    p.setBrush(QColor(20, 30, 10, 150));
-    p.drawRoundedRect(plate, 8, 8);
-    p.setPen(QColor(245, 245, 235));
-    p.setFont(art::pixelFont(13, true));
-    p.drawText(plate, Qt::AlignCenter, QStringLiteral("NOT\nPLAYING"));
-    return pm;
+    return marker({89, 41}, scale, [](QPainter& p) {
+        const QRectF plate(1.5, 1.5, 86, 38);
+        roundedBox(p, plate, 8, QPen(QColor(255, 255, 255, 170), 1.2), QColor(20, 30, 10, 150));
+        p.setPen(QColor(245, 245, 235));
+        p.setFont(art::pixelFont(13, true));
+        p.drawText(plate, Qt::AlignCenter, QStringLiteral("NOT\nPLAYING"));
+    });
 }
 
 QPixmap startButtonPicture(bool hover, bool down, qreal scale) {

@@ -1,6 +1,7 @@
 #include "client/board/HintMarks.h"
 
 // own
+#include "client/board/BoardWidgets.h"
 #include "windows/Art.h"
 
 // Qt
@@ -18,15 +19,11 @@ const QColor ringColour(40, 220, 255);
 } // namespace
 
 HintMarks::HintMarks(QWidget* board) : QWidget(board) {
-    setObjectName(QStringLiteral("hint_marks"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFocusPolicy(Qt::NoFocus);
+    makeOverlay(this, QStringLiteral("hint_marks"));
     // The note is read out through the table's news; the picture itself says nothing more.
     setAccessibleName(QStringLiteral("Hint"));
     board->installEventFilter(this);
     setGeometry(board->rect());
-    hide();
 }
 
 bool HintMarks::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,7 @@
 #include "client/board/RoundResultsBox.h"
 
 // own
+#include "client/board/BoardWidgets.h"
 #include "session/RoundResults.h"
 #include "windows/Art.h"
 
@@ -26,13 +27,9 @@ const QColor outTag(40, 95, 45);
 } // namespace
 
 RoundResultsBox::RoundResultsBox(QWidget* board) : QWidget(board) {
-    setObjectName(QStringLiteral("panel_results"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFocusPolicy(Qt::NoFocus);
+    makeOverlay(this, QStringLiteral("panel_results"));
     setGeometry(designPlace);
     setAccessibleName(QStringLiteral("Round results"));
-    hide();
 }
 
 void RoundResultsBox::follow(const TableModel& t) {
@@ -64,15 +61,8 @@ void RoundResultsBox::paintEvent(QPaintEvent*) {
 
     // A score pad lying on the felt.
     const QRectF pad(1.5, 1.5, designPlace.width() - 3.5, designPlace.height() - 4.5);
-    QPainterPath outline;
-    outline.addRoundedRect(pad, 7, 7);
-    p.fillPath(outline.translated(1, 2), QColor(0, 0, 0, 70));
-    QLinearGradient paper(pad.topLeft(), pad.bottomLeft());
-    paper.setColorAt(0, QColor(255, 252, 240));
-    paper.setColorAt(1, QColor(245, 236, 210));
-    p.fillPath(outline, paper);
-    p.setPen(QPen(QColor(120, 90, 40), 1.2));
-    p.drawPath(outline);
+    paintPanel(p, pad, 7, QColor(255, 252, 240), QColor(245, 236, 210),
+               QPen(QColor(120, 90, 40), 1.2));
 
     const RoundScores& r = shown_.row;
     const bool penalty = r.penaltySeat() != 0;

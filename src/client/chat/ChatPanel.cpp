@@ -223,8 +223,7 @@ ChatPanel::ChatPanel(ClientSession& session, QWidget* parent)
         pal.setColor(QPalette::Text, colourToQColor(d->session.settings().chatColour));
         d->entry->setPalette(pal);
     };
-    showColour();
-    connect(&session, &ClientSession::settingsChanged, this, showColour);
+    session.followSettings(this, showColour);
 
     d->applyPendingSize();
     for (const ChatLine& line : history.lines()) d->model.append(line);
@@ -259,9 +258,7 @@ int ChatPanel::textSize() const {
     return d->session.settings().textSize;
 }
 void ChatPanel::setTextSize(int points) {
-    Settings s = d->session.settings();
-    s.textSize = points;
-    d->session.setSettings(s);
+    d->session.editSettings([points](Settings& s) { s.textSize = points; });
 }
 void ChatPanel::reformat() {
     d->applyPendingSize();
@@ -292,9 +289,7 @@ quint32 ChatPanel::chatColour() const {
 }
 
 void ChatPanel::setChatColour(quint32 colour) {
-    Settings s = d->session.settings();
-    s.chatColour = colour;
-    d->session.setSettings(s);
+    d->session.editSettings([colour](Settings& s) { s.chatColour = colour; });
 }
 
 void ChatPanel::addOptionsItems(QMenu* options) {
@@ -408,9 +403,8 @@ void ChatPanel::TextColor1Click() {
         d->colorDialog->setObjectName("ColorDialog");
         d->colorDialog->setOption(QColorDialog::DontUseNativeDialog);
         connect(d->colorDialog, &QColorDialog::colorSelected, this, [this](const QColor& c) {
-            Settings s = d->session.settings();
-            s.chatColour = qColorToColour(c);
-            d->session.chooseSettings(s);
+            const quint32 colour = qColorToColour(c);
+            d->session.editSettings([colour](Settings& s) { s.chatColour = colour; }, true);
         });
     }
     d->colorDialog->setCurrentColor(colourToQColor(chatColour()));
@@ -419,9 +413,8 @@ void ChatPanel::TextColor1Click() {
 
 void ChatPanel::N14Click(int tag) {
     checkSizeItem(tag);
-    Settings s = d->session.settings();
-    s.textSize = tag; // shows from the next line on
-    d->session.chooseSettings(s);
+    // Shows from the next line on.
+    d->session.editSettings([tag](Settings& s) { s.textSize = tag; }, true);
 }
 
 void ChatPanel::setUrlOpener(std::function<bool(const QUrl&)> opener) {

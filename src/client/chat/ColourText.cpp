@@ -3,66 +3,49 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <iterator>
+
 namespace pelvo {
 
 namespace {
 
+// The system colours by index: the palette's colour group and role for each.
+struct SystemColour {
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+};
+constexpr SystemColour systemColours[] = {
+    {QPalette::Current, QPalette::Button},           // scroll bar
+    {QPalette::Current, QPalette::Dark},             // desktop
+    {QPalette::Active, QPalette::Highlight},         // active caption
+    {QPalette::Current, QPalette::Mid},              // inactive caption
+    {QPalette::Current, QPalette::Window},           // menu
+    {QPalette::Current, QPalette::Base},             // window
+    {QPalette::Current, QPalette::Shadow},           // window frame
+    {QPalette::Current, QPalette::WindowText},       // menu text
+    {QPalette::Current, QPalette::Text},             // window text
+    {QPalette::Active, QPalette::HighlightedText},   // caption text
+    {QPalette::Current, QPalette::Window},           // active border
+    {QPalette::Current, QPalette::Window},           // inactive border
+    {QPalette::Current, QPalette::Dark},             // app work space
+    {QPalette::Current, QPalette::Highlight},        // highlight
+    {QPalette::Current, QPalette::HighlightedText},  // highlight text
+    {QPalette::Current, QPalette::Button},           // button face
+    {QPalette::Current, QPalette::Dark},             // button shadow
+    {QPalette::Disabled, QPalette::Text},            // grey text
+    {QPalette::Current, QPalette::ButtonText},       // button text
+    {QPalette::Inactive, QPalette::HighlightedText}, // inactive caption text
+    {QPalette::Current, QPalette::Light},            // button highlight
+    {QPalette::Current, QPalette::Shadow},           // 3D dark shadow
+    {QPalette::Current, QPalette::Midlight},         // 3D light
+    {QPalette::Current, QPalette::ToolTipText},      // info text
+    {QPalette::Current, QPalette::ToolTipBase},      // info background
+};
+
 QColor systemColour(int index) {
-    const QPalette pal = QGuiApplication::palette();
-    switch (index) {
-    case 0:
-        return pal.color(QPalette::Button); // scroll bar
-    case 1:
-        return pal.color(QPalette::Dark); // desktop
-    case 2:
-        return pal.color(QPalette::Active, QPalette::Highlight); // active caption
-    case 3:
-        return pal.color(QPalette::Mid); // inactive caption
-    case 4:
-        return pal.color(QPalette::Window); // menu
-    case 5:
-        return pal.color(QPalette::Base); // window
-    case 6:
-        return pal.color(QPalette::Shadow); // window frame
-    case 7:
-        return pal.color(QPalette::WindowText); // menu text
-    case 8:
-        return pal.color(QPalette::Text); // window text
-    case 9:
-        return pal.color(QPalette::Active, QPalette::HighlightedText); // caption text
-    case 10:
-        return pal.color(QPalette::Window); // active border
-    case 11:
-        return pal.color(QPalette::Window); // inactive border
-    case 12:
-        return pal.color(QPalette::Dark); // app work space
-    case 13:
-        return pal.color(QPalette::Highlight); // highlight
-    case 14:
-        return pal.color(QPalette::HighlightedText); // highlight text
-    case 15:
-        return pal.color(QPalette::Button); // button face
-    case 16:
-        return pal.color(QPalette::Dark); // button shadow
-    case 17:
-        return pal.color(QPalette::Disabled, QPalette::Text); // grey text
-    case 18:
-        return pal.color(QPalette::ButtonText); // button text
-    case 19:
-        return pal.color(QPalette::Inactive, QPalette::HighlightedText); // inactive caption text
-    case 20:
-        return pal.color(QPalette::Light); // button highlight
-    case 21:
-        return pal.color(QPalette::Shadow); // 3D dark shadow
-    case 22:
-        return pal.color(QPalette::Midlight); // 3D light
-    case 23:
-        return pal.color(QPalette::ToolTipText); // info text
-    case 24:
-        return pal.color(QPalette::ToolTipBase); // info background
-    default:
-        return QColor(Qt::black);
-    }
+    if (index < 0 || index >= int(std::size(systemColours))) return QColor(Qt::black);
+    const SystemColour& c = systemColours[index];
+    return QGuiApplication::palette().color(c.group, c.role);
 }
 
 } // namespace

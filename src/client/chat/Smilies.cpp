@@ -31,14 +31,28 @@ QPen pen(const QColor& c, qreal w) {
     return QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-void face(QPainter& p, QPointF c, qreal r, const Palette& pal) {
-    QRadialGradient g(c - QPointF(r * 0.35, r * 0.45), r * 1.45);
+// Light falling from `from`: the palette's light there, its mid at `mid` of `reach`, its edge
+// beyond.
+QRadialGradient lit(QPointF from, qreal reach, const Palette& pal, qreal mid = 0.45) {
+    QRadialGradient g(from, reach);
     g.setColorAt(0.0, pal.light);
-    g.setColorAt(0.45, pal.mid);
+    g.setColorAt(mid, pal.mid);
     g.setColorAt(1.0, pal.edge);
+    return g;
+}
+
+void face(QPainter& p, QPointF c, qreal r, const Palette& pal) {
     p.setPen(pen(pal.outline, 0.9));
-    p.setBrush(g);
+    p.setBrush(lit(c - QPointF(r * 0.35, r * 0.45), r * 1.45, pal));
     p.drawEllipse(c, r, r);
+}
+
+// A lit shape with the palette's outline.
+void shaded(QPainter& p, const QPainterPath& shape, const QRadialGradient& light,
+            const Palette& pal) {
+    p.setPen(pen(pal.outline, 0.9));
+    p.setBrush(light);
+    p.drawPath(shape);
 }
 
 void dot(QPainter& p, QPointF c, qreal rx, qreal ry, const QColor& colour = ink) {
@@ -325,14 +339,9 @@ void paintAngel(QPainter& p) {
 }
 
 void paintHeart(QPainter& p) {
-    const QPainterPath h = heartPath({8.5, 8.6}, 15.0);
-    QRadialGradient g(QPointF(5.6, 5.0), 11.0);
-    g.setColorAt(0, QColor(0xff, 0x9c, 0xae));
-    g.setColorAt(0.45, QColor(0xf0, 0x1e, 0x46));
-    g.setColorAt(1, QColor(0xa8, 0x0a, 0x28));
-    p.setPen(pen(QColor(0x78, 0x04, 0x18), 0.9));
-    p.setBrush(g);
-    p.drawPath(h);
+    const Palette heart{QColor(0xff, 0x9c, 0xae), QColor(0xf0, 0x1e, 0x46),
+                        QColor(0xa8, 0x0a, 0x28), QColor(0x78, 0x04, 0x18)};
+    shaded(p, heartPath({8.5, 8.6}, 15.0), lit(QPointF(5.6, 5.0), 11.0, heart), heart);
     p.setPen(pen(QColor(255, 255, 255, 210), 1.0));
     p.drawPath(arc({3.6, 6.6}, {3.8, 4.4}, {5.8, 3.9}));
 }
@@ -381,13 +390,9 @@ void paintStar(QPainter& p) {
             star.lineTo(pt);
     }
     star.closeSubpath();
-    QRadialGradient g(QPointF(7.0, 6.0), 9.0);
-    g.setColorAt(0, QColor(0xff, 0xfa, 0xc8));
-    g.setColorAt(0.5, QColor(0xff, 0xd2, 0x1a));
-    g.setColorAt(1, QColor(0xf0, 0x90, 0x00));
-    p.setPen(pen(QColor(0x9a, 0x5a, 0x00), 0.9));
-    p.setBrush(g);
-    p.drawPath(star);
+    const Palette gold{QColor(0xff, 0xfa, 0xc8), QColor(0xff, 0xd2, 0x1a), QColor(0xf0, 0x90, 0x00),
+                       QColor(0x9a, 0x5a, 0x00)};
+    shaded(p, star, lit(QPointF(7.0, 6.0), 9.0, gold, 0.5), gold);
 }
 
 using Painter = void (*)(QPainter&);

@@ -155,8 +155,7 @@ PhraseBar::PhraseBar(ClientSession& session, QWidget* parent)
                                                                      : phrases.value(n - 1)));
         }
     };
-    showPhrases();
-    connect(&session, &ClientSession::settingsChanged, this, showPhrases);
+    session.followSettings(this, showPhrases);
 }
 
 PhraseBar::~PhraseBar() {
@@ -169,10 +168,10 @@ QString PhraseBar::phrase(int n) const {
 
 void PhraseBar::setPhrase(int n, const QString& text) {
     if (n < 1 || n > 9) return;
-    Settings settings = d->session.settings();
-    while (settings.phrases.size() < 9) settings.phrases.append(QString());
-    settings.phrases[n - 1] = text;
-    d->session.setSettings(settings);
+    d->session.editSettings([n, &text](Settings& s) {
+        while (s.phrases.size() < 9) s.phrases.append(QString());
+        s.phrases[n - 1] = text;
+    });
 }
 
 QStringList PhraseBar::phrases() const {

@@ -13,14 +13,10 @@ namespace pelvo {
 struct SoundOptions::Impl {
     explicit Impl(ClientSession& s) : session(s) {}
     ClientSession& session;
-    SoundPlayer* player = nullptr;
+    SoundPlayer player;
     QAction* playSounds = nullptr;
     QAction* phraseSounds = nullptr;
-    QAction* classic = nullptr;
-    QAction* newTurn = nullptr;
-    QAction* slow = nullptr;
-    QAction* normal = nullptr;
-    QAction* fast = nullptr;
+    // Radio items whose data is the setting's value: turn sound 0 or 1, bot speed in ms.
     QActionGroup* turnGroup = nullptr;
     QActionGroup* speedGroup = nullptr;
     QPointer<QMenu> turnMenu, speedMenu; // exist once added to a menu bar
@@ -37,50 +33,53 @@ QAction* makeItem(QObject* owner, const char* name, const QString& caption, bool
     if (group) group->addAction(a);
     return a;
 }
+
+// Checks the group's item for `tag`; with none for it, the check mark stays where it is.
+void checkTagged(QActionGroup* group, int tag) {
+    for (QAction* a : group->actions())
+        if (a->data().toInt() == tag) a->setChecked(true); // the group clears the other
+}
+
+QMenu* addGroupMenu(QMenu* options, const QString& caption, const QString& name,
+                    QActionGroup* group) {
+    QMenu* menu = options->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    menu->addActions(group->actions());
+    return menu;
+}
 } // namespace
 
 SoundOptions::SoundOptions(ClientSession& session, QObject* parent)
     : QObject(parent), d(new Impl(session)) {
-    d->player = new SoundPlayer(this);
     d->playSounds = makeItem(this, "PlaySounds1", QStringLiteral("Play Sounds"), true);
     d->phraseSounds =
         makeItem(this, "PlayerPhraseSounds1", QStringLiteral("Player Phrase Sounds"), true);
 
     d->turnGroup = new QActionGroup(this);
-    d->classic = makeItem(this, "Classic1", QStringLiteral("Classic"), true, d->turnGroup, 0);
-    d->newTurn = makeItem(this, "New1", QStringLiteral("New"), false, d->turnGroup, 1);
+    makeItem(this, "Classic1", QStringLiteral("Classic"), true, d->turnGroup, 0);
+    makeItem(this, "New1", QStringLiteral("New"), false, d->turnGroup, 1);
 
     d->speedGroup = new QActionGroup(this);
-    d->slow = makeItem(this, "Slow1", QStringLiteral("Slow"), false, d->speedGroup, 2000);
-    d->normal = makeItem(this, "Normal1", QStringLiteral("Normal"), true, d->speedGroup, 1000);
-    d->fast = makeItem(this, "Fast1", QStringLiteral("Fast"), false, d->speedGroup, 500);
+    makeItem(this, "Slow1", QStringLiteral("Slow"), false, d->speedGroup, 2000);
+    makeItem(this, "Normal1", QStringLiteral("Normal"), true, d->speedGroup, 1000);
+    makeItem(this, "Fast1", QStringLiteral("Fast"), false, d->speedGroup, 500);
 
     connect(d->playSounds, &QAction::triggered, this, &SoundOptions::PlaySounds1Click);
     connect(d->phraseSounds, &QAction::triggered, this, &SoundOptions::PlayerPhraseSounds1Click);
     connect(d->turnGroup, &QActionGroup::triggered, this, &SoundOptions::Classic1Click);
     connect(d->speedGroup, &QActionGroup::triggered, this, &SoundOptions::Fast1Click);
-    showSettings();
-    connect(&session, &ClientSession::settingsChanged, this, &SoundOptions::showSettings);
+    session.followSettings(this, [this] { showSettings(); });
 }
 
 void SoundOptions::showSettings() {
     const Settings& s = d->session.settings();
     d->playSounds->setChecked(s.playSounds);
     d->phraseSounds->setChecked(s.playerPhraseSounds);
-    (s.turnSound == 1 ? d->newTurn : d->classic)->setChecked(true); // the group clears the other
+    checkTagged(d->turnGroup, s.turnSound == 1 ? 1 : 0);
     if (d->turnMenu) d->turnMenu->menuAction()->setData(s.turnSound);
-    if (s.botSpeed == 2000 || s.botSpeed == 500 || s.botSpeed == 1000)
-        (s.botSpeed == 2000 ? d->slow : s.botSpeed == 500 ? d->fast : d->normal)->setChecked(true);
+    checkTagged(d->speedGroup, s.botSpeed);
     if (d->speedMenu) d->speedMenu->menuAction()->setData(s.botSpeed);
-}
-
-void SoundOptions::change(const std::function<void(Settings&)>& edit, bool chosen) {
-    Settings s = d->session.settings();
-    edit(s);
-    if (chosen)
-        d->session.chooseSettings(s);
-    else
-        d->session.setSettings(s);
 }
 
 SoundOptions::~SoundOptions() {
@@ -91,41 +90,33 @@ void SoundOptions::addOptionsItems(QMenu* options) {
     options->addAction(d->playSounds);
     options->addAction(d->phraseSounds);
 
-    d->turnMenu = options->addMenu(QStringLiteral("Turn Sound"));
-    d->turnMenu->setObjectName(QStringLiteral("TurnSound1"));
-    d->turnMenu->menuAction()->setObjectName(QStringLiteral("TurnSound1"));
-    d->turnMenu->addAction(d->classic);
-    d->turnMenu->addAction(d->newTurn);
-
-    d->speedMenu = options->addMenu(QStringLiteral("Bot and Delay Speed"));
-    d->speedMenu->setObjectName(QStringLiteral("BotSpeed1"));
-    d->speedMenu->menuAction()->setObjectName(QStringLiteral("BotSpeed1"));
-    d->speedMenu->addAction(d->slow);
-    d->speedMenu->addAction(d->normal);
-    d->speedMenu->addAction(d->fast);
+    d->turnMenu = addGroupMenu(options, QStringLiteral("Turn Sound"), QStringLiteral("TurnSound1"),
+                               d->turnGroup);
+    d->speedMenu = addGroupMenu(options, QStringLiteral("Bot and Delay Speed"),
+                                QStringLiteral("BotSpeed1"), d->speedGroup);
 
     showSettings();
 }
 
 void SoundOptions::playsounds(const QString& name) {
-    if (d->session.settings().playSounds) d->player->play(name);
+    if (d->session.settings().playSounds) d->player.play(name);
 }
 
 void SoundOptions::playclip(const QString& name) {
-    d->player->play(name);
+    d->player.play(name);
 }
 
 bool SoundOptions::playSounds() const {
     return d->session.settings().playSounds;
 }
 void SoundOptions::setPlaySounds(bool on) {
-    change([on](Settings& s) { s.playSounds = on; });
+    d->session.editSettings([on](Settings& s) { s.playSounds = on; });
 }
 bool SoundOptions::playerPhraseSounds() const {
     return d->session.settings().playerPhraseSounds;
 }
 void SoundOptions::setPlayerPhraseSounds(bool on) {
-    change([on](Settings& s) { s.playerPhraseSounds = on; });
+    d->session.editSettings([on](Settings& s) { s.playerPhraseSounds = on; });
 }
 int SoundOptions::turnSound() const {
     return d->session.settings().turnSound;
@@ -135,34 +126,36 @@ int SoundOptions::botSpeed() const {
 }
 
 void SoundOptions::setTurnSound(int tag) {
-    change([tag](Settings& s) { s.turnSound = tag == 1 ? 1 : 0; });
+    d->session.editSettings([tag](Settings& s) { s.turnSound = tag == 1 ? 1 : 0; });
 }
 
 void SoundOptions::setBotSpeed(int ms) {
-    change([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; });
+    d->session.editSettings(
+        [ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; });
 }
 
 SoundPlayer& SoundOptions::player() {
-    return *d->player;
+    return d->player;
 }
 
 void SoundOptions::PlaySounds1Click() {
     const bool on = d->playSounds->isChecked();
-    change([on](Settings& s) { s.playSounds = on; }, true);
+    d->session.editSettings([on](Settings& s) { s.playSounds = on; }, true);
 }
 void SoundOptions::PlayerPhraseSounds1Click() {
     const bool on = d->phraseSounds->isChecked();
-    change([on](Settings& s) { s.playerPhraseSounds = on; }, true);
+    d->session.editSettings([on](Settings& s) { s.playerPhraseSounds = on; }, true);
 }
 
 void SoundOptions::Classic1Click(QAction* item) {
     const int tag = item->data().toInt() == 1 ? 1 : 0;
-    change([tag](Settings& s) { s.turnSound = tag; }, true);
+    d->session.editSettings([tag](Settings& s) { s.turnSound = tag; }, true);
 }
 
 void SoundOptions::Fast1Click(QAction* item) {
     const int ms = item->data().toInt();
-    change([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; }, true);
+    d->session.editSettings([ms](Settings& s) { s.botSpeed = ms == 2000 || ms == 500 ? ms : 1000; },
+                            true);
 }
 
 } // namespace pelvo

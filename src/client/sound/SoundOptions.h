@@ -4,8 +4,6 @@
 
 #include <QObject>
 
-#include <functional>
-
 class QAction;
 class QMenu;
 
@@ -13,7 +11,6 @@ namespace pelvo {
 
 class ClientSession;
 class SoundPlayer;
-struct Settings;
 
 class SoundOptions : public QObject {
     Q_OBJECT
@@ -52,8 +49,6 @@ private slots:
     void Fast1Click(QAction* item);
 
 private:
-    // Edits the session's settings; `chosen` (a menu choice) also has them saved.
-    void change(const std::function<void(Settings&)>& edit, bool chosen = false);
     struct Impl;
     Impl* d;
 };
