@@ -205,6 +205,9 @@ void Engine::startround() {
     if (t.roundNumber > t.roundsToPlay && checkforwin()) return;
     if (seeded_) random_.reseed(dealStream(deal_, std::uint64_t(t.roundNumber)));
     shufflecards(t, random_);
+    // Only the first discard is in sight: the deal below lays every grid face down.
+    seen_ = {};
+    seen_.show(t.discardTop());
     tell([&] { return msg::roundstarting(t.roundNumber, t.discardTop()); });
     dealcards();
 }
@@ -241,6 +244,7 @@ bool Engine::flipcard(int seat, int position) {
     Cell& cell = s.cards[position];
     if (cell.faceUp || s.flipsLeft < 1) return false;
     cell.faceUp = 1;
+    if (s.inGame) seen_.show(cell.code);
     --s.flipsLeft;
     tell([&] { return msg::heflipped(seat, position, cell.code); });
     // A computer seat makes its next flip at once. That nested flip has done the check below
@@ -277,7 +281,10 @@ bool Engine::drawcard(int seat) {
     Table& t = table;
     if (t.turnState != TurnState::Choose || seat != t.currentPlayer) return false;
     t.turnState = TurnState::Draw;
-    if (++t.drawPos > t.drawLimit) reshuffle(t, random_);
+    if (++t.drawPos > t.drawLimit) {
+        for (int c = 1; c <= t.discardCount; ++c) seen_.hide(t.discardPile[c]);
+        reshuffle(t, random_);
+    }
     ++draws_;
     if (t.seats[seat].inUse) {
         if (outbox_.wantsFrames()) outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
@@ -294,8 +301,9 @@ bool Engine::replacedraw(int seat, int position) {
     Cell& cell = t.seats[seat].cards[position];
     const int drawn = std::exchange(t.drawPile[t.drawPos], NoCard);
     const int old = cell.code;
-    cell = Cell{drawn, 1};
+    layFaceUp(seat, cell, drawn);
     t.discardPile[++t.discardCount] = old;
+    seen_.show(old);
     t.turnState = TurnState::Wait;
     tell([&] { return msg::replaceadraw(seat, position, old, drawn); });
     armTimer(timer1, 1, t.delayTicks, 2);
@@ -308,6 +316,7 @@ bool Engine::discarddrawn(int seat) {
     Q_ASSERT(t.discardCount < PileCells);
     const int drawn = std::exchange(t.drawPile[t.drawPos], NoCard);
     t.discardPile[++t.discardCount] = drawn;
+    seen_.show(drawn);
     t.turnState = TurnState::Wait;
     tell([&] { return msg::discardadrawn(seat, drawn); });
     armTimer(timer1, 1, t.delayTicks, 2);
@@ -321,12 +330,22 @@ bool Engine::replacediscard(int seat, int position) {
     Cell& cell = t.seats[seat].cards[position];
     const int taken = t.discardPile[t.discardCount];
     const int old = cell.code;
+    seen_.hide(taken);
     t.discardPile[t.discardCount] = old;
-    cell = Cell{taken, 1};
+    seen_.show(old);
+    layFaceUp(seat, cell, taken);
     t.turnState = TurnState::Wait;
     tell([&] { return msg::replaceadiscard(seat, position, old, taken); });
     armTimer(timer1, 1, t.delayTicks, 2);
     return true;
+}
+
+void Engine::layFaceUp(int seat, Cell& cell, int code) {
+    if (table.seats[seat].inGame) {
+        if (cell.faceUp) seen_.hide(cell.code);
+        seen_.show(code);
+    }
+    cell = Cell{code, 1};
 }
 
 // ---- scoring ---------------------------------------------------------------------------------

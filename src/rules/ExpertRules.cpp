@@ -9,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cmath>
-#include <cstdint>
 #include <iterator>
 
 namespace pelvo::expert {
@@ -17,7 +16,7 @@ namespace pelvo::expert {
 namespace {
 
 // Cards are told apart by point value only: 14 kinds, 16 of each in the shoe.
-constexpr int Kinds = 14;
+constexpr int Kinds = SeenCards::Kinds;
 constexpr int CopiesPerKind = 16;
 constexpr int Unknown = -1;
 constexpr int JokerKind = 0;
@@ -59,31 +58,9 @@ bool isCard(int code) {
     return unsigned(code - 1) < unsigned(Joker);
 }
 
-// Cards seen, by kind: eight-bit counters, eight to a word. A card is counted by adding its
-// row of cardTallies, so counting has no branch and no counter waits for the one before. One
-// tally holds at most 255 cards: the grids and the discard pile are counted apart.
-struct Tally {
-    std::uint64_t w[2] = {};
-    void add(int code) {
-        const Tally& t = cardTally(isCard(code) ? code : NoCard);
-        w[0] += t.w[0];
-        w[1] += t.w[1];
-    }
-    int count(int kind) const { return int(w[kind / 8] >> (8 * (kind % 8)) & 0xFF); }
-    static const Tally& cardTally(int code);
-};
-
-constexpr auto cardTallies = [] {
-    std::array<Tally, Joker + 1> rows{};
-    for (int code = 1; code <= Joker; ++code) {
-        const int k = codeKinds[std::size_t(code)];
-        rows[std::size_t(code)].w[k / 8] = std::uint64_t(1) << (8 * (k % 8));
-    }
-    return rows;
-}();
-
-const Tally& Tally::cardTally(int code) {
-    return cardTallies[std::size_t(code)];
+// Kind of a card code, or SeenCards' extra entry for a cell without a card.
+int countedKind(int code) {
+    return isCard(code) ? kindOf(code) : Kinds;
 }
 
 double exactColumn(int a, int b, int c);
@@ -206,7 +183,7 @@ double normalBelow(double z) {
 
 class Advisor {
 public:
-    Advisor(const Table& table, int seat, int inHand);
+    Advisor(const Table& table, int seat, int inHand, const SeenCards& seen);
 
     // The best place for a card of `kind` and its cost.
     int bestPlace(int kind, double& cost) const;
@@ -248,36 +225,32 @@ private:
     mutable double oppSpread_[Seats];
 };
 
-Advisor::Advisor(const Table& table, int seat, int inHand) {
-    // Unseen cards by kind. Every cell is counted, a face-down one or no card as nothing, so
-    // that counting never branches on which cards are face up.
-    Tally seen, discarded;
-    // Each seat's face-up cards are counted; only the seat's own grid is kept, as kinds.
+Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen) {
+    SeenCards shown = seen;
+    shown.show(inHand);
+    // A seat out of the game (a hint to an onlooker, say) still knows its own face-up cards.
+    const bool ownCounted = table.seats[seat].inGame;
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
         const Seat& other = table.seats[s];
-        if (!other.inGame && s != seat) continue;
+        if (s == seat || !other.inGame) continue;
         int down = 0;
         for (int p = 1; p <= GridCells; ++p) {
             const Cell& c = other.cards[p];
-            const bool shown = (c.faceUp != 0) & isCard(c.code);
-            seen.add(shown ? c.code : NoCard);
-            down += !shown;
+            down += !((c.faceUp != 0) & isCard(c.code));
         }
-        if (s != seat) {
-            fewestDown = std::min(fewestDown, down);
-            mostDown_ = std::max(mostDown_, down);
-        }
+        fewestDown = std::min(fewestDown, down);
+        mostDown_ = std::max(mostDown_, down);
     }
     grid_ = gridOf(table.seats[seat]);
-    const int discards = std::clamp(table.discardCount, 0, PileCells);
-    for (int c = 1; c <= discards; ++c) discarded.add(table.discardPile[c]);
-    seen.add(inHand);
+    if (!ownCounted)
+        for (int p = 1; p <= GridCells; ++p)
+            if (grid_.kind[p] != Unknown) shown.show(table.seats[seat].cards[p].code);
 
     int unseen[Kinds];
     int total = 0;
     for (int k = 0; k < Kinds; ++k)
-        total += (unseen[k] = std::max(CopiesPerKind - seen.count(k) - discarded.count(k), 0));
+        total += (unseen[k] = std::max(CopiesPerKind - shown.count(k), 0));
     // With nothing left unseen (a table no game leaves), every kind counts alike.
     if (total == 0) {
         std::fill(std::begin(unseen), std::end(unseen), 1);
@@ -461,6 +434,27 @@ bool validSeat(int seat) {
 
 } // namespace
 
+SeenCards SeenCards::countedFrom(const Table& table) {
+    SeenCards seen;
+    for (int s = 1; s <= Seats; ++s) {
+        const Seat& seat = table.seats[s];
+        if (!seat.inGame) continue;
+        for (int p = 1; p <= GridCells; ++p)
+            if (seat.isUp(p)) seen.show(seat.cards[p].code);
+    }
+    const int discards = std::clamp(table.discardCount, 0, PileCells);
+    for (int c = 1; c <= discards; ++c) seen.show(table.discardPile[c]);
+    return seen;
+}
+
+void SeenCards::show(int code) {
+    ++byKind_[std::size_t(countedKind(code))];
+}
+
+void SeenCards::hide(int code) {
+    --byKind_[std::size_t(countedKind(code))];
+}
+
 ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
     // Opening cards in different columns: each is a card that a later one may pair with, and
     // no column is already spoilt by two unequal cards.
@@ -482,9 +476,17 @@ ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
 }
 
 ComputerMove choosePlay(const Table& table, int seat, Random& random) {
+    return choosePlay(table, seat, random, SeenCards::countedFrom(table));
+}
+
+ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
+    return chooseAfterDraw(table, seat, random, SeenCards::countedFrom(table));
+}
+
+ComputerMove choosePlay(const Table& table, int seat, Random& random, const SeenCards& seen) {
     if (!validSeat(seat)) return {};
     const int top = table.discardTop();
-    const Advisor advisor(table, seat, NoCard);
+    const Advisor advisor(table, seat, NoCard, seen);
     if (isCard(top)) {
         // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
         // the discard needs weighing against a draw only when it improves on that.
@@ -505,11 +507,11 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random) {
     return {ComputerMove::DrawCard, 0};
 }
 
-ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
+ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random, const SeenCards& seen) {
     if (!validSeat(seat)) return {};
     const int card = table.drawnCard();
     if (!isCard(card)) return {ComputerMove::DiscardDrawn, 0};
-    const Advisor advisor(table, seat, card);
+    const Advisor advisor(table, seat, card, seen);
     double cost = 0;
     const int p = advisor.bestPlace(kindOf(card), cost);
     if (cost < advisor.standing()) return {ComputerMove::ReplaceDraw, p};
