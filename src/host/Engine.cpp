@@ -205,7 +205,7 @@ void Engine::startround() {
     if (t.roundNumber > t.roundsToPlay && checkforwin()) return;
     if (seeded_) random_.reseed(dealStream(deal_, std::uint64_t(t.roundNumber)));
     shufflecards(t, random_);
-    // Only the first discard is in sight: the deal below lays every grid face down.
+    // Only the first discard is in sight: the deal below clears every grid.
     seen_ = {};
     seen_.show(t.discardTop());
     tell([&] { return msg::roundstarting(t.roundNumber, t.discardTop()); });
@@ -243,8 +243,9 @@ bool Engine::flipcard(int seat, int position) {
     Seat& s = t.seats[seat];
     Cell& cell = s.cards[position];
     if (cell.faceUp || s.flipsLeft < 1) return false;
+    const Cell was = cell;
     cell.faceUp = 1;
-    if (s.inGame) seen_.show(cell.code);
+    seen_.cellChanged(seat, was, cell, s.inGame);
     --s.flipsLeft;
     tell([&] { return msg::heflipped(seat, position, cell.code); });
     // A computer seat makes its next flip at once. That nested flip has done the check below
@@ -341,11 +342,8 @@ bool Engine::replacediscard(int seat, int position) {
 }
 
 void Engine::layFaceUp(int seat, Cell& cell, int code) {
-    if (table.seats[seat].inGame) {
-        if (cell.faceUp) seen_.hide(cell.code);
-        seen_.show(code);
-    }
-    cell = Cell{code, 1};
+    const Cell was = std::exchange(cell, Cell{code, 1});
+    seen_.cellChanged(seat, was, cell, table.seats[seat].inGame);
 }
 
 // ---- scoring ---------------------------------------------------------------------------------

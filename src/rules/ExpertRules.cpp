@@ -58,9 +58,9 @@ bool isCard(int code) {
     return unsigned(code - 1) < unsigned(Joker);
 }
 
-// Kind of a card code, or SeenCards' extra entry for a cell without a card.
-int countedKind(int code) {
-    return isCard(code) ? kindOf(code) : Kinds;
+// A cell showing a card: face up, and not empty.
+bool shows(const Cell& c) {
+    return (c.faceUp != 0) & isCard(c.code);
 }
 
 double exactColumn(int a, int b, int c);
@@ -147,7 +147,7 @@ Grid gridOf(const Seat& seat) {
     Grid g;
     for (int p = 1; p <= GridCells; ++p) {
         const Cell& c = seat.cards[p];
-        const bool shown = (c.faceUp != 0) & isCard(c.code);
+        const bool shown = shows(c);
         g.kind[p] = shown ? kindOf(c.code) : Unknown;
         g.down += !shown;
     }
@@ -232,13 +232,8 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     const bool ownCounted = table.seats[seat].inGame;
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
-        const Seat& other = table.seats[s];
-        if (s == seat || !other.inGame) continue;
-        int down = 0;
-        for (int p = 1; p <= GridCells; ++p) {
-            const Cell& c = other.cards[p];
-            down += !((c.faceUp != 0) & isCard(c.code));
-        }
+        if (s == seat || !table.seats[s].inGame) continue;
+        const int down = seen.faceDown(s);
         fewestDown = std::min(fewestDown, down);
         mostDown_ = std::max(mostDown_, down);
     }
@@ -438,9 +433,8 @@ SeenCards SeenCards::countedFrom(const Table& table) {
     SeenCards seen;
     for (int s = 1; s <= Seats; ++s) {
         const Seat& seat = table.seats[s];
-        if (!seat.inGame) continue;
         for (int p = 1; p <= GridCells; ++p)
-            if (seat.isUp(p)) seen.show(seat.cards[p].code);
+            seen.cellChanged(s, Cell{}, seat.cards[p], seat.inGame);
     }
     const int discards = std::clamp(table.discardCount, 0, PileCells);
     for (int c = 1; c <= discards; ++c) seen.show(table.discardPile[c]);
@@ -448,11 +442,19 @@ SeenCards SeenCards::countedFrom(const Table& table) {
 }
 
 void SeenCards::show(int code) {
-    ++byKind_[std::size_t(countedKind(code))];
+    if (isCard(code)) ++byKind_[std::size_t(kindOf(code))];
 }
 
 void SeenCards::hide(int code) {
-    --byKind_[std::size_t(countedKind(code))];
+    if (isCard(code)) --byKind_[std::size_t(kindOf(code))];
+}
+
+void SeenCards::cellChanged(int seat, const Cell& was, const Cell& now, bool inGame) {
+    const bool before = shows(was), after = shows(now);
+    faceDown_[std::size_t(seat)] += int(before) - int(after);
+    if (!inGame) return;
+    if (before) hide(was.code);
+    if (after) show(now.code);
 }
 
 ComputerMove chooseFlip(const Table& table, int seat, Random& random) {

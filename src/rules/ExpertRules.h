@@ -18,25 +18,32 @@
 
 namespace pelvo::expert {
 
-// The cards every seated player has seen this round, by point value: the face-up cards of the
-// seats in the game and the whole discard pile. A host keeps one up to date as cards move, so
-// that a decision need not count them again; anyone else counts them from the table.
+// What every seated player has seen this round: the face-up cards of the seats in the game and
+// the whole discard pile, by point value, and how many cards each grid still shows no card in.
+// A host keeps one up to date as cards move, so that a decision need not count them again;
+// anyone else counts them from the table.
 class SeenCards {
 public:
     static SeenCards countedFrom(const Table& table);
-    // A card comes into sight: turned face up at a seat in the game, or thrown away. Cells
-    // without a card count nothing.
+    // A card is thrown on the discard pile, or leaves it (taken, or shuffled back into the
+    // shoe). A cell without a card counts nothing.
     void show(int code);
-    // A card leaves sight: covered, taken from the discard pile or shuffled back into the shoe.
     void hide(int code);
+    // A cell of a seat's grid changes from `was` to `now`. Face-up cards of a seat in the game
+    // are counted; those of any other seat only make its grid less face down.
+    void cellChanged(int seat, const Cell& was, const Cell& now, bool inGame);
+
     // Cards seen of each point value, lowest first: kind 0 the joker (-2), 1 the king (0), 2 to
     // 11 ace to ten, 12 the jack (15), 13 the queen (25).
     static constexpr int Kinds = 14;
     int count(int kind) const { return byKind_[std::size_t(kind)]; }
+    // Cells of seat 1..4 that show no card, face down or empty.
+    int faceDown(int seat) const { return faceDown_[std::size_t(seat)]; }
     friend bool operator==(const SeenCards&, const SeenCards&) = default;
 
 private:
-    std::array<int, Kinds + 1> byKind_{}; // the last entry takes the cells without a card
+    std::array<int, Kinds> byKind_{};
+    std::array<int, Seats + 1> faceDown_{0, GridCells, GridCells, GridCells, GridCells};
 };
 
 // All three return None, without a pick, for a seat outside 1..4.
