@@ -245,7 +245,7 @@ bool Engine::flipcard(int seat, int position) {
     if (cell.faceUp || s.flipsLeft < 1) return false;
     const Cell was = cell;
     cell.faceUp = 1;
-    seen_.cellChanged(seat, was, cell, s.inGame);
+    seen_.cellChanged(seat, position, was, cell, s.inGame);
     --s.flipsLeft;
     tell([&] { return msg::heflipped(seat, position, cell.code); });
     // A computer seat makes its next flip at once. That nested flip has done the check below
@@ -302,7 +302,7 @@ bool Engine::replacedraw(int seat, int position) {
     Cell& cell = t.seats[seat].cards[position];
     const int drawn = std::exchange(t.drawPile[t.drawPos], NoCard);
     const int old = cell.code;
-    layFaceUp(seat, cell, drawn);
+    layFaceUp(seat, position, drawn);
     t.discardPile[++t.discardCount] = old;
     seen_.show(old);
     t.turnState = TurnState::Wait;
@@ -334,16 +334,17 @@ bool Engine::replacediscard(int seat, int position) {
     seen_.hide(taken);
     t.discardPile[t.discardCount] = old;
     seen_.show(old);
-    layFaceUp(seat, cell, taken);
+    layFaceUp(seat, position, taken);
     t.turnState = TurnState::Wait;
     tell([&] { return msg::replaceadiscard(seat, position, old, taken); });
     armTimer(timer1, 1, t.delayTicks, 2);
     return true;
 }
 
-void Engine::layFaceUp(int seat, Cell& cell, int code) {
+void Engine::layFaceUp(int seat, int position, int code) {
+    Cell& cell = table.seats[seat].cards[position];
     const Cell was = std::exchange(cell, Cell{code, 1});
-    seen_.cellChanged(seat, was, cell, table.seats[seat].inGame);
+    seen_.cellChanged(seat, position, was, cell, table.seats[seat].inGame);
 }
 
 // ---- scoring ---------------------------------------------------------------------------------

@@ -161,7 +161,7 @@ public:
     bool replacediscard(int seat, int position);
     // Lays `code` face up in a seat's cell, keeping the cards seen up to date (the card it
     // covers is the caller's to move).
-    void layFaceUp(int seat, Cell& cell, int code);
+    void layFaceUp(int seat, int position, int code);
     void findplayer();
     void checkforcomplete(int seat);
     void endround();

@@ -18,7 +18,7 @@ namespace {
 // Cards are told apart by point value only: 14 kinds, 16 of each in the shoe.
 constexpr int Kinds = SeenCards::Kinds;
 constexpr int CopiesPerKind = 16;
-constexpr int Unknown = -1;
+constexpr int Unknown = SeenCards::NoKind;
 constexpr int JokerKind = 0;
 constexpr double kindValue[Kinds] = {-2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 25};
 constexpr double kindPairs[Kinds] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}; // jokers never
@@ -143,14 +143,10 @@ struct Grid {
 };
 
 // A seat's grid as kinds: face-up cards only.
-Grid gridOf(const Seat& seat) {
+Grid gridOf(const SeenCards& seen, int seat) {
     Grid g;
-    for (int p = 1; p <= GridCells; ++p) {
-        const Cell& c = seat.cards[p];
-        const bool shown = shows(c);
-        g.kind[p] = shown ? kindOf(c.code) : Unknown;
-        g.down += !shown;
-    }
+    std::copy(seen.grid(seat).begin(), seen.grid(seat).end(), g.kind);
+    g.down = seen.faceDown(seat);
     return g;
 }
 
@@ -216,6 +212,7 @@ private:
     double outRest_ = 0;  // the score of the columns without it
     bool lastTurn_ = false;
     const Table* table_ = nullptr;
+    const SeenCards* seen_ = nullptr;
     int seat_ = 0;
     // Each opponent's likely score (mean and spread), from estimateOpponents().
     void estimateOpponents() const;
@@ -226,8 +223,9 @@ private:
 };
 
 Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen) {
-    SeenCards shown = seen;
-    shown.show(inHand);
+    int counted[Kinds];
+    for (int k = 0; k < Kinds; ++k) counted[k] = seen.count(k);
+    if (isCard(inHand)) ++counted[kindOf(inHand)];
     // A seat out of the game (a hint to an onlooker, say) still knows its own face-up cards.
     const bool ownCounted = table.seats[seat].inGame;
     int fewestDown = GridCells;
@@ -237,15 +235,14 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
         fewestDown = std::min(fewestDown, down);
         mostDown_ = std::max(mostDown_, down);
     }
-    grid_ = gridOf(table.seats[seat]);
+    grid_ = gridOf(seen, seat);
     if (!ownCounted)
         for (int p = 1; p <= GridCells; ++p)
-            if (grid_.kind[p] != Unknown) shown.show(table.seats[seat].cards[p].code);
+            if (grid_.kind[p] != Unknown) ++counted[grid_.kind[p]];
 
     int unseen[Kinds];
     int total = 0;
-    for (int k = 0; k < Kinds; ++k)
-        total += (unseen[k] = std::max(CopiesPerKind - shown.count(k), 0));
+    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(CopiesPerKind - counted[k], 0));
     // With nothing left unseen (a table no game leaves), every kind counts alike.
     if (total == 0) {
         std::fill(std::begin(unseen), std::end(unseen), 1);
@@ -285,6 +282,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
             outRest_ += exactColumn(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
                                     grid_.kind[col * 3 + 3]);
     table_ = &table;
+    seen_ = &seen;
     seat_ = seat;
 }
 
@@ -297,7 +295,7 @@ void Advisor::estimateOpponents() const {
     }
     for (int s = 1; s <= Seats; ++s) {
         if (s == seat_ || !table_->seats[s].inGame) continue;
-        const Grid g = gridOf(table_->seats[s]);
+        const Grid g = gridOf(*seen_, s);
         const int i = opponents_++;
         double mean = -weights.lastTurnGain;
         for (int col = 0; col < 3; ++col)
@@ -429,12 +427,16 @@ bool validSeat(int seat) {
 
 } // namespace
 
+SeenCards::SeenCards() {
+    for (GridKinds& g : grids_) g.fill(NoKind);
+}
+
 SeenCards SeenCards::countedFrom(const Table& table) {
     SeenCards seen;
     for (int s = 1; s <= Seats; ++s) {
         const Seat& seat = table.seats[s];
         for (int p = 1; p <= GridCells; ++p)
-            seen.cellChanged(s, Cell{}, seat.cards[p], seat.inGame);
+            seen.cellChanged(s, p, Cell{}, seat.cards[p], seat.inGame);
     }
     const int discards = std::clamp(table.discardCount, 0, PileCells);
     for (int c = 1; c <= discards; ++c) seen.show(table.discardPile[c]);
@@ -449,9 +451,10 @@ void SeenCards::hide(int code) {
     if (isCard(code)) --byKind_[std::size_t(kindOf(code))];
 }
 
-void SeenCards::cellChanged(int seat, const Cell& was, const Cell& now, bool inGame) {
+void SeenCards::cellChanged(int seat, int position, const Cell& was, const Cell& now, bool inGame) {
     const bool before = shows(was), after = shows(now);
     faceDown_[std::size_t(seat)] += int(before) - int(after);
+    grids_[std::size_t(seat)][std::size_t(position)] = after ? kindOf(now.code) : NoKind;
     if (!inGame) return;
     if (before) hide(was.code);
     if (after) show(now.code);

@@ -19,11 +19,12 @@
 namespace pelvo::expert {
 
 // What every seated player has seen this round: the face-up cards of the seats in the game and
-// the whole discard pile, by point value, and how many cards each grid still shows no card in.
+// the whole discard pile, by point value, and each grid's face-up cards by position.
 // A host keeps one up to date as cards move, so that a decision need not count them again;
 // anyone else counts them from the table.
 class SeenCards {
 public:
+    SeenCards();
     static SeenCards countedFrom(const Table& table);
     // A card is thrown on the discard pile, or leaves it (taken, or shuffled back into the
     // shoe). A cell without a card counts nothing.
@@ -31,7 +32,7 @@ public:
     void hide(int code);
     // A cell of a seat's grid changes from `was` to `now`. Face-up cards of a seat in the game
     // are counted; those of any other seat only make its grid less face down.
-    void cellChanged(int seat, const Cell& was, const Cell& now, bool inGame);
+    void cellChanged(int seat, int position, const Cell& was, const Cell& now, bool inGame);
 
     // Cards seen of each point value, lowest first: kind 0 the joker (-2), 1 the king (0), 2 to
     // 11 ace to ten, 12 the jack (15), 13 the queen (25).
@@ -39,11 +40,16 @@ public:
     int count(int kind) const { return byKind_[std::size_t(kind)]; }
     // Cells of seat 1..4 that show no card, face down or empty.
     int faceDown(int seat) const { return faceDown_[std::size_t(seat)]; }
+    // The kind shown at a position 1..9 of seat 1..4's grid; NoKind where no card shows.
+    static constexpr int NoKind = -1;
+    using GridKinds = std::array<int, GridCells + 1>;
+    const GridKinds& grid(int seat) const { return grids_[std::size_t(seat)]; }
     friend bool operator==(const SeenCards&, const SeenCards&) = default;
 
 private:
     std::array<int, Kinds> byKind_{};
     std::array<int, Seats + 1> faceDown_{0, GridCells, GridCells, GridCells, GridCells};
+    std::array<GridKinds, Seats + 1> grids_{};
 };
 
 // All three return None, without a pick, for a seat outside 1..4.
