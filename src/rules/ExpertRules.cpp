@@ -6,6 +6,7 @@
 
 // std
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cstddef>
 #include <cmath>
@@ -255,16 +256,16 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     fewestDown_ = fewestDown;
     // Only a kind already face up in the grid can make a pair with the card laid now.
     const int looks = weights.seenPerTurn * fewestDown * !lastTurn_;
-    bool settled[Kinds] = {};
-    for (int p = 1; p <= GridCells; ++p) {
-        const int k = grid_.kind[p];
-        if (k == Unknown || settled[k]) continue;
+    unsigned faceUpKinds = 0; // bit k: a card of kind k is face up
+    for (int p = 1; p <= GridCells; ++p)
+        if (grid_.kind[p] != Unknown) faceUpKinds |= 1u << grid_.kind[p];
+    for (unsigned rest = faceUpKinds; rest != 0; rest &= rest - 1) {
+        const int k = std::countr_zero(rest);
         double missed = 1, base = 1 - outlook_.p[k];
         for (int n = looks; n > 0; n >>= 1, base *= base)
             if (n & 1) missed *= base;
         outlook_.completion[k] = 1 - missed;
         outlook_.settlePair(k);
-        settled[k] = true;
     }
 
     for (int col = 0; col < 3; ++col) {
