@@ -139,16 +139,13 @@ double Outlook::final(int a, int b, int c) const {
 
 // The seat's grid as kinds, Unknown where face down.
 struct Grid {
-    int kind[GridCells + 1] = {};
+    SeenCards::GridKinds kind{};
     int down = 0;
 };
 
 // A seat's grid as kinds: face-up cards only.
 Grid gridOf(const SeenCards& seen, int seat) {
-    Grid g;
-    std::copy(seen.grid(seat).begin(), seen.grid(seat).end(), g.kind);
-    g.down = seen.faceDown(seat);
-    return g;
+    return {seen.grid(seat), seen.faceDown(seat)};
 }
 
 double exactColumn(int a, int b, int c) {
@@ -322,7 +319,7 @@ int Advisor::bestPlace(int kind, double& cost) const {
     int best = 0;
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
-        const int* k = &grid_.kind[top];
+        const int* k = &grid_.kind[std::size_t(top)];
         const double rest = now_ - columnNow_[col];
         for (int row = 0; row < 3; ++row) {
             // A position holding the same as one above it in its column leaves the same column.
@@ -344,11 +341,11 @@ void Advisor::bestByKind(double (&cost)[Kinds]) const {
     std::fill(std::begin(cost), std::end(cost), now_);
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
-        const int* k = &grid_.kind[top];
+        const int* k = &grid_.kind[std::size_t(top)];
         // Columns holding the same cards give the same costs.
         bool seen = false;
         for (int before = 0; before < col && !seen; ++before) {
-            const int* o = &grid_.kind[before * 3 + 1];
+            const int* o = &grid_.kind[std::size_t(before * 3 + 1)];
             seen = std::is_permutation(k, k + 3, o);
         }
         if (seen) continue;
