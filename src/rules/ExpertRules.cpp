@@ -66,6 +66,13 @@ bool shows(const Cell& c) {
 
 double exactColumn(int a, int b, int c);
 
+// 1 / n for every count of unseen cards, looked up rather than divided: each decision needs one.
+constexpr auto reciprocals = [] {
+    std::array<double, Kinds * CopiesPerKind + 1> r{};
+    for (std::size_t n = 1; n < r.size(); ++n) r[n] = 1.0 / double(n);
+    return r;
+}();
+
 // What the seat knows of the cards it has not seen, and of the round's likely length.
 struct Outlook {
     double p[Kinds];          // chance that an unseen card is of each kind
@@ -246,7 +253,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
         std::fill(std::begin(unseen), std::end(unseen), 1);
         total = Kinds;
     }
-    const double share = 1.0 / total;
+    const double share = reciprocals[std::size_t(total)];
     for (int k = 0; k < Kinds; ++k) outlook_.p[k] = unseen[k] * share;
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
@@ -258,9 +265,11 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
         if (grid_.kind[p] != Unknown) faceUpKinds |= 1u << grid_.kind[p];
     for (unsigned rest = faceUpKinds; rest != 0; rest &= rest - 1) {
         const int k = std::countr_zero(rest);
+        // (1 - p)^looks by squaring, a step for each bit of looks: a step whose bit is clear
+        // multiplies by one, which is exact, rather than branching.
+        static_assert(weights.seenPerTurn * GridCells < 32);
         double missed = 1, base = 1 - outlook_.p[k];
-        for (int n = looks; n > 0; n >>= 1, base *= base)
-            if (n & 1) missed *= base;
+        for (int bit = 0; bit < 5; ++bit, base *= base) missed *= (looks >> bit & 1) ? base : 1.0;
         outlook_.completion[k] = 1 - missed;
         outlook_.settlePair(k);
     }
