@@ -35,33 +35,13 @@ struct Weights {
 };
 constexpr Weights weights;
 
-// Kind of a point value, in the order of kindValue.
-constexpr int kindOfPoints(int value) {
-    return value == -2   ? JokerKind
-           : value == 0  ? 1
-           : value == 15 ? 12
-           : value == 25 ? 13
-                         : value + 1;
-}
-
-// Kind of each card code. Entry 0 is read for cells without a card, but never counted.
-constexpr auto codeKinds = [] {
-    std::array<int, Joker + 1> kinds{};
-    for (int code = 1; code <= Joker; ++code) kinds[std::size_t(code)] = kindOfPoints(points(code));
-    return kinds;
-}();
-
+// Kind of a card code (1..53 only).
 int kindOf(int code) {
-    return codeKinds[std::size_t(code)];
+    return SeenCards::kindOf(code);
 }
 
 bool isCard(int code) {
     return unsigned(code - 1) < unsigned(Joker);
-}
-
-// A cell showing a card: face up, and not empty.
-bool shows(const Cell& c) {
-    return (c.faceUp != 0) & isCard(c.code);
 }
 
 double exactColumn(int a, int b, int c);
@@ -448,23 +428,6 @@ SeenCards SeenCards::countedFrom(const Table& table) {
     const int discards = std::clamp(table.discardCount, 0, PileCells);
     for (int c = 1; c <= discards; ++c) seen.show(table.discardPile[c]);
     return seen;
-}
-
-void SeenCards::show(int code) {
-    if (isCard(code)) ++byKind_[std::size_t(kindOf(code))];
-}
-
-void SeenCards::hide(int code) {
-    if (isCard(code)) --byKind_[std::size_t(kindOf(code))];
-}
-
-void SeenCards::cellChanged(int seat, int position, const Cell& was, const Cell& now, bool inGame) {
-    const bool before = shows(was), after = shows(now);
-    faceDown_[std::size_t(seat)] += int(before) - int(after);
-    grids_[std::size_t(seat)][std::size_t(position)] = after ? kindOf(now.code) : NoKind;
-    if (!inGame) return;
-    if (before) hide(was.code);
-    if (after) show(now.code);
 }
 
 ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
