@@ -47,11 +47,11 @@ bool Engine::computerflipcards(int seat) {
 }
 
 void Engine::computerplay(int seat) {
-    submit(seat, choosePlay(levelOf(seat), table, seat, bots_));
+    submit(seat, choosePlay(levelOf(seat), table, seat, bots_, &seen_));
 }
 
 void Engine::computerdrew(int seat) {
-    submit(seat, chooseAfterDraw(levelOf(seat), table, seat, bots_));
+    submit(seat, chooseAfterDraw(levelOf(seat), table, seat, bots_, &seen_));
 }
 
 int Engine::computermatch(int seat, int value) const {

@@ -205,6 +205,9 @@ void Engine::startround() {
     if (t.roundNumber > t.roundsToPlay && checkforwin()) return;
     if (seeded_) random_.reseed(dealStream(deal_, std::uint64_t(t.roundNumber)));
     shufflecards(t, random_);
+    // Only the first discard is in sight: the deal below clears every grid.
+    seen_ = {};
+    seen_.show(t.discardTop());
     tell([&] { return msg::roundstarting(t.roundNumber, t.discardTop()); });
     dealcards();
 }
@@ -240,7 +243,9 @@ bool Engine::flipcard(int seat, int position) {
     Seat& s = t.seats[seat];
     Cell& cell = s.cards[position];
     if (cell.faceUp || s.flipsLeft < 1) return false;
+    const Cell was = cell;
     cell.faceUp = 1;
+    seen_.cellChanged(seat, position, was, cell, s.inGame);
     --s.flipsLeft;
     tell([&] { return msg::heflipped(seat, position, cell.code); });
     // A computer seat makes its next flip at once. That nested flip has done the check below
@@ -277,7 +282,10 @@ bool Engine::drawcard(int seat) {
     Table& t = table;
     if (t.turnState != TurnState::Choose || seat != t.currentPlayer) return false;
     t.turnState = TurnState::Draw;
-    if (++t.drawPos > t.drawLimit) reshuffle(t, random_);
+    if (++t.drawPos > t.drawLimit) {
+        for (int c = 1; c <= t.discardCount; ++c) seen_.hide(t.discardPile[c]);
+        reshuffle(t, random_);
+    }
     ++draws_;
     if (t.seats[seat].inUse) {
         if (outbox_.wantsFrames()) outbox_.send(seat, msg::drawacard(seat, t.drawPile[t.drawPos]));
@@ -294,8 +302,9 @@ bool Engine::replacedraw(int seat, int position) {
     Cell& cell = t.seats[seat].cards[position];
     const int drawn = std::exchange(t.drawPile[t.drawPos], NoCard);
     const int old = cell.code;
-    cell = Cell{drawn, 1};
+    layFaceUp(seat, position, drawn);
     t.discardPile[++t.discardCount] = old;
+    seen_.show(old);
     t.turnState = TurnState::Wait;
     tell([&] { return msg::replaceadraw(seat, position, old, drawn); });
     armTimer(timer1, 1, t.delayTicks, 2);
@@ -308,6 +317,7 @@ bool Engine::discarddrawn(int seat) {
     Q_ASSERT(t.discardCount < PileCells);
     const int drawn = std::exchange(t.drawPile[t.drawPos], NoCard);
     t.discardPile[++t.discardCount] = drawn;
+    seen_.show(drawn);
     t.turnState = TurnState::Wait;
     tell([&] { return msg::discardadrawn(seat, drawn); });
     armTimer(timer1, 1, t.delayTicks, 2);
@@ -321,12 +331,20 @@ bool Engine::replacediscard(int seat, int position) {
     Cell& cell = t.seats[seat].cards[position];
     const int taken = t.discardPile[t.discardCount];
     const int old = cell.code;
+    seen_.hide(taken);
     t.discardPile[t.discardCount] = old;
-    cell = Cell{taken, 1};
+    seen_.show(old);
+    layFaceUp(seat, position, taken);
     t.turnState = TurnState::Wait;
     tell([&] { return msg::replaceadiscard(seat, position, old, taken); });
     armTimer(timer1, 1, t.delayTicks, 2);
     return true;
+}
+
+void Engine::layFaceUp(int seat, int position, int code) {
+    Cell& cell = table.seats[seat].cards[position];
+    const Cell was = std::exchange(cell, Cell{code, 1});
+    seen_.cellChanged(seat, position, was, cell, table.seats[seat].inGame);
 }
 
 // ---- scoring ---------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 // own
 #include "rules/ComputerRules.h"
+#include "rules/ExpertRules.h"
 #include "rules/Model.h"
 #include "protocol/CommandTable.h"
 
@@ -120,6 +121,8 @@ public:
     void setHoldSeats(bool hold) { options_.holdSeats = hold; }
 
     Table table;
+    // The cards seen this round, kept up to date as they move: Expert seats read it.
+    const expert::SeenCards& seenCards() const { return seen_; }
     TimerSeam timer1;        // delay timer: action 1 pass the turn, 2 start the next round
     TimerSeam computertimer; // action 1 play a turn from its start, 2 finish after a draw
 
@@ -156,6 +159,9 @@ public:
     bool replacedraw(int seat, int position);
     bool discarddrawn(int seat);
     bool replacediscard(int seat, int position);
+    // Lays `code` face up in a seat's cell, keeping the cards seen up to date (the card it
+    // covers is the caller's to move).
+    void layFaceUp(int seat, int position, int code);
     void findplayer();
     void checkforcomplete(int seat);
     void endround();
@@ -276,6 +282,7 @@ private:
     Hooks hooks_;
     Random& random_;
     Random& bots_;
+    expert::SeenCards seen_;
     std::uint64_t deal_ = 0;
     bool seeded_ = false;
     Start lastStart_;

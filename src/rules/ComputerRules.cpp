@@ -241,14 +241,18 @@ ComputerMove chooseFlip(BotLevel level, const Table& table, int seat, Random& ra
                                      : chooseFlip(table, seat, random);
 }
 
-ComputerMove choosePlay(BotLevel level, const Table& table, int seat, Random& random) {
-    return level == BotLevel::Expert ? expert::choosePlay(table, seat, random)
-                                     : choosePlay(table, seat, random);
+ComputerMove choosePlay(BotLevel level, const Table& table, int seat, Random& random,
+                        const expert::SeenCards* seen) {
+    if (level == BotLevel::Classic) return choosePlay(table, seat, random);
+    return seen ? expert::choosePlay(table, seat, random, *seen)
+                : expert::choosePlay(table, seat, random);
 }
 
-ComputerMove chooseAfterDraw(BotLevel level, const Table& table, int seat, Random& random) {
-    return level == BotLevel::Expert ? expert::chooseAfterDraw(table, seat, random)
-                                     : chooseAfterDraw(table, seat, random);
+ComputerMove chooseAfterDraw(BotLevel level, const Table& table, int seat, Random& random,
+                             const expert::SeenCards* seen) {
+    if (level == BotLevel::Classic) return chooseAfterDraw(table, seat, random);
+    return seen ? expert::chooseAfterDraw(table, seat, random, *seen)
+                : expert::chooseAfterDraw(table, seat, random);
 }
 
 } // namespace pelvo

@@ -32,10 +32,17 @@ const char* botLevelName(BotLevel level);
 // "classic" or "expert", in any case; nothing for anything else.
 std::optional<BotLevel> botLevelFromName(std::string_view name);
 
-// The decisions below, made at a level.
+namespace expert {
+class SeenCards;
+}
+
+// The decisions below, made at a level. An Expert decision takes the cards seen from `seen`
+// when given (see expert::SeenCards), else counts them.
 ComputerMove chooseFlip(BotLevel level, const Table& table, int seat, Random& random);
-ComputerMove choosePlay(BotLevel level, const Table& table, int seat, Random& random);
-ComputerMove chooseAfterDraw(BotLevel level, const Table& table, int seat, Random& random);
+ComputerMove choosePlay(BotLevel level, const Table& table, int seat, Random& random,
+                        const expert::SeenCards* seen = nullptr);
+ComputerMove chooseAfterDraw(BotLevel level, const Table& table, int seat, Random& random,
+                             const expert::SeenCards* seen = nullptr);
 
 // All three return None, without a pick, for a seat outside 1..4.
 //

@@ -6,10 +6,10 @@
 
 // std
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cstddef>
 #include <cmath>
-#include <cstdint>
 #include <iterator>
 
 namespace pelvo::expert {
@@ -17,9 +17,9 @@ namespace pelvo::expert {
 namespace {
 
 // Cards are told apart by point value only: 14 kinds, 16 of each in the shoe.
-constexpr int Kinds = 14;
+constexpr int Kinds = SeenCards::Kinds;
 constexpr int CopiesPerKind = 16;
-constexpr int Unknown = -1;
+constexpr int Unknown = SeenCards::NoKind;
 constexpr int JokerKind = 0;
 constexpr double kindValue[Kinds] = {-2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 25};
 constexpr double kindPairs[Kinds] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}; // jokers never
@@ -35,58 +35,23 @@ struct Weights {
 };
 constexpr Weights weights;
 
-// Kind of a point value, in the order of kindValue.
-constexpr int kindOfPoints(int value) {
-    return value == -2   ? JokerKind
-           : value == 0  ? 1
-           : value == 15 ? 12
-           : value == 25 ? 13
-                         : value + 1;
-}
-
-// Kind of each card code. Entry 0 is read for cells without a card, but never counted.
-constexpr auto codeKinds = [] {
-    std::array<int, Joker + 1> kinds{};
-    for (int code = 1; code <= Joker; ++code) kinds[std::size_t(code)] = kindOfPoints(points(code));
-    return kinds;
-}();
-
+// Kind of a card code (1..53 only).
 int kindOf(int code) {
-    return codeKinds[std::size_t(code)];
+    return SeenCards::kindOf(code);
 }
 
 bool isCard(int code) {
     return unsigned(code - 1) < unsigned(Joker);
 }
 
-// Cards seen, by kind: eight-bit counters, eight to a word. A card is counted by adding its
-// row of cardTallies, so counting has no branch and no counter waits for the one before. One
-// tally holds at most 255 cards: the grids and the discard pile are counted apart.
-struct Tally {
-    std::uint64_t w[2] = {};
-    void add(int code) {
-        const Tally& t = cardTally(isCard(code) ? code : NoCard);
-        w[0] += t.w[0];
-        w[1] += t.w[1];
-    }
-    int count(int kind) const { return int(w[kind / 8] >> (8 * (kind % 8)) & 0xFF); }
-    static const Tally& cardTally(int code);
-};
-
-constexpr auto cardTallies = [] {
-    std::array<Tally, Joker + 1> rows{};
-    for (int code = 1; code <= Joker; ++code) {
-        const int k = codeKinds[std::size_t(code)];
-        rows[std::size_t(code)].w[k / 8] = std::uint64_t(1) << (8 * (k % 8));
-    }
-    return rows;
-}();
-
-const Tally& Tally::cardTally(int code) {
-    return cardTallies[std::size_t(code)];
-}
-
 double exactColumn(int a, int b, int c);
+
+// 1 / n for every count of unseen cards, looked up rather than divided: each decision needs one.
+constexpr auto reciprocals = [] {
+    std::array<double, Kinds * CopiesPerKind + 1> r{};
+    for (std::size_t n = 1; n < r.size(); ++n) r[n] = 1.0 / double(n);
+    return r;
+}();
 
 // What the seat knows of the cards it has not seen, and of the round's likely length.
 struct Outlook {
@@ -161,20 +126,13 @@ double Outlook::final(int a, int b, int c) const {
 
 // The seat's grid as kinds, Unknown where face down.
 struct Grid {
-    int kind[GridCells + 1] = {};
+    SeenCards::GridKinds kind{};
     int down = 0;
 };
 
 // A seat's grid as kinds: face-up cards only.
-Grid gridOf(const Seat& seat) {
-    Grid g;
-    for (int p = 1; p <= GridCells; ++p) {
-        const Cell& c = seat.cards[p];
-        const bool shown = (c.faceUp != 0) & isCard(c.code);
-        g.kind[p] = shown ? kindOf(c.code) : Unknown;
-        g.down += !shown;
-    }
-    return g;
+Grid gridOf(const SeenCards& seen, int seat) {
+    return {seen.grid(seat), seen.faceDown(seat)};
 }
 
 double exactColumn(int a, int b, int c) {
@@ -206,7 +164,7 @@ double normalBelow(double z) {
 
 class Advisor {
 public:
-    Advisor(const Table& table, int seat, int inHand);
+    Advisor(const Table& table, int seat, int inHand, const SeenCards& seen);
 
     // The best place for a card of `kind` and its cost.
     int bestPlace(int kind, double& cost) const;
@@ -239,6 +197,7 @@ private:
     double outRest_ = 0;  // the score of the columns without it
     bool lastTurn_ = false;
     const Table* table_ = nullptr;
+    const SeenCards* seen_ = nullptr;
     int seat_ = 0;
     // Each opponent's likely score (mean and spread), from estimateOpponents().
     void estimateOpponents() const;
@@ -248,58 +207,51 @@ private:
     mutable double oppSpread_[Seats];
 };
 
-Advisor::Advisor(const Table& table, int seat, int inHand) {
-    // Unseen cards by kind. Every cell is counted, a face-down one or no card as nothing, so
-    // that counting never branches on which cards are face up.
-    Tally seen, discarded;
-    // Each seat's face-up cards are counted; only the seat's own grid is kept, as kinds.
+Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen) {
+    int counted[Kinds];
+    for (int k = 0; k < Kinds; ++k) counted[k] = seen.count(k);
+    if (isCard(inHand)) ++counted[kindOf(inHand)];
+    // A seat out of the game (a hint to an onlooker, say) still knows its own face-up cards.
+    const bool ownCounted = table.seats[seat].inGame;
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
-        const Seat& other = table.seats[s];
-        if (!other.inGame && s != seat) continue;
-        int down = 0;
-        for (int p = 1; p <= GridCells; ++p) {
-            const Cell& c = other.cards[p];
-            const bool shown = (c.faceUp != 0) & isCard(c.code);
-            seen.add(shown ? c.code : NoCard);
-            down += !shown;
-        }
-        if (s != seat) {
-            fewestDown = std::min(fewestDown, down);
-            mostDown_ = std::max(mostDown_, down);
-        }
+        if (s == seat || !table.seats[s].inGame) continue;
+        const int down = seen.faceDown(s);
+        fewestDown = std::min(fewestDown, down);
+        mostDown_ = std::max(mostDown_, down);
     }
-    grid_ = gridOf(table.seats[seat]);
-    const int discards = std::clamp(table.discardCount, 0, PileCells);
-    for (int c = 1; c <= discards; ++c) discarded.add(table.discardPile[c]);
-    seen.add(inHand);
+    grid_ = gridOf(seen, seat);
+    if (!ownCounted)
+        for (int p = 1; p <= GridCells; ++p)
+            if (grid_.kind[p] != Unknown) ++counted[grid_.kind[p]];
 
     int unseen[Kinds];
     int total = 0;
-    for (int k = 0; k < Kinds; ++k)
-        total += (unseen[k] = std::max(CopiesPerKind - seen.count(k) - discarded.count(k), 0));
+    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(CopiesPerKind - counted[k], 0));
     // With nothing left unseen (a table no game leaves), every kind counts alike.
     if (total == 0) {
         std::fill(std::begin(unseen), std::end(unseen), 1);
         total = Kinds;
     }
-    const double share = 1.0 / total;
+    const double share = reciprocals[std::size_t(total)];
     for (int k = 0; k < Kinds; ++k) outlook_.p[k] = unseen[k] * share;
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
     // Only a kind already face up in the grid can make a pair with the card laid now.
     const int looks = weights.seenPerTurn * fewestDown * !lastTurn_;
-    bool settled[Kinds] = {};
-    for (int p = 1; p <= GridCells; ++p) {
-        const int k = grid_.kind[p];
-        if (k == Unknown || settled[k]) continue;
+    unsigned faceUpKinds = 0; // bit k: a card of kind k is face up
+    for (int p = 1; p <= GridCells; ++p)
+        if (grid_.kind[p] != Unknown) faceUpKinds |= 1u << grid_.kind[p];
+    for (unsigned rest = faceUpKinds; rest != 0; rest &= rest - 1) {
+        const int k = std::countr_zero(rest);
+        // (1 - p)^looks by squaring, a step for each bit of looks: a step whose bit is clear
+        // multiplies by one, which is exact, rather than branching.
+        static_assert(weights.seenPerTurn * GridCells < 32);
         double missed = 1, base = 1 - outlook_.p[k];
-        for (int n = looks; n > 0; n >>= 1, base *= base)
-            if (n & 1) missed *= base;
+        for (int bit = 0; bit < 5; ++bit, base *= base) missed *= (looks >> bit & 1) ? base : 1.0;
         outlook_.completion[k] = 1 - missed;
         outlook_.settlePair(k);
-        settled[k] = true;
     }
 
     for (int col = 0; col < 3; ++col) {
@@ -317,6 +269,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand) {
             outRest_ += exactColumn(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
                                     grid_.kind[col * 3 + 3]);
     table_ = &table;
+    seen_ = &seen;
     seat_ = seat;
 }
 
@@ -329,7 +282,7 @@ void Advisor::estimateOpponents() const {
     }
     for (int s = 1; s <= Seats; ++s) {
         if (s == seat_ || !table_->seats[s].inGame) continue;
-        const Grid g = gridOf(table_->seats[s]);
+        const Grid g = gridOf(*seen_, s);
         const int i = opponents_++;
         double mean = -weights.lastTurnGain;
         for (int col = 0; col < 3; ++col)
@@ -355,7 +308,7 @@ int Advisor::bestPlace(int kind, double& cost) const {
     int best = 0;
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
-        const int* k = &grid_.kind[top];
+        const int* k = &grid_.kind[std::size_t(top)];
         const double rest = now_ - columnNow_[col];
         for (int row = 0; row < 3; ++row) {
             // A position holding the same as one above it in its column leaves the same column.
@@ -377,11 +330,11 @@ void Advisor::bestByKind(double (&cost)[Kinds]) const {
     std::fill(std::begin(cost), std::end(cost), now_);
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
-        const int* k = &grid_.kind[top];
+        const int* k = &grid_.kind[std::size_t(top)];
         // Columns holding the same cards give the same costs.
         bool seen = false;
         for (int before = 0; before < col && !seen; ++before) {
-            const int* o = &grid_.kind[before * 3 + 1];
+            const int* o = &grid_.kind[std::size_t(before * 3 + 1)];
             seen = std::is_permutation(k, k + 3, o);
         }
         if (seen) continue;
@@ -461,6 +414,22 @@ bool validSeat(int seat) {
 
 } // namespace
 
+SeenCards::SeenCards() {
+    for (GridKinds& g : grids_) g.fill(NoKind);
+}
+
+SeenCards SeenCards::countedFrom(const Table& table) {
+    SeenCards seen;
+    for (int s = 1; s <= Seats; ++s) {
+        const Seat& seat = table.seats[s];
+        for (int p = 1; p <= GridCells; ++p)
+            seen.cellChanged(s, p, Cell{}, seat.cards[p], seat.inGame);
+    }
+    const int discards = std::clamp(table.discardCount, 0, PileCells);
+    for (int c = 1; c <= discards; ++c) seen.show(table.discardPile[c]);
+    return seen;
+}
+
 ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
     // Opening cards in different columns: each is a card that a later one may pair with, and
     // no column is already spoilt by two unequal cards.
@@ -482,9 +451,17 @@ ComputerMove chooseFlip(const Table& table, int seat, Random& random) {
 }
 
 ComputerMove choosePlay(const Table& table, int seat, Random& random) {
+    return choosePlay(table, seat, random, SeenCards::countedFrom(table));
+}
+
+ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
+    return chooseAfterDraw(table, seat, random, SeenCards::countedFrom(table));
+}
+
+ComputerMove choosePlay(const Table& table, int seat, Random& random, const SeenCards& seen) {
     if (!validSeat(seat)) return {};
     const int top = table.discardTop();
-    const Advisor advisor(table, seat, NoCard);
+    const Advisor advisor(table, seat, NoCard, seen);
     if (isCard(top)) {
         // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
         // the discard needs weighing against a draw only when it improves on that.
@@ -505,11 +482,11 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random) {
     return {ComputerMove::DrawCard, 0};
 }
 
-ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
+ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random, const SeenCards& seen) {
     if (!validSeat(seat)) return {};
     const int card = table.drawnCard();
     if (!isCard(card)) return {ComputerMove::DiscardDrawn, 0};
-    const Advisor advisor(table, seat, card);
+    const Advisor advisor(table, seat, card, seen);
     double cost = 0;
     const int p = advisor.bestPlace(kindOf(card), cost);
     if (cost < advisor.standing()) return {ComputerMove::ReplaceDraw, p};
