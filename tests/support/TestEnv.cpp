@@ -5,10 +5,30 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTcpServer>
+#include <QUdpSocket>
+
+#include <random>
+#include <set>
 
 namespace pelvo::test {
 
 quint16 freePort() {
+    // Below the kernel's range for outgoing sockets (32768 and up), so no test running beside
+    // this one connects from the port between this probe and its use. Both sides must be free:
+    // tables answer searches on the UDP side of their game port. A port is handed out once.
+    static std::mt19937 pick(std::random_device{}());
+    static std::set<quint16> given;
+    std::uniform_int_distribution<int> range(20000, 32000);
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        const auto port = quint16(range(pick));
+        if (given.count(port) != 0) continue;
+        QTcpServer tcp;
+        QUdpSocket udp;
+        if (tcp.listen(QHostAddress::LocalHost, port) && udp.bind(QHostAddress::LocalHost, port)) {
+            given.insert(port);
+            return port;
+        }
+    }
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();

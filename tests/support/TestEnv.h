@@ -5,7 +5,8 @@
 
 namespace pelvo::test {
 
-// A loopback TCP port that nothing listens on at the moment of the call.
+// A loopback port, free for TCP and UDP at the moment of the call and not handed out before in
+// this process.
 quint16 freePort();
 
 // Folder of the build tree (set by CTest through PELVO_TEST_BIN_DIR).
