@@ -355,10 +355,14 @@ void Board::Impl::recordDesign() {
 void Board::Impl::paintMarkers() {
     turn->setPixmap(board::turnMarker(scale));
     hand->setPixmap(board::handPointer(scale));
+    // Every seat shows the same three markers: each is painted once and shared.
+    const QPixmap eyes = board::eyesPicture(scale);
+    const QPixmap penalty = board::penaltyMarker(scale);
+    const QPixmap notPlaying = board::notPlayingMarker(scale);
     for (int p = 1; p <= seats; ++p) {
-        byPosition[p].eyes->setPixmap(board::eyesPicture(scale));
-        byPosition[p].penalty->setPixmap(board::penaltyMarker(scale));
-        byPosition[p].notplaying->setPixmap(board::notPlayingMarker(scale));
+        byPosition[p].eyes->setPixmap(eyes);
+        byPosition[p].penalty->setPixmap(penalty);
+        byPosition[p].notplaying->setPixmap(notPlaying);
     }
     logo->setPixmap(art::logoPicture(logo->size()));
     start->setScale(scale);

@@ -10,7 +10,10 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSemaphore>
 #include <QSvgRenderer>
+#include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -161,6 +164,23 @@ void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code, bool fourCol
     p.drawPath(outer);
 }
 
+// Qt's raster engine cuts each large fill into pieces for its global thread pool and waits for
+// them, unless the painting thread is one of the pool's own. A card is many such fills: painting
+// it whole on one pool thread (the caller waits) spares a hand-off per fill, about a third of the
+// processor time of a rescale, and gives the same pixels.
+template <typename Paint> QImage onPoolThread(Paint paint) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool->maxThreadCount() < 1 || pool->contains(QThread::currentThread())) return paint();
+    QImage image;
+    QSemaphore done;
+    pool->start([&] {
+        image = paint();
+        done.release();
+    });
+    done.acquire();
+    return image;
+}
+
 } // namespace
 
 CardArt& CardArt::instance() {
@@ -232,7 +252,10 @@ QString CardArt::elementId(int code) {
 QPixmap CardArt::card(int index, CardSize size) {
     if (index < 0 || index >= cardPictureCount) index = 0;
     auto& list = size == CardSize::Large ? large_ : small_;
-    if (list[index].isNull()) list[index] = render(index, size);
+    if (list[index].isNull()) {
+        if (index != 0) deck(); // the parsed deck belongs to this thread, which keeps it
+        list[index] = QPixmap::fromImage(onPoolThread([&] { return render(index, size); }));
+    }
     return list[index];
 }
 
@@ -258,7 +281,7 @@ QSize CardArt::cardSize(CardSize size) const {
     return scaled(size == CardSize::Large ? largeCardSize : smallCardSize, scale_);
 }
 
-QPixmap CardArt::render(int index, CardSize size) const {
+QImage CardArt::render(int index, CardSize size) const {
     // Painted in design units on a painter scaled to the drawn size: the SVG is rendered at the
     // final resolution, never a bitmap stretched.
     const QSize design = size == CardSize::Large ? largeCardSize : smallCardSize;
@@ -274,14 +297,14 @@ QPixmap CardArt::render(int index, CardSize size) const {
     if (index == 0) {
         paintBack(p, r, size);
         p.end();
-        return QPixmap::fromImage(std::move(image));
+        return image;
     }
     const QString id = elementId(index);
     QSvgRenderer* svg = deck();
     if (!svg || !svg->elementExists(id)) {
         paintPlainFace(p, r, size, index, fourColour_);
         p.end();
-        return QPixmap::fromImage(std::move(image));
+        return image;
     }
     const qreal radius = cornerRadius(size);
     QPainterPath outer;
@@ -304,7 +327,7 @@ QPixmap CardArt::render(int index, CardSize size) const {
     p.setBrush(Qt::NoBrush);
     p.drawPath(outer);
     p.end();
-    return QPixmap::fromImage(std::move(image));
+    return image;
 }
 
 QSize scaled(QSize size, qreal scale) {

@@ -3,6 +3,7 @@
 // order, 53 the joker) and the markers, all painted at the board's scale and the screen's device
 // pixel ratio so they stay sharp on large windows and dense screens.
 
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -54,7 +55,7 @@ public:
 
 private:
     void release();
-    QPixmap render(int index, CardSize size) const;
+    QImage render(int index, CardSize size) const;
     // The parsed deck, read from path_ on first use; null when it cannot be read.
     QSvgRenderer* deck() const;
 

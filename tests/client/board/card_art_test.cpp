@@ -1,5 +1,6 @@
 #include "client/board/CardArt.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -88,6 +89,29 @@ TEST(CardArt, DeckIsReadWhenTheFirstFaceIsPainted) {
     CardArt fromStart;
     fromStart.load(CardArt::defaultDeckPath());
     EXPECT_EQ(imageOf(art.card(40, CardSize::Small)), imageOf(fromStart.card(40, CardSize::Small)));
+}
+
+// Every picture at two scales, both sizes, with and without four colours, for a person to look
+// at or for comparing two builds byte by byte. Written only when PELVO_SHOT_DIR names a folder.
+TEST(CardArt, PicturesForComparison) {
+    const QString dir = qEnvironmentVariable("PELVO_SHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set PELVO_SHOT_DIR to write the pictures";
+    QDir().mkpath(dir);
+    CardArt art;
+    art.load(CardArt::defaultDeckPath());
+    for (const qreal scale : {1.0, 2.05})
+        for (const bool four : {false, true})
+            for (const CardSize size : {CardSize::Large, CardSize::Small}) {
+                art.setScale(scale);
+                art.setFourColour(four);
+                for (int i = 0; i < cardPictureCount; ++i)
+                    EXPECT_TRUE(art.card(i, size).save(
+                        dir + QStringLiteral("/card-%1-%2-%3-%4.png")
+                                  .arg(scale)
+                                  .arg(four ? "four" : "two")
+                                  .arg(size == CardSize::Large ? "large" : "small")
+                                  .arg(i)));
+            }
 }
 
 TEST(CardArt, MarkersHaveTheirSizes) {
