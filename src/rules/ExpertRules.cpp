@@ -58,30 +58,49 @@ struct Outlook {
     double p[Kinds];          // chance that an unseen card is of each kind
     double mean = 0;          // expected value of an unseen card
     double completion[Kinds]; // chance of meeting a card of a kind within the horizon
-    // Worked out from the above by settlePair() for the kinds face up in the seat's grid (no
-    // other kind can pair): the share of a pair's cost counted as won, and the cost of a pair
-    // over a face-down card.
+    // Worked out from the above by settlePairs(): the share of a pair's cost counted as won, and
+    // the cost of a pair over a face-down card. Only kinds face up in the grid can pair.
     double credit[Kinds];
     double pairOpen[Kinds];
 
-    void settlePair(int kind);
+    // With `looks` cards still to be seen this round.
+    void settlePairs(int looks);
     // The cost of one card of a kind over two face-down cards.
     double single(int k) const {
         return kindValue[k] + 2 * mean - kindPairs[k] * p[k] * p[k] * 3 * kindValue[k];
     }
     // Expected cost of a column of three kinds (Unknown where face down).
     double column(int a, int b, int c) const;
+    // column(kind, a, b) for a card in hand (never Unknown): the same figure with fewer tests.
+    double placed(int kind, int a, int b, double singleOfKind) const;
     // The same if the round ended now: no pair is completed any more.
     double final(int a, int b, int c) const;
 };
 
-void Outlook::settlePair(int k) {
-    const double v = kindValue[k];
-    credit[k] = kindPairs[k] * weights.pairCredit * completion[k];
-    // x x ?: the face-down card may already be the third; if not, a later one may be.
-    const double saving = 2 * v + mean;
-    pairOpen[k] =
-        saving - kindPairs[k] * p[k] * 3 * v - (1 - p[k]) * credit[k] * std::max(saving, 0.0);
+void Outlook::settlePairs(int looks) {
+    // Every kind at once, in loops the compiler turns into vector arithmetic: cheaper than
+    // picking out the few kinds face up in the grid, which are all that is read later.
+    // (1 - p)^looks by squaring, a step for each bit of looks.
+    static_assert(weights.seenPerTurn * GridCells < 32);
+    double missed[Kinds], power[Kinds];
+    for (int k = 0; k < Kinds; ++k) {
+        missed[k] = 1;
+        power[k] = 1 - p[k];
+    }
+    for (int rest = looks; rest != 0; rest >>= 1) {
+        if (rest & 1)
+            for (int k = 0; k < Kinds; ++k) missed[k] *= power[k];
+        for (int k = 0; k < Kinds; ++k) power[k] *= power[k];
+    }
+    for (int k = 0; k < Kinds; ++k) completion[k] = 1 - missed[k];
+    for (int k = 0; k < Kinds; ++k) {
+        const double v = kindValue[k];
+        credit[k] = kindPairs[k] * weights.pairCredit * completion[k];
+        // x x ?: the face-down card may already be the third; if not, a later one may be.
+        const double saving = 2 * v + mean;
+        pairOpen[k] =
+            saving - kindPairs[k] * p[k] * 3 * v - (1 - p[k]) * credit[k] * std::max(saving, 0.0);
+    }
 }
 
 inline double Outlook::column(int a, int b, int c) const {
@@ -104,6 +123,15 @@ inline double Outlook::column(int a, int b, int c) const {
     default:
         return 3 * mean;
     }
+}
+
+inline double Outlook::placed(int kind, int a, int b, double singleOfKind) const {
+    if (a == Unknown || b == Unknown) {
+        if (a == b) return singleOfKind;
+        const int y = a == Unknown ? b : a;
+        return y == kind ? pairOpen[kind] : kindValue[kind] + kindValue[y] + mean;
+    }
+    return column(kind, a, b);
 }
 
 double Outlook::final(int a, int b, int c) const {
@@ -174,8 +202,8 @@ public:
     // The cost of going out with a card of `kind`; anything at or above `bound` may come back
     // as a lower figure still at or above it.
     double outCost(int kind, double bound) const;
-    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b`, with the
-    // other columns costing `rest`.
+    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b` (not both
+    // face down), with the other columns costing `rest`.
     void laid(double (&cost)[Kinds], double rest, int a, int b) const;
     // Where a card of `kind` would end the round now (0: nowhere), with the score it leaves.
     int outPlace(int kind, double& score) const;
@@ -205,6 +233,8 @@ private:
     mutable int opponents_ = 0;
     mutable double oppMean_[Seats];
     mutable double oppSpread_[Seats];
+    // The last score weighed and its chance: a seat's turn weighs the same score again.
+    mutable double weighedScore_ = 0, weighedChance_ = -1;
 };
 
 Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen) {
@@ -238,21 +268,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
-    // Only a kind already face up in the grid can make a pair with the card laid now.
-    const int looks = weights.seenPerTurn * fewestDown * !lastTurn_;
-    unsigned faceUpKinds = 0; // bit k: a card of kind k is face up
-    for (int p = 1; p <= GridCells; ++p)
-        if (grid_.kind[p] != Unknown) faceUpKinds |= 1u << grid_.kind[p];
-    for (unsigned rest = faceUpKinds; rest != 0; rest &= rest - 1) {
-        const int k = std::countr_zero(rest);
-        // (1 - p)^looks by squaring, a step for each bit of looks: a step whose bit is clear
-        // multiplies by one, which is exact, rather than branching.
-        static_assert(weights.seenPerTurn * GridCells < 32);
-        double missed = 1, base = 1 - outlook_.p[k];
-        for (int bit = 0; bit < 5; ++bit, base *= base) missed *= (looks >> bit & 1) ? base : 1.0;
-        outlook_.completion[k] = 1 - missed;
-        outlook_.settlePair(k);
-    }
+    outlook_.settlePairs(weights.seenPerTurn * fewestDown * !lastTurn_);
 
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
@@ -294,6 +310,7 @@ void Advisor::estimateOpponents() const {
 }
 
 double Advisor::penaltyChance(double score) const {
+    if (score == weighedScore_ && weighedChance_ >= 0) return weighedChance_;
     if (!estimated_) estimateOpponents();
     double none = 1;
     for (int i = 0; i < opponents_; ++i) {
@@ -301,11 +318,13 @@ double Advisor::penaltyChance(double score) const {
         const double z = (score - 0.5 - oppMean_[i]) / oppSpread_[i];
         none *= 1 - normalBelow(z);
     }
-    return 1 - none;
+    weighedScore_ = score;
+    return weighedChance_ = 1 - none;
 }
 
 int Advisor::bestPlace(int kind, double& cost) const {
     int best = 0;
+    const double single = outlook_.single(kind);
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
         const int* k = &grid_.kind[std::size_t(top)];
@@ -313,10 +332,10 @@ int Advisor::bestPlace(int kind, double& cost) const {
         for (int row = 0; row < 3; ++row) {
             // A position holding the same as one above it in its column leaves the same column.
             if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
-            const double c =
-                top + row == outPosition_
-                    ? outCost(kind, 1e9)
-                    : rest + outlook_.column(kind, row == 0 ? k[1] : k[0], row == 2 ? k[1] : k[2]);
+            const double c = top + row == outPosition_
+                                 ? outCost(kind, 1e9)
+                                 : rest + outlook_.placed(kind, row == 0 ? k[1] : k[0],
+                                                          row == 2 ? k[1] : k[2], single);
             if (best == 0 || c < cost) {
                 best = top + row;
                 cost = c;
@@ -326,25 +345,39 @@ int Advisor::bestPlace(int kind, double& cost) const {
     return best;
 }
 
+// The kinds of a column, lowest first: columns holding the same cards have the same key.
+std::array<int, 3> sortedColumn(const int* k) {
+    const int lo = std::min(k[0], k[1]), hi = std::max(k[0], k[1]);
+    return {std::min(lo, k[2]), std::max(lo, std::min(hi, k[2])), std::max(hi, k[2])};
+}
+
 void Advisor::bestByKind(double (&cost)[Kinds]) const {
     std::fill(std::begin(cost), std::end(cost), now_);
+    const std::array<std::array<int, 3>, 3> keys = {
+        sortedColumn(&grid_.kind[1]), sortedColumn(&grid_.kind[4]), sortedColumn(&grid_.kind[7])};
+    // Outlook::single() of every kind, worked out once for all columns that need it.
+    double singles[Kinds];
+    bool singlesMade = false;
     for (int col = 0; col < 3; ++col) {
+        // Columns holding the same cards give the same costs.
+        if ((col >= 1 && keys[col] == keys[0]) || (col == 2 && keys[2] == keys[1])) continue;
         const int top = col * 3 + 1;
         const int* k = &grid_.kind[std::size_t(top)];
-        // Columns holding the same cards give the same costs.
-        bool seen = false;
-        for (int before = 0; before < col && !seen; ++before) {
-            const int* o = &grid_.kind[std::size_t(before * 3 + 1)];
-            seen = std::is_permutation(k, k + 3, o);
-        }
-        if (seen) continue;
         const double rest = now_ - columnNow_[col];
         for (int row = 0; row < 3; ++row) {
             if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
             if (k[row] == Unknown && grid_.down == 1 && !lastTurn_) continue; // below
             const int a = row == 0 ? k[1] : k[0];
             const int b = row == 2 ? k[1] : k[2];
-            laid(cost, rest, a, b);
+            if (a == Unknown && b == Unknown) {
+                if (!singlesMade)
+                    for (int kind = 0; kind < Kinds; ++kind) singles[kind] = outlook_.single(kind);
+                singlesMade = true;
+                for (int kind = 0; kind < Kinds; ++kind)
+                    cost[kind] = std::min(cost[kind], rest + singles[kind]);
+            } else {
+                laid(cost, rest, a, b);
+            }
         }
     }
     if (outPosition_ != 0)
@@ -357,9 +390,7 @@ void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
     // pair with a or b, whose figure is too high and put right afterwards.
     const Outlook& o = outlook_;
     double c[Kinds];
-    if (a == Unknown && b == Unknown) {
-        for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + o.single(kind);
-    } else if (a == Unknown || b == Unknown) {
+    if (a == Unknown || b == Unknown) {
         const int x = a == Unknown ? b : a;
         const double base = rest + kindValue[x] + o.mean;
         for (int kind = 0; kind < Kinds; ++kind) c[kind] = base + kindValue[kind];
@@ -402,9 +433,10 @@ int Advisor::outPlace(int kind, double& score) const {
 // When every seat waits for somebody else to go out first, nobody would: now and then a seat
 // goes out anyway with a card no worse than the one it turns.
 bool goOutAnyway(const Advisor& advisor, int kind, Random& random, int& position) {
+    if (!advisor.allWaiting()) return false;
     double score = 0;
     position = advisor.outPlace(kind, score);
-    if (position == 0 || !advisor.allWaiting() || score > advisor.standing()) return false;
+    if (position == 0 || score > advisor.standing()) return false;
     return random.below(8) == 0;
 }
 
@@ -461,8 +493,8 @@ ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
 ComputerMove choosePlay(const Table& table, int seat, Random& random, const SeenCards& seen) {
     if (!validSeat(seat)) return {};
     const int top = table.discardTop();
-    const Advisor advisor(table, seat, NoCard, seen);
     if (isCard(top)) {
+        const Advisor advisor(table, seat, NoCard, seen);
         // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
         // the discard needs weighing against a draw only when it improves on that.
         double cost = 0;
