@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cmath>
 #include <iterator>
+#include <limits>
 
 namespace pelvo::expert {
 
@@ -323,7 +324,10 @@ double Advisor::penaltyChance(double score) const {
 }
 
 int Advisor::bestPlace(int kind, double& cost) const {
+    // The first position of lowest cost. Every cost is finite, so the first always beats the
+    // starting figure; picked without branching, as which position wins is hard to foresee.
     int best = 0;
+    double lowest = std::numeric_limits<double>::infinity();
     const double single = outlook_.single(kind);
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
@@ -336,12 +340,12 @@ int Advisor::bestPlace(int kind, double& cost) const {
                                  ? outCost(kind, 1e9)
                                  : rest + outlook_.placed(kind, row == 0 ? k[1] : k[0],
                                                           row == 2 ? k[1] : k[2], single);
-            if (best == 0 || c < cost) {
-                best = top + row;
-                cost = c;
-            }
+            const bool lower = c < lowest;
+            best = lower ? top + row : best;
+            lowest = lower ? c : lowest;
         }
     }
+    cost = lowest;
     return best;
 }
 
