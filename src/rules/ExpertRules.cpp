@@ -401,10 +401,17 @@ void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
         c[x] = rest + o.pairOpen[x];
     } else {
         const double known = kindValue[a] + kindValue[b];
-        const double pairOf = a == b ? 1 - o.credit[a] : 1;
-        for (int kind = 0; kind < Kinds; ++kind) {
-            const double sum = known + kindValue[kind];
-            c[kind] = rest + (sum > 0 ? sum * pairOf : sum);
+        if (a != b) {
+            for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + (known + kindValue[kind]);
+        } else {
+            // A pair keeps its credit when the card laid is not the third: both figures are
+            // worked out and one picked, a select rather than a branch on every kind.
+            const double pairOf = 1 - o.credit[a];
+            for (int kind = 0; kind < Kinds; ++kind) {
+                const double sum = known + kindValue[kind];
+                const double kept = sum * pairOf;
+                c[kind] = rest + (sum > 0 ? kept : sum);
+            }
         }
         c[a] = rest + o.column(a, a, b);
         c[b] = rest + o.column(b, a, b);
