@@ -12,6 +12,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <memory>
 
 namespace pelvo::expert {
 
@@ -64,8 +65,8 @@ struct Outlook {
     double credit[Kinds];
     double pairOpen[Kinds];
 
-    // With `looks` cards still to be seen this round.
-    void settlePairs(int looks);
+    // With `horizon` turns left to see cards in, `unseen` of each kind of `total` unseen.
+    void settlePairs(int horizon, int total, const int (&unseen)[Kinds]);
     // The cost of one card of a kind over two face-down cards.
     double single(int k) const {
         return kindValue[k] + 2 * mean - kindPairs[k] * p[k] * p[k] * 3 * kindValue[k];
@@ -78,22 +79,43 @@ struct Outlook {
     double final(int a, int b, int c) const;
 };
 
-void Outlook::settlePairs(int looks) {
+// The chance of meeting at least one card of a kind within the next `looks` cards seen, when
+// `unseen` of the `total` cards not yet seen are of that kind: 1 - (1 - p)^looks, the power by
+// squaring, a step for each bit of looks.
+double completionChance(int unseen, int total, int looks) {
+    const double p = unseen * reciprocals[std::size_t(total)];
+    double missed = 1, power = 1 - p;
+    for (int rest = looks; rest != 0; rest >>= 1, power *= power)
+        if (rest & 1) missed *= power;
+    return 1 - missed;
+}
+
+// completionChance() for every count a seat can meet, worked out once: within a round the
+// counts move slowly, so the same few figures serve decision after decision, and the powers
+// cost more than a lookup. Indexed by looks / seenPerTurn, all cards unseen, the kind's unseen.
+constexpr int Horizons = GridCells + 1;
+constexpr int Totals = Kinds * CopiesPerKind + 1;
+using CompletionTable = std::array<double, Horizons * Totals*(CopiesPerKind + 1)>;
+
+const CompletionTable& completionTable() {
+    static const auto table = [] {
+        auto t = std::make_unique<CompletionTable>();
+        for (int h = 0; h < Horizons; ++h)
+            for (int total = 1; total < Totals; ++total)
+                for (int unseen = 0; unseen <= CopiesPerKind; ++unseen)
+                    (*t)[std::size_t((h * Totals + total) * (CopiesPerKind + 1) + unseen)] =
+                        completionChance(unseen, total, h * weights.seenPerTurn);
+        return t;
+    }();
+    return *table;
+}
+
+void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds]) {
     // Every kind at once, in loops the compiler turns into vector arithmetic: cheaper than
     // picking out the few kinds face up in the grid, which are all that is read later.
-    // (1 - p)^looks by squaring, a step for each bit of looks.
-    static_assert(weights.seenPerTurn * GridCells < 32);
-    double missed[Kinds], power[Kinds];
-    for (int k = 0; k < Kinds; ++k) {
-        missed[k] = 1;
-        power[k] = 1 - p[k];
-    }
-    for (int rest = looks; rest != 0; rest >>= 1) {
-        if (rest & 1)
-            for (int k = 0; k < Kinds; ++k) missed[k] *= power[k];
-        for (int k = 0; k < Kinds; ++k) power[k] *= power[k];
-    }
-    for (int k = 0; k < Kinds; ++k) completion[k] = 1 - missed[k];
+    const double* chances =
+        &completionTable()[std::size_t((horizon * Totals + total) * (CopiesPerKind + 1))];
+    for (int k = 0; k < Kinds; ++k) completion[k] = chances[unseen[k]];
     for (int k = 0; k < Kinds; ++k) {
         const double v = kindValue[k];
         credit[k] = kindPairs[k] * weights.pairCredit * completion[k];
@@ -269,7 +291,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
-    outlook_.settlePairs(weights.seenPerTurn * fewestDown * !lastTurn_);
+    outlook_.settlePairs(fewestDown * !lastTurn_, total, unseen);
 
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
