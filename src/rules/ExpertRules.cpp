@@ -6,7 +6,6 @@
 
 // std
 #include <algorithm>
-#include <bit>
 #include <array>
 #include <cstddef>
 #include <cmath>
@@ -57,15 +56,15 @@ constexpr auto reciprocals = [] {
 
 // What the seat knows of the cards it has not seen, and of the round's likely length.
 struct Outlook {
-    double p[Kinds];          // chance that an unseen card is of each kind
-    double mean = 0;          // expected value of an unseen card
-    double completion[Kinds]; // chance of meeting a card of a kind within the horizon
+    double p[Kinds]; // chance that an unseen card is of each kind
+    double mean = 0; // expected value of an unseen card
     // Worked out from the above by settlePairs(): the share of a pair's cost counted as won, and
     // the cost of a pair over a face-down card. Only kinds face up in the grid can pair.
     double credit[Kinds];
     double pairOpen[Kinds];
 
-    // With `horizon` turns left to see cards in, `unseen` of each kind of `total` unseen.
+    // With `horizon` turns left to see cards in (0..GridCells), `unseen` of each kind
+    // (0..CopiesPerKind) of `total` unseen.
     void settlePairs(int horizon, int total, const int (&unseen)[Kinds]);
     // The cost of one card of a kind over two face-down cards.
     double single(int k) const {
@@ -115,10 +114,9 @@ void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds]) {
     // picking out the few kinds face up in the grid, which are all that is read later.
     const double* chances =
         &completionTable()[std::size_t((horizon * Totals + total) * (CopiesPerKind + 1))];
-    for (int k = 0; k < Kinds; ++k) completion[k] = chances[unseen[k]];
     for (int k = 0; k < Kinds; ++k) {
         const double v = kindValue[k];
-        credit[k] = kindPairs[k] * weights.pairCredit * completion[k];
+        credit[k] = kindPairs[k] * weights.pairCredit * chances[unseen[k]];
         // x x ?: the face-down card may already be the third; if not, a later one may be.
         const double saving = 2 * v + mean;
         pairOpen[k] =
@@ -256,8 +254,6 @@ private:
     mutable int opponents_ = 0;
     mutable double oppMean_[Seats];
     mutable double oppSpread_[Seats];
-    // The last score weighed and its chance: a seat's turn weighs the same score again.
-    mutable double weighedScore_ = 0, weighedChance_ = -1;
 };
 
 Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen) {
@@ -280,7 +276,10 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
 
     int unseen[Kinds];
     int total = 0;
-    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(CopiesPerKind - counted[k], 0));
+    // Clamped both ways, so that a count kept wrongly can only mislead, never read outside a
+    // table.
+    for (int k = 0; k < Kinds; ++k)
+        total += (unseen[k] = std::clamp(CopiesPerKind - counted[k], 0, CopiesPerKind));
     // With nothing left unseen (a table no game leaves), every kind counts alike.
     if (total == 0) {
         std::fill(std::begin(unseen), std::end(unseen), 1);
@@ -291,7 +290,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
-    outlook_.settlePairs(fewestDown * !lastTurn_, total, unseen);
+    outlook_.settlePairs(std::clamp(fewestDown, 0, GridCells) * !lastTurn_, total, unseen);
 
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
@@ -333,7 +332,6 @@ void Advisor::estimateOpponents() const {
 }
 
 double Advisor::penaltyChance(double score) const {
-    if (score == weighedScore_ && weighedChance_ >= 0) return weighedChance_;
     if (!estimated_) estimateOpponents();
     double none = 1;
     for (int i = 0; i < opponents_; ++i) {
@@ -341,8 +339,7 @@ double Advisor::penaltyChance(double score) const {
         const double z = (score - 0.5 - oppMean_[i]) / oppSpread_[i];
         none *= 1 - normalBelow(z);
     }
-    weighedScore_ = score;
-    return weighedChance_ = 1 - none;
+    return 1 - none;
 }
 
 int Advisor::bestPlace(int kind, double& cost) const {
