@@ -92,17 +92,18 @@ double completionChance(int unseen, int total, int looks) {
 // completionChance() for every count a seat can meet, worked out once: within a round the
 // counts move slowly, so the same few figures serve decision after decision, and the powers
 // cost more than a lookup. Indexed by looks / seenPerTurn, all cards unseen, the kind's unseen.
-constexpr int Horizons = GridCells + 1;
-constexpr int Totals = Kinds * CopiesPerKind + 1;
-using CompletionTable = std::array<double, Horizons * Totals*(CopiesPerKind + 1)>;
+constexpr int Horizons = GridCells + 1;           // looks / seenPerTurn: 0..GridCells
+constexpr int Totals = Kinds * CopiesPerKind + 1; // all cards unseen: 1..Kinds * CopiesPerKind
+constexpr int Counts = CopiesPerKind + 1;         // of one kind unseen: 0..CopiesPerKind
+using CompletionTable = std::array<double, std::size_t(Horizons) * Totals * Counts>;
 
 const CompletionTable& completionTable() {
     static const auto table = [] {
         auto t = std::make_unique<CompletionTable>();
         for (int h = 0; h < Horizons; ++h)
             for (int total = 1; total < Totals; ++total)
-                for (int unseen = 0; unseen <= CopiesPerKind; ++unseen)
-                    (*t)[std::size_t((h * Totals + total) * (CopiesPerKind + 1) + unseen)] =
+                for (int unseen = 0; unseen < Counts; ++unseen)
+                    (*t)[std::size_t((h * Totals + total) * Counts + unseen)] =
                         completionChance(unseen, total, h * weights.seenPerTurn);
         return t;
     }();
@@ -112,8 +113,7 @@ const CompletionTable& completionTable() {
 void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds]) {
     // Every kind at once, in loops the compiler turns into vector arithmetic: cheaper than
     // picking out the few kinds face up in the grid, which are all that is read later.
-    const double* chances =
-        &completionTable()[std::size_t((horizon * Totals + total) * (CopiesPerKind + 1))];
+    const double* chances = &completionTable()[std::size_t((horizon * Totals + total) * Counts)];
     for (int k = 0; k < Kinds; ++k) {
         const double v = kindValue[k];
         credit[k] = kindPairs[k] * weights.pairCredit * chances[unseen[k]];
