@@ -6,11 +6,12 @@
 
 // std
 #include <algorithm>
-#include <bit>
 #include <array>
 #include <cstddef>
 #include <cmath>
 #include <iterator>
+#include <limits>
+#include <memory>
 
 namespace pelvo::expert {
 
@@ -55,33 +56,72 @@ constexpr auto reciprocals = [] {
 
 // What the seat knows of the cards it has not seen, and of the round's likely length.
 struct Outlook {
-    double p[Kinds];          // chance that an unseen card is of each kind
-    double mean = 0;          // expected value of an unseen card
-    double completion[Kinds]; // chance of meeting a card of a kind within the horizon
-    // Worked out from the above by settlePair() for the kinds face up in the seat's grid (no
-    // other kind can pair): the share of a pair's cost counted as won, and the cost of a pair
-    // over a face-down card.
+    double p[Kinds]; // chance that an unseen card is of each kind
+    double mean = 0; // expected value of an unseen card
+    // Worked out from the above by settlePairs(): the share of a pair's cost counted as won, and
+    // the cost of a pair over a face-down card. Only kinds face up in the grid can pair.
     double credit[Kinds];
     double pairOpen[Kinds];
 
-    void settlePair(int kind);
+    // With `horizon` turns left to see cards in (0..GridCells), `unseen` of each kind
+    // (0..CopiesPerKind) of `total` unseen.
+    void settlePairs(int horizon, int total, const int (&unseen)[Kinds]);
     // The cost of one card of a kind over two face-down cards.
     double single(int k) const {
         return kindValue[k] + 2 * mean - kindPairs[k] * p[k] * p[k] * 3 * kindValue[k];
     }
     // Expected cost of a column of three kinds (Unknown where face down).
     double column(int a, int b, int c) const;
+    // column(kind, a, b) for a card in hand (never Unknown): the same figure with fewer tests.
+    double placed(int kind, int a, int b, double singleOfKind) const;
     // The same if the round ended now: no pair is completed any more.
     double final(int a, int b, int c) const;
 };
 
-void Outlook::settlePair(int k) {
-    const double v = kindValue[k];
-    credit[k] = kindPairs[k] * weights.pairCredit * completion[k];
-    // x x ?: the face-down card may already be the third; if not, a later one may be.
-    const double saving = 2 * v + mean;
-    pairOpen[k] =
-        saving - kindPairs[k] * p[k] * 3 * v - (1 - p[k]) * credit[k] * std::max(saving, 0.0);
+// The chance of meeting at least one card of a kind within the next `looks` cards seen, when
+// `unseen` of the `total` cards not yet seen are of that kind: 1 - (1 - p)^looks, the power by
+// squaring, a step for each bit of looks.
+double completionChance(int unseen, int total, int looks) {
+    const double p = unseen * reciprocals[std::size_t(total)];
+    double missed = 1, power = 1 - p;
+    for (int rest = looks; rest != 0; rest >>= 1, power *= power)
+        if (rest & 1) missed *= power;
+    return 1 - missed;
+}
+
+// completionChance() for every count a seat can meet, worked out once: within a round the
+// counts move slowly, so the same few figures serve decision after decision, and the powers
+// cost more than a lookup. Indexed by looks / seenPerTurn, all cards unseen, the kind's unseen.
+constexpr int Horizons = GridCells + 1;           // looks / seenPerTurn: 0..GridCells
+constexpr int Totals = Kinds * CopiesPerKind + 1; // all cards unseen: 1..Kinds * CopiesPerKind
+constexpr int Counts = CopiesPerKind + 1;         // of one kind unseen: 0..CopiesPerKind
+using CompletionTable = std::array<double, std::size_t(Horizons) * Totals * Counts>;
+
+const CompletionTable& completionTable() {
+    static const auto table = [] {
+        auto t = std::make_unique<CompletionTable>();
+        for (int h = 0; h < Horizons; ++h)
+            for (int total = 1; total < Totals; ++total)
+                for (int unseen = 0; unseen < Counts; ++unseen)
+                    (*t)[std::size_t((h * Totals + total) * Counts + unseen)] =
+                        completionChance(unseen, total, h * weights.seenPerTurn);
+        return t;
+    }();
+    return *table;
+}
+
+void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds]) {
+    // Every kind at once, in loops the compiler turns into vector arithmetic: cheaper than
+    // picking out the few kinds face up in the grid, which are all that is read later.
+    const double* chances = &completionTable()[std::size_t((horizon * Totals + total) * Counts)];
+    for (int k = 0; k < Kinds; ++k) {
+        const double v = kindValue[k];
+        credit[k] = kindPairs[k] * weights.pairCredit * chances[unseen[k]];
+        // x x ?: the face-down card may already be the third; if not, a later one may be.
+        const double saving = 2 * v + mean;
+        pairOpen[k] =
+            saving - kindPairs[k] * p[k] * 3 * v - (1 - p[k]) * credit[k] * std::max(saving, 0.0);
+    }
 }
 
 inline double Outlook::column(int a, int b, int c) const {
@@ -104,6 +144,15 @@ inline double Outlook::column(int a, int b, int c) const {
     default:
         return 3 * mean;
     }
+}
+
+inline double Outlook::placed(int kind, int a, int b, double singleOfKind) const {
+    if (a == Unknown || b == Unknown) {
+        if (a == b) return singleOfKind;
+        const int y = a == Unknown ? b : a;
+        return y == kind ? pairOpen[kind] : kindValue[kind] + kindValue[y] + mean;
+    }
+    return column(kind, a, b);
 }
 
 double Outlook::final(int a, int b, int c) const {
@@ -174,8 +223,8 @@ public:
     // The cost of going out with a card of `kind`; anything at or above `bound` may come back
     // as a lower figure still at or above it.
     double outCost(int kind, double bound) const;
-    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b`, with the
-    // other columns costing `rest`.
+    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b` (not both
+    // face down), with the other columns costing `rest`.
     void laid(double (&cost)[Kinds], double rest, int a, int b) const;
     // Where a card of `kind` would end the round now (0: nowhere), with the score it leaves.
     int outPlace(int kind, double& score) const;
@@ -227,7 +276,10 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
 
     int unseen[Kinds];
     int total = 0;
-    for (int k = 0; k < Kinds; ++k) total += (unseen[k] = std::max(CopiesPerKind - counted[k], 0));
+    // Clamped both ways, so that a count kept wrongly can only mislead, never read outside a
+    // table.
+    for (int k = 0; k < Kinds; ++k)
+        total += (unseen[k] = std::clamp(CopiesPerKind - counted[k], 0, CopiesPerKind));
     // With nothing left unseen (a table no game leaves), every kind counts alike.
     if (total == 0) {
         std::fill(std::begin(unseen), std::end(unseen), 1);
@@ -238,21 +290,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
-    // Only a kind already face up in the grid can make a pair with the card laid now.
-    const int looks = weights.seenPerTurn * fewestDown * !lastTurn_;
-    unsigned faceUpKinds = 0; // bit k: a card of kind k is face up
-    for (int p = 1; p <= GridCells; ++p)
-        if (grid_.kind[p] != Unknown) faceUpKinds |= 1u << grid_.kind[p];
-    for (unsigned rest = faceUpKinds; rest != 0; rest &= rest - 1) {
-        const int k = std::countr_zero(rest);
-        // (1 - p)^looks by squaring, a step for each bit of looks: a step whose bit is clear
-        // multiplies by one, which is exact, rather than branching.
-        static_assert(weights.seenPerTurn * GridCells < 32);
-        double missed = 1, base = 1 - outlook_.p[k];
-        for (int bit = 0; bit < 5; ++bit, base *= base) missed *= (looks >> bit & 1) ? base : 1.0;
-        outlook_.completion[k] = 1 - missed;
-        outlook_.settlePair(k);
-    }
+    outlook_.settlePairs(std::clamp(fewestDown, 0, GridCells) * !lastTurn_, total, unseen);
 
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
@@ -305,7 +343,11 @@ double Advisor::penaltyChance(double score) const {
 }
 
 int Advisor::bestPlace(int kind, double& cost) const {
+    // The first position of lowest cost. Every cost is finite, so the first always beats the
+    // starting figure; picked without branching, as which position wins is hard to foresee.
     int best = 0;
+    double lowest = std::numeric_limits<double>::infinity();
+    const double single = outlook_.single(kind);
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
         const int* k = &grid_.kind[std::size_t(top)];
@@ -313,38 +355,52 @@ int Advisor::bestPlace(int kind, double& cost) const {
         for (int row = 0; row < 3; ++row) {
             // A position holding the same as one above it in its column leaves the same column.
             if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
-            const double c =
-                top + row == outPosition_
-                    ? outCost(kind, 1e9)
-                    : rest + outlook_.column(kind, row == 0 ? k[1] : k[0], row == 2 ? k[1] : k[2]);
-            if (best == 0 || c < cost) {
-                best = top + row;
-                cost = c;
-            }
+            const double c = top + row == outPosition_
+                                 ? outCost(kind, 1e9)
+                                 : rest + outlook_.placed(kind, row == 0 ? k[1] : k[0],
+                                                          row == 2 ? k[1] : k[2], single);
+            const bool lower = c < lowest;
+            best = lower ? top + row : best;
+            lowest = lower ? c : lowest;
         }
     }
+    cost = lowest;
     return best;
+}
+
+// The kinds of a column, lowest first: columns holding the same cards have the same key.
+std::array<int, 3> sortedColumn(const int* k) {
+    const int lo = std::min(k[0], k[1]), hi = std::max(k[0], k[1]);
+    return {std::min(lo, k[2]), std::max(lo, std::min(hi, k[2])), std::max(hi, k[2])};
 }
 
 void Advisor::bestByKind(double (&cost)[Kinds]) const {
     std::fill(std::begin(cost), std::end(cost), now_);
+    const std::array<std::array<int, 3>, 3> keys = {
+        sortedColumn(&grid_.kind[1]), sortedColumn(&grid_.kind[4]), sortedColumn(&grid_.kind[7])};
+    // Outlook::single() of every kind, worked out once for all columns that need it.
+    double singles[Kinds];
+    bool singlesMade = false;
     for (int col = 0; col < 3; ++col) {
+        // Columns holding the same cards give the same costs.
+        if ((col >= 1 && keys[col] == keys[0]) || (col == 2 && keys[2] == keys[1])) continue;
         const int top = col * 3 + 1;
         const int* k = &grid_.kind[std::size_t(top)];
-        // Columns holding the same cards give the same costs.
-        bool seen = false;
-        for (int before = 0; before < col && !seen; ++before) {
-            const int* o = &grid_.kind[std::size_t(before * 3 + 1)];
-            seen = std::is_permutation(k, k + 3, o);
-        }
-        if (seen) continue;
         const double rest = now_ - columnNow_[col];
         for (int row = 0; row < 3; ++row) {
             if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
             if (k[row] == Unknown && grid_.down == 1 && !lastTurn_) continue; // below
             const int a = row == 0 ? k[1] : k[0];
             const int b = row == 2 ? k[1] : k[2];
-            laid(cost, rest, a, b);
+            if (a == Unknown && b == Unknown) {
+                if (!singlesMade)
+                    for (int kind = 0; kind < Kinds; ++kind) singles[kind] = outlook_.single(kind);
+                singlesMade = true;
+                for (int kind = 0; kind < Kinds; ++kind)
+                    cost[kind] = std::min(cost[kind], rest + singles[kind]);
+            } else {
+                laid(cost, rest, a, b);
+            }
         }
     }
     if (outPosition_ != 0)
@@ -357,19 +413,24 @@ void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
     // pair with a or b, whose figure is too high and put right afterwards.
     const Outlook& o = outlook_;
     double c[Kinds];
-    if (a == Unknown && b == Unknown) {
-        for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + o.single(kind);
-    } else if (a == Unknown || b == Unknown) {
+    if (a == Unknown || b == Unknown) {
         const int x = a == Unknown ? b : a;
         const double base = rest + kindValue[x] + o.mean;
         for (int kind = 0; kind < Kinds; ++kind) c[kind] = base + kindValue[kind];
         c[x] = rest + o.pairOpen[x];
     } else {
         const double known = kindValue[a] + kindValue[b];
-        const double pairOf = a == b ? 1 - o.credit[a] : 1;
-        for (int kind = 0; kind < Kinds; ++kind) {
-            const double sum = known + kindValue[kind];
-            c[kind] = rest + (sum > 0 ? sum * pairOf : sum);
+        if (a != b) {
+            for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + (known + kindValue[kind]);
+        } else {
+            // A pair keeps its credit when the card laid is not the third: both figures are
+            // worked out and one picked, a select rather than a branch on every kind.
+            const double pairOf = 1 - o.credit[a];
+            for (int kind = 0; kind < Kinds; ++kind) {
+                const double sum = known + kindValue[kind];
+                const double kept = sum * pairOf;
+                c[kind] = rest + (sum > 0 ? kept : sum);
+            }
         }
         c[a] = rest + o.column(a, a, b);
         c[b] = rest + o.column(b, a, b);
@@ -402,9 +463,10 @@ int Advisor::outPlace(int kind, double& score) const {
 // When every seat waits for somebody else to go out first, nobody would: now and then a seat
 // goes out anyway with a card no worse than the one it turns.
 bool goOutAnyway(const Advisor& advisor, int kind, Random& random, int& position) {
+    if (!advisor.allWaiting()) return false;
     double score = 0;
     position = advisor.outPlace(kind, score);
-    if (position == 0 || !advisor.allWaiting() || score > advisor.standing()) return false;
+    if (position == 0 || score > advisor.standing()) return false;
     return random.below(8) == 0;
 }
 
@@ -461,8 +523,8 @@ ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random) {
 ComputerMove choosePlay(const Table& table, int seat, Random& random, const SeenCards& seen) {
     if (!validSeat(seat)) return {};
     const int top = table.discardTop();
-    const Advisor advisor(table, seat, NoCard, seen);
     if (isCard(top)) {
+        const Advisor advisor(table, seat, NoCard, seen);
         // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
         // the discard needs weighing against a draw only when it improves on that.
         double cost = 0;
