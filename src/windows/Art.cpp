@@ -120,20 +120,8 @@ QPixmap blankPicture(const QSize& size, qreal ratio) {
     return pm;
 }
 
-QImage blankImage(const QSize& size, qreal ratio) {
-    QImage image(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-    return image;
-}
-
 QPixmap logoPicture(const QSize& size, qreal ratio) {
-    return QPixmap::fromImage(logoImage(size, ratio));
-}
-
-QImage logoImage(const QSize& size, qreal ratio) {
-    QImage pm = blankImage(size, ratio);
+    QPixmap pm = blankPicture(size, ratio);
     QPainter p(&pm);
     smooth(p);
     // Laid out for a 56-pixel mark (fan and name) with the maker's line below it.

@@ -5,12 +5,8 @@
 
 #include <QColor>
 #include <QFont>
-#include <QImage>
 #include <QPen>
 #include <QPixmap>
-#include <QSemaphore>
-#include <QThread>
-#include <QThreadPool>
 
 class QPainter;
 class QPointF;
@@ -33,30 +29,10 @@ QFont pixelFont(int pixels, bool bold);
 qreal paintRatio();
 // A transparent pixmap of `size` logical pixels at `ratio`.
 QPixmap blankPicture(const QSize& size, qreal ratio = paintRatio());
-// The same as an image, which any thread may paint.
-QImage blankImage(const QSize& size, qreal ratio = paintRatio());
-
-// Runs `paint` on a thread of Qt's global pool and waits for its result. Qt's raster engine cuts
-// each large fill into pieces for that pool and waits for them, unless the painting thread is one
-// of the pool's own: a picture of many fills painted whole there spares a hand-off per fill (a
-// third or more of the processor time of a rescale) and gives the same pixels.
-template <typename Paint> auto onPoolThread(Paint paint) -> decltype(paint()) {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    if (pool->maxThreadCount() < 1 || pool->contains(QThread::currentThread())) return paint();
-    decltype(paint()) result;
-    QSemaphore done;
-    pool->start([&] {
-        result = paint();
-        done.release();
-    });
-    done.acquire();
-    return result;
-}
 
 // The program's logo: a small fan of cards and the name, and the maker below them when `size`
 // is at least 60 pixels high. Everything scales with the height.
 QPixmap logoPicture(const QSize& size, qreal ratio = paintRatio());
-QImage logoImage(const QSize& size, qreal ratio = paintRatio());
 // The logo's fan of three cards, `k` times the size of the 56-pixel logo, turning about `pivot`
 // (30 units below the fan's middle; the fan is 65 units wide and 48 high).
 void paintCardFan(QPainter& painter, const QPointF& pivot, qreal k);

@@ -353,29 +353,18 @@ void Board::Impl::recordDesign() {
 }
 
 void Board::Impl::paintMarkers() {
-    // Painted together on a pool thread (see art::onPoolThread); every seat shows the same three
-    // seat markers, so each is painted once and shared.
-    struct Markers {
-        QImage turn, hand, eyes, penalty, notPlaying, logo;
-    };
-    const QSize logoSize = logo->size();
-    const qreal ratio = art::paintRatio();
-    const Markers m = art::onPoolThread([&] {
-        return Markers{board::turnMarker(scale),       board::handPointer(scale),
-                       board::eyesPicture(scale),      board::penaltyMarker(scale),
-                       board::notPlayingMarker(scale), art::logoImage(logoSize, ratio)};
-    });
-    turn->setPixmap(QPixmap::fromImage(m.turn));
-    hand->setPixmap(QPixmap::fromImage(m.hand));
-    const QPixmap eyes = QPixmap::fromImage(m.eyes);
-    const QPixmap penalty = QPixmap::fromImage(m.penalty);
-    const QPixmap notPlaying = QPixmap::fromImage(m.notPlaying);
+    turn->setPixmap(board::turnMarker(scale));
+    hand->setPixmap(board::handPointer(scale));
+    // Every seat shows the same three markers: each is painted once and shared.
+    const QPixmap eyes = board::eyesPicture(scale);
+    const QPixmap penalty = board::penaltyMarker(scale);
+    const QPixmap notPlaying = board::notPlayingMarker(scale);
     for (int p = 1; p <= seats; ++p) {
         byPosition[p].eyes->setPixmap(eyes);
         byPosition[p].penalty->setPixmap(penalty);
         byPosition[p].notplaying->setPixmap(notPlaying);
     }
-    logo->setPixmap(QPixmap::fromImage(m.logo));
+    logo->setPixmap(art::logoPicture(logo->size()));
     start->setScale(scale);
     start->update();
 }

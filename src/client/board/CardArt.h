@@ -71,13 +71,12 @@ private:
 // `size` times `scale`, rounded: what a control of design size `size` measures at that scale.
 QSize scaled(QSize size, qreal scale);
 
-// Markers and buttons, painted by code (markers as images, so any thread may paint them); the
-// sizes are at scale 1.
-QImage turnMarker(qreal scale = 1.0);       // 111 x 65, a frame round name and score
-QImage handPointer(qreal scale = 1.0);      // 36 x 26
-QImage eyesPicture(qreal scale = 1.0);      // 23 x 10
-QImage penaltyMarker(qreal scale = 1.0);    // 97 x 25
-QImage notPlayingMarker(qreal scale = 1.0); // 89 x 41
+// Markers and buttons, painted by code; the sizes are at scale 1.
+QPixmap turnMarker(qreal scale = 1.0);       // 111 x 65, a frame round name and score
+QPixmap handPointer(qreal scale = 1.0);      // 36 x 26
+QPixmap eyesPicture(qreal scale = 1.0);      // 23 x 10
+QPixmap penaltyMarker(qreal scale = 1.0);    // 97 x 25
+QPixmap notPlayingMarker(qreal scale = 1.0); // 89 x 41
 QPixmap startButtonPicture(bool hover, bool down, qreal scale = 1.0); // 122 x 34
 
 } // namespace pelvo::board
