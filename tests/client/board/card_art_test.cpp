@@ -98,20 +98,23 @@ TEST(CardArt, PicturesForComparison) {
     if (dir.isEmpty()) GTEST_SKIP() << "set PELVO_SHOT_DIR to write the pictures";
     QDir().mkpath(dir);
     CardArt art;
-    art.load(CardArt::defaultDeckPath());
-    for (const qreal scale : {1.0, 2.05})
-        for (const bool four : {false, true})
-            for (const CardSize size : {CardSize::Large, CardSize::Small}) {
-                art.setScale(scale);
-                art.setFourColour(four);
-                for (int i = 0; i < cardPictureCount; ++i)
-                    EXPECT_TRUE(art.card(i, size).save(
-                        dir + QStringLiteral("/card-%1-%2-%3-%4.png")
-                                  .arg(scale)
-                                  .arg(four ? "four" : "two")
-                                  .arg(size == CardSize::Large ? "large" : "small")
-                                  .arg(i)));
-            }
+    for (const bool deck : {true, false}) {
+        art.load(deck ? CardArt::defaultDeckPath() : QStringLiteral("/nonexistent/deck.svgz"));
+        for (const qreal scale : {1.0, 2.05})
+            for (const bool four : {false, true})
+                for (const CardSize size : {CardSize::Large, CardSize::Small}) {
+                    art.setScale(scale);
+                    art.setFourColour(four);
+                    for (int i = 0; i < cardPictureCount; ++i)
+                        EXPECT_TRUE(art.card(i, size).save(
+                            dir + QStringLiteral("/card-%1-%2-%3-%4-%5.png")
+                                      .arg(deck ? "deck" : "plain")
+                                      .arg(scale)
+                                      .arg(four ? "four" : "two")
+                                      .arg(size == CardSize::Large ? "large" : "small")
+                                      .arg(i)));
+                }
+    }
 }
 
 TEST(CardArt, MarkersHaveTheirSizes) {
