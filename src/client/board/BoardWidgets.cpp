@@ -2,14 +2,13 @@
 
 #include "client/board/CardArt.h"
 #include "windows/AccessibleName.h"
+#include "windows/Art.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace pelvo::board {
 
@@ -23,15 +22,7 @@ void makeOverlay(QWidget* layer, const QString& name) {
 
 void paintPanel(QPainter& p, const QRectF& area, qreal radius, const QColor& top,
                 const QColor& bottom, const QPen& outline) {
-    QPainterPath path;
-    path.addRoundedRect(area, radius, radius);
-    p.fillPath(path.translated(1, 2), QColor(0, 0, 0, 70));
-    QLinearGradient g(area.topLeft(), area.bottomLeft());
-    g.setColorAt(0, top);
-    g.setColorAt(1, bottom);
-    p.fillPath(path, g);
-    p.setPen(outline);
-    p.drawPath(path);
+    art::paintPlate(p, area, radius, {top, bottom, outline, QColor(0, 0, 0, 70), QPointF(1, 2)});
 }
 
 Picture::Picture(QWidget* parent, const QString& name, QRect geometry) : QLabel(parent) {
