@@ -154,10 +154,11 @@ struct Board::Impl {
         return positionOf[seat] == 1 ? CardSize::Large : CardSize::Small;
     }
 
-    // Shows card picture `index` (-1 none, 0 the back), rendering only what changed.
+    // Shows card picture `index` (-1 none, 0 the back), rendering only what changed. The size
+    // is kept as "cardSize": a widget's own "size" property would not take it.
     void show(Picture* pic, int index, CardSize size) {
         if (pic->property("picture").toInt() == index &&
-            pic->property("size").toInt() == int(size) && !pic->property("stale").toBool())
+            pic->property("cardSize").toInt() == int(size) && !pic->property("stale").toBool())
             return;
         pic->setProperty("stale", false);
         if (index < 0)
@@ -165,7 +166,7 @@ struct Board::Impl {
         else
             pic->setPixmap(CardArt::instance().card(index, size));
         pic->setProperty("picture", index);
-        pic->setProperty("size", int(size));
+        pic->setProperty("cardSize", int(size));
     }
     void setText(QLabel* label, const QString& text) {
         if (label->text() == text) return;
@@ -392,6 +393,14 @@ void Board::Impl::applyScale() {
         if (w->property("picture").isValid()) w->setProperty("stale", true);
     }
     CardArt::instance().setScale(scale);
+    // Every card shown is painted anew: all in one go, not one hand-off to the painter per card.
+    std::vector<std::pair<int, CardSize>> shown;
+    for (QWidget* w : q->findChildren<Picture*>()) {
+        const QVariant picture = w->property("picture");
+        if (picture.isValid() && w->isVisibleTo(q))
+            shown.emplace_back(picture.toInt(), CardSize(w->property("cardSize").toInt()));
+    }
+    CardArt::instance().prepare(shown);
     paintMarkers();
     hint->setScale(scale);
     sync();

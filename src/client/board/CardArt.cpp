@@ -166,21 +166,19 @@ void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code, bool fourCol
 
 // Qt's raster engine cuts each large fill into pieces for its global thread pool and waits for
 // them, unless the painting thread is one of the pool's own. A card is many such fills: painting
-// it whole on one pool thread (the caller waits) spares a hand-off per fill, nearly half the
+// cards whole on one pool thread (the caller waits) spares a hand-off per fill, nearly half the
 // processor time of a rescale. A pool with no thread free at once would make the caller wait
-// for others' work, so the card is then painted here.
-template <typename Paint> QImage onPoolThread(Paint paint) {
+// for others' work, so the cards are then painted here.
+template <typename Job> void onPoolThread(Job job) {
     QThreadPool* pool = QThreadPool::globalInstance();
-    if (pool->contains(QThread::currentThread())) return paint();
-    QImage image;
+    if (pool->contains(QThread::currentThread())) return job();
     QSemaphore done;
     const bool started = pool->tryStart([&] {
-        image = paint();
+        job();
         done.release();
     });
-    if (!started) return paint();
+    if (!started) return job();
     done.acquire();
-    return image;
 }
 
 } // namespace
@@ -253,12 +251,8 @@ QString CardArt::elementId(int code) {
 
 QPixmap CardArt::card(int index, CardSize size) {
     if (index < 0 || index >= cardPictureCount) index = 0;
-    auto& list = size == CardSize::Large ? large_ : small_;
-    if (list[index].isNull()) {
-        if (index != 0) deck(); // the parsed deck belongs to this thread, which keeps it
-        list[index] = QPixmap::fromImage(onPoolThread([&] { return render(index, size); }));
-    }
-    return list[index];
+    prepare({{index, size}});
+    return (size == CardSize::Large ? large_ : small_)[std::size_t(index)];
 }
 
 void CardArt::setScale(qreal scale) {
@@ -275,8 +269,35 @@ void CardArt::setFourColour(bool on) {
     small_ = {};
 }
 
+void CardArt::prepare(const std::vector<std::pair<int, CardSize>>& pictures) {
+    std::vector<std::pair<int, CardSize>> missing;
+    for (const auto& picture : pictures) {
+        const auto [index, size] = picture;
+        if (index < 0 || index >= cardPictureCount) continue;
+        if (!(size == CardSize::Large ? large_ : small_)[std::size_t(index)].isNull()) continue;
+        if (std::find(missing.begin(), missing.end(), picture) == missing.end())
+            missing.push_back(picture);
+    }
+    if (missing.empty()) return;
+    // The parsed deck belongs to this thread, which keeps it: read it before the hand-off.
+    if (std::any_of(missing.begin(), missing.end(), [](const auto& m) { return m.first != 0; }))
+        deck();
+    std::vector<QImage> images(missing.size());
+    onPoolThread([&] {
+        for (std::size_t i = 0; i < missing.size(); ++i)
+            images[i] = render(missing[i].first, missing[i].second);
+    });
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+        const auto [index, size] = missing[i];
+        (size == CardSize::Large ? large_ : small_)[std::size_t(index)] =
+            QPixmap::fromImage(std::move(images[i]));
+    }
+}
+
 void CardArt::renderAll(CardSize size) {
-    for (int index = 0; index < cardPictureCount; ++index) card(index, size);
+    std::vector<std::pair<int, CardSize>> all;
+    for (int index = 0; index < cardPictureCount; ++index) all.emplace_back(index, size);
+    prepare(all);
 }
 
 QSize CardArt::cardSize(CardSize size) const {

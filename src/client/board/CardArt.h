@@ -10,6 +10,8 @@
 
 #include <array>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSvgRenderer;
 
@@ -47,6 +49,8 @@ public:
     bool fourColour() const { return fourColour_; }
     // Paints every picture of `size` now, rather than when first shown.
     void renderAll(CardSize size);
+    // Paints the listed pictures that are not painted yet, together, rather than one by one.
+    void prepare(const std::vector<std::pair<int, CardSize>>& pictures);
     // Logical size of a card at the current scale.
     QSize cardSize(CardSize size) const;
 

@@ -6,6 +6,7 @@
 #include "session/ClientSession.h"
 
 #include <QAbstractButton>
+#include <QHash>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -207,6 +208,41 @@ TEST_F(BoardTest, DealtCardsShowBacksUntilTheHostReportsAFlip) {
     feed(msg::heflipped(1, 2, 53));
     EXPECT_EQ(pictureOf(named("card12")), 53);
     EXPECT_EQ(named("card12")->pixmap().deviceIndependentSize().toSize(), QSize(39, 58));
+}
+
+// Counts the paint events of the widgets it watches.
+struct PaintCounter : QObject {
+    QHash<QObject*, int> paints;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints[watched];
+        return false;
+    }
+};
+
+TEST_F(BoardTest, AMoveRepaintsOnlyTheCardsItChanged) {
+    seat(1);
+    startGame();
+    deal();
+    for (int s = 2; s <= 4; ++s)
+        for (int g = 1; g <= 9; ++g) feed(msg::heflipped(s, g, s * 9 + g));
+    board->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(board.get()));
+    QCoreApplication::processEvents();
+
+    PaintCounter counter;
+    for (int s = 1; s <= 4; ++s)
+        for (int g = 1; g <= 9; ++g) board->card(s, g)->installEventFilter(&counter);
+    feed(msg::heflipped(3, 5, 2));
+    QTest::qWait(50);
+
+    EXPECT_EQ(pictureOf(board->card(3, 5)), 2);
+    EXPECT_GE(counter.paints.value(board->card(3, 5)), 1);
+    for (int s = 1; s <= 4; ++s) {
+        for (int g = 1; g <= 9; ++g) {
+            if (s == 3 && g == 5) continue;
+            EXPECT_EQ(counter.paints.value(board->card(s, g)), 0) << "seat " << s << " card " << g;
+        }
+    }
 }
 
 TEST_F(BoardTest, TheTurnMarkerStandsBySeatWhoseTurnItIs) {
