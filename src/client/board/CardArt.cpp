@@ -42,6 +42,13 @@ qreal cornerRadius(CardSize size) {
     return size == CardSize::Large ? 5.0 : 3.5;
 }
 
+// A card's rounded edge, half a pixel in so that its one-pixel line stays inside the picture.
+QPainterPath cardEdge(const QRectF& r, CardSize size) {
+    QPainterPath edge;
+    edge.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius(size), cornerRadius(size));
+    return edge;
+}
+
 QColor suitColour(int suit, bool fourColour) {
     if (fourColour && suit == 0) return QColor(0, 128, 40);
     if (fourColour && suit == 1) return QColor(20, 70, 200);
@@ -96,8 +103,7 @@ QString rankText(int code) {
 void paintBack(QPainter& p, QRectF r, CardSize size) {
     const bool large = size == CardSize::Large;
     const qreal radius = cornerRadius(size);
-    QPainterPath outer;
-    outer.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    const QPainterPath outer = cardEdge(r, size);
     p.fillPath(outer, QColor(250, 250, 246));
 
     const qreal margin = large ? 4.0 : 2.5;
@@ -139,9 +145,7 @@ void paintBack(QPainter& p, QRectF r, CardSize size) {
 // Plain face for a missing deck: rank and suit in the corner, a large suit in the middle.
 void paintPlainFace(QPainter& p, QRectF r, CardSize size, int code, bool fourColour) {
     const bool large = size == CardSize::Large;
-    const qreal radius = cornerRadius(size);
-    QPainterPath outer;
-    outer.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    const QPainterPath outer = cardEdge(r, size);
     p.fillPath(outer, Qt::white);
     if (code == 53) {
         p.setPen(QColor(120, 30, 160));
@@ -329,9 +333,7 @@ QImage CardArt::render(int index, CardSize size) const {
         p.end();
         return image;
     }
-    const qreal radius = cornerRadius(size);
-    QPainterPath outer;
-    outer.addRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    const QPainterPath outer = cardEdge(r, size);
     p.fillPath(outer, Qt::white);
     p.save();
     p.setClipPath(outer);
