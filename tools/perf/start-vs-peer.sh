@@ -7,7 +7,9 @@
 # Per start it records
 #   visible  time from the start of the process to the map of its first top-level window;
 #   paint    time to the first frame with content in that window (the window no longer one colour);
-#   rss      peak resident memory (VmHWM) after the window showed and SECONDS (default 3) passed.
+#   rss      peak resident memory (VmHWM) after the window showed and SECONDS (default 3) passed;
+#   pss      proportional memory at that moment: pages shared with other processes (libraries,
+#            the X server's window buffers) count only in part, as a desktop's total sees it.
 # It prints median and quartiles per program and the ratios Pelvo / peer of the medians. The
 # peer (default /usr/games/sol) is skipped when it is not installed. Needs Xvfb and python3.
 set -euo pipefail
@@ -23,7 +25,7 @@ while getopts "n:p:q:s:h" opt; do
     p) pelvo=$OPTARG ;;
     q) peer=$OPTARG ;;
     s) settle=$OPTARG ;;
-    *) sed -n '2,14p' "$0"; exit 2 ;;
+    *) sed -n '2,16p' "$0"; exit 2 ;;
   esac
 done
 [[ -x $pelvo ]] || { echo "start-vs-peer: no program at $pelvo (build first or pass -p)" >&2; exit 2; }
@@ -99,6 +101,16 @@ def vm_hwm(pid):
         pass
     return float("nan")
 
+def pss(pid):
+    try:
+        with open(f"/proc/{pid}/smaps_rollup") as f:
+            for line in f:
+                if line.startswith("Pss:"):
+                    return int(line.split()[1]) / 1024.0
+    except OSError:
+        pass
+    return float("nan")
+
 def one_start(cmd):
     home = tempfile.mkdtemp(dir=work)
     env = {k: v for k, v in os.environ.items()
@@ -132,12 +144,12 @@ def one_start(cmd):
             else:
                 time.sleep(0.001)
     time.sleep(max(0.0, t0 + (visible or 0) + settle - time.monotonic()))
-    rss = vm_hwm(proc.pid)
+    rss, shared = vm_hwm(proc.pid), pss(proc.pid)
     proc.send_signal(signal.SIGKILL)
     proc.wait()
     subprocess.run(["rm", "-rf", home])
     ms = lambda t: float("nan") if t is None else t * 1000.0
-    return ms(visible), ms(paint), rss
+    return ms(visible), ms(paint), rss, shared
 
 results = {name: [] for name in progs}
 for r in range(rounds):
@@ -156,7 +168,7 @@ def stats(values):
 
 print(f"{rounds} rounds, fresh home each start, settle {settle:g} s; machine load "
       f"{os.getloadavg()[0]:.2f}")
-labels = [("visible", "ms"), ("first paint", "ms"), ("peak RSS", "MiB")]
+labels = [("visible", "ms"), ("first paint", "ms"), ("peak RSS", "MiB"), ("PSS", "MiB")]
 medians = {}
 for name, cmd in progs.items():
     print(f"{name}: {cmd}")
