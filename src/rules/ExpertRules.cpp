@@ -25,6 +25,7 @@ constexpr int JokerKind = 0;
 constexpr double kindValue[Kinds] = {-2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 25};
 constexpr double kindPairs[Kinds] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}; // jokers never
 constexpr int Penalty = 25;
+constexpr double inf = std::numeric_limits<double>::infinity();
 
 // Weights found by playing many games against the classic players.
 struct Weights {
@@ -215,7 +216,8 @@ class Advisor {
 public:
     Advisor(const Table& table, int seat, int inHand, const SeenCards& seen);
 
-    // The best place for a card of `kind` and its cost.
+    // The best place for a card of `kind` and its cost. A cost at or above standing() may
+    // come back as another figure at or above it, and with another place.
     int bestPlace(int kind, double& cost) const;
     // For every kind, the cost of the best move with a card of that kind in hand (laying it
     // down, or throwing it away at the cost standing()).
@@ -223,9 +225,8 @@ public:
     // The cost of going out with a card of `kind`; anything at or above `bound` may come back
     // as a lower figure still at or above it.
     double outCost(int kind, double bound) const;
-    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b` (not both
-    // face down), with the other columns costing `rest`.
-    void laid(double (&cost)[Kinds], double rest, int a, int b) const;
+    // The score left by going out with a card of `kind`, before any penalty.
+    double outScore(int kind) const;
     // Where a card of `kind` would end the round now (0: nowhere), with the score it leaves.
     int outPlace(int kind, double& score) const;
     double standing() const { return now_; }
@@ -346,7 +347,7 @@ int Advisor::bestPlace(int kind, double& cost) const {
     // The first position of lowest cost. Every cost is finite, so the first always beats the
     // starting figure; picked without branching, as which position wins is hard to foresee.
     int best = 0;
-    double lowest = std::numeric_limits<double>::infinity();
+    double lowest = inf;
     const double single = outlook_.single(kind);
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
@@ -355,52 +356,72 @@ int Advisor::bestPlace(int kind, double& cost) const {
         for (int row = 0; row < 3; ++row) {
             // A position holding the same as one above it in its column leaves the same column.
             if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
-            const double c = top + row == outPosition_
-                                 ? outCost(kind, 1e9)
-                                 : rest + outlook_.placed(kind, row == 0 ? k[1] : k[0],
-                                                          row == 2 ? k[1] : k[2], single);
+            if (top + row == outPosition_) continue; // weighed last, below
+            const double c = rest + outlook_.placed(kind, row == 0 ? k[1] : k[0],
+                                                    row == 2 ? k[1] : k[2], single);
             const bool lower = c < lowest;
             best = lower ? top + row : best;
             lowest = lower ? c : lowest;
+        }
+    }
+    if (outPosition_ != 0) {
+        // Going out costs at least the score it leaves: the chance of a penalty needs working
+        // out only where that could beat both the other places and keeping the grid as it is.
+        const double least = outScore(kind) - weights.outBonus;
+        if (least <= lowest && least < now_) {
+            const double c = outCost(kind, inf);
+            if (c < lowest || (c == lowest && outPosition_ < best)) {
+                best = outPosition_;
+                lowest = c;
+            }
         }
     }
     cost = lowest;
     return best;
 }
 
-// The kinds of a column, lowest first: columns holding the same cards have the same key.
-std::array<int, 3> sortedColumn(const int* k) {
-    const int lo = std::min(k[0], k[1]), hi = std::max(k[0], k[1]);
-    return {std::min(lo, k[2]), std::max(lo, std::min(hi, k[2])), std::max(hi, k[2])};
-}
-
 void Advisor::bestByKind(double (&cost)[Kinds]) const {
-    std::fill(std::begin(cost), std::end(cost), now_);
-    const std::array<std::array<int, 3>, 3> keys = {
-        sortedColumn(&grid_.kind[1]), sortedColumn(&grid_.kind[4]), sortedColumn(&grid_.kind[7])};
-    // Outlook::single() of every kind, worked out once for all columns that need it.
-    double singles[Kinds];
-    bool singlesMade = false;
-    for (int col = 0; col < 3; ++col) {
-        // Columns holding the same cards give the same costs.
-        if ((col >= 1 && keys[col] == keys[0]) || (col == 2 && keys[2] == keys[1])) continue;
-        const int top = col * 3 + 1;
-        const int* k = &grid_.kind[std::size_t(top)];
-        const double rest = now_ - columnNow_[col];
-        for (int row = 0; row < 3; ++row) {
-            if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
-            if (k[row] == Unknown && grid_.down == 1 && !lastTurn_) continue; // below
-            const int a = row == 0 ? k[1] : k[0];
-            const int b = row == 2 ? k[1] : k[2];
-            if (a == Unknown && b == Unknown) {
-                if (!singlesMade)
-                    for (int kind = 0; kind < Kinds; ++kind) singles[kind] = outlook_.single(kind);
-                singlesMade = true;
-                for (int kind = 0; kind < Kinds; ++kind)
-                    cost[kind] = std::min(cost[kind], rest + singles[kind]);
-            } else {
-                laid(cost, rest, a, b);
-            }
+    // A card that pairs with neither of the cards beside it costs the same at a position but
+    // for its own value: the lowest such figure over all positions serves every kind. Kinds
+    // that do pair get their own figure there, never above the plain one, so the lowest of
+    // the two is right for them as well. Only a pair beside the card weighs its value apart.
+    const Outlook& o = outlook_;
+    double bothDown = inf; // the lowest rest beside two face-down cards
+    double plain = inf;    // the lowest rest plus the worth of the cards beside
+    double own[Kinds];     // what pairing kinds cost where they pair
+    std::fill(std::begin(own), std::end(own), inf);
+    double pairRest[GridCells];
+    int pairKind[GridCells], pairs = 0;
+    for (int p = 1; p <= GridCells; ++p) {
+        if (p == outPosition_) continue; // weighed by outCost() below
+        const int top = (p - 1) / 3 * 3 + 1, row = p - top;
+        const int a = grid_.kind[std::size_t(row == 0 ? top + 1 : top)];
+        const int b = grid_.kind[std::size_t(row == 2 ? top + 1 : top + 2)];
+        const double rest = now_ - columnNow_[(p - 1) / 3];
+        if (a == Unknown && b == Unknown) {
+            bothDown = std::min(bothDown, rest);
+        } else if (a == Unknown || b == Unknown) {
+            const int x = a == Unknown ? b : a;
+            plain = std::min(plain, rest + kindValue[x] + o.mean);
+            own[x] = std::min(own[x], rest + o.pairOpen[x]);
+        } else if (a != b) {
+            plain = std::min(plain, rest + (kindValue[a] + kindValue[b]));
+            own[a] = std::min(own[a], rest + o.column(a, a, b));
+            own[b] = std::min(own[b], rest + o.column(b, a, b));
+        } else {
+            pairRest[pairs] = rest;
+            pairKind[pairs++] = a;
+            own[a] = std::min(own[a], rest + o.column(a, a, a));
+        }
+    }
+    for (int kind = 0; kind < Kinds; ++kind)
+        cost[kind] =
+            std::min({now_, plain + kindValue[kind], bothDown + o.single(kind), own[kind]});
+    for (int i = 0; i < pairs; ++i) {
+        const double known = 2 * kindValue[pairKind[i]], pairOf = 1 - o.credit[pairKind[i]];
+        for (int kind = 0; kind < Kinds; ++kind) {
+            const double sum = known + kindValue[kind];
+            cost[kind] = std::min(cost[kind], pairRest[i] + (sum > 0 ? sum * pairOf : sum));
         }
     }
     if (outPosition_ != 0)
@@ -408,41 +429,15 @@ void Advisor::bestByKind(double (&cost)[Kinds]) const {
             cost[kind] = std::min(cost[kind], outCost(kind, cost[kind]));
 }
 
-void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
-    // Outlook::column(kind, a, b) for every kind at once: one sum for all but the kinds that
-    // pair with a or b, whose figure is too high and put right afterwards.
-    const Outlook& o = outlook_;
-    double c[Kinds];
-    if (a == Unknown || b == Unknown) {
-        const int x = a == Unknown ? b : a;
-        const double base = rest + kindValue[x] + o.mean;
-        for (int kind = 0; kind < Kinds; ++kind) c[kind] = base + kindValue[kind];
-        c[x] = rest + o.pairOpen[x];
-    } else {
-        const double known = kindValue[a] + kindValue[b];
-        if (a != b) {
-            for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + (known + kindValue[kind]);
-        } else {
-            // A pair keeps its credit when the card laid is not the third: both figures are
-            // worked out and one picked, a select rather than a branch on every kind.
-            const double pairOf = 1 - o.credit[a];
-            for (int kind = 0; kind < Kinds; ++kind) {
-                const double sum = known + kindValue[kind];
-                const double kept = sum * pairOf;
-                c[kind] = rest + (sum > 0 ? kept : sum);
-            }
-        }
-        c[a] = rest + o.column(a, a, b);
-        c[b] = rest + o.column(b, a, b);
-    }
-    for (int kind = 0; kind < Kinds; ++kind) cost[kind] = std::min(cost[kind], c[kind]);
-}
-
-double Advisor::outCost(int kind, double bound) const {
+double Advisor::outScore(int kind) const {
     const int top = (outPosition_ - 1) / 3 * 3 + 1;
     int k[3] = {grid_.kind[top], grid_.kind[top + 1], grid_.kind[top + 2]};
     k[outPosition_ - top] = kind;
-    const double score = outRest_ + exactColumn(k[0], k[1], k[2]);
+    return outRest_ + exactColumn(k[0], k[1], k[2]);
+}
+
+double Advisor::outCost(int kind, double bound) const {
+    const double score = outScore(kind);
     // The penalty only adds: a score already above the bound needs no more work.
     if (score - weights.outBonus >= bound) return score - weights.outBonus;
     return score + Penalty * penaltyChance(score) - weights.outBonus;
