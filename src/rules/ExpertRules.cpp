@@ -7,6 +7,7 @@
 // std
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cmath>
 #include <iterator>
@@ -66,7 +67,8 @@ struct Outlook {
 
     // With `horizon` turns left to see cards in (0..GridCells), `unseen` of each kind
     // (0..CopiesPerKind) of `total` unseen.
-    void settlePairs(int horizon, int total, const int (&unseen)[Kinds]);
+    void settlePairs(int horizon, int total, const int (&unseen)[Kinds],
+                     const SeenCards::GridKinds& grid);
     // The cost of one card of a kind over two face-down cards.
     double single(int k) const {
         return kindValue[k] + 2 * mean - kindPairs[k] * p[k] * p[k] * 3 * kindValue[k];
@@ -111,11 +113,15 @@ const CompletionTable& completionTable() {
     return *table;
 }
 
-void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds]) {
-    // Every kind at once, in loops the compiler turns into vector arithmetic: cheaper than
-    // picking out the few kinds face up in the grid, which are all that is read later.
+void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds],
+                          const SeenCards::GridKinds& grid) {
+    // Only kinds face up in the grid can pair; the others are never read.
+    unsigned kinds = 0;
+    for (int pos = 1; pos <= GridCells; ++pos) kinds |= 1u << (grid[std::size_t(pos)] + 1);
+    kinds >>= 1;
     const double* chances = &completionTable()[std::size_t((horizon * Totals + total) * Counts)];
-    for (int k = 0; k < Kinds; ++k) {
+    for (; kinds != 0; kinds &= kinds - 1) {
+        const int k = std::countr_zero(kinds);
         const double v = kindValue[k];
         credit[k] = kindPairs[k] * weights.pairCredit * chances[unseen[k]];
         // x x ?: the face-down card may already be the third; if not, a later one may be.
@@ -291,7 +297,8 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
     lastTurn_ = table.wentOut != 0;
     fewestDown_ = fewestDown;
-    outlook_.settlePairs(std::clamp(fewestDown, 0, GridCells) * !lastTurn_, total, unseen);
+    outlook_.settlePairs(std::clamp(fewestDown, 0, GridCells) * !lastTurn_, total, unseen,
+                         grid_.kind);
 
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
@@ -414,9 +421,14 @@ void Advisor::bestByKind(double (&cost)[Kinds]) const {
             own[a] = std::min(own[a], rest + o.column(a, a, a));
         }
     }
-    for (int kind = 0; kind < Kinds; ++kind)
-        cost[kind] =
-            std::min({now_, plain + kindValue[kind], bothDown + o.single(kind), own[kind]});
+    // Each in a loop of its own, which the compiler turns into vector arithmetic.
+    for (int kind = 0; kind < Kinds; ++kind) cost[kind] = std::min(now_, own[kind]);
+    if (plain < inf)
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], plain + kindValue[kind]);
+    if (bothDown < inf)
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], bothDown + o.single(kind));
     for (int i = 0; i < pairs; ++i) {
         const double known = 2 * kindValue[pairKind[i]], pairOf = 1 - o.credit[pairKind[i]];
         for (int kind = 0; kind < Kinds; ++kind) {
