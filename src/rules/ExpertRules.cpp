@@ -195,13 +195,6 @@ double exactColumn(int a, int b, int c) {
     return a == b && b == c && a != JokerKind ? 0 : kindValue[a] + kindValue[b] + kindValue[c];
 }
 
-double exactScore(const Grid& g) {
-    double sum = 0;
-    for (int col = 0; col < 3; ++col)
-        sum += exactColumn(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
-    return sum;
-}
-
 // Share of a normal distribution below z, from a table built once (steps of 1/100 up to 8).
 double normalBelow(double z) {
     static const auto table = [] {
@@ -232,7 +225,9 @@ public:
     // as a lower figure still at or above it.
     double outCost(int kind, double bound) const;
     // The score left by going out with a card of `kind`, before any penalty.
-    double outScore(int kind) const;
+    double outScore(int kind) const {
+        return outRest_ + exactColumn(kind, outBeside_[0], outBeside_[1]);
+    }
     // Where a card of `kind` would end the round now (0: nowhere), with the score it leaves.
     int outPlace(int kind, double& score) const;
     double standing() const { return now_; }
@@ -249,8 +244,9 @@ private:
     double now_ = 0;
     double columnNow_[3] = {};
     int fewestDown_ = GridCells, mostDown_ = 0;
-    int outPosition_ = 0; // the last face-down position, while turning it ends the round
-    double outRest_ = 0;  // the score of the columns without it
+    int outPosition_ = 0;   // the last face-down position, while turning it ends the round
+    double outRest_ = 0;    // the score of the columns without it
+    int outBeside_[2] = {}; // the kinds beside it in its column
     bool lastTurn_ = false;
     const Table* table_ = nullptr;
     const SeenCards* seen_ = nullptr;
@@ -314,6 +310,9 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
         if (col != (outPosition_ - 1) / 3)
             outRest_ += exactColumn(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
                                     grid_.kind[col * 3 + 3]);
+    const int top = (outPosition_ - 1) / 3 * 3 + 1, row = outPosition_ - top;
+    outBeside_[0] = grid_.kind[std::size_t(row == 0 ? top + 1 : top)];
+    outBeside_[1] = grid_.kind[std::size_t(row == 2 ? top + 1 : top + 2)];
     table_ = &table;
     seen_ = &seen;
     seat_ = seat;
@@ -441,13 +440,6 @@ void Advisor::bestByKind(double (&cost)[Kinds]) const {
             cost[kind] = std::min(cost[kind], outCost(kind, cost[kind]));
 }
 
-double Advisor::outScore(int kind) const {
-    const int top = (outPosition_ - 1) / 3 * 3 + 1;
-    int k[3] = {grid_.kind[top], grid_.kind[top + 1], grid_.kind[top + 2]};
-    k[outPosition_ - top] = kind;
-    return outRest_ + exactColumn(k[0], k[1], k[2]);
-}
-
 double Advisor::outCost(int kind, double bound) const {
     const double score = outScore(kind);
     // The penalty only adds: a score already above the bound needs no more work.
@@ -456,15 +448,8 @@ double Advisor::outCost(int kind, double bound) const {
 }
 
 int Advisor::outPlace(int kind, double& score) const {
-    if (lastTurn_ || grid_.down != 1) return 0;
-    for (int p = 1; p <= GridCells; ++p) {
-        if (grid_.kind[p] != Unknown) continue;
-        Grid g = grid_;
-        g.kind[p] = kind;
-        score = exactScore(g);
-        return p;
-    }
-    return 0;
+    if (outPosition_ != 0) score = outScore(kind);
+    return outPosition_;
 }
 
 // When every seat waits for somebody else to go out first, nobody would: now and then a seat
