@@ -13,6 +13,7 @@
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace pelvo::expert {
 
@@ -211,9 +212,20 @@ double normalBelow(double z) {
     return table[i] + f * (table[i + 1] - table[i]);
 }
 
+// What a decision's set-up reads from the table: the cards seen, the seats in the game and
+// whether somebody went out, for the deciding seat.
+struct Sight {
+    SeenCards seen;
+    std::array<bool, Seats + 1> inGame{};
+    bool lastTurn = false;
+    int seat = 0;
+    friend bool operator==(const Sight&, const Sight&) = default;
+};
+
 class Advisor {
 public:
-    Advisor(const Table& table, int seat, int inHand, const SeenCards& seen);
+    // Reads `sight` later as well: it must outlive the advisor.
+    explicit Advisor(const Sight& sight);
 
     // The best place for a card of `kind` and its cost. A cost at or above standing() may
     // come back as another figure at or above it, and with another place.
@@ -248,9 +260,7 @@ private:
     double outRest_ = 0;    // the score of the columns without it
     int outBeside_[2] = {}; // the kinds beside it in its column
     bool lastTurn_ = false;
-    const Table* table_ = nullptr;
-    const SeenCards* seen_ = nullptr;
-    int seat_ = 0;
+    const Sight* sight_ = nullptr;
     // Each opponent's likely score (mean and spread), from estimateOpponents().
     void estimateOpponents() const;
     mutable bool estimated_ = false;
@@ -259,15 +269,16 @@ private:
     mutable double oppSpread_[Seats];
 };
 
-Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen) {
+Advisor::Advisor(const Sight& sight) : sight_(&sight) {
+    const SeenCards& seen = sight.seen;
+    const int seat = sight.seat;
     int counted[Kinds];
     for (int k = 0; k < Kinds; ++k) counted[k] = seen.count(k);
-    if (isCard(inHand)) ++counted[kindOf(inHand)];
     // A seat out of the game (a hint to an onlooker, say) still knows its own face-up cards.
-    const bool ownCounted = table.seats[seat].inGame;
+    const bool ownCounted = sight.inGame[std::size_t(seat)];
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
-        if (s == seat || !table.seats[s].inGame) continue;
+        if (s == seat || !sight.inGame[std::size_t(s)]) continue;
         const int down = seen.faceDown(s);
         fewestDown = std::min(fewestDown, down);
         mostDown_ = std::max(mostDown_, down);
@@ -291,7 +302,7 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     const double share = reciprocals[std::size_t(total)];
     for (int k = 0; k < Kinds; ++k) outlook_.p[k] = unseen[k] * share;
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
-    lastTurn_ = table.wentOut != 0;
+    lastTurn_ = sight.lastTurn;
     fewestDown_ = fewestDown;
     outlook_.settlePairs(std::clamp(fewestDown, 0, GridCells) * !lastTurn_, total, unseen,
                          grid_.kind);
@@ -313,9 +324,6 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     const int top = (outPosition_ - 1) / 3 * 3 + 1, row = outPosition_ - top;
     outBeside_[0] = grid_.kind[std::size_t(row == 0 ? top + 1 : top)];
     outBeside_[1] = grid_.kind[std::size_t(row == 2 ? top + 1 : top + 2)];
-    table_ = &table;
-    seen_ = &seen;
-    seat_ = seat;
 }
 
 void Advisor::estimateOpponents() const {
@@ -326,8 +334,8 @@ void Advisor::estimateOpponents() const {
         variance += outlook_.p[k] * d * d;
     }
     for (int s = 1; s <= Seats; ++s) {
-        if (s == seat_ || !table_->seats[s].inGame) continue;
-        const Grid g = gridOf(*seen_, s);
+        if (s == sight_->seat || !sight_->inGame[std::size_t(s)]) continue;
+        const Grid g = gridOf(sight_->seen, s);
         const int i = opponents_++;
         double mean = -weights.lastTurnGain;
         for (int col = 0; col < 3; ++col)
@@ -466,6 +474,33 @@ bool validSeat(int seat) {
     return seat >= 1 && seat <= Seats;
 }
 
+// The last set-up, kept (one per thread) for the next decision from the same sight: after
+// drawing, a seat decides on the card in hand from the table it decided to draw from, and the
+// set-up is most of the work. So the card in hand is not counted as seen: one card among a
+// hundred or more unseen, and the players measured no weaker for it.
+struct Kept {
+    Sight sight;
+    std::optional<Advisor> advisor;
+};
+thread_local Kept kept;
+
+const Advisor& advisorFor(const Table& table, int seat, const SeenCards& seen) {
+    Kept& k = kept;
+    Sight& s = k.sight;
+    bool same = k.advisor && s.seat == seat && s.lastTurn == (table.wentOut != 0);
+    for (int i = 1; i <= Seats; ++i)
+        same = same && s.inGame[std::size_t(i)] == table.seats[i].inGame;
+    if (same && s.seen == seen) return *k.advisor;
+    // Copied in plain vector moves, quicker for this size than the string instruction.
+    auto* to = reinterpret_cast<unsigned char*>(&s.seen);
+    const auto* from = reinterpret_cast<const unsigned char*>(&seen);
+    for (std::size_t i = 0; i < sizeof(SeenCards); ++i) to[i] = from[i];
+    for (int i = 1; i <= Seats; ++i) s.inGame[std::size_t(i)] = table.seats[i].inGame;
+    s.lastTurn = table.wentOut != 0;
+    s.seat = seat;
+    return k.advisor.emplace(s);
+}
+
 } // namespace
 
 SeenCards::SeenCards() {
@@ -516,7 +551,7 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random, const Seen
     if (!validSeat(seat)) return {};
     const int top = table.discardTop();
     if (isCard(top)) {
-        const Advisor advisor(table, seat, NoCard, seen);
+        const Advisor& advisor = advisorFor(table, seat, seen);
         // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
         // the discard needs weighing against a draw only when it improves on that.
         double cost = 0;
@@ -540,7 +575,7 @@ ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random, const
     if (!validSeat(seat)) return {};
     const int card = table.drawnCard();
     if (!isCard(card)) return {ComputerMove::DiscardDrawn, 0};
-    const Advisor advisor(table, seat, card, seen);
+    const Advisor& advisor = advisorFor(table, seat, seen);
     double cost = 0;
     const int p = advisor.bestPlace(kindOf(card), cost);
     if (cost < advisor.standing()) return {ComputerMove::ReplaceDraw, p};
