@@ -219,7 +219,6 @@ struct Sight {
     std::array<bool, Seats + 1> inGame{};
     bool lastTurn = false;
     int seat = 0;
-    friend bool operator==(const Sight&, const Sight&) = default;
 };
 
 class Advisor {
