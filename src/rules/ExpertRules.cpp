@@ -405,26 +405,31 @@ void Advisor::bestByKind(double (&cost)[Kinds]) const {
     std::fill(std::begin(own), std::end(own), inf);
     double pairRest[GridCells];
     int pairKind[GridCells], pairs = 0;
-    for (int p = 1; p <= GridCells; ++p) {
-        if (p == outPosition_) continue; // weighed by outCost() below
-        const int top = (p - 1) / 3 * 3 + 1, row = p - top;
-        const int a = grid_.kind[std::size_t(row == 0 ? top + 1 : top)];
-        const int b = grid_.kind[std::size_t(row == 2 ? top + 1 : top + 2)];
-        const double rest = now_ - columnNow_[(p - 1) / 3];
-        if (a == Unknown && b == Unknown) {
-            bothDown = std::min(bothDown, rest);
-        } else if (a == Unknown || b == Unknown) {
-            const int x = a == Unknown ? b : a;
-            plain = std::min(plain, rest + kindValue[x] + o.mean);
-            own[x] = std::min(own[x], rest + o.pairOpen[x]);
-        } else if (a != b) {
-            plain = std::min(plain, rest + (kindValue[a] + kindValue[b]));
-            own[a] = std::min(own[a], rest + o.column(a, a, b));
-            own[b] = std::min(own[b], rest + o.column(b, a, b));
-        } else {
-            pairRest[pairs] = rest;
-            pairKind[pairs++] = a;
-            own[a] = std::min(own[a], rest + o.column(a, a, a));
+    for (int col = 0; col < 3; ++col) {
+        const int top = col * 3 + 1;
+        const int* k = &grid_.kind[std::size_t(top)];
+        const double rest = now_ - columnNow_[col];
+        for (int row = 0; row < 3; ++row) {
+            // A position holding the same as one above it in its column leaves the same column.
+            if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
+            if (top + row == outPosition_) continue; // weighed by outCost() below
+            const int a = row == 0 ? k[1] : k[0];
+            const int b = row == 2 ? k[1] : k[2];
+            if (a == Unknown && b == Unknown) {
+                bothDown = std::min(bothDown, rest);
+            } else if (a == Unknown || b == Unknown) {
+                const int x = a == Unknown ? b : a;
+                plain = std::min(plain, rest + kindValue[x] + o.mean);
+                own[x] = std::min(own[x], rest + o.pairOpen[x]);
+            } else if (a != b) {
+                plain = std::min(plain, rest + (kindValue[a] + kindValue[b]));
+                own[a] = std::min(own[a], rest + o.column(a, a, b));
+                own[b] = std::min(own[b], rest + o.column(b, a, b));
+            } else {
+                pairRest[pairs] = rest;
+                pairKind[pairs++] = a;
+                own[a] = std::min(own[a], rest + o.column(a, a, a));
+            }
         }
     }
     // Each in a loop of its own, which the compiler turns into vector arithmetic.
