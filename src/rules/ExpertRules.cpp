@@ -334,13 +334,14 @@ void Advisor::estimateOpponents() const {
     }
     for (int s = 1; s <= Seats; ++s) {
         if (s == sight_->seat || !sight_->inGame[std::size_t(s)]) continue;
-        const Grid g = gridOf(sight_->seen, s);
+        const SeenCards::GridKinds& g = sight_->seen.grid(s);
         const int i = opponents_++;
         double mean = -weights.lastTurnGain;
         for (int col = 0; col < 3; ++col)
-            mean += outlook_.final(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
+            mean += outlook_.final(g[col * 3 + 1], g[col * 3 + 2], g[col * 3 + 3]);
         oppMean_[i] = mean;
-        oppSpread_[i] = std::sqrt(g.down * variance + weights.spread * weights.spread);
+        const int down = sight_->seen.faceDown(s);
+        oppSpread_[i] = std::sqrt(down * variance + weights.spread * weights.spread);
     }
     estimated_ = true;
 }
