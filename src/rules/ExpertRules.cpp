@@ -7,11 +7,13 @@
 // std
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cmath>
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace pelvo::expert {
 
@@ -25,6 +27,7 @@ constexpr int JokerKind = 0;
 constexpr double kindValue[Kinds] = {-2, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 25};
 constexpr double kindPairs[Kinds] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}; // jokers never
 constexpr int Penalty = 25;
+constexpr double inf = std::numeric_limits<double>::infinity();
 
 // Weights found by playing many games against the classic players.
 struct Weights {
@@ -65,7 +68,8 @@ struct Outlook {
 
     // With `horizon` turns left to see cards in (0..GridCells), `unseen` of each kind
     // (0..CopiesPerKind) of `total` unseen.
-    void settlePairs(int horizon, int total, const int (&unseen)[Kinds]);
+    void settlePairs(int horizon, int total, const int (&unseen)[Kinds],
+                     const SeenCards::GridKinds& grid);
     // The cost of one card of a kind over two face-down cards.
     double single(int k) const {
         return kindValue[k] + 2 * mean - kindPairs[k] * p[k] * p[k] * 3 * kindValue[k];
@@ -110,11 +114,15 @@ const CompletionTable& completionTable() {
     return *table;
 }
 
-void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds]) {
-    // Every kind at once, in loops the compiler turns into vector arithmetic: cheaper than
-    // picking out the few kinds face up in the grid, which are all that is read later.
+void Outlook::settlePairs(int horizon, int total, const int (&unseen)[Kinds],
+                          const SeenCards::GridKinds& grid) {
+    // Only kinds face up in the grid can pair; the others are never read.
+    unsigned kinds = 0;
+    for (int pos = 1; pos <= GridCells; ++pos) kinds |= 1u << (grid[std::size_t(pos)] + 1);
+    kinds >>= 1;
     const double* chances = &completionTable()[std::size_t((horizon * Totals + total) * Counts)];
-    for (int k = 0; k < Kinds; ++k) {
+    for (; kinds != 0; kinds &= kinds - 1) {
+        const int k = std::countr_zero(kinds);
         const double v = kindValue[k];
         credit[k] = kindPairs[k] * weights.pairCredit * chances[unseen[k]];
         // x x ?: the face-down card may already be the third; if not, a later one may be.
@@ -188,13 +196,6 @@ double exactColumn(int a, int b, int c) {
     return a == b && b == c && a != JokerKind ? 0 : kindValue[a] + kindValue[b] + kindValue[c];
 }
 
-double exactScore(const Grid& g) {
-    double sum = 0;
-    for (int col = 0; col < 3; ++col)
-        sum += exactColumn(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
-    return sum;
-}
-
 // Share of a normal distribution below z, from a table built once (steps of 1/100 up to 8).
 double normalBelow(double z) {
     static const auto table = [] {
@@ -211,11 +212,22 @@ double normalBelow(double z) {
     return table[i] + f * (table[i + 1] - table[i]);
 }
 
+// What a decision's set-up reads from the table: the cards seen, the seats in the game and
+// whether somebody went out, for the deciding seat.
+struct Sight {
+    SeenCards seen;
+    std::array<bool, Seats + 1> inGame{};
+    bool lastTurn = false;
+    int seat = 0;
+};
+
 class Advisor {
 public:
-    Advisor(const Table& table, int seat, int inHand, const SeenCards& seen);
+    // Reads `sight` later as well: it must outlive the advisor.
+    explicit Advisor(const Sight& sight);
 
-    // The best place for a card of `kind` and its cost.
+    // The best place for a card of `kind` and its cost. A cost at or above standing() may
+    // come back as another figure at or above it, and with another place.
     int bestPlace(int kind, double& cost) const;
     // For every kind, the cost of the best move with a card of that kind in hand (laying it
     // down, or throwing it away at the cost standing()).
@@ -223,9 +235,10 @@ public:
     // The cost of going out with a card of `kind`; anything at or above `bound` may come back
     // as a lower figure still at or above it.
     double outCost(int kind, double bound) const;
-    // Lowers cost[kind] to the cost of laying a card of that kind beside `a` and `b` (not both
-    // face down), with the other columns costing `rest`.
-    void laid(double (&cost)[Kinds], double rest, int a, int b) const;
+    // The score left by going out with a card of `kind`, before any penalty.
+    double outScore(int kind) const {
+        return outRest_ + exactColumn(kind, outBeside_[0], outBeside_[1]);
+    }
     // Where a card of `kind` would end the round now (0: nowhere), with the score it leaves.
     int outPlace(int kind, double& score) const;
     double standing() const { return now_; }
@@ -242,12 +255,11 @@ private:
     double now_ = 0;
     double columnNow_[3] = {};
     int fewestDown_ = GridCells, mostDown_ = 0;
-    int outPosition_ = 0; // the last face-down position, while turning it ends the round
-    double outRest_ = 0;  // the score of the columns without it
+    int outPosition_ = 0;   // the last face-down position, while turning it ends the round
+    double outRest_ = 0;    // the score of the columns without it
+    int outBeside_[2] = {}; // the kinds beside it in its column
     bool lastTurn_ = false;
-    const Table* table_ = nullptr;
-    const SeenCards* seen_ = nullptr;
-    int seat_ = 0;
+    const Sight* sight_ = nullptr;
     // Each opponent's likely score (mean and spread), from estimateOpponents().
     void estimateOpponents() const;
     mutable bool estimated_ = false;
@@ -256,15 +268,16 @@ private:
     mutable double oppSpread_[Seats];
 };
 
-Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen) {
+Advisor::Advisor(const Sight& sight) : sight_(&sight) {
+    const SeenCards& seen = sight.seen;
+    const int seat = sight.seat;
     int counted[Kinds];
     for (int k = 0; k < Kinds; ++k) counted[k] = seen.count(k);
-    if (isCard(inHand)) ++counted[kindOf(inHand)];
     // A seat out of the game (a hint to an onlooker, say) still knows its own face-up cards.
-    const bool ownCounted = table.seats[seat].inGame;
+    const bool ownCounted = sight.inGame[std::size_t(seat)];
     int fewestDown = GridCells;
     for (int s = 1; s <= Seats; ++s) {
-        if (s == seat || !table.seats[s].inGame) continue;
+        if (s == seat || !sight.inGame[std::size_t(s)]) continue;
         const int down = seen.faceDown(s);
         fewestDown = std::min(fewestDown, down);
         mostDown_ = std::max(mostDown_, down);
@@ -288,9 +301,10 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
     const double share = reciprocals[std::size_t(total)];
     for (int k = 0; k < Kinds; ++k) outlook_.p[k] = unseen[k] * share;
     for (int k = 0; k < Kinds; ++k) outlook_.mean += outlook_.p[k] * kindValue[k];
-    lastTurn_ = table.wentOut != 0;
+    lastTurn_ = sight.lastTurn;
     fewestDown_ = fewestDown;
-    outlook_.settlePairs(std::clamp(fewestDown, 0, GridCells) * !lastTurn_, total, unseen);
+    outlook_.settlePairs(std::clamp(fewestDown, 0, GridCells) * !lastTurn_, total, unseen,
+                         grid_.kind);
 
     for (int col = 0; col < 3; ++col) {
         columnNow_[col] = outlook_.column(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
@@ -306,9 +320,9 @@ Advisor::Advisor(const Table& table, int seat, int inHand, const SeenCards& seen
         if (col != (outPosition_ - 1) / 3)
             outRest_ += exactColumn(grid_.kind[col * 3 + 1], grid_.kind[col * 3 + 2],
                                     grid_.kind[col * 3 + 3]);
-    table_ = &table;
-    seen_ = &seen;
-    seat_ = seat;
+    const int top = (outPosition_ - 1) / 3 * 3 + 1, row = outPosition_ - top;
+    outBeside_[0] = grid_.kind[std::size_t(row == 0 ? top + 1 : top)];
+    outBeside_[1] = grid_.kind[std::size_t(row == 2 ? top + 1 : top + 2)];
 }
 
 void Advisor::estimateOpponents() const {
@@ -319,14 +333,15 @@ void Advisor::estimateOpponents() const {
         variance += outlook_.p[k] * d * d;
     }
     for (int s = 1; s <= Seats; ++s) {
-        if (s == seat_ || !table_->seats[s].inGame) continue;
-        const Grid g = gridOf(*seen_, s);
+        if (s == sight_->seat || !sight_->inGame[std::size_t(s)]) continue;
+        const SeenCards::GridKinds& g = sight_->seen.grid(s);
         const int i = opponents_++;
         double mean = -weights.lastTurnGain;
         for (int col = 0; col < 3; ++col)
-            mean += outlook_.final(g.kind[col * 3 + 1], g.kind[col * 3 + 2], g.kind[col * 3 + 3]);
+            mean += outlook_.final(g[col * 3 + 1], g[col * 3 + 2], g[col * 3 + 3]);
         oppMean_[i] = mean;
-        oppSpread_[i] = std::sqrt(g.down * variance + weights.spread * weights.spread);
+        const int down = sight_->seen.faceDown(s);
+        oppSpread_[i] = std::sqrt(down * variance + weights.spread * weights.spread);
     }
     estimated_ = true;
 }
@@ -346,7 +361,7 @@ int Advisor::bestPlace(int kind, double& cost) const {
     // The first position of lowest cost. Every cost is finite, so the first always beats the
     // starting figure; picked without branching, as which position wins is hard to foresee.
     int best = 0;
-    double lowest = std::numeric_limits<double>::infinity();
+    double lowest = inf;
     const double single = outlook_.single(kind);
     for (int col = 0; col < 3; ++col) {
         const int top = col * 3 + 1;
@@ -355,52 +370,82 @@ int Advisor::bestPlace(int kind, double& cost) const {
         for (int row = 0; row < 3; ++row) {
             // A position holding the same as one above it in its column leaves the same column.
             if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
-            const double c = top + row == outPosition_
-                                 ? outCost(kind, 1e9)
-                                 : rest + outlook_.placed(kind, row == 0 ? k[1] : k[0],
-                                                          row == 2 ? k[1] : k[2], single);
+            if (top + row == outPosition_) continue; // weighed last, below
+            const double c = rest + outlook_.placed(kind, row == 0 ? k[1] : k[0],
+                                                    row == 2 ? k[1] : k[2], single);
             const bool lower = c < lowest;
             best = lower ? top + row : best;
             lowest = lower ? c : lowest;
+        }
+    }
+    if (outPosition_ != 0) {
+        // Going out costs at least the score it leaves: the chance of a penalty needs working
+        // out only where that could beat both the other places and keeping the grid as it is.
+        const double least = outScore(kind) - weights.outBonus;
+        if (least <= lowest && least < now_) {
+            const double c = outCost(kind, inf);
+            if (c < lowest || (c == lowest && outPosition_ < best)) {
+                best = outPosition_;
+                lowest = c;
+            }
         }
     }
     cost = lowest;
     return best;
 }
 
-// The kinds of a column, lowest first: columns holding the same cards have the same key.
-std::array<int, 3> sortedColumn(const int* k) {
-    const int lo = std::min(k[0], k[1]), hi = std::max(k[0], k[1]);
-    return {std::min(lo, k[2]), std::max(lo, std::min(hi, k[2])), std::max(hi, k[2])};
-}
-
 void Advisor::bestByKind(double (&cost)[Kinds]) const {
-    std::fill(std::begin(cost), std::end(cost), now_);
-    const std::array<std::array<int, 3>, 3> keys = {
-        sortedColumn(&grid_.kind[1]), sortedColumn(&grid_.kind[4]), sortedColumn(&grid_.kind[7])};
-    // Outlook::single() of every kind, worked out once for all columns that need it.
-    double singles[Kinds];
-    bool singlesMade = false;
+    // A card that pairs with neither of the cards beside it costs the same at a position but
+    // for its own value: the lowest such figure over all positions serves every kind. Kinds
+    // that do pair get their own figure there, never above the plain one, so the lowest of
+    // the two is right for them as well. Only a pair beside the card weighs its value apart.
+    const Outlook& o = outlook_;
+    double bothDown = inf; // the lowest rest beside two face-down cards
+    double plain = inf;    // the lowest rest plus the worth of the cards beside
+    double own[Kinds];     // what pairing kinds cost where they pair
+    std::fill(std::begin(own), std::end(own), inf);
+    double pairRest[GridCells];
+    int pairKind[GridCells], pairs = 0;
     for (int col = 0; col < 3; ++col) {
-        // Columns holding the same cards give the same costs.
-        if ((col >= 1 && keys[col] == keys[0]) || (col == 2 && keys[2] == keys[1])) continue;
         const int top = col * 3 + 1;
         const int* k = &grid_.kind[std::size_t(top)];
         const double rest = now_ - columnNow_[col];
         for (int row = 0; row < 3; ++row) {
+            // A position holding the same as one above it in its column leaves the same column.
             if ((row >= 1 && k[row] == k[row - 1]) || (row == 2 && k[row] == k[0])) continue;
-            if (k[row] == Unknown && grid_.down == 1 && !lastTurn_) continue; // below
+            if (top + row == outPosition_) continue; // weighed by outCost() below
             const int a = row == 0 ? k[1] : k[0];
             const int b = row == 2 ? k[1] : k[2];
             if (a == Unknown && b == Unknown) {
-                if (!singlesMade)
-                    for (int kind = 0; kind < Kinds; ++kind) singles[kind] = outlook_.single(kind);
-                singlesMade = true;
-                for (int kind = 0; kind < Kinds; ++kind)
-                    cost[kind] = std::min(cost[kind], rest + singles[kind]);
+                bothDown = std::min(bothDown, rest);
+            } else if (a == Unknown || b == Unknown) {
+                const int x = a == Unknown ? b : a;
+                plain = std::min(plain, rest + kindValue[x] + o.mean);
+                own[x] = std::min(own[x], rest + o.pairOpen[x]);
+            } else if (a != b) {
+                plain = std::min(plain, rest + (kindValue[a] + kindValue[b]));
+                own[a] = std::min(own[a], rest + o.column(a, a, b));
+                own[b] = std::min(own[b], rest + o.column(b, a, b));
             } else {
-                laid(cost, rest, a, b);
+                pairRest[pairs] = rest;
+                pairKind[pairs++] = a;
+                own[a] = std::min(own[a], rest + o.column(a, a, a));
             }
+        }
+    }
+    // Each in a loop of its own, which the compiler turns into vector arithmetic.
+    for (int kind = 0; kind < Kinds; ++kind) cost[kind] = std::min(now_, own[kind]);
+    if (plain < inf)
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], plain + kindValue[kind]);
+    if (bothDown < inf)
+        for (int kind = 0; kind < Kinds; ++kind)
+            cost[kind] = std::min(cost[kind], bothDown + o.single(kind));
+    for (int i = 0; i < pairs; ++i) {
+        const double known = 2 * kindValue[pairKind[i]], pairOf = 1 - o.credit[pairKind[i]];
+        for (int kind = 0; kind < Kinds; ++kind) {
+            const double sum = known + kindValue[kind];
+            cost[kind] = std::min(cost[kind], pairRest[i] + (sum > 0 ? sum * pairOf : sum));
         }
     }
     if (outPosition_ != 0)
@@ -408,56 +453,16 @@ void Advisor::bestByKind(double (&cost)[Kinds]) const {
             cost[kind] = std::min(cost[kind], outCost(kind, cost[kind]));
 }
 
-void Advisor::laid(double (&cost)[Kinds], double rest, int a, int b) const {
-    // Outlook::column(kind, a, b) for every kind at once: one sum for all but the kinds that
-    // pair with a or b, whose figure is too high and put right afterwards.
-    const Outlook& o = outlook_;
-    double c[Kinds];
-    if (a == Unknown || b == Unknown) {
-        const int x = a == Unknown ? b : a;
-        const double base = rest + kindValue[x] + o.mean;
-        for (int kind = 0; kind < Kinds; ++kind) c[kind] = base + kindValue[kind];
-        c[x] = rest + o.pairOpen[x];
-    } else {
-        const double known = kindValue[a] + kindValue[b];
-        if (a != b) {
-            for (int kind = 0; kind < Kinds; ++kind) c[kind] = rest + (known + kindValue[kind]);
-        } else {
-            // A pair keeps its credit when the card laid is not the third: both figures are
-            // worked out and one picked, a select rather than a branch on every kind.
-            const double pairOf = 1 - o.credit[a];
-            for (int kind = 0; kind < Kinds; ++kind) {
-                const double sum = known + kindValue[kind];
-                const double kept = sum * pairOf;
-                c[kind] = rest + (sum > 0 ? kept : sum);
-            }
-        }
-        c[a] = rest + o.column(a, a, b);
-        c[b] = rest + o.column(b, a, b);
-    }
-    for (int kind = 0; kind < Kinds; ++kind) cost[kind] = std::min(cost[kind], c[kind]);
-}
-
 double Advisor::outCost(int kind, double bound) const {
-    const int top = (outPosition_ - 1) / 3 * 3 + 1;
-    int k[3] = {grid_.kind[top], grid_.kind[top + 1], grid_.kind[top + 2]};
-    k[outPosition_ - top] = kind;
-    const double score = outRest_ + exactColumn(k[0], k[1], k[2]);
+    const double score = outScore(kind);
     // The penalty only adds: a score already above the bound needs no more work.
     if (score - weights.outBonus >= bound) return score - weights.outBonus;
     return score + Penalty * penaltyChance(score) - weights.outBonus;
 }
 
 int Advisor::outPlace(int kind, double& score) const {
-    if (lastTurn_ || grid_.down != 1) return 0;
-    for (int p = 1; p <= GridCells; ++p) {
-        if (grid_.kind[p] != Unknown) continue;
-        Grid g = grid_;
-        g.kind[p] = kind;
-        score = exactScore(g);
-        return p;
-    }
-    return 0;
+    if (outPosition_ != 0) score = outScore(kind);
+    return outPosition_;
 }
 
 // When every seat waits for somebody else to go out first, nobody would: now and then a seat
@@ -472,6 +477,33 @@ bool goOutAnyway(const Advisor& advisor, int kind, Random& random, int& position
 
 bool validSeat(int seat) {
     return seat >= 1 && seat <= Seats;
+}
+
+// The last set-up, kept (one per thread) for the next decision from the same sight: after
+// drawing, a seat decides on the card in hand from the table it decided to draw from, and the
+// set-up is most of the work. So the card in hand is not counted as seen: one card among a
+// hundred or more unseen, and the players measured no weaker for it.
+struct Kept {
+    Sight sight;
+    std::optional<Advisor> advisor;
+};
+thread_local Kept kept;
+
+const Advisor& advisorFor(const Table& table, int seat, const SeenCards& seen) {
+    Kept& k = kept;
+    Sight& s = k.sight;
+    bool same = k.advisor && s.seat == seat && s.lastTurn == (table.wentOut != 0);
+    for (int i = 1; i <= Seats; ++i)
+        same = same && s.inGame[std::size_t(i)] == table.seats[i].inGame;
+    if (same && s.seen == seen) return *k.advisor;
+    // Copied in plain vector moves, quicker for this size than the string instruction.
+    auto* to = reinterpret_cast<unsigned char*>(&s.seen);
+    const auto* from = reinterpret_cast<const unsigned char*>(&seen);
+    for (std::size_t i = 0; i < sizeof(SeenCards); ++i) to[i] = from[i];
+    for (int i = 1; i <= Seats; ++i) s.inGame[std::size_t(i)] = table.seats[i].inGame;
+    s.lastTurn = table.wentOut != 0;
+    s.seat = seat;
+    return k.advisor.emplace(s);
 }
 
 } // namespace
@@ -524,7 +556,7 @@ ComputerMove choosePlay(const Table& table, int seat, Random& random, const Seen
     if (!validSeat(seat)) return {};
     const int top = table.discardTop();
     if (isCard(top)) {
-        const Advisor advisor(table, seat, NoCard, seen);
+        const Advisor& advisor = advisorFor(table, seat, seen);
         // A draw is worth at least keeping the grid as it is (the card can be thrown away), so
         // the discard needs weighing against a draw only when it improves on that.
         double cost = 0;
@@ -548,7 +580,7 @@ ComputerMove chooseAfterDraw(const Table& table, int seat, Random& random, const
     if (!validSeat(seat)) return {};
     const int card = table.drawnCard();
     if (!isCard(card)) return {ComputerMove::DiscardDrawn, 0};
-    const Advisor advisor(table, seat, card, seen);
+    const Advisor& advisor = advisorFor(table, seat, seen);
     double cost = 0;
     const int p = advisor.bestPlace(kindOf(card), cost);
     if (cost < advisor.standing()) return {ComputerMove::ReplaceDraw, p};

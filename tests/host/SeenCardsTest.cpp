@@ -105,4 +105,84 @@ TEST(SeenCardsTest, ASeatOutOfTheGameStillCountsItsOwnCards) {
     EXPECT_EQ(differs, 50);
 }
 
+TEST(SeenCardsTest, ADecisionDoesNotDependOnTheDecisionBefore) {
+    // A decision after one on a table that differs in a single respect (somebody went out, a
+    // seat left the game, another card turned or thrown, another seat deciding) comes out as
+    // after one on an unrelated table.
+    Table t, previous;
+    Random deal(11);
+    int differs = 0;
+    for (int round = 0; round < 300; ++round) {
+        shufflecards(t, deal);
+        int next = 2;
+        for (int s = 1; s <= Seats; ++s) {
+            t.seats[s].inGame = true;
+            for (int p = 1; p <= GridCells; ++p)
+                t.seats[s].cards[p] = Cell{t.drawPile[next++], int(deal.below(3) != 0)};
+        }
+        t.seats[2].cards[1 + deal.below(GridCells)].faceUp = 0;
+        t.discardCount = 1 + deal.below(30);
+        for (int c = 1; c <= t.discardCount; ++c) t.discardPile[c] = t.drawPile[next++];
+        t.drawPos = next;
+        t.wentOut = 0;
+        if (round % 5 == 1) {
+            // Every seat but 3 waits to go out with low cards, and seat 3 shows nothing: only its
+            // being in the game differs, and with it whether everybody waits. A 6 in hand is
+            // worth neither laying down nor, with the others this low, going out with.
+            const int low[GridCells] = {1, 2, 13, 14, 3, 15, 26, 27, 28};
+            for (int s = 1; s <= Seats; ++s)
+                for (int p = 1; p <= GridCells; ++p)
+                    t.seats[s].cards[p] =
+                        s == 3 ? Cell{t.seats[s].cards[p].code, 0} : Cell{low[p - 1], int(p != 5)};
+            t.discardPile[t.discardCount] = 6;
+            t.drawPile[t.drawPos] = 19;
+        }
+        const Table before = t;
+
+        Table other = t;
+        int seat = 2;
+        switch (round % 5) {
+        case 0:
+            other.wentOut = 3;
+            break;
+        case 1:
+            other.seats[3].inGame = false;
+            break;
+        case 2:
+            for (int p = 1; p <= GridCells; ++p) other.seats[4].cards[p].faceUp = 1;
+            break;
+        case 3:
+            other.discardPile[++other.discardCount] = other.drawPile[next];
+            break;
+        default:
+            seat = 3;
+            break;
+        }
+        const expert::SeenCards seen = expert::SeenCards::countedFrom(before);
+        const expert::SeenCards otherSeen = expert::SeenCards::countedFrom(other);
+        for (const bool afterDraw : {false, true}) {
+            const auto decide = [&](const Table& table, int s, const expert::SeenCards& cards) {
+                Random random{std::uint64_t(round)};
+                return afterDraw ? expert::chooseAfterDraw(table, s, random, cards)
+                                 : expert::choosePlay(table, s, random, cards);
+            };
+            // Each after a decision on an unrelated table, then each right after the other.
+            const auto freshly = [&](const Table& table, int s, const expert::SeenCards& cards) {
+                Random none;
+                expert::choosePlay(previous, 1, none);
+                return decide(table, s, cards);
+            };
+            const ComputerMove mine = freshly(before, 2, seen);
+            const ComputerMove theirs = freshly(other, seat, otherSeen);
+            differs += !(mine == theirs);
+            EXPECT_EQ(decide(other, seat, otherSeen), theirs) << "round " << round;
+            EXPECT_EQ(decide(before, 2, seen), mine) << "round " << round;
+            EXPECT_EQ(decide(other, seat, otherSeen), theirs) << "round " << round;
+        }
+        previous = before;
+    }
+    // The tables differed in ways that matter.
+    EXPECT_GT(differs, 100);
+}
+
 } // namespace
