@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <type_traits>
 
 namespace pelvo::expert {
 
@@ -497,6 +498,7 @@ const Advisor& advisorFor(const Table& table, int seat, const SeenCards& seen) {
         same = same && s.inGame[std::size_t(i)] == table.seats[i].inGame;
     if (same && s.seen == seen) return *k.advisor;
     // Copied in plain vector moves, quicker for this size than the string instruction.
+    static_assert(std::is_trivially_copyable_v<SeenCards>);
     auto* to = reinterpret_cast<unsigned char*>(&s.seen);
     const auto* from = reinterpret_cast<const unsigned char*>(&seen);
     for (std::size_t i = 0; i < sizeof(SeenCards); ++i) to[i] = from[i];
