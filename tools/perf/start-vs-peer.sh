@@ -91,21 +91,12 @@ def painted(win, w, h):
     first = data[:step]
     return data != first * (len(data) // step)
 
-def vm_hwm(pid):
+def proc_mib(path, key):
+    """The value of `key` (given in kB) in a /proc file, in MiB; NaN once the process is gone."""
     try:
-        with open(f"/proc/{pid}/status") as f:
+        with open(path) as f:
             for line in f:
-                if line.startswith("VmHWM:"):
-                    return int(line.split()[1]) / 1024.0
-    except OSError:
-        pass
-    return float("nan")
-
-def pss(pid):
-    try:
-        with open(f"/proc/{pid}/smaps_rollup") as f:
-            for line in f:
-                if line.startswith("Pss:"):
+                if line.startswith(key):
                     return int(line.split()[1]) / 1024.0
     except OSError:
         pass
@@ -144,7 +135,8 @@ def one_start(cmd):
             else:
                 time.sleep(0.001)
     time.sleep(max(0.0, t0 + (visible or 0) + settle - time.monotonic()))
-    rss, shared = vm_hwm(proc.pid), pss(proc.pid)
+    rss = proc_mib(f"/proc/{proc.pid}/status", "VmHWM:")
+    shared = proc_mib(f"/proc/{proc.pid}/smaps_rollup", "Pss:")
     proc.send_signal(signal.SIGKILL)
     proc.wait()
     subprocess.run(["rm", "-rf", home])
