@@ -199,8 +199,7 @@ CardArt& CardArt::instance() {
 }
 
 void CardArt::release() {
-    large_ = {};
-    small_ = {};
+    dropPictures();
     deck_.reset();
     deckRead_ = true; // nothing is painted after this
 }
@@ -218,8 +217,7 @@ CardArt::~CardArt() = default;
 
 void CardArt::load(const QString& path) {
     path_ = path;
-    large_ = {};
-    small_ = {};
+    dropPictures();
     deck_.reset();
     deckRead_ = false;
 }
@@ -255,22 +253,20 @@ QString CardArt::elementId(int code) {
 
 QPixmap CardArt::card(int index, CardSize size) {
     if (index < 0 || index >= cardPictureCount) index = 0;
-    prepare({{index, size}});
-    return (size == CardSize::Large ? large_ : small_)[std::size_t(index)];
+    if (slot(index, size).isNull()) prepare({{index, size}});
+    return slot(index, size);
 }
 
 void CardArt::setScale(qreal scale) {
     if (qFuzzyCompare(scale, scale_)) return;
     scale_ = scale;
-    large_ = {};
-    small_ = {};
+    dropPictures();
 }
 
 void CardArt::setFourColour(bool on) {
     if (on == fourColour_) return;
     fourColour_ = on;
-    large_ = {};
-    small_ = {};
+    dropPictures();
 }
 
 void CardArt::prepare(const std::vector<std::pair<int, CardSize>>& pictures) {
@@ -278,7 +274,7 @@ void CardArt::prepare(const std::vector<std::pair<int, CardSize>>& pictures) {
     for (const auto& picture : pictures) {
         const auto [index, size] = picture;
         if (index < 0 || index >= cardPictureCount) continue;
-        if (!(size == CardSize::Large ? large_ : small_)[std::size_t(index)].isNull()) continue;
+        if (!slot(index, size).isNull()) continue;
         if (std::find(missing.begin(), missing.end(), picture) == missing.end())
             missing.push_back(picture);
     }
@@ -292,9 +288,7 @@ void CardArt::prepare(const std::vector<std::pair<int, CardSize>>& pictures) {
             images[i] = render(missing[i].first, missing[i].second);
     });
     for (std::size_t i = 0; i < missing.size(); ++i) {
-        const auto [index, size] = missing[i];
-        (size == CardSize::Large ? large_ : small_)[std::size_t(index)] =
-            QPixmap::fromImage(std::move(images[i]));
+        slot(missing[i].first, missing[i].second) = QPixmap::fromImage(std::move(images[i]));
     }
 }
 

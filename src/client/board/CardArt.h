@@ -59,6 +59,14 @@ public:
 
 private:
     void release();
+    // The cached picture `index` (in range) of `size`; null until painted.
+    QPixmap& slot(int index, CardSize size) {
+        return (size == CardSize::Large ? large_ : small_)[std::size_t(index)];
+    }
+    void dropPictures() {
+        large_ = {};
+        small_ = {};
+    }
     QImage render(int index, CardSize size) const;
     // The parsed deck, read from path_ on first use; null when it cannot be read.
     QSvgRenderer* deck() const;
